@@ -1,0 +1,32 @@
+#include "engine/CleaningCommands.h"
+
+#include "storage/RunEntry.h"
+#include "storage/SettingsPersistence.h"
+
+namespace sweepora {
+
+void SaveAllSettings(Session& s)
+{
+    SaveEraseSettingKeys(s.store, s.settings);
+    SaveSafeLists(s.safeLists, s.programFolder);
+    SaveGeneralSettings(s.store, s.settings, [&s] { UpdateRunEntry(s.settings, s.exePath); });
+}
+
+RunOutcome StartCleaning(Session& s, const RunTable& table)
+{
+    if (s.run.running) return RunOutcome::Ignored;
+    s.host.SelectStatusTab();
+    s.run.live = true;
+    SaveAllSettings(s);
+    return RunCleaning(s, table);
+}
+
+void AbortCleaning(Session& s, Desktop& desktop)
+{
+    if (desktop.MessageBox("Abort Cleaning Operation?", "Confirmation", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    s.run.abort = true;
+    s.host.YieldToQueue();
+}
+
+} // namespace sweepora

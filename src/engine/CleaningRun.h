@@ -1,0 +1,39 @@
+#pragma once
+#include "engine/Session.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sweepora {
+
+using Cleaner = void (*)(Session&);
+
+// One category of the run: its flag in "EraseSettings" and its cleaner.
+struct RunRow {
+    int number;
+    std::string AppSettings::*flag; // nullptr: runs every time, without the abort test
+    Cleaner clean;                  // nullptr: the category has no cleaner
+};
+
+using RunTable = std::vector<RunRow>;
+
+// The categories in the order the run takes them.
+const RunTable& StandardRunTable();
+
+enum class RunOutcome { Completed, Aborted, Ignored };
+
+// One synchronous pass over every enabled category, then the summary line.
+// A request while a run is in progress is ignored.
+RunOutcome RunCleaning(Session& session, const RunTable& table = StandardRunTable());
+
+// "0:<minutes>:<seconds>", minutes not folded into hours.
+std::string TimeText(long long elapsedSeconds);
+// Bytes to whole megabytes: 4 decimals first, then ties to even; never negative.
+long long MegabytesFreed(std::int32_t bytes);
+std::string SummaryLine(std::int32_t bytes, std::int32_t files, std::int32_t registryKeys,
+                        long long elapsedSeconds);
+
+constexpr const char* kAbortedByUser = "*****Aborted by user*******";
+
+} // namespace sweepora

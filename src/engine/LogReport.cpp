@@ -1,0 +1,43 @@
+#include "engine/LogReport.h"
+
+#include "engine/SystemInfo.h"
+#include "engine/Timestamp.h"
+#include "storage/AppSettings.h"
+#include "storage/FileIo.h"
+#include "storage/Text.h"
+
+namespace sweepora {
+
+std::string FormatLogReport(const std::vector<LogLine>& lines, const ReportHeader& header,
+                            const std::function<void()>& yield)
+{
+    const char* eol = "\r\n";
+    std::string text;
+    text += std::string(kAppTitle) + " log Report" + eol;
+    text += " Log generated at " + LongDateText(header.generatedAt) + "  " + LongTimeText(header.generatedAt) + eol;
+    text += eol;
+    text += std::string("System Information :-") + eol;
+    text += "Operating Sustem : " + header.osName + eol;
+    text += "Current User : " + header.userName + eol;
+    text += std::string(55, '-') + eol;
+    for (const LogLine& line : lines) {
+        text += TrimBlanks(line.task) + ", " + TrimBlanks(line.status) + eol;
+        if (yield) yield();
+    }
+    return text;
+}
+
+bool WriteLogReport(const std::string& path, const std::vector<LogLine>& lines, const ReportHeader& header,
+                    const std::function<void()>& yield)
+{
+    return WriteWholeFile(path, FormatLogReport(lines, header, yield));
+}
+
+ReportHeader CurrentReportHeader()
+{
+    ReportHeader header{GetOSName(), GetNetUserName(), {}};
+    ::GetLocalTime(&header.generatedAt);
+    return header;
+}
+
+} // namespace sweepora

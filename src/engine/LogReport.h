@@ -1,0 +1,30 @@
+#pragma once
+#include "engine/ActivityLog.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sweepora {
+
+struct ReportHeader {
+    std::string osName;
+    std::string userName;
+    SYSTEMTIME generatedAt;
+};
+
+// The report text: eight header lines, then "task, status" (both trimmed) per log line,
+// CR LF after each. `yield` runs after each log line.
+std::string FormatLogReport(const std::vector<LogLine>& lines, const ReportHeader& header,
+                            const std::function<void()>& yield);
+
+// Writes the report to `path`, replacing any file there. False when it could not be written.
+bool WriteLogReport(const std::string& path, const std::vector<LogLine>& lines, const ReportHeader& header,
+                    const std::function<void()>& yield);
+
+// A header for now, with this machine's system and user names.
+ReportHeader CurrentReportHeader();
+
+} // namespace sweepora

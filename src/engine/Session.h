@@ -1,0 +1,34 @@
+#pragma once
+#include "engine/ActivityLog.h"
+#include "engine/RunHost.h"
+#include "engine/RunState.h"
+#include "safelists/SafeListPages.h"
+#include "storage/AppSettings.h"
+#include "storage/SettingsStore.h"
+
+#include <string>
+
+namespace sweepora {
+
+// The models one running program works on, and the host that drives them.
+// Every view (window, console, tests) owns one and hands it to the engine.
+struct Session {
+    Session(SettingsStore& settingsStore, RunHost& runHost, std::string executablePath);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    SettingsStore& store;
+    RunHost& host;
+    const std::string exePath;
+    // Where the safe-list files (and later the plugins) live: beside the executable.
+    const std::string programFolder;
+
+    AppSettings settings;
+    RunState run;
+    ActivityLog log{run};
+    SafeListPages safeLists;
+
+    YieldFn Yielder() { return [this] { host.YieldToQueue(); }; }
+};
+
+} // namespace sweepora

@@ -1,0 +1,20 @@
+#include "safelists/SafeListPages.h"
+
+#include "safelists/SafeListFile.h"
+#include "storage/Paths.h"
+
+namespace sweepora {
+
+std::string SafeListPath(const std::string& folder, const char* fileName)
+{
+    return AddBackslash(folder) + fileName;
+}
+
+void SaveSafeLists(const SafeListPages& pages, const std::string& folder)
+{
+    SaveListToFile(pages.cookies.safe, SafeListPath(folder, kSafeCookieFile));
+    SaveListToFile(pages.history.safe, SafeListPath(folder, kSafeHistoryFile));
+    SaveListToFile(pages.typedUrls.safe, SafeListPath(folder, kSafeUrlsFile));
+}
+
+} // namespace sweepora

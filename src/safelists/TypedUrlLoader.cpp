@@ -1,0 +1,29 @@
+#include "safelists/TypedUrlLoader.h"
+
+#include "safelists/SafeListFile.h"
+#include "storage/RegistryAccess.h"
+#include "storage/UniqueHandle.h"
+
+namespace sweepora {
+
+void LoadTypedUrls(ListPair& page, const std::string& folder, const YieldFn& yield)
+{
+    LoadListFromFile(page.safe, SafeListPath(folder, kSafeUrlsFile), yield);
+    page.clean.Clear();
+
+    UniqueKey key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, kWriteAccess, key.put()) == ERROR_SUCCESS) {
+        for (DWORD index = 0;; ++index) {
+            char name[256] = {};
+            DWORD nameLength = 255;
+            if (::RegEnumValueA(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            page.clean.Add(GetRegString(HKEY_CURRENT_USER, kTypedUrlsKey, std::string(name, nameLength)));
+            if (yield) yield();
+        }
+    }
+    RemoveKeptEntries(page.clean, page.safe, yield);
+}
+
+} // namespace sweepora

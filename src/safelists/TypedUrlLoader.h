@@ -1,0 +1,14 @@
+#pragma once
+#include "safelists/SafeListPages.h"
+
+#include <string>
+
+namespace sweepora {
+
+constexpr const char* kTypedUrlsKey = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+// Refills the typed-URL page: the safe list from its file in `folder`, the clean list from
+// the browser's typed-URL key, less the entries the safe list keeps.
+void LoadTypedUrls(ListPair& page, const std::string& folder, const YieldFn& yield);
+
+} // namespace sweepora

@@ -1,0 +1,53 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sweepora {
+
+constexpr const char* kAppTitle = "Sweepora";
+constexpr const char* kSectionStartup = "Startup";
+constexpr const char* kSectionScheduling = "Scheduling";
+constexpr const char* kSectionHotKeys = "HotKeyActions";
+constexpr const char* kSectionErase = "EraseSettings";
+
+// The in-memory copy of every setting. Flags are "1" (on) or "0" (off); a category is
+// enabled only when its flag is exactly "1".
+struct AppSettings {
+    AppSettings(); // every key at its default
+
+    // Startup
+    std::string LoadStartup, LoadMin, Startup, Stealth, DonotShowMessBox;
+    // Scheduling ("NoSchedule" = "1" means scheduling is on)
+    std::string SchedulingShutdown, NoSchedule, ScheduleHour, ScheduleDay, ScheduleMinutes, ScheduleMin;
+    // HotKeyActions
+    std::string Hide, PerformCleaning, MinimizeWindows, Logoff, HotKeyShutdown;
+    // EraseSettings
+    std::string NetHistory, IETempFiles, NetCookies, NetVisitedUrls, NetTypedUrls, IndexDatFiles,
+        IEAutoComplete, IEAutoPass, RecentDocs, RecBin, Clipboard, EmailHistory, CustomDirs, RunHistory,
+        FileFind, TempFiles;
+    // The secure-deletion level: 0, 7 or 20 overwrites (other values are kept as read).
+    std::int16_t NoOverWrites = 0;
+
+    // True when scheduling is on and a schedule period is chosen.
+    bool ScheduleArmed() const;
+};
+
+// One text setting: where it lives, its default and its member.
+struct SettingKey {
+    const char* section;
+    const char* name;
+    const char* defaultValue;
+    std::string AppSettings::*member;
+};
+
+// Every text setting, each declared once with its default.
+const std::vector<SettingKey>& SettingKeys();
+
+// The entry of a member; throws std::out_of_range for a member without one.
+const SettingKey& KeyOf(std::string AppSettings::*member);
+
+constexpr const char* kNoOverWritesKey = "NoOverWrites";
+constexpr const char* kNoOverWritesDefault = "0";
+
+} // namespace sweepora

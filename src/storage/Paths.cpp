@@ -1,0 +1,48 @@
+#include "storage/Paths.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace sweepora {
+
+std::string AddBackslash(const std::string& path)
+{
+    if (!path.empty() && path.back() == '\\') return path;
+    return path + "\\";
+}
+
+bool FileExists(const std::string& path)
+{
+    return !path.empty() && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ExecutablePath()
+{
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) return std::string(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return {};
+    // Keep "C:\" whole: its backslash is part of the root.
+    if (slash == 2 && path[1] == ':') return path.substr(0, 3);
+    return path.substr(0, slash);
+}
+
+std::string BaseNameWithoutExtension(const std::string& path)
+{
+    const auto slash = path.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+} // namespace sweepora

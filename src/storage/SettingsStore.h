@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+namespace sweepora {
+
+// Per-user text values addressed by (section, key). Reading a missing entry gives the
+// caller's default and creates nothing; names compare without regard to case.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    virtual std::string Get(const std::string& section, const std::string& key,
+                            const std::string& defaultValue) const = 0;
+    virtual void Set(const std::string& section, const std::string& key, const std::string& value) = 0;
+};
+
+// Keeps the values as REG_SZ under HKEY_CURRENT_USER\<root>\<section>.
+class RegistrySettingsStore final : public SettingsStore {
+public:
+    // `root` is relative to HKEY_CURRENT_USER, such as "Software\Sweepora".
+    explicit RegistrySettingsStore(std::string root);
+
+    std::string Get(const std::string& section, const std::string& key,
+                    const std::string& defaultValue) const override;
+    // Write failures are dropped: the in-memory settings stay in force.
+    void Set(const std::string& section, const std::string& key, const std::string& value) override;
+
+private:
+    std::string root_;
+};
+
+} // namespace sweepora

@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+
+namespace sweepora {
+
+// Removes leading and trailing blanks (spaces only, as the settings and list files expect).
+std::string TrimBlanks(const std::string& text);
+
+// Upper-cases in the user's ANSI code page, so that comparisons agree with the shell's.
+std::string UpperCase(const std::string& text);
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b);
+
+} // namespace sweepora

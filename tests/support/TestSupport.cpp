@@ -1,0 +1,119 @@
+#include "support/TestSupport.h"
+
+#include "storage/FileIo.h"
+#include "storage/UniqueHandle.h"
+
+#include <stdexcept>
+
+namespace sweepora::test {
+
+void DeleteKeyTree(HKEY root, const std::string& path)
+{
+    ::RegDeleteTreeA(root, path.c_str());
+    ::RegDeleteKeyA(root, path.c_str());
+}
+
+bool KeyExists(HKEY root, const std::string& path)
+{
+    UniqueKey key;
+    return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+ScratchKey::ScratchKey(std::string path) : path_(std::move(path)) { DeleteKeyTree(HKEY_CURRENT_USER, path_); }
+ScratchKey::~ScratchKey() { DeleteKeyTree(HKEY_CURRENT_USER, path_); }
+
+void WriteRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes)
+{
+    UniqueKey key;
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS)
+        throw std::runtime_error("cannot create key " + path);
+    if (::RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                         static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot write value " + name);
+}
+
+void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& value)
+{
+    WriteRaw(root, path, name, REG_SZ, std::string(value.c_str(), value.size() + 1));
+}
+
+std::vector<std::string> ValueNames(HKEY root, const std::string& path)
+{
+    std::vector<std::string> names;
+    UniqueKey key;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        DWORD length = sizeof name;
+        if (::RegEnumValueA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+bool ReadRaw(HKEY root, const std::string& path, const std::string& name, DWORD& type, std::string& bytes)
+{
+    UniqueKey key;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+    bytes.assign(size, '\0');
+    if (size == 0) return true;
+    return ::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]),
+                              &size) == ERROR_SUCCESS;
+}
+
+namespace {
+
+void RemoveTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (find) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string full = folder + "\\" + name;
+            ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                ::DeleteFileA(full.c_str());
+        } while (::FindNextFileA(find.get(), &data));
+    }
+    find.reset();
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace
+
+TempFolder::TempFolder()
+{
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        path_ = std::string(temp) + "sweepora-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
+        if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + path_);
+    }
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) throw std::runtime_error("cannot read " + path);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
+}
+
+} // namespace sweepora::test

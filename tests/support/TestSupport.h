@@ -1,0 +1,89 @@
+#pragma once
+// Shared helpers for the tests: throwaway registry keys and folders, and doubles for
+// the run host and the desktop.
+#include "engine/Desktop.h"
+#include "engine/RunHost.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sweepora::test {
+
+// Deletes HKEY_CURRENT_USER\<path> with everything below it, now and when it goes.
+class ScratchKey {
+public:
+    explicit ScratchKey(std::string path);
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+void DeleteKeyTree(HKEY root, const std::string& path);
+bool KeyExists(HKEY root, const std::string& path);
+void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& value);
+void WriteRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
+// Value names of the key in enumeration order; empty when the key is missing.
+std::vector<std::string> ValueNames(HKEY root, const std::string& path);
+// Raw data and type of a value; false when missing.
+bool ReadRaw(HKEY root, const std::string& path, const std::string& name, DWORD& type, std::string& bytes);
+
+// A fresh folder under the temporary folder, removed with its files when it goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Records what the engine asks of its host; `onYield` lets a test act "during" a run.
+class FakeHost final : public RunHost {
+public:
+    void YieldToQueue() override
+    {
+        ++yields;
+        if (onYield) onYield();
+    }
+    void SelectStatusTab() override { events.push_back("status tab"); }
+    void RunStarted() override { events.push_back("started"); }
+    void RunFinished(bool rearm) override { events.push_back(rearm ? "finished, rearm" : "finished"); }
+
+    int yields = 0;
+    std::vector<std::string> events;
+    std::function<void()> onYield;
+};
+
+// Answers message boxes with a scripted answer and records what was asked.
+class FakeDesktop final : public Desktop {
+public:
+    int MessageBox(const std::string& prompt, const std::string& title, UINT flags) override
+    {
+        asked.push_back({prompt, title, flags});
+        return answer;
+    }
+
+    struct Box {
+        std::string prompt, title;
+        UINT flags;
+    };
+    int answer = IDNO;
+    std::vector<Box> asked;
+};
+
+} // namespace sweepora::test
