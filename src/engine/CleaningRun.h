@@ -2,18 +2,19 @@
 #include "engine/Session.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace sweepora {
 
-using Cleaner = void (*)(Session&);
+using Cleaner = std::function<void(Session&)>;
 
 // One category of the run: its flag in "EraseSettings" and its cleaner.
 struct RunRow {
     int number;
     std::string AppSettings::*flag; // nullptr: runs every time, without the abort test
-    Cleaner clean;                  // nullptr: the category has no cleaner
+    Cleaner clean;                  // empty: the category has no cleaner
 };
 
 using RunTable = std::vector<RunRow>;

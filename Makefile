@@ -1,0 +1,18 @@
+# `make run`: build, then clean a seeded demo sandbox with the console program.
+# `make test`: build both architectures and run every test under Wine.
+.PHONY: run test build clean
+
+run:
+	./scripts/setup.sh
+	./scripts/build.sh x86_64
+	./scripts/demo.sh
+
+test:
+	./scripts/test.sh
+
+build:
+	./scripts/setup.sh
+	./scripts/build.sh x86_64
+
+clean:
+	rm -rf build build-i686
