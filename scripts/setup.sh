@@ -2,7 +2,7 @@
 # Installs what the build and the tests need on Debian, when it is missing.
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 xvfb)
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

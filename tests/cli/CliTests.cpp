@@ -1,0 +1,141 @@
+// Runs the console program as a user would: a copy in its own folder, real registry traces.
+#include "engine/RegistryMruCleaners.h"
+#include "safelists/TypedUrlLoader.h"
+#include "storage/Paths.h"
+#include "storage/UniqueHandle.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace sweepora;
+
+namespace {
+
+struct Result {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out; // standard output and error together
+    std::vector<std::string> lines;
+};
+
+Result RunProgram(const std::string& exe, const std::string& args)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    UniqueFile readEnd, writeEnd;
+    if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) throw std::runtime_error("no pipe");
+    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = writeEnd.get();
+    si.hStdError = writeEnd.get();
+    PROCESS_INFORMATION pi = {};
+    std::string commandLine = "\"" + exe + "\" " + args;
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+        throw std::runtime_error("cannot start " + exe);
+    UniqueFile process(pi.hProcess), thread(pi.hThread);
+    writeEnd.reset();
+
+    Result r;
+    char chunk[4096];
+    DWORD n = 0;
+    while (::ReadFile(readEnd.get(), chunk, sizeof chunk, &n, nullptr) && n > 0) r.out.append(chunk, n);
+    ::WaitForSingleObject(process.get(), INFINITE);
+    ::GetExitCodeProcess(process.get(), &r.exitCode);
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        r.lines.push_back(line);
+    }
+    return r;
+}
+
+struct CliFixture : ::testing::Test {
+    test::ScratchKey settings{"Software\\Sweepora"};
+    test::ScratchKey run{kRunMruKey};
+    test::ScratchKey docFind{kDocFindMruKey};
+    test::ScratchKey filesNamed{kFilesNamedMruKey};
+    test::ScratchKey typed{kTypedUrlsKey};
+    test::TempFolder folder;
+    std::string exe = folder.File("sweepora-cli.exe");
+
+    void SetUp() override
+    {
+        const std::string built = AddBackslash(FolderOf(ExecutablePath())) + "sweepora-cli.exe";
+        ASSERT_TRUE(::CopyFileA(built.c_str(), exe.c_str(), FALSE)) << built;
+        test::WriteString(HKEY_CURRENT_USER, kRunMruKey, "a", "notepad\\1");
+        test::WriteString(HKEY_CURRENT_USER, kRunMruKey, "MRUList", "a");
+        test::WriteString(HKEY_CURRENT_USER, kDocFindMruKey, "a", "*.doc");
+        test::WriteString(HKEY_CURRENT_USER, kFilesNamedMruKey, "001", "secret");
+        test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, "url1", "http://bank.example/");
+        test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, "url2", "http://kept.example/");
+        test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, "url3", "http://news.example/");
+        test::WriteFileBytes(folder.File(kSafeUrlsFile), "http://KEPT.example/\r\n");
+    }
+    std::size_t Remaining() const
+    {
+        return test::ValueNames(HKEY_CURRENT_USER, kRunMruKey).size() +
+               test::ValueNames(HKEY_CURRENT_USER, kDocFindMruKey).size() +
+               test::ValueNames(HKEY_CURRENT_USER, kFilesNamedMruKey).size() +
+               test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey).size();
+    }
+};
+
+} // namespace
+
+TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
+{
+    const Result preview = RunProgram(exe, "preview");
+    EXPECT_EQ(preview.exitCode, 0u) << preview.out;
+    ASSERT_EQ(preview.lines.size(), 4u) << preview.out;
+    for (const std::string& line : preview.lines) EXPECT_EQ(line.rfind("Testing : ", 0), 0u) << line;
+    EXPECT_EQ(preview.lines[0].substr(0, preview.lines[0].find('\t')), "Testing : Run History Cleared ");
+    EXPECT_EQ(preview.lines[3],
+              "Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 4, time taken : 0:0:0\t");
+    EXPECT_EQ(Remaining(), 7u);
+
+    const Result clean = RunProgram(exe, "clean --report \"" + folder.File("run report.txt") + "\"");
+    EXPECT_EQ(clean.exitCode, 0u) << clean.out;
+    ASSERT_EQ(clean.lines.size(), 4u) << clean.out;
+    EXPECT_EQ(clean.lines[2].substr(0, clean.lines[2].find('\t')), "Internet typed Urls cleared");
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey), (std::vector<std::string>{"url2"}));
+    EXPECT_EQ(Remaining(), 1u);
+
+    const std::string report = test::ReadFileBytes(folder.File("run report.txt"));
+    EXPECT_EQ(report.rfind("Sweepora log Report\r\n", 0), 0u);
+    EXPECT_NE(report.find("\r\nFinished :- Space saved : 0 MB, Files : 0,Registory keys : 4, time taken : "),
+              std::string::npos);
+    // The console program does not rewrite the settings it runs with.
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Sweepora"));
+}
+
+TEST_F(CliFixture, FollowsTheSavedCategories)
+{
+    test::WriteString(HKEY_CURRENT_USER, "Software\\Sweepora\\EraseSettings", "RunHistory", "0");
+    test::WriteString(HKEY_CURRENT_USER, "Software\\Sweepora\\EraseSettings", "NetTypedUrls", " 0 ");
+    const Result clean = RunProgram(exe, "clean");
+    EXPECT_EQ(clean.exitCode, 0u);
+    ASSERT_EQ(clean.lines.size(), 2u) << clean.out;
+    EXPECT_EQ(clean.lines[0].substr(0, clean.lines[0].find('\t')), "Find File List cleared");
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kRunMruKey).size(), 2u);
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey).size(), 3u);
+}
+
+TEST_F(CliFixture, RejectsBadArgumentsWithUsage)
+{
+    for (const char* args : {"", "bogus", "clean preview", "preview --report", "clean --report a --report b"}) {
+        const Result r = RunProgram(exe, args);
+        EXPECT_EQ(r.exitCode, 2u) << args;
+        ASSERT_EQ(r.lines.size(), 1u) << args << ": " << r.out;
+        EXPECT_EQ(r.lines[0].rfind("usage: sweepora-cli preview|clean [--report FILE]", 0), 0u) << r.out;
+    }
+    EXPECT_EQ(Remaining(), 7u);
+
+    const Result unwritable = RunProgram(exe, "preview --report " + folder.File("no\\such\\report.txt"));
+    EXPECT_EQ(unwritable.exitCode, 0u);
+    EXPECT_NE(unwritable.out.find("could not write the report"), std::string::npos) << unwritable.out;
+}
