@@ -139,3 +139,15 @@ TEST_F(CliFixture, RejectsBadArgumentsWithUsage)
     EXPECT_EQ(unwritable.exitCode, 0u);
     EXPECT_NE(unwritable.out.find("could not write the report"), std::string::npos) << unwritable.out;
 }
+
+TEST_F(CliFixture, ReportNamesTheSystemWineClaimsToBe)
+{
+    // Wine reads the version it reports from here when a program starts.
+    test::WriteString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "winxp");
+    const Result r = RunProgram(exe, "preview --report " + folder.File("xp.txt"));
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version");
+    EXPECT_EQ(r.exitCode, 0u) << r.out;
+    const std::string report = test::ReadFileBytes(folder.File("xp.txt"));
+    EXPECT_NE(report.find("\r\nOperating Sustem : Microsoft Windows XP Build 2600\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\nTesting : Run History Cleared, "), std::string::npos) << report;
+}
