@@ -4,6 +4,7 @@
 #include "engine/LogReport.h"
 #include "engine/Session.h"
 #include "safelists/TypedUrlLoader.h"
+#include "shell/Win32Desktop.h"
 #include "storage/Paths.h"
 #include "storage/SettingsPersistence.h"
 
@@ -84,7 +85,8 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
 {
     RegistrySettingsStore store(std::string("Software\\") + kAppTitle);
     ConsoleHost host;
-    Session session(store, host, ExecutablePath());
+    Win32Desktop desktop;
+    Session session(store, host, desktop, ExecutablePath());
     LoadSettings(store, session.settings);
     LoadTypedUrls(session.safeLists.typedUrls, session.programFolder, session.Yielder());
     session.run.live = options.live;

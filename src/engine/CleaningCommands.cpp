@@ -21,9 +21,9 @@ RunOutcome StartCleaning(Session& s, const RunTable& table)
     return RunCleaning(s, table);
 }
 
-void AbortCleaning(Session& s, Desktop& desktop)
+void AbortCleaning(Session& s)
 {
-    if (desktop.MessageBox("Abort Cleaning Operation?", "Confirmation", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (s.desktop.MessageBox("Abort Cleaning Operation?", "Confirmation", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     s.run.abort = true;
     s.host.YieldToQueue();

@@ -14,6 +14,6 @@ void SaveAllSettings(Session& session);
 RunOutcome StartCleaning(Session& session, const RunTable& table = StandardRunTable());
 
 // The Abort command: asks first; on Yes the run stops at its next test of the flag.
-void AbortCleaning(Session& session, Desktop& desktop);
+void AbortCleaning(Session& session);
 
 } // namespace sweepora

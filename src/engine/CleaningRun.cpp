@@ -1,5 +1,7 @@
 #include "engine/CleaningRun.h"
 
+#include "engine/Eradication.h"
+#include "engine/NetscapeCleaners.h"
 #include "engine/RegistryMruCleaners.h"
 #include "storage/NumberRule.h"
 
@@ -14,8 +16,16 @@ const RunTable& StandardRunTable()
     static const RunTable table = {
         {1, &S::RunHistory, &CleanRunHistory},
         {2, &S::FileFind, &CleanFindHistory},
+        {3, &S::NetHistory, [](Session& s) {
+             if (!s.run.abort) CleanNetscapeHistory(s);
+         }},
         {5, &S::IEAutoPass, nullptr},
+        {6, &S::NetCookies, [](Session& s) {
+             if (!s.run.abort) CleanNetscapeCache(s);
+         }},
         {9, &S::NetTypedUrls, &CleanTypedUrls},
+        {10, &S::EmailHistory, &CleanNetscapeMail},
+        {12, &S::CustomDirs, &CleanCustomDirs},
     };
     return table;
 }

@@ -1,18 +1,28 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace sweepora {
 
 // Side effects on the user's desktop. The Win32 implementation lives with the shell;
-// tests use a double, so that no test shows a box or touches the session.
+// tests use a double, so that no test shows a box, opens a dialog or starts a program.
 class Desktop {
 public:
     virtual ~Desktop() = default;
 
     // A modal message box; `flags` and the result are the MB_ and ID values.
     virtual int MessageBox(const std::string& prompt, const std::string& title, UINT flags) = 0;
+
+    // The Open dialog. `filter` uses "|" between its parts ("All Files(*.*)|*.*");
+    // `flags` are OFN_ values. False when cancelled.
+    virtual bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) = 0;
+
+    // ShellExecuteA (a macro name, hence the suffix); the result is its instance value (above 32 on success).
+    virtual std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
+                                       const std::string& parameters, const std::string& directory,
+                                       int showCommand) = 0;
 };
 
 } // namespace sweepora

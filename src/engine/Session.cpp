@@ -4,8 +4,8 @@
 
 namespace sweepora {
 
-Session::Session(SettingsStore& settingsStore, RunHost& runHost, std::string executablePath)
-    : store(settingsStore), host(runHost), exePath(std::move(executablePath)), programFolder(FolderOf(exePath))
+Session::Session(SettingsStore& settingsStore, RunHost& runHost, Desktop& desktopSeam, std::string executablePath)
+    : store(settingsStore), host(runHost), desktop(desktopSeam), exePath(std::move(executablePath)), programFolder(FolderOf(exePath))
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/ActivityLog.h"
+#include "engine/Desktop.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
 #include "safelists/SafeListPages.h"
@@ -13,12 +14,13 @@ namespace sweepora {
 // The models one running program works on, and the host that drives them.
 // Every view (window, console, tests) owns one and hands it to the engine.
 struct Session {
-    Session(SettingsStore& settingsStore, RunHost& runHost, std::string executablePath);
+    Session(SettingsStore& settingsStore, RunHost& runHost, Desktop& desktopSeam, std::string executablePath);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     SettingsStore& store;
     RunHost& host;
+    Desktop& desktop;
     const std::string exePath;
     // Where the safe-list files (and later the plugins) live: beside the executable.
     const std::string programFolder;

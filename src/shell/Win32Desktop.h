@@ -3,13 +3,17 @@
 
 namespace sweepora {
 
-// The real desktop: boxes owned by the main window (or by no window).
+// The real desktop: boxes and dialogs owned by the main window (or by no window).
 class Win32Desktop final : public Desktop {
 public:
     explicit Win32Desktop(HWND owner = nullptr) : owner_(owner) {}
     void SetOwner(HWND owner) { owner_ = owner; }
 
     int MessageBox(const std::string& prompt, const std::string& title, UINT flags) override;
+    bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override;
+    std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
+                               const std::string& parameters, const std::string& directory,
+                               int showCommand) override;
 
 private:
     HWND owner_;

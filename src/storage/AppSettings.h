@@ -28,6 +28,8 @@ struct AppSettings {
         FileFind, TempFiles;
     // The secure-deletion level: 0, 7 or 20 overwrites (other values are kept as read).
     std::int16_t NoOverWrites = 0;
+    // The folders the custom-directories category empties, in list order.
+    std::vector<std::string> CustomDirList;
 
     // True when scheduling is on and a schedule period is chosen.
     bool ScheduleArmed() const;
@@ -49,5 +51,8 @@ const SettingKey& KeyOf(std::string AppSettings::*member);
 
 constexpr const char* kNoOverWritesKey = "NoOverWrites";
 constexpr const char* kNoOverWritesDefault = "0";
+// Stored as one value, the paths joined by a character no Windows path holds.
+constexpr const char* kCustomDirListKey = "CustomDirList";
+constexpr char kCustomDirSeparator = '|';
 
 } // namespace sweepora

@@ -69,12 +69,27 @@ bool LoadSettings(const SettingsStore& store, AppSettings& settings)
         const char* name = step.nameOverride ? step.nameOverride : key.name;
         settings.*step.member = TrimBlanks(store.Get(key.section, name, key.defaultValue));
     }
+    settings.CustomDirList.clear();
+    const std::string dirs = store.Get(kSectionErase, kCustomDirListKey, "");
+    for (std::size_t pos = 0; pos <= dirs.size();) {
+        std::size_t end = dirs.find(kCustomDirSeparator, pos);
+        if (end == std::string::npos) end = dirs.size();
+        const std::string dir = TrimBlanks(dirs.substr(pos, end - pos));
+        if (!dir.empty()) settings.CustomDirList.push_back(dir);
+        pos = end + 1;
+    }
     return settings.NoSchedule == "1";
 }
 
 void SaveEraseSettingKeys(SettingsStore& store, const AppSettings& settings)
 {
     for (Member m : kEraseSaveOrder) Write(store, settings, m);
+    std::string dirs;
+    for (const std::string& dir : settings.CustomDirList) {
+        if (!dirs.empty()) dirs += kCustomDirSeparator;
+        dirs += dir;
+    }
+    store.Set(kSectionErase, kCustomDirListKey, dirs);
 }
 
 void SaveGeneralSettings(SettingsStore& store, const AppSettings& settings,

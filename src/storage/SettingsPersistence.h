@@ -11,7 +11,8 @@ namespace sweepora {
 // is to be armed ("NoSchedule" is exactly "1").
 bool LoadSettings(const SettingsStore& store, AppSettings& settings);
 
-// Writes the cleaning categories and the secure-deletion level, in their fixed order.
+// Writes the cleaning categories and the secure-deletion level, in their fixed order,
+// then the custom directory list.
 void SaveEraseSettingKeys(SettingsStore& store, const AppSettings& settings);
 
 // Writes the general settings in their fixed order; `afterLoadStartup` runs right after

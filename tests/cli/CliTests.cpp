@@ -91,17 +91,18 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
 {
     const Result preview = RunProgram(exe, "preview");
     EXPECT_EQ(preview.exitCode, 0u) << preview.out;
-    ASSERT_EQ(preview.lines.size(), 4u) << preview.out;
+    ASSERT_EQ(preview.lines.size(), 6u) << preview.out;
     for (const std::string& line : preview.lines) EXPECT_EQ(line.rfind("Testing : ", 0), 0u) << line;
     EXPECT_EQ(preview.lines[0].substr(0, preview.lines[0].find('\t')), "Testing : Run History Cleared ");
-    EXPECT_EQ(preview.lines[3],
+    EXPECT_EQ(preview.lines[2], "Testing : Netscape History\tTerminated"); // no profile here
+    EXPECT_EQ(preview.lines[5],
               "Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 4, time taken : 0:0:0\t");
     EXPECT_EQ(Remaining(), 7u);
 
     const Result clean = RunProgram(exe, "clean --report \"" + folder.File("run report.txt") + "\"");
     EXPECT_EQ(clean.exitCode, 0u) << clean.out;
-    ASSERT_EQ(clean.lines.size(), 4u) << clean.out;
-    EXPECT_EQ(clean.lines[2].substr(0, clean.lines[2].find('\t')), "Internet typed Urls cleared");
+    ASSERT_EQ(clean.lines.size(), 6u) << clean.out;
+    EXPECT_EQ(clean.lines[4].substr(0, clean.lines[4].find('\t')), "Internet typed Urls cleared");
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey), (std::vector<std::string>{"url2"}));
     EXPECT_EQ(Remaining(), 1u);
 
@@ -119,7 +120,7 @@ TEST_F(CliFixture, FollowsTheSavedCategories)
     test::WriteString(HKEY_CURRENT_USER, "Software\\Sweepora\\EraseSettings", "NetTypedUrls", " 0 ");
     const Result clean = RunProgram(exe, "clean");
     EXPECT_EQ(clean.exitCode, 0u);
-    ASSERT_EQ(clean.lines.size(), 2u) << clean.out;
+    ASSERT_EQ(clean.lines.size(), 4u) << clean.out;
     EXPECT_EQ(clean.lines[0].substr(0, clean.lines[0].find('\t')), "Find File List cleared");
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kRunMruKey).size(), 2u);
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey).size(), 3u);

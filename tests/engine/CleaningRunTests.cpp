@@ -19,8 +19,9 @@ struct RunFixture : ::testing::Test {
     test::ScratchKey storeKey{kStoreRoot};
     RegistrySettingsStore store{kStoreRoot};
     test::FakeHost host;
+    test::FakeDesktop desktop;
     test::TempFolder folder;
-    Session session{store, host, folder.File("sweepora.exe")};
+    Session session{store, host, desktop, folder.File("sweepora.exe")};
 
     void AllCategoriesOff()
     {
@@ -163,8 +164,7 @@ TEST_F(RunFixture, StartCleaningSavesEverythingAndGoesLive)
 
 TEST_F(RunFixture, AbortAsksFirstAndStopsTheTypedUrlWalk)
 {
-    test::FakeDesktop desktop;
-    AbortCleaning(session, desktop);
+    AbortCleaning(session);
     ASSERT_EQ(desktop.asked.size(), 1u);
     EXPECT_EQ(desktop.asked[0].prompt, "Abort Cleaning Operation?");
     EXPECT_EQ(desktop.asked[0].title, "Confirmation");
@@ -183,7 +183,7 @@ TEST_F(RunFixture, AbortAsksFirstAndStopsTheTypedUrlWalk)
     desktop.answer = IDYES;
     host.onYield = [&] {
         host.onYield = nullptr;
-        AbortCleaning(session, desktop);
+        AbortCleaning(session);
     };
     session.run.live = true;
     test::WriteFileBytes(folder.File(kSafeUrlsFile), "http://elsewhere.example/\r\n");

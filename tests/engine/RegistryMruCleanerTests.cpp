@@ -19,8 +19,9 @@ struct MruFixture : ::testing::Test {
     test::ScratchKey typed{kTypedUrlsKey};
     RegistrySettingsStore store{kStoreRoot};
     test::FakeHost host;
+    test::FakeDesktop desktop;
     test::TempFolder folder;
-    Session session{store, host, folder.File("sweepora.exe")};
+    Session session{store, host, desktop, folder.File("sweepora.exe")};
 
     void SeedTypedUrls()
     {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -69,7 +70,7 @@ public:
     std::function<void()> onYield;
 };
 
-// Answers message boxes with a scripted answer and records what was asked.
+// Answers boxes and dialogs from a script and records what was asked and launched.
 class FakeDesktop final : public Desktop {
 public:
     int MessageBox(const std::string& prompt, const std::string& title, UINT flags) override
@@ -82,8 +83,39 @@ public:
         std::string prompt, title;
         UINT flags;
     };
+    bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override
+    {
+        dialogs.push_back({filter, flags});
+        if (chosenFiles.empty()) return false;
+        path = chosenFiles.front();
+        chosenFiles.erase(chosenFiles.begin());
+        return true;
+    }
+    std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
+                               const std::string& parameters, const std::string& directory,
+                               int showCommand) override
+    {
+        launched.push_back({operation, file, parameters, directory, showCommand});
+        return launchResult;
+    }
+
     int answer = IDNO;
     std::vector<Box> asked;
+
+    struct Dialog {
+        std::string filter;
+        DWORD flags;
+    };
+    // Each Open dialog takes the next of these; with none left it is cancelled.
+    std::vector<std::string> chosenFiles;
+    std::vector<Dialog> dialogs;
+
+    struct Launch {
+        std::string operation, file, parameters, directory;
+        int showCommand;
+    };
+    std::intptr_t launchResult = 42;
+    std::vector<Launch> launched;
 };
 
 } // namespace sweepora::test

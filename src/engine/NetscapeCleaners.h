@@ -1,0 +1,23 @@
+#pragma once
+#include "engine/Session.h"
+
+#include <optional>
+#include <string>
+
+namespace sweepora {
+
+// Under HKEY_LOCAL_MACHINE: "CurrentUser" names the profile, whose subkey's "DirRoot" is its folder.
+constexpr const char* kNetscapeUsersKey = "Software\\Netscape\\Netscape Navigator\\Users";
+
+// The current profile's folder with a trailing backslash, "\" when its "DirRoot" is missing;
+// nothing when no profile is named.
+std::optional<std::string> GetNetscapeUserDir();
+
+// Empties the profile's cache folder (keeping the folder) and erases cookies.txt.
+void CleanNetscapeCache(Session& session);
+// Erases netscape.hst.
+void CleanNetscapeHistory(Session& session);
+// Erases mail\trash and mail\trash.nsm; silent without a profile or once aborted.
+void CleanNetscapeMail(Session& session);
+
+} // namespace sweepora
