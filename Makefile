@@ -1,6 +1,6 @@
 # `make run`: build, then clean a seeded demo sandbox with the console program.
 # `make test`: build both architectures and run every test under Wine.
-.PHONY: run test build clean
+.PHONY: run test bench build clean
 
 run:
 	./scripts/setup.sh
@@ -9,6 +9,9 @@ run:
 
 test:
 	./scripts/test.sh
+
+bench:
+	./scripts/bench.sh
 
 build:
 	./scripts/setup.sh

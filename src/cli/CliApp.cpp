@@ -32,6 +32,19 @@ public:
     void RunFinished(bool) override {}
 };
 
+// A preview must erase nothing, so it starts no helper program (the AutoComplete cleaner
+// would otherwise clear the form data even in a test run).
+class PreviewDesktop final : public Desktop {
+public:
+    int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
+    bool ChooseFileToOpen(const std::string&, DWORD, std::string&) override { return false; }
+    std::intptr_t ShellExecuteFile(const std::string&, const std::string&, const std::string&,
+                                   const std::string&, int) override
+    {
+        return 0;
+    }
+};
+
 class ConsolePrinter final : public LogObserver {
 public:
     explicit ConsolePrinter(std::ostream& out) : out_(out) {}
@@ -85,7 +98,9 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
 {
     RegistrySettingsStore store(std::string("Software\\") + kAppTitle);
     ConsoleHost host;
-    Win32Desktop desktop;
+    Win32Desktop liveDesktop;
+    PreviewDesktop previewDesktop;
+    Desktop& desktop = options.live ? static_cast<Desktop&>(liveDesktop) : previewDesktop;
     Session session(store, host, desktop, ExecutablePath());
     LoadSettings(store, session.settings);
     LoadTypedUrls(session.safeLists.typedUrls, session.programFolder, session.Yielder());

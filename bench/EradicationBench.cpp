@@ -1,0 +1,116 @@
+// Prints eradication throughput and folder-walk rates for this machine, one figure per
+// line as "name value unit", each the median of three runs.
+#include "engine/Eradication.h"
+#include "storage/FileIo.h"
+#include "storage/SettingsStore.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace sweepora;
+
+namespace {
+
+class BenchHost final : public RunHost {
+public:
+    void YieldToQueue() override {}
+    void SelectStatusTab() override {}
+    void RunStarted() override {}
+    void RunFinished(bool) override {}
+};
+
+class NoDesktop final : public Desktop {
+public:
+    int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
+    bool ChooseFileToOpen(const std::string&, DWORD, std::string&) override { return false; }
+    std::intptr_t ShellExecuteFile(const std::string&, const std::string&, const std::string&,
+                                   const std::string&, int) override
+    {
+        return 0;
+    }
+};
+
+constexpr std::size_t kBigFile = 64u << 20;
+constexpr int kFolders = 100;
+constexpr int kFilesPerFolder = 100;
+constexpr std::size_t kSmallFile = 1000;
+
+double Seconds(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void MakeTree(const std::string& root)
+{
+    ::CreateDirectoryA(root.c_str(), nullptr);
+    const std::string data(kSmallFile, 's');
+    for (int d = 0; d < kFolders; ++d) {
+        const std::string folder = root + "\\d" + std::to_string(d);
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        for (int f = 0; f < kFilesPerFolder; ++f) WriteWholeFile(folder + "\\f" + std::to_string(f) + ".txt", data);
+    }
+}
+
+} // namespace
+
+int main()
+{
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string work = std::string(temp) + "sweepora-bench-" + std::to_string(::GetCurrentProcessId());
+    if (!::CreateDirectoryA(work.c_str(), nullptr)) {
+        std::fprintf(stderr, "cannot create %s\n", work.c_str());
+        return 1;
+    }
+
+    RegistrySettingsStore store("Software\\SweeporaBench");
+    BenchHost host;
+    NoDesktop desktop;
+    Session session(store, host, desktop, work + "\\sweepora.exe");
+    session.run.live = true;
+
+    const std::string big(kBigFile, 'b');
+    const std::string bigPath = work + "\\big.bin";
+    for (std::int16_t passes : {std::int16_t{0}, std::int16_t{7}, std::int16_t{20}}) {
+        std::vector<double> runs;
+        for (int i = 0; i < 3; ++i) {
+            WriteWholeFile(bigPath, big);
+            runs.push_back(Seconds([&] { EradicateFile(session, bigPath, passes); }));
+        }
+        const double s = Median(runs);
+        if (passes == 0)
+            std::printf("eradicate-64MiB-0 %.1f files/s\n", 1.0 / s);
+        else
+            std::printf("eradicate-64MiB-%d %.1f MB/s\n", passes, 64.0 * passes / s);
+        std::fflush(stdout);
+    }
+
+    for (std::int16_t level : {std::int16_t{0}, std::int16_t{7}}) {
+        session.settings.NoOverWrites = level;
+        std::vector<double> runs;
+        for (int i = 0; i < 3; ++i) {
+            std::string root = work + "\\tree";
+            MakeTree(root);
+            session.log.Clear();
+            runs.push_back(Seconds([&] { EradicateFolder(session, root, true, true); }));
+        }
+        std::printf("walk-10k-level%d %.1f files/s\n", level, kFolders * kFilesPerFolder / Median(runs));
+        std::fflush(stdout);
+    }
+    ::RemoveDirectoryA(work.c_str());
+    return 0;
+}

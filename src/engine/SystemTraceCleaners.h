@@ -1,0 +1,46 @@
+#pragma once
+#include "engine/Session.h"
+
+#include <string>
+
+namespace sweepora {
+
+// Shell folder numbers (CSIDL) the cleaners look up.
+constexpr int kCookiesFolder = 33;
+constexpr int kHistoryFolder = 34;
+constexpr int kProfileFolder = 40;
+
+// The AutoComplete form cleaner that ships beside the executable.
+constexpr const char* kAutoCompleteProgram = "iea.exe";
+
+// "D" and "D:" become "D:\"; an empty path (all drives) and "D:\..." stay as they are.
+std::string RecycleBinRootPath(const std::string& rootPath);
+
+// Empties the Recycle Bin of the root's drive, or of all drives for an empty root.
+// The line is logged whatever the shell answers; in test mode nothing is emptied.
+void EmptyRecycleBin(Session& session, const std::string& rootPath, bool noConfirmation, bool noProgressUI,
+                     bool noSound);
+
+// Empties the shell's recent-documents list.
+void CleanRecentDocs(Session& session);
+
+// The user's temporary folder as the system reports it; empty when it cannot say.
+std::string GetWindowsTempPath();
+
+// True for a temporary folder that must never be emptied: a drive or share root, the
+// Windows folder (its real one and the two usual names on C:) or the profile folder itself.
+bool IsRefusedTempFolder(const std::string& folder);
+
+// Erases the temporary folder's files and subfolders; the folder itself stays.
+void CleanWindowsTemp(Session& session);
+
+void CleanClipboard(Session& session);
+
+// Starts iea.exe hidden and does not wait for it; in test mode too.
+void CleanAutoCompleteForms(Session& session);
+
+// Overwrites the cookies, history and history.ie5 index.dat files with spaces over their
+// whole length; the files are kept.
+void CleanIndexDat(Session& session);
+
+} // namespace sweepora

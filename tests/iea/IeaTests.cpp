@@ -1,0 +1,84 @@
+// Starts the real iea.exe, as the cleaning run does, against seeded AutoComplete entries.
+#include "storage/Paths.h"
+#include "storage/UniqueHandle.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace sweepora;
+
+namespace {
+
+constexpr const char* kStorage1 = "Software\\Microsoft\\Internet Explorer\\IntelliForms\\Storage1";
+using Names = std::vector<std::string>;
+
+DWORD RunIea(const std::string& args)
+{
+    const std::string exe = AddBackslash(FolderOf(ExecutablePath())) + "iea.exe";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi = {};
+    std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        throw std::runtime_error("cannot start " + exe);
+    UniqueFile process(pi.hProcess), thread(pi.hThread);
+    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 99);
+        throw std::runtime_error("iea.exe did not end");
+    }
+    DWORD code = 0xFFFFFFFF;
+    ::GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+struct IeaFixture : ::testing::Test {
+    test::ScratchKey storage{kStorage1};
+
+    void Seed()
+    {
+        // Entries are hashes of the field name with encrypted data; any bytes will do here.
+        test::WriteRaw(HKEY_CURRENT_USER, kStorage1, "3F1A9C0E5B7D2468ACE13579BDF02468ACE13579BD",
+                       REG_BINARY, std::string("\x01\x02\x00\x03", 4));
+        test::WriteRaw(HKEY_CURRENT_USER, kStorage1, "0123456789ABCDEF0123456789ABCDEF01234567EE",
+                       REG_BINARY, std::string(300, '\x7f'));
+        test::WriteString(HKEY_CURRENT_USER, kStorage1, "", "default value");
+    }
+};
+
+} // namespace
+
+TEST_F(IeaFixture, AnythingButTheParameterOneLeavesTheEntries)
+{
+    Seed();
+    const Names seeded = test::ValueNames(HKEY_CURRENT_USER, kStorage1);
+    ASSERT_EQ(seeded.size(), 3u);
+    for (const char* args : {"", "2", "11", "1 1", "/1", "\"\""}) {
+        EXPECT_EQ(RunIea(args), 2u) << "[" << args << "]";
+        EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kStorage1), seeded) << "[" << args << "]";
+    }
+}
+
+TEST_F(IeaFixture, ParameterOneClearsEveryValueAndKeepsTheKey)
+{
+    Seed();
+    test::WriteString(HKEY_CURRENT_USER, std::string(kStorage1) + "\\Sub", "kept", "not a form entry");
+    EXPECT_EQ(RunIea("1"), 0u);
+    EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, kStorage1));
+    EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, kStorage1).empty());
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, std::string(kStorage1) + "\\Sub"), (Names{"kept"}));
+
+    // Blanks around the parameter, as a shell may pass them.
+    Seed();
+    EXPECT_EQ(RunIea("  1 "), 0u);
+    EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, kStorage1).empty());
+
+    // Nothing stored yet: done, and no key made up.
+    test::DeleteKeyTree(HKEY_CURRENT_USER, kStorage1);
+    EXPECT_EQ(RunIea("1"), 0u);
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, kStorage1));
+}
