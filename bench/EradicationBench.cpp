@@ -1,6 +1,7 @@
 // Prints eradication throughput and folder-walk rates for this machine, one figure per
 // line as "name value unit", each the median of three runs.
 #include "engine/Eradication.h"
+#include "engine/SilentDesktop.h"
 #include "storage/FileIo.h"
 #include "storage/SettingsStore.h"
 
@@ -23,17 +24,6 @@ public:
     void SelectStatusTab() override {}
     void RunStarted() override {}
     void RunFinished(bool) override {}
-};
-
-class NoDesktop final : public Desktop {
-public:
-    int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
-    bool ChooseFileToOpen(const std::string&, DWORD, std::string&) override { return false; }
-    std::intptr_t ShellExecuteFile(const std::string&, const std::string&, const std::string&,
-                                   const std::string&, int) override
-    {
-        return 0;
-    }
 };
 
 constexpr std::size_t kBigFile = 64u << 20;
@@ -79,7 +69,7 @@ int main()
 
     RegistrySettingsStore store("Software\\SweeporaBench");
     BenchHost host;
-    NoDesktop desktop;
+    SilentDesktop desktop;
     Session session(store, host, desktop, work + "\\sweepora.exe");
     session.run.live = true;
 

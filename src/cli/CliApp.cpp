@@ -4,6 +4,7 @@
 #include "engine/LogReport.h"
 #include "engine/Session.h"
 #include "safelists/TypedUrlLoader.h"
+#include "engine/SilentDesktop.h"
 #include "shell/Win32Desktop.h"
 #include "storage/Paths.h"
 #include "storage/SettingsPersistence.h"
@@ -30,19 +31,6 @@ public:
     void SelectStatusTab() override {}
     void RunStarted() override {}
     void RunFinished(bool) override {}
-};
-
-// A preview must erase nothing, so it starts no helper program (the AutoComplete cleaner
-// would otherwise clear the form data even in a test run).
-class PreviewDesktop final : public Desktop {
-public:
-    int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
-    bool ChooseFileToOpen(const std::string&, DWORD, std::string&) override { return false; }
-    std::intptr_t ShellExecuteFile(const std::string&, const std::string&, const std::string&,
-                                   const std::string&, int) override
-    {
-        return 0;
-    }
 };
 
 class ConsolePrinter final : public LogObserver {
@@ -99,7 +87,9 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     RegistrySettingsStore store(std::string("Software\\") + kAppTitle);
     ConsoleHost host;
     Win32Desktop liveDesktop;
-    PreviewDesktop previewDesktop;
+    // A preview must erase nothing, so it starts no helper program (the AutoComplete
+    // cleaner would otherwise clear the form data even in a test run).
+    SilentDesktop previewDesktop;
     Desktop& desktop = options.live ? static_cast<Desktop&>(liveDesktop) : previewDesktop;
     Session session(store, host, desktop, ExecutablePath());
     LoadSettings(store, session.settings);

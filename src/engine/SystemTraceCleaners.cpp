@@ -1,7 +1,7 @@
 #include "engine/SystemTraceCleaners.h"
 
 #include "engine/Eradication.h"
-#include "engine/SpecialFolders.h"
+#include "engine/ShellFolders.h"
 #include "engine/Timestamp.h"
 #include "storage/Paths.h"
 #include "storage/Text.h"

@@ -1,4 +1,4 @@
-#include "engine/SpecialFolders.h"
+#include "engine/ShellFolders.h"
 #include "engine/SystemTraceCleaners.h"
 #include "storage/Paths.h"
 #include "storage/UniqueHandle.h"

@@ -1,4 +1,4 @@
-#include "engine/SpecialFolders.h"
+#include "engine/ShellFolders.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,0 +1,19 @@
+#pragma once
+#include "engine/Desktop.h"
+
+namespace sweepora {
+
+// A desktop for unattended work: every question answered No, every dialog cancelled,
+// no program started.
+class SilentDesktop final : public Desktop {
+public:
+    int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
+    bool ChooseFileToOpen(const std::string&, DWORD, std::string&) override { return false; }
+    std::intptr_t ShellExecuteFile(const std::string&, const std::string&, const std::string&,
+                                   const std::string&, int) override
+    {
+        return 0;
+    }
+};
+
+} // namespace sweepora
