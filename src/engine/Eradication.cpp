@@ -60,30 +60,32 @@ char PatternCharacter(std::mt19937& random)
     return s.empty() ? '0' : s.back();
 }
 
-bool WriteAt(HANDLE file, std::uint64_t position, const std::string& bytes)
+bool WriteAt(HANDLE file, std::uint64_t position, const char* bytes, DWORD length)
 {
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(position);
-    if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
+    // The position travels with the write: one call instead of a seek and a write.
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
     DWORD written = 0;
-    return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+    return ::WriteFile(file, bytes, length, &written, &at) && written == length;
 }
 
 // One pass: every block written with A, then with B at the same place, the file grown to
 // whole blocks; flushed, so that each pass reaches the disk.
 void OverwritePass(Session& s, HANDLE file, std::uint64_t blocks, char a, char b)
 {
-    const std::string runA(static_cast<std::size_t>(kBlock * kBlocksPerWrite), a);
-    const std::string runB(runA.size(), b);
+    // Small files are the common case: never fill more pattern than the file needs.
+    const std::size_t runLength = static_cast<std::size_t>(std::min(kBlocksPerWrite, blocks) * kBlock);
+    const std::string runA(runLength, a);
+    const std::string runB(runLength, b);
     ULONGLONG lastYield = ::GetTickCount64();
     for (std::uint64_t block = 0; block < blocks; block += kBlocksPerWrite) {
         const std::uint64_t count = std::min(kBlocksPerWrite, blocks - block);
-        const std::size_t length = static_cast<std::size_t>(count * kBlock);
+        const DWORD length = static_cast<DWORD>(count * kBlock);
         const std::uint64_t position = block * kBlock;
         // Write failures are not fatal: the pass goes on with the next run of blocks.
-        WriteAt(file, position, length == runA.size() ? runA : runA.substr(0, length));
-        WriteAt(file, position, length == runB.size() ? runB : runB.substr(0, length));
+        WriteAt(file, position, runA.data(), length);
+        WriteAt(file, position, runB.data(), length);
         if (::GetTickCount64() - lastYield >= kYieldEveryMs) {
             s.host.YieldToQueue();
             lastYield = ::GetTickCount64();
