@@ -1,8 +1,10 @@
 #include "cli/CliApp.h"
 
 #include "engine/CleaningRun.h"
+#include "engine/IEHistoryCleaner.h"
 #include "engine/LogReport.h"
 #include "engine/Session.h"
+#include "safelists/HistoryLoader.h"
 #include "safelists/TypedUrlLoader.h"
 #include "engine/SilentDesktop.h"
 #include "shell/Win32Desktop.h"
@@ -94,10 +96,13 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     Session session(store, host, desktop, ExecutablePath());
     LoadSettings(store, session.settings);
     LoadTypedUrls(session.safeLists.typedUrls, session.programFolder, session.Yielder());
+    const std::string historyFailure =
+        LoadHistory(session.safeLists.history, session.programFolder, session.Yielder());
     session.run.live = options.live;
 
     ConsolePrinter printer(out);
     session.log.AddObserver(&printer);
+    if (!historyFailure.empty()) session.log.AddLogEntry(kIEHistoryTask, historyFailure);
     g_abortFlag = &session.run.abort;
     ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
     const RunOutcome outcome = RunCleaning(session);

@@ -1,6 +1,7 @@
 #include "engine/CleaningRun.h"
 
 #include "engine/Eradication.h"
+#include "engine/IEHistoryCleaner.h"
 #include "engine/NetscapeCleaners.h"
 #include "engine/RegistryMruCleaners.h"
 #include "engine/SystemTraceCleaners.h"
@@ -18,6 +19,7 @@ const RunTable& StandardRunTable()
         {1, &S::RunHistory, &CleanRunHistory},
         {2, &S::FileFind, &CleanFindHistory},
         {3, &S::NetHistory, [](Session& s) {
+             CleanIEHistory(s);
              if (!s.run.abort) CleanNetscapeHistory(s);
          }},
         {4, &S::IEAutoComplete, &CleanAutoCompleteForms},

@@ -3,6 +3,7 @@
 #include "safelists/TypedUrlLoader.h"
 #include "storage/Paths.h"
 #include "storage/UniqueHandle.h"
+#include "storage/UrlHistory.h"
 
 #include "support/TestSupport.h"
 
@@ -40,10 +41,21 @@ Result RunProgram(const std::string& exe, const std::string& args)
     UniqueFile process(pi.hProcess), thread(pi.hThread);
     writeEnd.reset();
 
+    // Read until the program has ended, not to the pipe's end: under Wine the desktop
+    // process that its first COM apartment starts inherits the pipe and outlives it.
     Result r;
     char chunk[4096];
-    DWORD n = 0;
-    while (::ReadFile(readEnd.get(), chunk, sizeof chunk, &n, nullptr) && n > 0) r.out.append(chunk, n);
+    for (bool ended = false;;) {
+        DWORD available = 0, n = 0;
+        if (!::PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr)) break;
+        if (available > 0 && ::ReadFile(readEnd.get(), chunk, sizeof chunk, &n, nullptr) && n > 0) {
+            r.out.append(chunk, n);
+        } else if (ended) {
+            break;
+        } else {
+            ended = ::WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0;
+        }
+    }
     ::WaitForSingleObject(process.get(), INFINITE);
     ::GetExitCodeProcess(process.get(), &r.exitCode);
     std::istringstream in(r.out);
@@ -60,6 +72,7 @@ struct CliFixture : ::testing::Test {
     test::ScratchKey docFind{kDocFindMruKey};
     test::ScratchKey filesNamed{kFilesNamedMruKey};
     test::ScratchKey typed{kTypedUrlsKey};
+    test::ScratchHistory scratchHistory;
     test::TempFolder folder;
     std::string exe = folder.File("sweepora-cli.exe");
     // The program's temporary folder: the temp cleaner empties it.
@@ -93,6 +106,10 @@ struct CliFixture : ::testing::Test {
         test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, "url2", "http://kept.example/");
         test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, "url3", "http://news.example/");
         test::WriteFileBytes(folder.File(kSafeUrlsFile), "http://KEPT.example/\r\n");
+        CURLHistory history;
+        history.AddURL("http://visited.example/", "", 0);
+        history.AddURL("http://kept.example/", "", 0);
+        test::WriteFileBytes(folder.File(kSafeHistoryFile), "http://kept.example/\r\n");
     }
     std::size_t Remaining() const
     {
@@ -108,7 +125,7 @@ struct CliFixture : ::testing::Test {
 TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
 {
     const std::vector<std::string> tasks = {
-        "Run History Cleared ", "Find File List cleared", "Netscape History", "IE Autocomplete forms Cleared",
+        "Run History Cleared ", "Find File List cleared", "Internet Explorer History", "Netscape History", "IE Autocomplete forms Cleared",
         "Netscape Cache/Cookies", "Internet typed Urls cleared", "Clipboard Cleared", "Recycle Bin Cleared ",
         "Recent Docs List cleared", temp + "\\trace.tmp eradicated", "Windows Tempoprary Files",
         "Index.dat cleaned", "Finished :- Space saved : 0 MB, Files : 1,Registory keys : 4, time taken : 0:0:0"};
@@ -123,8 +140,9 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
     std::vector<std::string> marked;
     for (const std::string& t : tasks) marked.push_back("Testing : " + t);
     EXPECT_EQ(taskColumn(preview), marked) << preview.out;
-    EXPECT_EQ(preview.lines[2], "Testing : Netscape History\tTerminated"); // no profile here
+    EXPECT_EQ(preview.lines[3], "Testing : Netscape History\tTerminated"); // no profile here
     EXPECT_EQ(Remaining(), 7u);
+    EXPECT_EQ(test::HistoryUrls().size(), 2u);
     EXPECT_TRUE(FileExists(temp + "\\trace.tmp"));
 
     const Result clean = RunProgram(exe, "clean --report \"" + folder.File("run report.txt") + "\"");
@@ -132,6 +150,7 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
     EXPECT_EQ(taskColumn(clean), tasks) << clean.out;
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey), (std::vector<std::string>{"url2"}));
     EXPECT_EQ(Remaining(), 1u);
+    EXPECT_EQ(test::HistoryUrls(), std::vector<std::string>{"http://kept.example/"});
     EXPECT_FALSE(FileExists(temp + "\\trace.tmp"));
 
     const std::string report = test::ReadFileBytes(folder.File("run report.txt"));
@@ -163,6 +182,7 @@ TEST_F(CliFixture, RejectsBadArgumentsWithUsage)
         EXPECT_EQ(r.lines[0].rfind("usage: sweepora-cli preview|clean [--report FILE]", 0), 0u) << r.out;
     }
     EXPECT_EQ(Remaining(), 7u);
+    EXPECT_EQ(test::HistoryUrls().size(), 2u);
 
     const Result unwritable = RunProgram(exe, "preview --report " + folder.File("no\\such\\report.txt"));
     EXPECT_EQ(unwritable.exitCode, 0u);

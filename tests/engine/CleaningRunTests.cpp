@@ -119,10 +119,12 @@ TEST_F(RunFixture, StandardRunTakesTheEnabledCategoriesInOrder)
     session.settings.NetTypedUrls = "1";
     session.settings.FileFind = "1";
     session.settings.RunHistory = "1";
+    session.settings.NetHistory = "1";
     RunCleaning(session);
     EXPECT_EQ(Tasks(), (std::vector<std::string>{
                            "Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 0, time taken : 0:0:0",
                            "Testing : Run History Cleared ", "Testing : Find File List cleared",
+                           "Testing : Internet Explorer History", "Testing : Netscape History",
                            "Testing : Internet typed Urls cleared",
                            "Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 4, time taken : 0:0:0"}));
 }

@@ -2,6 +2,9 @@
 
 #include "storage/FileIo.h"
 #include "storage/UniqueHandle.h"
+#include "storage/UrlHistory.h"
+
+#include <algorithm>
 
 #include <stdexcept>
 
@@ -114,6 +117,25 @@ std::string ReadFileBytes(const std::string& path)
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
+}
+
+ScratchHistory::ScratchHistory() { CURLHistory().Clear(); }
+
+ScratchHistory::~ScratchHistory()
+{
+    try {
+        CURLHistory().Clear();
+    } catch (...) {
+    }
+}
+
+std::vector<std::string> HistoryUrls()
+{
+    std::vector<std::string> urls;
+    const CURLHistory history;
+    for (const URLHistoryItem& item : history.NewEnum()) urls.push_back(item.URL());
+    std::sort(urls.begin(), urls.end());
+    return urls;
 }
 
 } // namespace sweepora::test

@@ -118,4 +118,16 @@ public:
     std::vector<Launch> launched;
 };
 
+// Empties the browser's URL history now and when it goes.
+class ScratchHistory {
+public:
+    ScratchHistory();
+    ~ScratchHistory();
+    ScratchHistory(const ScratchHistory&) = delete;
+    ScratchHistory& operator=(const ScratchHistory&) = delete;
+};
+
+// The addresses in the URL history, sorted.
+std::vector<std::string> HistoryUrls();
+
 } // namespace sweepora::test

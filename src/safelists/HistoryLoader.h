@@ -1,0 +1,23 @@
+#pragma once
+#include "safelists/SafeListPages.h"
+#include "storage/ComPtr.h"
+
+#include <windows.h>
+#include <urlhist.h>
+
+#include <functional>
+#include <string>
+
+namespace sweepora {
+
+// Hands out the history store to list; an empty pointer is a store that cannot be created.
+using HistoryStoreSource = std::function<ComPtr<IUrlHistoryStg2>()>;
+
+// Refills the IE history page: the clean list from the URL history (local files never
+// appear), the safe list from its file in `folder`, then the clean list less the kept
+// entries. Without a source the platform's store is used. A failing store leaves the
+// clean list empty; the text of that failure is returned (empty when there was none).
+std::string LoadHistory(ListPair& page, const std::string& folder, const YieldFn& yield,
+                        const HistoryStoreSource& source = {});
+
+} // namespace sweepora
