@@ -7,6 +7,21 @@ demo="$root/build/demo"
 sandbox() { "$root/tools/wine-sandbox" "$demo" "$@"; }
 wine_() { sandbox --wine "$@"; }
 reg_add() { wine_ reg add "HKCU\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null; }
+hklm_add() { wine_ reg add "HKLM\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null; }
+seeder() { sandbox "$root/build/bin/sweepora-seed.exe" "$@"; }
+# Every file under a folder with its size, or a note that the folder is gone.
+files() {
+  for dir in "$@"; do
+    echo "  ${dir#"$prefix/drive_c/"}:"
+    if [ -d "$dir" ]; then
+      (cd "$dir" && find . -type f -printf '    %P (%s bytes)\n' | sort)
+    else
+      echo "    (folder gone)"
+    fi
+  done
+}
+# The first bytes of a file, to show it was overwritten in place.
+head_of() { for f in "$@"; do printf '  %s: %s bytes, begins "%s"\n' "${f#"$prefix/drive_c/"}" "$(stat -c %s "$f")" "$(head -c 24 "$f" | tr -c '[:print:]' '.')"; done; }
 show() {
   for key in "$@"; do
     echo "  HKCU\\$key"
@@ -46,9 +61,52 @@ echo cache > "$temp/session/nested/cache.tmp"
 echo hidden > "$temp/hidden.tmp"
 wine_ attrib +h 'C:\users\'"$(basename "$(dirname "$temp")")"'\Temp\hidden.tmp' >/dev/null 2>&1 || true
 printf 'http://intranet.example/\r\n' > "$install/SafeURLs.dat"
-echo "  typed-URL safe list (SafeURLs.dat beside the program): http://intranet.example/"
+
+# The Recycle Bin of Wine's shell is the sandbox's freedesktop trash: a file and its info.
+trash="$demo/home/.local/share/Trash"
+mkdir -p "$trash/files" "$trash/info"
+echo "dear bank" > "$trash/files/old-letter.txt"
+printf '[Trash Info]\nPath=/tmp/old-letter.txt\nDeletionDate=2026-12-01T10:00:00\n' > "$trash/info/old-letter.txt.trashinfo"
+
+# A Netscape profile, found through the machine's Users key.
+netscape="$prefix/drive_c/Netscape/Users/demo"
+mkdir -p "$netscape/cache/sub" "$netscape/mail"
+echo page > "$netscape/cache/M0A1B2C3.htm"
+echo image > "$netscape/cache/sub/M0D4E5F6.gif"
+echo "bank.example	TRUE	/	FALSE	2145916800	session	abc" > "$netscape/cookies.txt"
+echo history > "$netscape/netscape.hst"
+echo "deleted mail" > "$netscape/mail/trash"
+echo "prefs" > "$netscape/prefs.js"
+hklm_add 'Software\Netscape\Netscape Navigator\Users' CurrentUser demo
+hklm_add 'Software\Netscape\Netscape Navigator\Users\demo' DirRoot 'C:\Netscape\Users\demo'
+reg_add 'Software\Sweepora\EraseSettings' EmailHistory 1
+
+# A folder of the user's own on the custom directory list.
+scratch="$prefix/drive_c/Work/scratch"
+mkdir -p "$scratch/drafts"
+echo notes > "$scratch/notes.txt"
+echo draft > "$scratch/drafts/v1.txt"
+reg_add 'Software\Sweepora\EraseSettings' CustomDirs 1
+reg_add 'Software\Sweepora\EraseSettings' CustomDirList 'C:\Work\scratch'
+
+# Browser cache, cookies, history and the clipboard need a Windows program.
+seeder seed
+cookie_file=$(seeder list | tr -d '\r' | sed -n 's/.*Cookie:.*@bank\.example\/  (file \(.*\))$/\1/p')
+printf '%s\r\n' "$cookie_file" > "$install/SafeCookie.dat"
+printf 'http://news.example/front.htm\r\n' > "$install/SafeHistory.dat"
+
+users="$prefix/drive_c/users/$(basename "$(dirname "$temp")")/AppData/Local/Microsoft/Windows"
+index_dats=("$users/INetCookies/index.dat" "$users/History/History.IE5/index.dat")
+
+echo "  safe lists beside the program:"
+echo "    SafeURLs.dat     http://intranet.example/"
+echo "    SafeCookie.dat   $cookie_file (the bank.example cookie)"
+echo "    SafeHistory.dat  http://news.example/front.htm"
 show "$runmru" "$docfind" "$filesnamed" "$typed" "$forms"
 echo "  temporary folder:"; (cd "$temp" && find . -type f | sed 's/^/    /')
+files "$trash" "$netscape" "$scratch"
+seeder list
+head_of "${index_dats[@]}"
 
 echo
 echo "== sweepora-cli preview"
@@ -60,6 +118,10 @@ echo
 echo "== Left afterwards"
 show "$runmru" "$docfind" "$filesnamed" "$typed" "$forms"
 echo "  temporary folder (the hidden file is never touched):"; (cd "$temp" && find . | sed 's/^/    /')
+echo "  (the Recycle Bin emptied; in the Netscape profile only prefs.js is left; the custom folder goes with its contents)"
+files "$trash" "$netscape" "$scratch"
+seeder list
+head_of "${index_dats[@]}"
 echo
 echo "== The saved report (C:\\report.txt)"
 tr -d '\r' < "$prefix/drive_c/report.txt"

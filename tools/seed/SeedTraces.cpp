@@ -1,0 +1,148 @@
+// sweepora-seed seed|list: puts browser and clipboard traces into the current prefix,
+// or prints the ones that are there, so a demo can show what a run left behind.
+#include "storage/UrlHistory.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using sweepora::ComApartment;
+using sweepora::CURLHistory;
+
+struct CacheEntry {
+    std::string url, file;
+    DWORD type = 0;
+};
+
+std::vector<CacheEntry> CacheEntries(const char* pattern)
+{
+    std::vector<CacheEntry> entries;
+    std::vector<char> buffer(64 * 1024);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+    HANDLE find = FindFirstUrlCacheEntryA(pattern, info, &size);
+    if (!find) return entries;
+    do {
+        entries.push_back({info->lpszSourceUrlName ? info->lpszSourceUrlName : "",
+                           info->lpszLocalFileName ? info->lpszLocalFileName : "", info->CacheEntryType});
+        size = static_cast<DWORD>(buffer.size());
+    } while (FindNextUrlCacheEntryA(find, info, &size));
+    FindCloseUrlCache(find);
+    return entries;
+}
+
+bool AddContent(const std::string& url, const std::string& body)
+{
+    char file[MAX_PATH] = {};
+    if (!CreateUrlCacheEntryA(url.c_str(), 0, "htm", file, 0)) return false;
+    HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(h, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
+    CloseHandle(h);
+    FILETIME never = {};
+    return CommitUrlCacheEntryA(url.c_str(), file, never, never, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr);
+}
+
+bool AddCookie(const std::string& url, const std::string& nameValue)
+{
+    const std::string cookie = nameValue + "; expires=Fri, 31 Dec 2038 23:59:59 GMT";
+    return InternetSetCookieA(url.c_str(), nullptr, cookie.c_str());
+}
+
+bool SetClipboardText(const std::string& text)
+{
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    bool done = false;
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        if (void* p = GlobalLock(memory)) {
+            memcpy(p, text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            done = SetClipboardData(CF_TEXT, memory) != nullptr;
+        }
+        if (!done) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return done;
+}
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr)) return "(clipboard not available)";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+int Seed()
+{
+    int failures = 0;
+    auto check = [&](bool ok, const char* what) {
+        std::printf("  %-44s %s\n", what, ok ? "seeded" : "FAILED");
+        if (!ok) ++failures;
+    };
+    check(AddContent("http://news.example/front.htm", "<html>front page</html>"), "cache page http://news.example/front.htm");
+    check(AddContent("http://shop.example/basket.htm", "<html>basket</html>"), "cache page http://shop.example/basket.htm");
+    check(AddCookie("http://shop.example/", "basket=3-items"), "cookie shop.example");
+    check(AddCookie("http://bank.example/", "session=kept"), "cookie bank.example");
+    try {
+        ComApartment com;
+        CURLHistory history;
+        history.AddURL("http://news.example/front.htm", "Front page", 0);
+        history.AddURL("http://private.example/diary.htm", "Diary", 0);
+        check(true, "history two addresses");
+    } catch (const std::exception& e) {
+        std::printf("  history: %s\n", e.what());
+        check(false, "history two addresses");
+    }
+    check(SetClipboardText("account number 12-3456-789"), "clipboard text");
+    return failures == 0 ? 0 : 1;
+}
+
+int List()
+{
+    std::printf("  URL cache:\n");
+    for (const CacheEntry& e : CacheEntries(nullptr)) {
+        const char* kind = (e.type & COOKIE_CACHE_ENTRY) ? "cookie " : (e.type & URLHISTORY_CACHE_ENTRY) ? "visited" : "page   ";
+        const std::size_t slash = e.file.find_last_of('\\');
+        const std::string file = slash == std::string::npos ? e.file : e.file.substr(slash + 1);
+        // The cookie's file name is what its safe list holds.
+        if (e.type & COOKIE_CACHE_ENTRY)
+            std::printf("    %s %s  (file %s)\n", kind, e.url.c_str(), file.c_str());
+        else
+            std::printf("    %s %s\n", kind, e.url.c_str());
+    }
+    std::printf("  history:\n");
+    try {
+        ComApartment com;
+        CURLHistory history;
+        for (std::int32_t i = 1; i <= history.Count(); ++i) std::printf("    %s\n", history.Item(i).URL().c_str());
+    } catch (const std::exception& e) {
+        std::printf("    (%s)\n", e.what());
+    }
+    std::printf("  clipboard: \"%s\"\n", ClipboardText().c_str());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "seed") return Seed();
+    if (mode == "list") return List();
+    std::fprintf(stderr, "usage: sweepora-seed seed|list\n");
+    return 2;
+}
