@@ -93,20 +93,6 @@ TEST_F(RunFixture, RunsEnabledRowsInOrderAndStopsAtAbort)
     }
 }
 
-TEST_F(RunFixture, StandardRunTakesTheEnabledCategoriesInOrder)
-{
-    OnlyCategories({&AppSettings::IEAutoPass}); // has no cleaner
-    RunCleaning(session);
-    OnlyCategories({&AppSettings::NetTypedUrls, &AppSettings::FileFind, &AppSettings::RunHistory,
-                    &AppSettings::NetHistory});
-    RunCleaning(session);
-    EXPECT_EQ(Tasks(), (Texts{"Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 0, time taken : 0:0:0",
-                              "Testing : Run History Cleared ", "Testing : Find File List cleared",
-                              "Testing : Internet Explorer History", "Testing : Netscape History",
-                              "Testing : Internet typed Urls cleared",
-                              "Testing : Finished :- Space saved : 0 MB, Files : 0,Registory keys : 4, time taken : 0:0:0"}));
-}
-
 TEST_F(RunFixture, StartCleaningSavesEverythingAndGoesLive)
 {
     test::ScratchKey runKey(kRunMruKey);
