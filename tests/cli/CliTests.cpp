@@ -23,40 +23,30 @@ struct Result {
     Texts tasks;     // the first column of each line
 };
 
+// Output goes to a file, not a pipe: under Wine the desktop process that the program's
+// first COM apartment starts inherits the handles and outlives it.
 Result RunProgram(const std::string& exe, const std::string& args)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    UniqueFile readEnd, writeEnd;
-    if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) throw std::runtime_error("no pipe");
-    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    UniqueFile out(::CreateFileA((FolderOf(exe) + "\\output.txt").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
+                                 0, nullptr));
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = si.hStdError = writeEnd.get();
+    si.hStdOutput = si.hStdError = out.get();
     PROCESS_INFORMATION pi = {};
     std::string commandLine = "\"" + exe + "\" " + args;
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+    if (!out || !::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         throw std::runtime_error("cannot start " + exe);
     UniqueFile process(pi.hProcess), thread(pi.hThread);
-    writeEnd.reset();
-
-    // Read until the program has ended, not to the pipe's end: under Wine the desktop
-    // process that its first COM apartment starts inherits the pipe and outlives it.
     Result r;
-    char chunk[4096];
-    for (bool ended = false;;) {
-        DWORD available = 0, n = 0;
-        if (!::PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr)) break;
-        if (available > 0 && ::ReadFile(readEnd.get(), chunk, sizeof chunk, &n, nullptr) && n > 0)
-            r.out.append(chunk, n);
-        else if (ended)
-            break;
-        else
-            ended = ::WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0;
-    }
     ::WaitForSingleObject(process.get(), INFINITE);
     ::GetExitCodeProcess(process.get(), &r.exitCode);
+    ::SetFilePointer(out.get(), 0, nullptr, FILE_BEGIN);
+    char chunk[4096];
+    for (DWORD n = 0; ::ReadFile(out.get(), chunk, sizeof chunk, &n, nullptr) && n > 0;) r.out.append(chunk, n);
     std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);) r.tasks.push_back(line.substr(0, line.find_first_of("\t\r")));
     return r;
