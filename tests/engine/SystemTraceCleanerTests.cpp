@@ -142,24 +142,14 @@ TEST_F(SystemTraceFixture, TemporaryFolderIsEmptiedButKeptAndSystemFoldersRefuse
         CleanWindowsTemp(session);
         EXPECT_EQ(LastLine().task + "|" + LastLine().status, "Windows Tempoprary Files|Terminated");
         EXPECT_TRUE(FileExists(a) && FileExists(b));
-        session.run.live = false;
     }
     ScopedEnvironment temp({"TMP", "TEMP"}, folder.Path()); // GetTempPathA reads TMP first
     EXPECT_EQ(AddBackslash(GetWindowsTempPath()), AddBackslash(folder.Path()));
-    session.log.Clear();
-    CleanWindowsTemp(session);
-    EXPECT_EQ(session.log.Lines()[0].task, "Testing : " + a + " eradicated");
-    EXPECT_EQ(session.log.Lines()[1].task, "Testing : " + b + " eradicated");
-    ExpectDone("Testing : Windows Tempoprary Files");
-    EXPECT_TRUE(FileExists(a) && FileExists(b));
-
-    session.run.files = 0;
-    session.run.live = true;
     CleanWindowsTemp(session);
     EXPECT_FALSE(FileExists(a) || FileExists(sub));
     EXPECT_TRUE(FileExists(folder.Path()));
     EXPECT_EQ(session.run.files, 2);
-    EXPECT_EQ(LastLine().task, "Windows Tempoprary Files");
+    ExpectDone("Windows Tempoprary Files");
 
     // Abort on the first yield: the walk stops and says so.
     seed();
