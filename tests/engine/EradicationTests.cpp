@@ -15,6 +15,7 @@ using namespace sweepora;
 namespace {
 
 constexpr const char* kStoreRoot = "Software\\SweeporaTests\\EradicationStore";
+using Tasks = std::vector<std::string>;
 
 struct EradicationFixture : ::testing::Test {
     test::ScratchKey storeKey{kStoreRoot};
@@ -31,72 +32,61 @@ struct EradicationFixture : ::testing::Test {
         if (attributes) ::SetFileAttributesA(path.c_str(), attributes);
         return path;
     }
-    std::vector<std::string> Tasks() const
+    Tasks LoggedTasks() const
     {
-        std::vector<std::string> tasks;
+        Tasks tasks;
         for (const LogLine& l : session.log.Lines()) tasks.push_back(l.task);
         return tasks;
     }
-    // Remaining bytes are all one digit: the file was overwritten, not merely kept.
-    static bool OnePatternDigit(const std::string& bytes)
+    // The file is still there, grown to `size`, all of it one pattern digit: overwritten, not merely kept.
+    static void ExpectOverwritten(const std::string& path, std::size_t size)
     {
-        return !bytes.empty() && bytes[0] >= '0' && bytes[0] <= '9' &&
-               std::all_of(bytes.begin(), bytes.end(), [&](char c) { return c == bytes[0]; });
+        const std::string bytes = test::ReadFileBytes(path);
+        EXPECT_EQ(bytes.size(), size);
+        EXPECT_TRUE(!bytes.empty() && bytes[0] >= '0' && bytes[0] <= '9' &&
+                    std::all_of(bytes.begin(), bytes.end(), [&](char c) { return c == bytes[0]; }));
     }
 };
 
 } // namespace
 
-TEST_F(EradicationFixture, DeletesCountsAndLogsEachExistingFileOnce)
+TEST_F(EradicationFixture, FilesAreCountedOverwrittenInPassesAndDeleted)
 {
     EradicateFile(session, folder.File("missing.txt"), 7);
     EXPECT_TRUE(session.log.Lines().empty());
-
-    const std::string path = Seed("ten.txt", 10);
-    EradicateFile(session, path, 0); // test mode
-    EXPECT_TRUE(FileExists(path));
-    EXPECT_EQ(Tasks().back(), "Testing : " + path + " eradicated");
-    EXPECT_EQ(session.run.files, 1);
-    EXPECT_EQ(session.run.spaceSaved, 10);
-
+    const std::string ten = Seed("ten.txt", 10);
+    EradicateFile(session, ten, 0); // test mode: counted, logged, kept
+    EXPECT_TRUE(FileExists(ten));
+    EXPECT_EQ(LoggedTasks().back(), "Testing : " + ten + " eradicated");
     session.run.live = true;
-    EradicateFile(session, path, 0);
-    EXPECT_FALSE(FileExists(path));
-    EXPECT_EQ(Tasks().back(), path + " eradicated");
+    EradicateFile(session, ten, 0);
+    EXPECT_FALSE(FileExists(ten));
+    EXPECT_EQ(LoggedTasks().back(), ten + " eradicated");
     EXPECT_NE(session.log.Lines().back().status.find(" @ "), std::string::npos);
     EXPECT_EQ(session.run.files, 2);
     EXPECT_EQ(session.run.spaceSaved, 20);
 
+    // Abort confirmed after the first of seven passes: the file stays, grown to whole blocks.
     const std::string seven = Seed("seven.txt", 2048);
+    host.onYield = [&] { session.run.abort = true; };
+    EradicateFile(session, seven, 7);
+    ExpectOverwritten(seven, 3072);
+    EXPECT_EQ(LoggedTasks().back(), seven + " **** aborted by user");
+    EXPECT_EQ(session.run.files, 3);
+    EXPECT_EQ(session.run.spaceSaved, 20 + 2048);
+    host.onYield = nullptr;
+    session.run.abort = false;
+    host.yields = 0;
     EradicateFile(session, seven, 7);
     EXPECT_FALSE(FileExists(seven));
     EXPECT_GE(host.yields, 7); // one after each pass at least
-    EXPECT_EQ(session.run.files, 3);
-}
-
-TEST_F(EradicationFixture, PassesGrowTheFileToWholeBlocksAndAbortKeepsIt)
-{
-    session.run.live = true;
-    const std::string path = Seed("abort.txt", 2048);
-    host.onYield = [&] { session.run.abort = true; }; // confirmed after the first pass
-    EradicateFile(session, path, 7);
-    ASSERT_TRUE(FileExists(path));
-    const std::string bytes = test::ReadFileBytes(path);
-    EXPECT_EQ(bytes.size(), 3072u);
-    EXPECT_TRUE(OnePatternDigit(bytes));
-    EXPECT_EQ(Tasks().back(), path + " **** aborted by user");
-    EXPECT_EQ(session.run.files, 1);
-    EXPECT_EQ(session.run.spaceSaved, 2048);
 
     // Past 32 MiB the block count needs more than 16 bits; the file is still overwritten.
     const std::size_t big = 33 * 1024 * 1024 + 5;
     const std::string large = Seed("large.bin", big);
     host.onYield = [&] { session.run.abort = true; };
-    session.run.abort = false;
     EradicateFile(session, large, 1);
-    const std::string overwritten = test::ReadFileBytes(large);
-    EXPECT_EQ(overwritten.size(), (big / 1024 + 1) * 1024);
-    EXPECT_TRUE(OnePatternDigit(overwritten));
+    ExpectOverwritten(large, (big / 1024 + 1) * 1024);
 }
 
 TEST_F(EradicationFixture, ReadOnlyFileIsReportedAndCountersSetBack)
@@ -105,14 +95,12 @@ TEST_F(EradicationFixture, ReadOnlyFileIsReportedAndCountersSetBack)
     for (std::int16_t passes : {std::int16_t{7}, std::int16_t{0}}) {
         const std::string path = Seed("locked" + std::to_string(passes) + ".txt", 100, FILE_ATTRIBUTE_READONLY);
         EradicateFile(session, path, passes);
-        EXPECT_TRUE(FileExists(path));
         EXPECT_EQ(test::ReadFileBytes(path), std::string(100, 'x'));
         ASSERT_FALSE(session.log.Lines().empty());
-        EXPECT_EQ(session.log.Lines().back().task, path);
-        EXPECT_FALSE(session.log.Lines().back().status.empty());
-        EXPECT_EQ(session.log.Lines().back().status.find(" @ "), std::string::npos);
-        EXPECT_EQ(session.run.files, 0);
-        EXPECT_EQ(session.run.spaceSaved, 0);
+        const LogLine& line = session.log.Lines().back();
+        EXPECT_EQ(line.task, path);
+        EXPECT_TRUE(!line.status.empty() && line.status.find(" @ ") == std::string::npos) << line.status;
+        EXPECT_TRUE(session.run.files == 0 && session.run.spaceSaved == 0) << session.run.files;
         ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
@@ -120,19 +108,15 @@ TEST_F(EradicationFixture, ReadOnlyFileIsReportedAndCountersSetBack)
 TEST_F(EradicationFixture, FolderWalkVisitsEachEntryOnceAndSparesHiddenFiles)
 {
     const std::string root = folder.File("walk");
-    ::CreateDirectoryA(root.c_str(), nullptr);
-    ::CreateDirectoryA((root + "\\sub").c_str(), nullptr);
-    ::CreateDirectoryA((root + "\\sub\\deeper").c_str(), nullptr);
-    ::CreateDirectoryA((root + "\\zsub").c_str(), nullptr);
-    for (const char* f : {"\\a.txt", "\\sub\\b.txt", "\\sub\\deeper\\c.txt", "\\zsub\\d.txt", "\\z.txt"})
+    for (const char* sub : {"", "\\sub", "\\sub\\deeper", "\\zsub"}) ::CreateDirectoryA((root + sub).c_str(), nullptr);
+    for (const char* f : {"\\a.txt", "\\sub\\b.txt", "\\sub\\deeper\\c.txt", "\\zsub\\d.txt", "\\z.txt", "\\hidden.txt"})
         test::WriteFileBytes(root + f, "data");
-    test::WriteFileBytes(root + "\\hidden.txt", "keep");
     ::SetFileAttributesA((root + "\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
 
     std::string path = root;
     EradicateFolder(session, path, true, true); // test mode: every file logged once
     EXPECT_EQ(path, root + "\\");
-    std::vector<std::string> tasks = Tasks();
+    const Tasks tasks = LoggedTasks();
     EXPECT_EQ(tasks.size(), 9u); // five files, three subfolders, the folder
     EXPECT_EQ(std::count(tasks.begin(), tasks.end(), "Testing : " + root + "\\a.txt eradicated"), 1);
     EXPECT_EQ(tasks.back(), "Testing : " + root + "\\");
@@ -141,36 +125,29 @@ TEST_F(EradicationFixture, FolderWalkVisitsEachEntryOnceAndSparesHiddenFiles)
 
     session.log.Clear();
     session.run.live = true;
-    path = root;
     EradicateFolder(session, path, true, true);
-    EXPECT_EQ(Tasks().size(), 9u);
-    EXPECT_FALSE(FileExists(root + "\\sub"));
-    EXPECT_FALSE(FileExists(root + "\\zsub"));
-    EXPECT_FALSE(FileExists(root + "\\a.txt"));
-    EXPECT_EQ(test::ReadFileBytes(root + "\\hidden.txt"), "keep"); // so the folder stays too
+    EXPECT_EQ(LoggedTasks().size(), 9u);
+    EXPECT_FALSE(FileExists(root + "\\sub") || FileExists(root + "\\zsub") || FileExists(root + "\\a.txt"));
+    EXPECT_EQ(test::ReadFileBytes(root + "\\hidden.txt"), "data"); // so the folder stays too
 
     session.log.Clear();
-    std::string missing = folder.File("nowhere");
+    std::string missing = folder.File("nowhere"), empty;
     EradicateFolder(session, missing, true, true);
-    EXPECT_EQ(Tasks(), (std::vector<std::string>{missing}));
-    std::string empty;
     EradicateFolder(session, empty, true, true);
-    EXPECT_EQ(Tasks().size(), 1u);
+    EXPECT_EQ(LoggedTasks(), Tasks{missing});
 }
 
 TEST_F(EradicationFixture, CustomDirsAreKeptBetweenStartsAndEmptied)
 {
     CleanCustomDirs(session);
     EXPECT_TRUE(session.log.Lines().empty());
-
     std::vector<std::string>& dirs = session.settings.CustomDirList;
     const std::string one = folder.File("one"), two = folder.File("two");
     EXPECT_TRUE(AddDir(dirs, one));
-    EXPECT_FALSE(AddDir(dirs, "  " + one + " ")); // already listed, blanks aside
-    EXPECT_FALSE(AddDir(dirs, "C:\\a|b"));
-    EXPECT_FALSE(AddDir(dirs, "   "));
-    EXPECT_TRUE(AddDir(dirs, two));
-    EXPECT_TRUE(AddDir(dirs, "C:\\third"));
+    // Already listed blanks aside, a bar that would split the saved list, only blanks.
+    for (const std::string& refused : {"  " + one + " ", std::string("C:\\a|b"), std::string("   ")})
+        EXPECT_FALSE(AddDir(dirs, refused)) << refused;
+    EXPECT_TRUE(AddDir(dirs, two) && AddDir(dirs, "C:\\third"));
     RemoveDir(dirs, 2);
     RemoveDir(dirs, 9);
     EXPECT_EQ(dirs, (std::vector<std::string>{one, two}));
@@ -187,12 +164,8 @@ TEST_F(EradicationFixture, CustomDirsAreKeptBetweenStartsAndEmptied)
     }
     session.run.live = true;
     CleanCustomDirs(session);
-    EXPECT_FALSE(FileExists(one));
-    EXPECT_FALSE(FileExists(two));
-    EXPECT_EQ(Tasks(), (std::vector<std::string>{one + "\\trace.txt eradicated", one + "\\",
-                                                 two + "\\trace.txt eradicated", two + "\\"}));
-    RemoveAllDirs(dirs);
-    EXPECT_TRUE(dirs.empty());
+    EXPECT_FALSE(FileExists(one) || FileExists(two));
+    EXPECT_EQ(LoggedTasks(), (Tasks{one + "\\trace.txt eradicated", one + "\\", two + "\\trace.txt eradicated", two + "\\"}));
 }
 
 TEST_F(EradicationFixture, ChosenFileGoesOnlyWhenTheDialogIsAnswered)
@@ -204,11 +177,10 @@ TEST_F(EradicationFixture, ChosenFileGoesOnlyWhenTheDialogIsAnswered)
     desktop.chosenFiles = {path};
     EradicateChosenFile(session);
     EXPECT_FALSE(FileExists(path));
-    EradicateChosenFile(session); // cancelled again
-    ASSERT_EQ(desktop.dialogs.size(), 3u);
+    ASSERT_EQ(desktop.dialogs.size(), 2u);
     EXPECT_EQ(desktop.dialogs[0].filter, "All Files(*.*)|*.*");
     EXPECT_EQ(desktop.dialogs[0].flags, 4u);
-    EXPECT_EQ(Tasks(), (std::vector<std::string>{path + " eradicated"}));
+    EXPECT_EQ(LoggedTasks(), Tasks{path + " eradicated"});
 
     int yields = 0;
     EXPECT_TRUE(IsInArray({".", "..", "sub"}, " sub ", [&] { ++yields; }));

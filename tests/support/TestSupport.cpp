@@ -5,8 +5,8 @@
 #include "storage/UrlHistory.h"
 
 #include <algorithm>
-
 #include <stdexcept>
+#include <utility>
 
 namespace sweepora::test {
 
@@ -29,11 +29,10 @@ void WriteRaw(HKEY root, const std::string& path, const std::string& name, DWORD
 {
     UniqueKey key;
     if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) !=
-        ERROR_SUCCESS)
-        throw std::runtime_error("cannot create key " + path);
-    if (::RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+            ERROR_SUCCESS ||
+        ::RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                          static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot write value " + name);
+        throw std::runtime_error("cannot write " + path + "\\" + name);
 }
 
 void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& value)
@@ -46,26 +45,12 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& path)
     std::vector<std::string> names;
     UniqueKey key;
     if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
-    for (DWORD i = 0;; ++i) {
-        char name[16384];
-        DWORD length = sizeof name;
-        if (::RegEnumValueA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
+    char name[16384];
+    for (DWORD i = 0, length = sizeof name;
+         ::RegEnumValueA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = sizeof name)
         names.emplace_back(name, length);
-    }
     return names;
-}
-
-bool ReadRaw(HKEY root, const std::string& path, const std::string& name, DWORD& type, std::string& bytes)
-{
-    UniqueKey key;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-    bytes.assign(size, '\0');
-    if (size == 0) return true;
-    return ::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]),
-                              &size) == ERROR_SUCCESS;
 }
 
 namespace {
@@ -74,17 +59,14 @@ void RemoveTree(const std::string& folder)
 {
     WIN32_FIND_DATAA data;
     UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
-    if (find) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string full = folder + "\\" + name;
-            ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                ::DeleteFileA(full.c_str());
-        } while (::FindNextFileA(find.get(), &data));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &data)) {
+        const std::string name = data.cFileName, full = folder + "\\" + name;
+        if (name == "." || name == "..") continue;
+        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(full);
+        else
+            ::DeleteFileA(full.c_str());
     }
     find.reset();
     ::RemoveDirectoryA(folder.c_str());
@@ -96,10 +78,9 @@ TempFolder::TempFolder()
 {
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
-    static unsigned counter = 0;
-    for (;;) {
+    for (unsigned n = 1;; ++n) {
         path_ = std::string(temp) + "sweepora-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                std::to_string(++counter);
+                std::to_string(n);
         if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
         if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + path_);
     }

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace sweepora::test {
@@ -21,7 +20,6 @@ public:
     ~ScratchKey();
     ScratchKey(const ScratchKey&) = delete;
     ScratchKey& operator=(const ScratchKey&) = delete;
-    const std::string& Path() const { return path_; }
 
 private:
     std::string path_;
@@ -33,8 +31,6 @@ void WriteString(HKEY root, const std::string& path, const std::string& name, co
 void WriteRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
 // Value names of the key in enumeration order; empty when the key is missing.
 std::vector<std::string> ValueNames(HKEY root, const std::string& path);
-// Raw data and type of a value; false when missing.
-bool ReadRaw(HKEY root, const std::string& path, const std::string& name, DWORD& type, std::string& bytes);
 
 // A fresh folder under the temporary folder, removed with its files when it goes.
 class TempFolder {
@@ -73,16 +69,15 @@ public:
 // Answers boxes and dialogs from a script and records what was asked and launched.
 class FakeDesktop final : public Desktop {
 public:
+    struct Box { std::string prompt, title; UINT flags; };
+    struct Dialog { std::string filter; DWORD flags; };
+    struct Launch { std::string operation, file, parameters, directory; int showCommand; };
+
     int MessageBox(const std::string& prompt, const std::string& title, UINT flags) override
     {
         asked.push_back({prompt, title, flags});
         return answer;
     }
-
-    struct Box {
-        std::string prompt, title;
-        UINT flags;
-    };
     bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override
     {
         dialogs.push_back({filter, flags});
@@ -92,8 +87,8 @@ public:
         return true;
     }
     std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
-                               const std::string& parameters, const std::string& directory,
-                               int showCommand) override
+                                   const std::string& parameters, const std::string& directory,
+                                   int showCommand) override
     {
         launched.push_back({operation, file, parameters, directory, showCommand});
         return launchResult;
@@ -101,19 +96,9 @@ public:
 
     int answer = IDNO;
     std::vector<Box> asked;
-
-    struct Dialog {
-        std::string filter;
-        DWORD flags;
-    };
     // Each Open dialog takes the next of these; with none left it is cancelled.
     std::vector<std::string> chosenFiles;
     std::vector<Dialog> dialogs;
-
-    struct Launch {
-        std::string operation, file, parameters, directory;
-        int showCommand;
-    };
     std::intptr_t launchResult = 42;
     std::vector<Launch> launched;
 };
