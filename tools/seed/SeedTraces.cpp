@@ -1,5 +1,6 @@
 // sweepora-seed seed|list: puts browser and clipboard traces into the current prefix,
 // or prints the ones that are there, so a demo can show what a run left behind.
+#include "storage/UniqueHandle.h"
 #include "storage/UrlHistory.h"
 
 #include <windows.h>
@@ -13,6 +14,14 @@ namespace {
 
 using sweepora::ComApartment;
 using sweepora::CURLHistory;
+using sweepora::UniqueFile;
+
+struct CacheFindTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { FindCloseUrlCache(h); }
+};
+using UniqueCacheFind = sweepora::UniqueHandle<CacheFindTraits>;
 
 struct CacheEntry {
     std::string url, file;
@@ -25,14 +34,13 @@ std::vector<CacheEntry> CacheEntries(const char* pattern)
     std::vector<char> buffer(64 * 1024);
     DWORD size = static_cast<DWORD>(buffer.size());
     auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    HANDLE find = FindFirstUrlCacheEntryA(pattern, info, &size);
+    UniqueCacheFind find(FindFirstUrlCacheEntryA(pattern, info, &size));
     if (!find) return entries;
     do {
         entries.push_back({info->lpszSourceUrlName ? info->lpszSourceUrlName : "",
                            info->lpszLocalFileName ? info->lpszLocalFileName : "", info->CacheEntryType});
         size = static_cast<DWORD>(buffer.size());
-    } while (FindNextUrlCacheEntryA(find, info, &size));
-    FindCloseUrlCache(find);
+    } while (FindNextUrlCacheEntryA(find.get(), info, &size));
     return entries;
 }
 
@@ -40,11 +48,11 @@ bool AddContent(const std::string& url, const std::string& body)
 {
     char file[MAX_PATH] = {};
     if (!CreateUrlCacheEntryA(url.c_str(), 0, "htm", file, 0)) return false;
-    HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    WriteFile(h, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
-    CloseHandle(h);
+    {
+        UniqueFile h(CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!h || !WriteFile(h.get(), body.data(), static_cast<DWORD>(body.size()), &written, nullptr)) return false;
+    }
     FILETIME never = {};
     return CommitUrlCacheEntryA(url.c_str(), file, never, never, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr);
 }
@@ -97,16 +105,17 @@ int Seed()
     check(AddContent("http://shop.example/basket.htm", "<html>basket</html>"), "cache page http://shop.example/basket.htm");
     check(AddCookie("http://shop.example/", "basket=3-items"), "cookie shop.example");
     check(AddCookie("http://bank.example/", "session=kept"), "cookie bank.example");
+    bool historyAdded = false;
     try {
         ComApartment com;
         CURLHistory history;
         history.AddURL("http://news.example/front.htm", "Front page", 0);
         history.AddURL("http://private.example/diary.htm", "Diary", 0);
-        check(true, "history two addresses");
+        historyAdded = true;
     } catch (const std::exception& e) {
         std::printf("  history: %s\n", e.what());
-        check(false, "history two addresses");
     }
+    check(historyAdded, "history two addresses");
     check(SetClipboardText("account number 12-3456-789"), "clipboard text");
     return failures == 0 ? 0 : 1;
 }
