@@ -45,15 +45,37 @@ private:
     std::ostream& out_;
 };
 
-// The console control handler runs on a thread of its own; it only raises the flag.
-std::atomic<std::atomic<bool>*> g_abortFlag{nullptr};
+// Ctrl+C asks the run to stop. The system calls the handler on a thread of its own
+// and gives it no context, so the one run it may stop sits in a process-wide slot
+// that only this binding fills and empties.
+class ConsoleAbortBinding {
+public:
+    explicit ConsoleAbortBinding(std::atomic<bool>& abort)
+    {
+        Slot() = &abort;
+        ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
+    }
+    ~ConsoleAbortBinding()
+    {
+        ::SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
+        Slot() = nullptr;
+    }
+    ConsoleAbortBinding(const ConsoleAbortBinding&) = delete;
+    ConsoleAbortBinding& operator=(const ConsoleAbortBinding&) = delete;
 
-BOOL WINAPI OnConsoleControl(DWORD event)
-{
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    if (std::atomic<bool>* flag = g_abortFlag.load()) *flag = true;
-    return TRUE;
-}
+private:
+    static std::atomic<std::atomic<bool>*>& Slot()
+    {
+        static std::atomic<std::atomic<bool>*> slot{nullptr};
+        return slot;
+    }
+    static BOOL WINAPI OnConsoleControl(DWORD event)
+    {
+        if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+        if (std::atomic<bool>* flag = Slot().load()) *flag = true;
+        return TRUE;
+    }
+};
 
 } // namespace
 
@@ -103,11 +125,11 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     ConsolePrinter printer(out);
     session.log.AddObserver(&printer);
     if (!historyFailure.empty()) session.log.AddLogEntry(kIEHistoryTask, historyFailure);
-    g_abortFlag = &session.run.abort;
-    ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
-    const RunOutcome outcome = RunCleaning(session);
-    ::SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
-    g_abortFlag = nullptr;
+    RunOutcome outcome;
+    {
+        ConsoleAbortBinding ctrlC(session.run.abort);
+        outcome = RunCleaning(session);
+    }
     session.log.RemoveObserver(&printer);
 
     int status = outcome == RunOutcome::Aborted ? kExitAborted : kExitCompleted;
