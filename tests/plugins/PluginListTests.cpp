@@ -1,3 +1,4 @@
+#include "engine/CleaningCommands.h"
 #include "plugins/PluginSession.h"
 #include "storage/Ini.h"
 #include "storage/Paths.h"
@@ -42,7 +43,7 @@ TEST_F(ListFixture, LoadsTicksInNameOrderAndSavesThemBack)
     session.plugins.Lines()[0].ticked = false;
     session.plugins.Lines()[1].ticked = true;
     ::DeleteFileA((plugins + "\\gamma.plg").c_str());
-    SavePluginSettings(session.plugins, plugins);
+    SaveAllSettings(session);
     LoadPlugins(session.plugins, plugins);
     EXPECT_EQ(Shown()[0] + Shown()[1] + Shown()[3], "[ ] Alpha|Alpha traces[x] beta|Beta traces[x] gamma|");
     EXPECT_EQ(test::ReadFileBytes(plugins + "\\beta.plg"), "[Info]\r\nDescription=Beta traces\r\nSelected=0\r\n");

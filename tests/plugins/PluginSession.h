@@ -12,6 +12,7 @@ namespace sweepora::test {
 using Texts = std::vector<std::string>;
 
 struct PluginSession : ::testing::Test {
+    ScratchKey storeKey{"Software\\SweeporaTests\\PluginStore"};
     RegistrySettingsStore store{"Software\\SweeporaTests\\PluginStore"};
     FakeHost host;
     FakeDesktop desktop;
