@@ -68,3 +68,11 @@ TEST_F(ListFixture, ImportReplacesAPluginOrTellsOfTheFailure)
     EXPECT_EQ(desktop.asked[0].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(Shown(), Texts{"[x] Viewer|new"});
 }
+
+TEST(StarterPlugins, ShipUntickedWithADescription)
+{
+    PluginList starters;
+    LoadPlugins(starters, PluginFolder(FolderOf(ExecutablePath()))); // copied beside the programs
+    EXPECT_GE(starters.Lines().size(), 8u);
+    for (const PluginLine& line : starters.Lines()) EXPECT_TRUE(!line.ticked && !line.description.empty()) << line.name;
+}
