@@ -41,6 +41,7 @@ prefix="$demo/prefix"
 install="$prefix/drive_c/Program Files/Sweepora"
 mkdir -p "$install"
 cp "$root/build/bin/sweepora-cli.exe" "$root/build/bin/iea.exe" "$install/"
+cp -r "$root/build/bin/plugins" "$install/"
 cli='C:\Program Files\Sweepora\sweepora-cli.exe'
 
 echo "== Seeding traces"
@@ -89,6 +90,26 @@ echo draft > "$scratch/drafts/v1.txt"
 reg_add 'Software\Sweepora\EraseSettings' CustomDirs 1
 reg_add 'Software\Sweepora\EraseSettings' CustomDirList 'C:\Work\scratch'
 
+# One ticked plugin with each kind of entry; the starter plugins beside it stay unticked.
+viewer='Software\Demo Viewer'
+printf '%s\r\n' '[Info]' 'Description=Demo Viewer history and temporary files' 'Selected=0' \
+  "DelRegKeyList1=HKEY_CURRENT_USER\\$viewer\\History" "DelRegValueList1=HKEY_CURRENT_USER\\$viewer\\Last" \
+  "DelRegValue1=HKEY_CURRENT_USER\\$viewer\\Recent,File" 'DelFile1=%APPDATA%\Demo Viewer\*.tmp' \
+  > "$install/plugins/Demo Viewer.plg"
+reg_add "$viewer\History\photos" Folder 'C:\Photos'
+reg_add "$viewer\History\trips" Folder 'C:\Trips'
+reg_add "$viewer\Last" Picture 'C:\Photos\beach.jpg'
+for v in File File1 File2 Zoom; do reg_add "$viewer\Recent" $v "$v value"; done
+viewer_files="$prefix/drive_c/users/$(basename "$(dirname "$temp")")/AppData/Local/Demo Viewer"
+mkdir -p "$viewer_files"
+echo thumbnail > "$viewer_files/thumbs.tmp"
+echo settings > "$viewer_files/viewer.ini"
+plugin_state() {
+  echo "  plugin Demo Viewer (HKCU\\$viewer):"
+  wine_ reg query "HKCU\\$viewer" /s 2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /' || true
+  files "$viewer_files"
+}
+
 # Browser cache, cookies, history and the clipboard need a Windows program.
 seeder seed
 cookie_file=$(seeder list | tr -d '\r' | sed -n 's/.*Cookie:.*@bank\.example\/  (file \(.*\))$/\1/p')
@@ -105,6 +126,7 @@ echo "    SafeHistory.dat  http://news.example/front.htm"
 show "$runmru" "$docfind" "$filesnamed" "$typed" "$forms"
 echo "  temporary folder:"; (cd "$temp" && find . -type f | sed 's/^/    /')
 files "$trash" "$netscape" "$scratch"
+plugin_state
 seeder list
 head_of "${index_dats[@]}"
 
@@ -120,6 +142,8 @@ show "$runmru" "$docfind" "$filesnamed" "$typed" "$forms"
 echo "  temporary folder (the hidden file is never touched):"; (cd "$temp" && find . | sed 's/^/    /')
 echo "  (the Recycle Bin emptied; in the Netscape profile only prefs.js is left; the custom folder goes with its contents)"
 files "$trash" "$netscape" "$scratch"
+echo "  (the plugin leaves the History key, the Zoom value and viewer.ini)"
+plugin_state
 seeder list
 head_of "${index_dats[@]}"
 echo

@@ -4,6 +4,7 @@
 #include "engine/IEHistoryCleaner.h"
 #include "engine/LogReport.h"
 #include "engine/Session.h"
+#include "engine/SessionPlugins.h"
 #include "safelists/HistoryLoader.h"
 #include "safelists/TypedUrlLoader.h"
 #include "engine/SilentDesktop.h"
@@ -117,6 +118,8 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     Desktop& desktop = options.live ? static_cast<Desktop&>(liveDesktop) : previewDesktop;
     Session session(store, host, desktop, ExecutablePath());
     LoadSettings(store, session.settings);
+    // The plugin files hold the ticks; a console run never rewrites them.
+    LoadPlugins(session.plugins, SessionPluginFolder(session));
     LoadTypedUrls(session.safeLists.typedUrls, session.programFolder, session.Yielder());
     const std::string historyFailure =
         LoadHistory(session.safeLists.history, session.programFolder, session.Yielder());

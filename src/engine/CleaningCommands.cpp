@@ -1,5 +1,6 @@
 #include "engine/CleaningCommands.h"
 
+#include "engine/SessionPlugins.h"
 #include "storage/RunEntry.h"
 #include "storage/SettingsPersistence.h"
 
@@ -7,6 +8,7 @@ namespace sweepora {
 
 void SaveAllSettings(Session& s)
 {
+    SavePluginSettings(s.plugins, SessionPluginFolder(s));
     SaveEraseSettingKeys(s.store, s.settings);
     SaveSafeLists(s.safeLists, s.programFolder);
     SaveGeneralSettings(s.store, s.settings, [&s] { UpdateRunEntry(s.settings, s.exePath); });

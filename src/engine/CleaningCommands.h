@@ -5,8 +5,9 @@
 
 namespace sweepora {
 
-// Makes the store equal to the in-memory settings: cleaning settings and the three
-// safe-list files, then the general settings and the Windows start-up entry.
+// Makes the store equal to the in-memory settings: the plugin ticks into the plugin files,
+// cleaning settings and the three safe-list files, then the general settings and the
+// Windows start-up entry.
 void SaveAllSettings(Session& session);
 
 // The Start Cleaning command (button, tray item, scheduler): show the log, go live,

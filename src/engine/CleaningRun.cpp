@@ -4,6 +4,7 @@
 #include "engine/IEHistoryCleaner.h"
 #include "engine/NetscapeCleaners.h"
 #include "engine/RegistryMruCleaners.h"
+#include "engine/SessionPlugins.h"
 #include "engine/SystemTraceCleaners.h"
 #include "storage/NumberRule.h"
 
@@ -34,6 +35,7 @@ const RunTable& StandardRunTable()
         {13, &S::RecBin, [](Session& s) { EmptyRecycleBin(s, "", true, true, true); }},
         {14, &S::RecentDocs, &CleanRecentDocs},
         {15, &S::TempFiles, &CleanWindowsTemp},
+        {16, nullptr, [](Session& s) { RunPlugins(s); }},
         {17, &S::IndexDatFiles, &CleanIndexDat},
     };
     return table;

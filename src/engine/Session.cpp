@@ -1,11 +1,13 @@
 #include "engine/Session.h"
 
+#include "engine/SessionPlugins.h"
 #include "storage/Paths.h"
 
 namespace sweepora {
 
 Session::Session(SettingsStore& settingsStore, RunHost& runHost, Desktop& desktopSeam, std::string executablePath)
-    : store(settingsStore), host(runHost), desktop(desktopSeam), exePath(std::move(executablePath)), programFolder(FolderOf(exePath))
+    : store(settingsStore), host(runHost), desktop(desktopSeam), exePath(std::move(executablePath)), programFolder(FolderOf(exePath)),
+      pluginVariables(CurrentPluginVariables())
 {
 }
 

@@ -3,6 +3,8 @@
 #include "engine/Desktop.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
+#include "plugins/PluginFile.h"
+#include "plugins/PluginList.h"
 #include "safelists/SafeListPages.h"
 #include "storage/AppSettings.h"
 #include "storage/SettingsStore.h"
@@ -22,13 +24,16 @@ struct Session {
     RunHost& host;
     Desktop& desktop;
     const std::string exePath;
-    // Where the safe-list files (and later the plugins) live: beside the executable.
+    // Where the safe-list files and the plugin folder live: beside the executable.
     const std::string programFolder;
 
     AppSettings settings;
     RunState run;
     ActivityLog log{run};
     SafeListPages safeLists;
+    PluginList plugins;
+    // Read once, when the program starts.
+    PluginVariables pluginVariables;
 
     YieldFn Yielder() { return [this] { host.YieldToQueue(); }; }
 };

@@ -1,0 +1,73 @@
+#include "engine/SessionPlugins.h"
+
+#include "engine/Eradication.h"
+#include "engine/Session.h"
+#include "engine/ShellFolders.h"
+#include "engine/SystemInfo.h"
+#include "engine/Timestamp.h"
+#include "plugins/PluginRunner.h"
+#include "storage/Text.h"
+
+#include <commdlg.h>
+
+namespace sweepora {
+
+namespace {
+
+constexpr int kLocalAppDataFolder = 28;
+
+class SessionPluginHost final : public PluginRunHost {
+public:
+    explicit SessionPluginHost(Session& s) : s_(s) {}
+
+    const std::atomic<bool>& AbortFlag() const override { return s_.run.abort; }
+    bool Live() const override { return s_.run.live; }
+    void CountRegistryEntry() override { ++s_.run.registryKeys; }
+    void EradicateFile(const std::string& path) override
+    {
+        sweepora::EradicateFile(s_, path, s_.settings.NoOverWrites);
+    }
+    void YieldToQueue() override { s_.host.YieldToQueue(); }
+    void AddLogEntry(const std::string& task, const std::string& status) override
+    {
+        s_.log.AddLogEntry(task, status);
+    }
+    std::string TimestampText() const override { return sweepora::TimestampText(); }
+
+private:
+    Session& s_;
+};
+
+} // namespace
+
+PluginVariables CurrentPluginVariables()
+{
+    PluginVariables v;
+    v.windowsPath = GetWindowsFolder();
+    v.userName = GetNetUserName();
+    v.appDataPath = GetSpecialFolderPath(kLocalAppDataFolder);
+    if (v.appDataPath.empty()) v.appDataPath = v.windowsPath + "\\Application Data";
+    return v;
+}
+
+std::string SessionPluginFolder(const Session& s)
+{
+    return PluginFolder(s.programFolder);
+}
+
+void RunPlugins(Session& s)
+{
+    SessionPluginHost host(s);
+    RunPlugins(s.plugins, SessionPluginFolder(s), s.pluginVariables, host);
+}
+
+void ImportPlugin(Session& s)
+{
+    std::string chosen;
+    if (!s.desktop.ChooseFileToOpen(kPluginFilter, OFN_HIDEREADONLY, chosen) || TrimBlanks(chosen).empty()) return;
+    if (!ImportPluginFile(s.plugins, SessionPluginFolder(s), chosen))
+        s.desktop.MessageBox(std::string("Import error, ") + kAppTitle + " not able to impore this plugin",
+                             "Import Failure", MB_OK | MB_ICONSTOP);
+}
+
+} // namespace sweepora

@@ -1,0 +1,85 @@
+#include "plugins/PluginList.h"
+
+#include "plugins/PluginFile.h"
+#include "storage/Ini.h"
+#include "storage/Paths.h"
+#include "storage/Text.h"
+#include "storage/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace sweepora {
+
+namespace {
+
+// What a file list box shows by default: no folders, hidden or system files.
+constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+bool HasPluginExtension(const std::string& name)
+{
+    const std::size_t n = std::strlen(kPluginExtension);
+    // "*.plg" also finds "x.plgold" through its short name on some volumes.
+    return name.size() > n && EqualsIgnoringCase(name.substr(name.size() - n), kPluginExtension);
+}
+
+} // namespace
+
+void PluginList::TickAll(bool ticked)
+{
+    for (PluginLine& line : lines_) line.ticked = ticked;
+}
+
+void EnsureFolder(const std::string& path)
+{
+    if (!FileExists(path)) ::CreateDirectoryA(path.c_str(), nullptr);
+}
+
+void LoadPlugins(PluginList& list, const std::string& pluginFolder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA((AddBackslash(pluginFolder) + "*" + kPluginExtension).c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &data)) {
+        if (!(data.dwFileAttributes & kNotListed) && HasPluginExtension(data.cFileName))
+            names.push_back(data.cFileName);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string ua = UpperCase(a), ub = UpperCase(b);
+        return ua != ub ? ua < ub : a < b;
+    });
+
+    std::vector<PluginLine>& lines = list.Lines();
+    lines.clear();
+    clsIni ini;
+    for (const std::string& file : names) {
+        ini.IniPath(AddBackslash(pluginFolder) + file);
+        PluginLine line;
+        line.name = file.substr(0, file.size() - std::strlen(kPluginExtension));
+        line.ticked = ini.GetIniSetting(kPluginSection, kSelectedKey) != "1";
+        line.description = ini.GetIniSetting(kPluginSection, kDescriptionKey);
+        lines.push_back(std::move(line));
+    }
+}
+
+void SavePluginSettings(const PluginList& list, const std::string& pluginFolder)
+{
+    clsIni ini;
+    for (const PluginLine& line : list.Lines()) {
+        ini.IniPath(PluginFilePath(pluginFolder, line.name));
+        ini.SaveIniSetting(kPluginSection, kSelectedKey, line.ticked ? "0" : "1");
+    }
+}
+
+bool ImportPluginFile(PluginList& list, const std::string& pluginFolder, const std::string& source)
+{
+    const std::string name = source.substr(source.find_last_of('\\') + 1);
+    if (name.empty()) return false;
+    if (!::CopyFileA(source.c_str(), (AddBackslash(pluginFolder) + name).c_str(), FALSE)) return false;
+    LoadPlugins(list, pluginFolder);
+    return true;
+}
+
+} // namespace sweepora

@@ -1,0 +1,78 @@
+#include "engine/CleaningCommands.h"
+#include "plugins/PluginSession.h"
+#include "storage/Ini.h"
+#include "storage/Paths.h"
+
+using namespace sweepora;
+using test::Texts;
+
+namespace {
+
+struct ListFixture : test::PluginSession {
+    Texts Shown() const
+    {
+        Texts shown;
+        for (const PluginLine& l : session.plugins.Lines())
+            shown.push_back((l.ticked ? "[x] " : "[ ] ") + l.name + "|" + l.description);
+        return shown;
+    }
+};
+
+} // namespace
+
+TEST_F(ListFixture, LoadsTicksInNameOrderAndSavesThemBack)
+{
+    EnsureFolder(folder.File("deeper\\still"));
+    EXPECT_FALSE(FileExists(folder.File("deeper")));
+    Write("beta.plg", "[Info]\r\nDescription=Beta traces\r\nSelected=1\r\n");
+    Write("Alpha.plg", "[Info]\r\nSelected=0\r\nDescription=Alpha traces\r\n");
+    Write("gamma.plg", "[Other]\r\nSelected=1\r\n"); // no Info section
+    Write("Binary.plg", std::string("\x01\x80\0[Info\0\x1b\r\nDelFile1=\x80\x81\n\0\xff", 24));
+    Write("Long.plg", "[Info]\r\nDelFile1=" + std::string(2000, '*') + "\r\nDescription=" + std::string(900, 'd'));
+    Write("notes.txt", "[Info]\r\n");
+    ::CreateDirectoryA((plugins + "\\folder.plg").c_str(), nullptr);
+    LoadPlugins(session.plugins, plugins);
+    Texts shown = Shown();
+    ASSERT_EQ(shown.size(), 5u);
+    shown[2].resize(11); // what the garbage's description reads as is the platform's business
+    EXPECT_EQ(shown, (Texts{"[x] Alpha|Alpha traces", "[ ] beta|Beta traces", "[x] Binary|", "[x] gamma|",
+                            "[x] Long|" + std::string(749, 'd')}));
+    RunPlugins(session); // the garbage entries match nothing
+    EXPECT_EQ(Lines()[1], "Testing : Plugin : Binary|Completed");
+
+    session.plugins.Lines()[0].ticked = false;
+    session.plugins.Lines()[1].ticked = true;
+    ::DeleteFileA((plugins + "\\gamma.plg").c_str());
+    SaveAllSettings(session);
+    LoadPlugins(session.plugins, plugins);
+    EXPECT_EQ(Shown()[0] + Shown()[1] + Shown()[3], "[ ] Alpha|Alpha traces[x] beta|Beta traces[x] gamma|");
+    EXPECT_EQ(test::ReadFileBytes(plugins + "\\beta.plg"), "[Info]\r\nDescription=Beta traces\r\nSelected=0\r\n");
+    EXPECT_EQ(test::ReadFileBytes(plugins + "\\gamma.plg"), "[Info]\r\nSelected=0\r\n");
+}
+
+TEST_F(ListFixture, ImportReplacesAPluginOrTellsOfTheFailure)
+{
+    Write("Viewer.plg", "[Info]\r\nDescription=old\r\nSelected=0\r\n");
+    test::WriteFileBytes(folder.File("Viewer.plg"), "[Info]\r\nDescription=new\r\nSelected=1\r\n");
+    LoadPlugins(session.plugins, plugins);
+    desktop.chosenFiles = {folder.File("Viewer.plg"), folder.File("missing.plg"), "  "};
+    ImportPlugin(session);
+    EXPECT_EQ(Shown(), Texts{"[ ] Viewer|new"});
+    EXPECT_EQ(desktop.dialogs.at(0).filter, "Plugin Files(*.plg)|*.plg");
+
+    session.plugins.Lines()[0].ticked = true; // not reloaded by a failed import
+    for (int i = 0; i < 3; ++i) ImportPlugin(session); // a missing source, blanks only, cancelled
+    ASSERT_EQ(desktop.asked.size(), 1u);
+    EXPECT_EQ(desktop.asked[0].title + "|" + desktop.asked[0].prompt,
+              "Import Failure|Import error, Sweepora not able to impore this plugin");
+    EXPECT_EQ(desktop.asked[0].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(Shown(), Texts{"[x] Viewer|new"});
+}
+
+TEST(StarterPlugins, ShipUntickedWithADescription)
+{
+    PluginList starters;
+    LoadPlugins(starters, PluginFolder(FolderOf(ExecutablePath()))); // copied beside the programs
+    EXPECT_GE(starters.Lines().size(), 8u);
+    for (const PluginLine& line : starters.Lines()) EXPECT_TRUE(!line.ticked && !line.description.empty()) << line.name;
+}

@@ -1,0 +1,112 @@
+#include "engine/CleaningRun.h"
+#include "plugins/MatchingFiles.h"
+#include "plugins/PluginSession.h"
+#include "storage/Paths.h"
+#include "storage/Text.h"
+
+using namespace sweepora;
+using test::Texts;
+
+namespace {
+
+constexpr const char* kKeys = "Software\\SweeporaTests\\Plugins";
+const std::string kHkcu = std::string("HKEY_CURRENT_USER\\") + kKeys;
+
+struct RunnerFixture : test::PluginSession {
+    test::ScratchKey keys{kKeys};
+
+    RunnerFixture() { session.pluginVariables.appDataPath = folder.Path(); }
+    void WritePlugin(const std::string& name, const Texts& entries)
+    {
+        std::string text = "[Info]\r\n";
+        for (const std::string& e : entries) text += e + "\r\n";
+        Write(name + ".plg", text);
+        session.plugins.Lines().push_back({name, true, ""});
+    }
+};
+
+} // namespace
+
+TEST_F(RunnerFixture, EveryListRunsToItsFirstGapAndCountsInTestRunsToo)
+{
+    const auto seed = [](const std::string& key, Texts names) {
+        for (const std::string& name : names) test::WriteString(HKEY_CURRENT_USER, kKeys + ("\\" + key), name, "x");
+    };
+    seed("History\\a", {"v"}); seed("History\\b", {"v"}); seed("Kept\\a", {"v"}); seed("Last", {"v1", "v2"});
+    seed("Recent", {"File", "File1", "File49", "File50", "Default", "Default7", "Other"});
+    ::CreateDirectoryA(folder.File("sub.tmp").c_str(), nullptr);
+    for (const char* name : {"a.tmp", "hidden.tmp", "system.tmp", "single.log", "other.txt"})
+        test::WriteFileBytes(folder.File(name), "trace");
+    ::SetFileAttributesA(folder.File("hidden.tmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesA(folder.File("system.tmp").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    WritePlugin("Viewer", {"DelRegKeyList1=" + kHkcu + "\\History", "DelRegKeyList2=no backslash",
+                           "DelRegKeyList3=HKEY_NOWHERE\\" + std::string(kKeys) + "\\Kept",
+                           "DelRegKeyList5=" + kHkcu + "\\Kept", "DelRegValueList1=" + kHkcu + "\\Last",
+                           "DelRegValueList3=" + kHkcu + "\\Kept", "DelRegValue1=" + kHkcu + "\\Recent,File",
+                           "DelRegValue2=" + kHkcu + "\\Recent,", "DelFile1=%AppData%\\*.tmp",
+                           "DelFile2=%APPDATA%\\SINGLE.log", "DelFile4=%APPDATA%\\other.txt"});
+    const auto exists = [](const std::string& key) { return test::KeyExists(HKEY_CURRENT_USER, kKeys + ("\\" + key)); };
+    const auto names = [](const std::string& key) { return test::ValueNames(HKEY_CURRENT_USER, kKeys + ("\\" + key)); };
+
+    RunPlugins(session); // a test run walks and counts
+    EXPECT_TRUE(exists("History\\a") && names("Last").size() == 2 && names("Recent").size() == 7);
+    EXPECT_EQ(session.run.registryKeys, 5);
+    EXPECT_EQ(session.run.files, 3);
+    EXPECT_EQ(Lines().back(), "Testing : Plugin : Viewer|Completed");
+
+    session.run.live = true;
+    session.log.Clear();
+    RunPlugins(session);
+    EXPECT_FALSE(exists("History\\a") || exists("History\\b") || !names("Last").empty());
+    EXPECT_TRUE(exists("History") && exists("Kept\\a")); // the unknown root and the entry after the gap
+    EXPECT_EQ(names("Recent"), (Texts{"File50", "Other"}));
+    EXPECT_EQ(session.run.registryKeys, 10);
+    for (const char* name : {"a.tmp", "hidden.tmp", "single.log"}) EXPECT_FALSE(FileExists(folder.File(name))) << name;
+    for (const char* name : {"system.tmp", "sub.tmp", "other.txt"}) EXPECT_TRUE(FileExists(folder.File(name))) << name;
+    EXPECT_EQ(Lines().size(), 4u); // three eradicated files, then the plugin's line
+    EXPECT_EQ(Lines().back(), "Plugin : Viewer|Completed");
+
+    const PluginVariables v{"C:\\Local", "Ann", "C:\\windows"};
+    EXPECT_EQ(ExpandVariables("%appdata%\\%UserName%\\x;%Win%", v), "C:\\LOCAL\\ANN\\X;C:\\windows");
+}
+
+TEST_F(RunnerFixture, PluginsLogInListOrderAndStopAtAnAbort)
+{
+    for (const char* name : {"1.tmp", "2.tmp", "3.tmp"}) test::WriteFileBytes(folder.File(name), "x");
+    WritePlugin("Alpha", {"DelFile1=%APPDATA%\\*.tmp"});
+    session.plugins.Lines().push_back({" Missing ", true, ""});
+    session.plugins.Lines().push_back({"Unticked", false, ""});
+    for (const SettingKey& k : SettingKeys())
+        if (std::string(k.section) == kSectionErase) session.settings.*k.member = "0";
+
+    RunCleaning(session); // the plugins take part in every run, whatever the categories say
+    const Texts lines = Lines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(Texts(lines.begin() + 3, lines.end() - 1),
+              (Texts{"Testing : Plugin : Alpha|Completed", "Testing : Plugin : Missing|Completed"}));
+    EXPECT_NE(lines.back().find("Files : 3,Registory keys : 0,"), std::string::npos) << lines.back();
+
+    session.log.Clear();
+    host.onYield = [this] { session.run.abort = true; };
+    RunPlugins(session);
+    RunPlugins(session); // already aborted: nothing at all
+    EXPECT_EQ(session.run.files, 4); // one more file, then the walk stops
+    ASSERT_EQ(Lines().size(), 2u);
+    EXPECT_EQ(Lines()[1], "Testing : Plugin : Alpha|**aborted**");
+}
+
+TEST_F(RunnerFixture, PatternsNeverReachFoldersRootsOrTheWindowsFolder)
+{
+    ::CreateDirectoryA(folder.File("sub").c_str(), nullptr);
+    test::WriteFileBytes(folder.File("one.log"), "x");
+    const std::string windows = CurrentPluginVariables().windowsPath, root = folder.Path().substr(0, 3);
+    const std::string rootFile = root + "sweepora-root.tmp";
+    test::WriteFileBytes(rootFile, "x");
+    ASSERT_TRUE(FileExists(rootFile) && FileExists(windows + "\\win.ini")); // something to refuse
+    const Texts refused = {"*.tmp", folder.File(""), folder.File("sub"), root + "*.tmp", "\\*.tmp",
+                           folder.File("..\\..\\..\\..\\..\\..\\*.tmp"), root + "x/../*.tmp", windows + "\\*.ini",
+                           UpperCase(windows) + "\\SYSTEM32\\..\\win.ini", folder.File("missing\\*")};
+    for (const std::string& pattern : refused) EXPECT_EQ(MatchingFiles(pattern), Texts{}) << pattern;
+    ::DeleteFileA(rootFile.c_str());
+    EXPECT_EQ(MatchingFiles(folder.File("one.lo?")), Texts{folder.File("one.log")});
+}
