@@ -15,29 +15,11 @@ namespace {
 
 using SystemTraceFixture = test::SessionFixture;
 
-std::string EnvironmentText(const char* name)
-{
-    char value[32768];
-    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
-// Points an environment variable of this process elsewhere for the scope.
-struct ScopedEnvironment {
-    ScopedEnvironment(const char* n, const std::string& value) : name(n), old(EnvironmentText(n))
-    {
-        ::SetEnvironmentVariableA(name, value.c_str());
-    }
-    ~ScopedEnvironment() { ::SetEnvironmentVariableA(name, old.empty() ? nullptr : old.c_str()); }
-    const char* name;
-    std::string old;
-};
-
 // Wine's Recycle Bin is the freedesktop trash that tools/wine-sandbox puts in the sandbox;
 // its Windows path, or empty outside the sandbox.
 std::string SandboxTrashFolder()
 {
-    const std::string data = EnvironmentText("XDG_DATA_HOME");
+    const std::string data = test::EnvironmentText("XDG_DATA_HOME");
     using ToDos = WCHAR*(CDECL*)(const char*);
     const auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void (*)()>(
         ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
@@ -118,12 +100,12 @@ TEST_F(SystemTraceFixture, TemporaryFolderIsEmptiedButKeptAndSystemFoldersRefuse
     session.run.live = true;
     {
         // A profile folder of our own as the temporary folder: refused even live, its files kept.
-        ScopedEnvironment tmp{"TMP", folder.Path()}, home{"USERPROFILE", folder.Path()};
+        test::ScopedEnvironment tmp{"TMP", folder.Path()}, home{"USERPROFILE", folder.Path()};
         CleanWindowsTemp(session);
         EXPECT_EQ(Last(), "Windows Tempoprary Files|Terminated");
         EXPECT_TRUE(FileExists(a) && FileExists(b));
     }
-    ScopedEnvironment tmp{"TMP", folder.Path()}; // read first for the temporary folder
+    test::ScopedEnvironment tmp{"TMP", folder.Path()}; // read first for the temporary folder
     CleanWindowsTemp(session);
     EXPECT_FALSE(FileExists(a) || FileExists(sub));
     EXPECT_TRUE(FileExists(folder.Path()));

@@ -86,6 +86,21 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
+std::string EnvironmentText(const char* name)
+{
+    char value[32768];
+    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
+    : name_(name), old_(EnvironmentText(name)), wasSet_(::GetEnvironmentVariableA(name, nullptr, 0) > 0)
+{
+    ::SetEnvironmentVariableA(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() { ::SetEnvironmentVariableA(name_, wasSet_ ? old_.c_str() : nullptr); }
+
 std::string ReadFileBytes(const std::string& path)
 {
     std::string bytes;

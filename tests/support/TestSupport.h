@@ -49,6 +49,23 @@ private:
     std::string path_;
 };
 
+// Points an environment variable of this process (and of the programs it starts)
+// elsewhere for the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    std::string old_;
+    bool wasSet_;
+};
+// The variable's value; empty when it is not set.
+std::string EnvironmentText(const char* name);
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
