@@ -89,10 +89,13 @@ TEST_F(RunFixture, StartCleaningSavesEverythingAndGoesLive)
     EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, kRunMruKey).empty());
     EXPECT_EQ(Tasks().front(), "Run History Cleared ");
 
-    session.settings.LoadStartup = "1";
-    SaveAllSettings(session);
-    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName()), RunEntryCommand(session.exePath));
-    DeleteRegValue(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName());
+    // The start-up entry follows LoadStartup; only "1" arms it.
+    for (const char* flag : {"1", "2"}) {
+        session.settings.LoadStartup = flag;
+        SaveAllSettings(session);
+        EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, kRunKeyPath, "Sweepora - 2.0"),
+                  flag == std::string("1") ? "\"" + session.exePath + "\" m" : "");
+    }
 }
 
 TEST_F(RunFixture, AbortAsksFirstAndStopsTheTypedUrlWalk)
