@@ -7,8 +7,6 @@
 
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 using namespace sweepora;
@@ -28,13 +26,12 @@ struct Result {
 Result RunProgram(const std::string& exe, const std::string& args)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    UniqueFile out(::CreateFileA((FolderOf(exe) + "\\output.txt").c_str(), GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
-                                 0, nullptr));
+    const std::string output = FolderOf(exe) + "\\output.txt";
+    UniqueFile out(::CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 &inherit, CREATE_ALWAYS, 0, nullptr));
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = si.hStdError = out.get();
     PROCESS_INFORMATION pi = {};
     std::string commandLine = "\"" + exe + "\" " + args;
@@ -44,13 +41,14 @@ Result RunProgram(const std::string& exe, const std::string& args)
     Result r;
     ::WaitForSingleObject(process.get(), INFINITE);
     ::GetExitCodeProcess(process.get(), &r.exitCode);
-    ::SetFilePointer(out.get(), 0, nullptr, FILE_BEGIN);
-    char chunk[4096];
-    for (DWORD n = 0; ::ReadFile(out.get(), chunk, sizeof chunk, &n, nullptr) && n > 0;) r.out.append(chunk, n);
+    out.reset();
+    r.out = test::ReadFileBytes(output);
     std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);) r.tasks.push_back(line.substr(0, line.find_first_of("\t\r")));
     return r;
 }
+
+std::size_t Left(const char* key) { return test::ValueNames(HKEY_CURRENT_USER, key).size(); }
 
 struct CliFixture : ::testing::Test {
     test::ScratchKey settings{"Software\\Sweepora"}, run{kRunMruKey}, docFind{kDocFindMruKey},
@@ -58,18 +56,14 @@ struct CliFixture : ::testing::Test {
     test::ScratchHistory scratchHistory;
     test::TempFolder folder;
     std::string exe = folder.File("sweepora-cli.exe");
-    // The program's temporary folder, which the temp cleaner empties; the old one comes back at the end.
-    std::string temp = folder.File("temp"), trace = temp + "\\trace.tmp";
-    char savedTemp[MAX_PATH] = {}, savedTmp[MAX_PATH] = {};
+    // The program's temporary folder, which the temp cleaner empties.
+    std::string trace = folder.File("temp\\trace.tmp");
+    test::ScopedEnvironment tmp{"TMP", FolderOf(trace)};
 
     void SetUp() override
     {
-        ::GetEnvironmentVariableA("TEMP", savedTemp, MAX_PATH);
-        ::GetEnvironmentVariableA("TMP", savedTmp, MAX_PATH);
-        ::CreateDirectoryA(temp.c_str(), nullptr);
+        ::CreateDirectoryA(FolderOf(trace).c_str(), nullptr);
         test::WriteFileBytes(trace, "t");
-        ::SetEnvironmentVariableA("TEMP", temp.c_str());
-        ::SetEnvironmentVariableA("TMP", temp.c_str());
         const std::string built = AddBackslash(FolderOf(ExecutablePath())) + "sweepora-cli.exe";
         ASSERT_TRUE(::CopyFileA(built.c_str(), exe.c_str(), FALSE)) << built;
         const char* values[][3] = {{kRunMruKey, "a", "notepad\\1"}, {kRunMruKey, "MRUList", "a"},
@@ -84,15 +78,10 @@ struct CliFixture : ::testing::Test {
         history.AddURL("http://kept.example/", "", 0);
         test::WriteFileBytes(folder.File(kSafeHistoryFile), "http://kept.example/\r\n");
     }
-    void TearDown() override
-    {
-        ::SetEnvironmentVariableA("TEMP", savedTemp);
-        ::SetEnvironmentVariableA("TMP", savedTmp);
-    }
-    static std::size_t Left(const char* key) { return test::ValueNames(HKEY_CURRENT_USER, key).size(); }
     std::size_t Remaining() const
     {
-        return Left(kRunMruKey) + Left(kDocFindMruKey) + Left(kFilesNamedMruKey) + Left(kTypedUrlsKey);
+        return Left(kRunMruKey) + Left(kDocFindMruKey) + Left(kFilesNamedMruKey) + Left(kTypedUrlsKey) +
+               test::HistoryUrls().size() + FileExists(trace);
     }
 };
 
@@ -114,9 +103,7 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
     for (const std::string& t : tasks) marked.push_back("Testing : " + t);
     EXPECT_EQ(preview.tasks, marked) << preview.out;
     EXPECT_NE(preview.out.find("Testing : Netscape History\tTerminated"), std::string::npos); // no profile here
-    EXPECT_EQ(Remaining(), 7u);
-    EXPECT_EQ(test::HistoryUrls().size(), 2u);
-    EXPECT_TRUE(FileExists(trace));
+    EXPECT_EQ(Remaining(), 7u + 2u + 1u);
     const std::string report = test::ReadFileBytes(folder.File("run report.txt"));
     EXPECT_EQ(report.rfind("Sweepora log Report\r\n", 0), 0u) << report;
     for (const char* line : {"\r\nOperating Sustem : Microsoft Windows XP Build 2600\r\n",
@@ -128,9 +115,8 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
     EXPECT_EQ(clean.exitCode, 0u) << clean.out;
     EXPECT_EQ(clean.tasks, tasks) << clean.out;
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey), Texts{"url2"});
-    EXPECT_EQ(Remaining(), 1u);
     EXPECT_EQ(test::HistoryUrls(), Texts{"http://kept.example/"});
-    EXPECT_FALSE(FileExists(trace));
+    EXPECT_EQ(Remaining(), 2u);
     // The console program does not rewrite the settings it runs with.
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Sweepora"));
 }
@@ -143,11 +129,10 @@ TEST_F(CliFixture, RejectsBadArgumentsAndFollowsTheSavedCategories)
         ASSERT_EQ(r.tasks.size(), 1u) << args << ": " << r.out;
         EXPECT_EQ(r.tasks[0].rfind("usage: sweepora-cli preview|clean [--report FILE]", 0), 0u) << r.out;
     }
-    EXPECT_EQ(Remaining(), 7u);
-    EXPECT_EQ(test::HistoryUrls().size(), 2u);
     const Result unwritable = RunProgram(exe, "preview --report " + folder.File("no\\such\\report.txt"));
     EXPECT_EQ(unwritable.exitCode, 0u);
     EXPECT_NE(unwritable.out.find("could not write the report"), std::string::npos) << unwritable.out;
+    EXPECT_EQ(Remaining(), 7u + 2u + 1u);
 
     test::WriteString(HKEY_CURRENT_USER, "Software\\Sweepora\\EraseSettings", "RunHistory", "0");
     test::WriteString(HKEY_CURRENT_USER, "Software\\Sweepora\\EraseSettings", "NetTypedUrls", " 0 ");

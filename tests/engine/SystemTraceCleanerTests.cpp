@@ -5,64 +5,21 @@
 
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <windows.h>
 #include <shlobj.h>
 
 #include <cstring>
-#include <future>
-#include <initializer_list>
-#include <thread>
 
 using namespace sweepora;
 
 namespace {
 
-constexpr const char* kRecentDocsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
-
-std::string EnvironmentText(const char* name)
-{
-    char value[32768];
-    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
-// Points environment variables of this process at one value for the scope.
-struct ScopedEnvironment {
-    ScopedEnvironment(std::initializer_list<const char*> names, const std::string& value)
-    {
-        for (const char* name : names) saved.emplace_back(name, EnvironmentText(name));
-        for (const char* name : names) ::SetEnvironmentVariableA(name, value.c_str());
-    }
-    ~ScopedEnvironment()
-    {
-        for (const auto& [name, old] : saved) ::SetEnvironmentVariableA(name, old.empty() ? nullptr : old.c_str());
-    }
-    std::vector<std::pair<const char*, std::string>> saved;
-};
-
-struct SystemTraceFixture : ::testing::Test {
-    RegistrySettingsStore store{"Software\\SweeporaTests\\SystemTraceStore"};
-    test::FakeHost host;
-    test::FakeDesktop desktop;
-    test::TempFolder folder;
-    Session session{store, host, desktop, folder.File("sweepora.exe")};
-
-    const LogLine& LastLine() const { return session.log.Lines().back(); }
-    // The last line names the task and, for a finished one, carries the timestamp.
-    void ExpectDone(const std::string& task) const
-    {
-        EXPECT_EQ(LastLine().task, task);
-        EXPECT_NE(LastLine().status.find(" @ "), std::string::npos) << LastLine().status;
-    }
-};
+using SystemTraceFixture = test::SessionFixture;
 
 // Wine's Recycle Bin is the freedesktop trash that tools/wine-sandbox puts in the sandbox;
 // its Windows path, or empty outside the sandbox.
 std::string SandboxTrashFolder()
 {
-    const std::string data = EnvironmentText("XDG_DATA_HOME");
+    const std::string data = test::EnvironmentText("XDG_DATA_HOME");
     using ToDos = WCHAR*(CDECL*)(const char*);
     const auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void (*)()>(
         ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
@@ -73,49 +30,54 @@ std::string SandboxTrashFolder()
     return path;
 }
 
+void PutTextOnClipboard(const std::string& text)
+{
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(::GlobalLock(memory), text.c_str(), text.size() + 1);
+    ::GlobalUnlock(memory);
+    EXPECT_NE(::SetClipboardData(CF_TEXT, memory), nullptr); // owns the memory from here on
+    ::CloseClipboard();
+}
+
 } // namespace
 
-TEST_F(SystemTraceFixture, RecycleBinIsEmptiedOnlyInLiveMode)
+TEST_F(SystemTraceFixture, RecycleBinAndRecentDocsAreEmptiedOnlyInLiveMode)
 {
     const std::pair<const char*, const char*> roots[] = {{"", ""}, {"D", "D:\\"}, {"D:\\", "D:\\"},
                                                          {"d:\\Recycled", "d:\\Recycled"}, {"Drive", "D:\\"}};
     for (const auto& [root, path] : roots) EXPECT_EQ(RecycleBinRootPath(root), path) << root;
 
-    const std::string trash = SandboxTrashFolder(), files = trash + "\\files", info = trash + "\\info";
+    const std::string trash = SandboxTrashFolder(), deleted = trash + "\\files\\letter.txt",
+                      info = trash + "\\info\\letter.txt.trashinfo";
     if (!trash.empty()) {
-        ::SHCreateDirectoryExA(nullptr, files.c_str(), nullptr);
-        ::SHCreateDirectoryExA(nullptr, info.c_str(), nullptr);
-        test::WriteFileBytes(files + "\\letter.txt", "deleted words");
-        test::WriteFileBytes(info + "\\letter.txt.trashinfo",
-                             "[Trash Info]\nPath=/tmp/letter.txt\nDeletionDate=2026-12-04T17:28:43\n");
+        ::SHCreateDirectoryExA(nullptr, FolderOf(deleted).c_str(), nullptr);
+        ::SHCreateDirectoryExA(nullptr, FolderOf(info).c_str(), nullptr);
+        test::WriteFileBytes(deleted, "deleted words");
+        test::WriteFileBytes(info, "[Trash Info]\nPath=/tmp/letter.txt\nDeletionDate=2026-12-04T17:28:43\n");
     }
+    const char* recent = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+    test::ScratchKey recentKey{recent};
+    test::WriteRaw(HKEY_CURRENT_USER, recent, "0", REG_BINARY, std::string("r\0e\0p\0\0\0", 8));
+    test::WriteRaw(HKEY_CURRENT_USER, recent, "MRUListEx", REG_BINARY, std::string(8, '\xff'));
     EmptyRecycleBin(session, "", true, true, true);
-    ExpectDone("Testing : Recycle Bin Cleared ");
-    EXPECT_TRUE(trash.empty() || FileExists(files + "\\letter.txt"));
-
-    session.run.live = true;
-    EmptyRecycleBin(session, "C", true, true, true);
-    EmptyRecycleBin(session, "", true, true, true); // already empty: logged all the same
-    ASSERT_EQ(session.log.Lines().size(), 3u);
-    EXPECT_EQ(LastLine().task, "Recycle Bin Cleared ");
-    if (trash.empty()) GTEST_SKIP() << "the sandbox's trash is not visible: its emptying was not checked";
-    EXPECT_FALSE(FileExists(files + "\\letter.txt") || FileExists(info + "\\letter.txt.trashinfo"));
-}
-
-TEST_F(SystemTraceFixture, RecentDocsListIsEmptiedOnlyInLiveMode)
-{
-    test::ScratchKey recent{kRecentDocsKey};
-    test::WriteRaw(HKEY_CURRENT_USER, kRecentDocsKey, "0", REG_BINARY, std::string("r\0e\0p\0\0\0", 8));
-    test::WriteRaw(HKEY_CURRENT_USER, kRecentDocsKey, "MRUListEx", REG_BINARY, std::string(8, '\xff'));
     CleanRecentDocs(session);
-    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kRecentDocsKey).size(), 2u);
-    EXPECT_EQ(LastLine().task, "Testing : Recent Docs List cleared");
+    EXPECT_EQ(Tasks(), (std::vector<std::string>{"Testing : Recycle Bin Cleared ", "Testing : Recent Docs List cleared"}));
+    EXPECT_TRUE(trash.empty() || FileExists(deleted));
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, recent).size(), 2u);
 
     session.run.live = true;
     CleanRecentDocs(session);
     // Wine deletes the key, Windows empties it: either way no entry is left.
-    EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, kRecentDocsKey).empty());
-    ExpectDone("Recent Docs List cleared");
+    EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, recent).empty());
+    EXPECT_EQ(Last(), "Recent Docs List cleared|@");
+    EmptyRecycleBin(session, "C", true, true, true);
+    EmptyRecycleBin(session, "", true, true, true); // already empty: logged all the same
+    EXPECT_EQ(Last(), "Recycle Bin Cleared |@");
+    EXPECT_EQ(session.log.Lines().size(), 5u);
+    if (trash.empty()) GTEST_SKIP() << "the sandbox's trash is not visible: its emptying was not checked";
+    EXPECT_FALSE(FileExists(deleted) || FileExists(info));
 }
 
 TEST_F(SystemTraceFixture, TemporaryFolderIsEmptiedButKeptAndSystemFoldersRefused)
@@ -135,79 +97,49 @@ TEST_F(SystemTraceFixture, TemporaryFolderIsEmptiedButKeptAndSystemFoldersRefuse
         test::WriteFileBytes(b, "second");
     };
     seed();
+    session.run.live = true;
     {
         // A profile folder of our own as the temporary folder: refused even live, its files kept.
-        ScopedEnvironment env({"USERPROFILE", "TMP", "TEMP"}, folder.Path());
-        session.run.live = true;
+        test::ScopedEnvironment tmp{"TMP", folder.Path()}, home{"USERPROFILE", folder.Path()};
         CleanWindowsTemp(session);
-        EXPECT_EQ(LastLine().task + "|" + LastLine().status, "Windows Tempoprary Files|Terminated");
+        EXPECT_EQ(Last(), "Windows Tempoprary Files|Terminated");
         EXPECT_TRUE(FileExists(a) && FileExists(b));
     }
-    ScopedEnvironment temp({"TMP", "TEMP"}, folder.Path()); // GetTempPathA reads TMP first
-    EXPECT_EQ(AddBackslash(GetWindowsTempPath()), AddBackslash(folder.Path()));
+    test::ScopedEnvironment tmp{"TMP", folder.Path()}; // read first for the temporary folder
     CleanWindowsTemp(session);
     EXPECT_FALSE(FileExists(a) || FileExists(sub));
     EXPECT_TRUE(FileExists(folder.Path()));
     EXPECT_EQ(session.run.files, 2);
-    ExpectDone("Windows Tempoprary Files");
+    EXPECT_EQ(Last(), "Windows Tempoprary Files|@");
 
-    // Abort on the first yield: the walk stops and says so.
     seed();
     host.onYield = [this] { session.run.abort = true; };
     CleanWindowsTemp(session);
-    ExpectDone("Windows Tempoprary Files **** aborted by user");
+    EXPECT_EQ(Last(), "Windows Tempoprary Files **** aborted by user|@");
     EXPECT_TRUE(FileExists(a) || FileExists(b));
 }
 
-namespace {
-
-void PutTextOnClipboard(const std::string& text)
+TEST_F(SystemTraceFixture, ClipboardIsEmptiedOnlyInLiveModeAndWhenFree)
 {
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    ASSERT_NE(memory, nullptr);
-    std::memcpy(::GlobalLock(memory), text.c_str(), text.size() + 1);
-    ::GlobalUnlock(memory);
-    EXPECT_NE(::SetClipboardData(CF_TEXT, memory), nullptr); // owns the memory from here on
-    ::CloseClipboard();
-}
-
-bool ClipboardHasText() { return ::IsClipboardFormatAvailable(CF_TEXT) != FALSE; }
-
-} // namespace
-
-TEST_F(SystemTraceFixture, ClipboardIsEmptiedOnlyInLiveMode)
-{
+    const auto hasText = [] { return ::IsClipboardFormatAvailable(CF_TEXT) != FALSE; };
     PutTextOnClipboard("account 1234");
     CleanClipboard(session);
-    EXPECT_TRUE(ClipboardHasText());
-    EXPECT_EQ(LastLine().task, "Testing : Clipboard Cleared");
+    EXPECT_TRUE(hasText());
+    EXPECT_EQ(Last(), "Testing : Clipboard Cleared|@");
     session.run.live = true;
     CleanClipboard(session);
-    EXPECT_FALSE(ClipboardHasText());
-    ExpectDone("Clipboard Cleared");
+    EXPECT_FALSE(hasText());
+    EXPECT_EQ(Last(), "Clipboard Cleared|@");
 
-    // Held open by another thread, as another program would: refused, contents kept.
+    // Held open with a window, as another program would: refused, contents kept.
     PutTextOnClipboard("still here");
-    std::promise<bool> opened;
-    std::promise<void> release;
-    std::thread holder([&] {
-        // Wine lets two openers without a window share the clipboard: this one has a window.
-        HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        const bool held = window != nullptr && ::OpenClipboard(window);
-        opened.set_value(held);
-        release.get_future().wait();
-        if (held) ::CloseClipboard();
-        if (window != nullptr) ::DestroyWindow(window);
-    });
-    const bool held = opened.get_future().get();
-    if (held) CleanClipboard(session);
-    release.set_value();
-    holder.join();
-    ASSERT_TRUE(held) << "a second thread could not open the clipboard";
-    EXPECT_EQ(LastLine().task + "|" + LastLine().status, "Clipboard |Terminated");
-    EXPECT_TRUE(ClipboardHasText());
+    HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(::OpenClipboard(window));
+    CleanClipboard(session);
+    ::CloseClipboard();
+    ::DestroyWindow(window);
+    EXPECT_EQ(Last(), "Clipboard |Terminated");
+    EXPECT_TRUE(hasText());
 }
 
 TEST_F(SystemTraceFixture, AutoCompleteProgramIsStartedHiddenFromTheProgramFolder)
@@ -216,15 +148,14 @@ TEST_F(SystemTraceFixture, AutoCompleteProgramIsStartedHiddenFromTheProgramFolde
     desktop.launchResult = 2;        // not found: not looked at
     session.run.live = true;
     CleanAutoCompleteForms(session);
+    EXPECT_EQ(Last(), "IE Autocomplete forms Cleared|@");
     session.run.abort = true;
     CleanAutoCompleteForms(session);
+    EXPECT_EQ(Tasks(), (std::vector<std::string>{"Testing : IE Autocomplete forms Cleared", "IE Autocomplete forms Cleared"}));
     ASSERT_EQ(desktop.launched.size(), 2u);
     for (const test::FakeDesktop::Launch& l : desktop.launched)
         EXPECT_EQ(l.operation + "|" + l.file + "|" + l.parameters + "|" + l.directory + "|" + std::to_string(l.showCommand),
                   "open|" + folder.File("iea.exe") + "|1|" + folder.Path() + "|" + std::to_string(SW_HIDE));
-    ASSERT_EQ(session.log.Lines().size(), 2u);
-    EXPECT_EQ(session.log.Lines()[0].task, "Testing : IE Autocomplete forms Cleared");
-    ExpectDone("IE Autocomplete forms Cleared");
 
     // A program at a drive's root: no doubled backslash.
     test::FakeDesktop rootDesktop;
@@ -238,45 +169,38 @@ TEST_F(SystemTraceFixture, IndexDatFilesAreOverwrittenWithSpacesAndKept)
 {
     const std::string cookies = GetSpecialFolderPath(kCookiesFolder), history = GetSpecialFolderPath(kHistoryFolder);
     ASSERT_FALSE(cookies.empty() || history.empty());
-    // Seeded for good: the sandbox is thrown away. Whole blocks and a bit, and a single byte.
+    // Seeded for good: the sandbox is thrown away.
     const auto seed = [](const std::string& path, std::size_t size) {
-        std::string bytes(size, '\0');
-        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 251);
         ::SHCreateDirectoryExA(nullptr, FolderOf(path).c_str(), nullptr);
         ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        test::WriteFileBytes(path, bytes);
-        return std::make_pair(path, bytes);
+        test::WriteFileBytes(path, std::string(size, 'x'));
+        return path;
     };
-    const auto [cookieIndex, cookieBytes] = seed(cookies + "\\index.dat", 32768);
-    const auto [historyIndex, historyBytes] = seed(history + "\\index.dat", 200001);
-    const std::string ie5Index = seed(history + "\\history.ie5\\index.dat", 1).first;
+    // Whole blocks and a bit, whole blocks, and a single byte.
+    const std::string big = seed(history + "\\index.dat", 200001), held = seed(cookies + "\\index.dat", 32768),
+                      ie5 = seed(history + "\\history.ie5\\index.dat", 1);
     // Such files are often hidden and system files; they are written all the same.
-    ::SetFileAttributesA(cookieIndex.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ::SetFileAttributesA(big.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 
     CleanIndexDat(session);
-    EXPECT_EQ(LastLine().task, "Testing : Index.dat cleaned");
-    EXPECT_EQ(test::ReadFileBytes(cookieIndex), cookieBytes);
-
+    EXPECT_EQ(Last(), "Testing : Index.dat cleaned|@");
     session.run.live = true;
     session.run.abort = true;
     CleanIndexDat(session);
-    EXPECT_EQ(LastLine().task + "|" + LastLine().status, "Index.dat |**Aborted**");
-    EXPECT_EQ(test::ReadFileBytes(historyIndex), historyBytes);
+    EXPECT_EQ(Last(), "Index.dat |**Aborted**");
+    EXPECT_EQ(test::ReadFileBytes(big), std::string(200001, 'x'));
 
     session.run.abort = false;
     {
         // Held open by another program: left as it is, silently; the others go on.
-        UniqueFile holder(::CreateFileA(historyIndex.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueFile holder(::CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(holder);
         CleanIndexDat(session);
     }
-    EXPECT_EQ(LastLine().task, "Index.dat cleaned");
-    EXPECT_EQ(test::ReadFileBytes(cookieIndex), std::string(32768, ' '));
-    EXPECT_EQ(test::ReadFileBytes(ie5Index), " ");
-    EXPECT_EQ(test::ReadFileBytes(historyIndex), historyBytes);
-
-    CleanIndexDat(session);
-    EXPECT_EQ(test::ReadFileBytes(historyIndex), std::string(200001, ' '));
+    EXPECT_EQ(Last(), "Index.dat cleaned|@");
+    EXPECT_EQ(test::ReadFileBytes(big), std::string(200001, ' '));
+    EXPECT_EQ(test::ReadFileBytes(ie5), " ");
+    EXPECT_EQ(test::ReadFileBytes(held), std::string(32768, 'x'));
     EXPECT_EQ(session.run.files, 0); // kept, not counted as erased
 }

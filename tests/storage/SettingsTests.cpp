@@ -1,6 +1,4 @@
 #include "storage/NumberRule.h"
-#include "storage/RegistryAccess.h"
-#include "storage/RunEntry.h"
 #include "storage/SettingsPersistence.h"
 
 #include "support/TestSupport.h"
@@ -11,7 +9,6 @@ using namespace sweepora;
 
 namespace {
 
-const HKEY kCu = HKEY_CURRENT_USER;
 constexpr const char* kRoot = "Software\\SweeporaTests\\Store";
 using Lines = std::vector<std::string>;
 
@@ -35,7 +32,7 @@ TEST(Settings, LoadTakesDefaultsTrimsAndReadsTheOldSpelling)
     for (const SettingKey& k : SettingKeys()) s.*k.member = "x";
     s.NoOverWrites = 7;
     EXPECT_FALSE(LoadSettings(store, s));
-    EXPECT_FALSE(test::KeyExists(kCu, kRoot)); // reading creates nothing
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, kRoot)); // reading creates nothing
     for (const SettingKey& k : SettingKeys()) {
         const std::string name = k.name;
         const bool on = k.section == std::string("EraseSettings") && name != "EmailHistory" && name != "CustomDirs";
@@ -93,18 +90,4 @@ TEST(Settings, NumberRule)
     const std::pair<const char*, int> ints[] = {{"0.5", 0}, {"1.5", 2}, {"2.5", 2}, {"-2.5", -2},
                                                 {"2.6", 3}, {"40000", 32767}, {"-99999999999999999999", -32768}};
     for (const auto& [text, value] : ints) EXPECT_EQ(TextToInt16(text), value) << text;
-}
-
-TEST(Settings, RunEntryFollowsLoadStartup)
-{
-    // The Run key is shared: only our value goes, even when a check fails.
-    struct Cleanup { ~Cleanup() { DeleteRegValue(kCu, kRunKeyPath, "Sweepora - 2.0"); } } cleanup;
-    AppSettings s;
-    const auto update = [&](const char* flag) {
-        s.LoadStartup = flag;
-        UpdateRunEntry(s, "C:\\Program Files\\Sweepora\\sweepora.exe");
-        return GetRegString(kCu, kRunKeyPath, "Sweepora - 2.0");
-    };
-    EXPECT_EQ(update("1"), "\"C:\\Program Files\\Sweepora\\sweepora.exe\" m");
-    EXPECT_EQ(update("2"), ""); // only "1" arms it
 }

@@ -22,8 +22,8 @@ bool KeyExists(HKEY root, const std::string& path)
     return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-ScratchKey::ScratchKey(std::string path) : path_(std::move(path)) { DeleteKeyTree(HKEY_CURRENT_USER, path_); }
-ScratchKey::~ScratchKey() { DeleteKeyTree(HKEY_CURRENT_USER, path_); }
+ScratchKey::ScratchKey(std::string path, HKEY root) : path_(std::move(path)), root_(root) { DeleteKeyTree(root_, path_); }
+ScratchKey::~ScratchKey() { DeleteKeyTree(root_, path_); }
 
 void WriteRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes)
 {
@@ -76,17 +76,30 @@ void RemoveTree(const std::string& folder)
 
 TempFolder::TempFolder()
 {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    for (unsigned n = 1;; ++n) {
-        path_ = std::string(temp) + "sweepora-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                std::to_string(n);
-        if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + path_);
-    }
+    // The platform picks a name no one holds; the file it makes gives way to the folder.
+    char temp[MAX_PATH], name[MAX_PATH];
+    if (!::GetTempPathA(MAX_PATH, temp) || !::GetTempFileNameA(temp, "swt", 0, name) || !::DeleteFileA(name) ||
+        !::CreateDirectoryA(name, nullptr))
+        throw std::runtime_error("cannot make a temporary folder");
+    path_ = name;
 }
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::string EnvironmentText(const char* name)
+{
+    char value[32768];
+    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
+    : name_(name), old_(EnvironmentText(name)), wasSet_(::GetEnvironmentVariableA(name, nullptr, 0) > 0)
+{
+    ::SetEnvironmentVariableA(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() { ::SetEnvironmentVariableA(name_, wasSet_ ? old_.c_str() : nullptr); }
 
 std::string ReadFileBytes(const std::string& path)
 {
@@ -98,6 +111,15 @@ std::string ReadFileBytes(const std::string& path)
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
+}
+
+bool FakeDesktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path)
+{
+    dialogs.push_back({filter, flags});
+    if (chosenFiles.empty()) return false;
+    path = chosenFiles.front();
+    chosenFiles.erase(chosenFiles.begin());
+    return true;
 }
 
 ScratchHistory::ScratchHistory() { CURLHistory().Clear(); }
@@ -117,6 +139,20 @@ std::vector<std::string> HistoryUrls()
     for (const URLHistoryItem& item : history.NewEnum()) urls.push_back(item.URL());
     std::sort(urls.begin(), urls.end());
     return urls;
+}
+
+std::vector<std::string> SessionFixture::Tasks() const
+{
+    std::vector<std::string> tasks;
+    for (const LogLine& l : session.log.Lines()) tasks.push_back(l.task);
+    return tasks;
+}
+
+std::string SessionFixture::Last() const
+{
+    if (session.log.Lines().empty()) return "";
+    const LogLine& l = session.log.Lines().back();
+    return l.task + "|" + (l.status.find(" @ ") != std::string::npos ? "@" : l.status);
 }
 
 } // namespace sweepora::test

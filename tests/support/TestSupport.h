@@ -1,9 +1,11 @@
 #pragma once
-// Shared helpers for the tests: throwaway registry keys and folders, and doubles for
-// the run host and the desktop.
+// Shared helpers for the tests: throwaway registry keys and folders, doubles for the run
+// host and the desktop, and a session over them.
 #include "engine/Desktop.h"
 #include "engine/RunHost.h"
+#include "engine/Session.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -13,16 +15,17 @@
 
 namespace sweepora::test {
 
-// Deletes HKEY_CURRENT_USER\<path> with everything below it, now and when it goes.
+// Deletes <root>\<path> with everything below it, now and when it goes.
 class ScratchKey {
 public:
-    explicit ScratchKey(std::string path);
+    explicit ScratchKey(std::string path, HKEY root = HKEY_CURRENT_USER);
     ~ScratchKey();
     ScratchKey(const ScratchKey&) = delete;
     ScratchKey& operator=(const ScratchKey&) = delete;
 
 private:
     std::string path_;
+    HKEY root_;
 };
 
 void DeleteKeyTree(HKEY root, const std::string& path);
@@ -45,6 +48,23 @@ public:
 private:
     std::string path_;
 };
+
+// Points an environment variable of this process (and of the programs it starts)
+// elsewhere for the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    std::string old_;
+    bool wasSet_;
+};
+// The variable's value; empty when it is not set.
+std::string EnvironmentText(const char* name);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
@@ -78,14 +98,7 @@ public:
         asked.push_back({prompt, title, flags});
         return answer;
     }
-    bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override
-    {
-        dialogs.push_back({filter, flags});
-        if (chosenFiles.empty()) return false;
-        path = chosenFiles.front();
-        chosenFiles.erase(chosenFiles.begin());
-        return true;
-    }
+    bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override;
     std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                    const std::string& parameters, const std::string& directory,
                                    int showCommand) override
@@ -104,8 +117,7 @@ public:
 };
 
 // Empties the browser's URL history now and when it goes.
-class ScratchHistory {
-public:
+struct ScratchHistory {
     ScratchHistory();
     ~ScratchHistory();
     ScratchHistory(const ScratchHistory&) = delete;
@@ -114,5 +126,20 @@ public:
 
 // The addresses in the URL history, sorted.
 std::vector<std::string> HistoryUrls();
+
+// A test-mode session over a scratch settings store, its executable in a throwaway folder.
+struct SessionFixture : ::testing::Test {
+    ScratchKey storeKey{"Software\\SweeporaTests\\Session"};
+    RegistrySettingsStore store{"Software\\SweeporaTests\\Session"};
+    FakeHost host;
+    FakeDesktop desktop;
+    TempFolder folder;
+    Session session{store, host, desktop, folder.File("sweepora.exe")};
+
+    // The task column of the log.
+    std::vector<std::string> Tasks() const;
+    // "task|status" of the last line, a timestamp shown as "@"; empty without a line.
+    std::string Last() const;
+};
 
 } // namespace sweepora::test
