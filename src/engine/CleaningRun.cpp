@@ -6,6 +6,8 @@
 #include "engine/RegistryMruCleaners.h"
 #include "engine/SessionPlugins.h"
 #include "engine/SystemTraceCleaners.h"
+#include "engine/UrlCacheCleaners.h"
+#include "safelists/CookieLoader.h"
 #include "storage/NumberRule.h"
 
 #include <cmath>
@@ -26,8 +28,12 @@ const RunTable& StandardRunTable()
         {4, &S::IEAutoComplete, &CleanAutoCompleteForms},
         {5, &S::IEAutoPass, nullptr},
         {6, &S::NetCookies, [](Session& s) {
+             CleanCookies(s);
              if (!s.run.abort) CleanNetscapeCache(s);
+             LoadCookies(s.safeLists.cookies, s.programFolder, s.Yielder());
          }},
+        {7, &S::IETempFiles, &CleanCacheFiles},
+        {8, &S::NetVisitedUrls, &CleanVisitedUrls},
         {9, &S::NetTypedUrls, &CleanTypedUrls},
         {10, &S::EmailHistory, &CleanNetscapeMail},
         {11, &S::Clipboard, &CleanClipboard},

@@ -1,6 +1,7 @@
 #include "storage/CacheHistoryStore.h"
 
 #include "storage/Text.h"
+#include "storage/UrlCacheWalk.h"
 #include "storage/WideText.h"
 
 #include <lmcons.h>
@@ -23,13 +24,6 @@ namespace {
 constexpr const char* kVisitedPattern = "Visited:";
 constexpr const char* kVisitedPrefix = "Visited: ";
 constexpr const char* kTitleHeader = "Title: ";
-
-struct CacheFindTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::FindCloseUrlCache(h); }
-};
-using UniqueCacheFind = UniqueHandle<CacheFindTraits>;
 
 HRESULT LastError()
 {

@@ -1,5 +1,6 @@
 // sweepora-seed seed|list: puts browser and clipboard traces into the current prefix,
 // or prints the ones that are there, so a demo can show what a run left behind.
+#include "CacheSeeding.h"
 #include "storage/UniqueHandle.h"
 #include "storage/UrlHistory.h"
 
@@ -14,54 +15,8 @@ namespace {
 
 using sweepora::ComApartment;
 using sweepora::CURLHistory;
-using sweepora::UniqueFile;
 
-struct CacheFindTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { FindCloseUrlCache(h); }
-};
-using UniqueCacheFind = sweepora::UniqueHandle<CacheFindTraits>;
-
-struct CacheEntry {
-    std::string url, file;
-    DWORD type = 0;
-};
-
-std::vector<CacheEntry> CacheEntries(const char* pattern)
-{
-    std::vector<CacheEntry> entries;
-    std::vector<char> buffer(64 * 1024);
-    DWORD size = static_cast<DWORD>(buffer.size());
-    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    UniqueCacheFind find(FindFirstUrlCacheEntryA(pattern, info, &size));
-    if (!find) return entries;
-    do {
-        entries.push_back({info->lpszSourceUrlName ? info->lpszSourceUrlName : "",
-                           info->lpszLocalFileName ? info->lpszLocalFileName : "", info->CacheEntryType});
-        size = static_cast<DWORD>(buffer.size());
-    } while (FindNextUrlCacheEntryA(find.get(), info, &size));
-    return entries;
-}
-
-bool AddContent(const std::string& url, const std::string& body)
-{
-    char file[MAX_PATH] = {};
-    if (!CreateUrlCacheEntryA(url.c_str(), 0, "htm", file, 0)) return false;
-    {
-        UniqueFile h(CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (!h || !WriteFile(h.get(), body.data(), static_cast<DWORD>(body.size()), &written, nullptr)) return false;
-    }
-    FILETIME never = {};
-    return CommitUrlCacheEntryA(url.c_str(), file, never, never, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr);
-}
-
-bool AddCookie(const std::string& url, const std::string& nameValue)
-{
-    const std::string cookie = nameValue + "; expires=Fri, 31 Dec 2038 23:59:59 GMT";
-    return InternetSetCookieA(url.c_str(), nullptr, cookie.c_str());
-}
+using namespace sweepora::seed;
 
 bool SetClipboardText(const std::string& text)
 {
@@ -101,8 +56,8 @@ int Seed()
         std::printf("  %-44s %s\n", what, ok ? "seeded" : "FAILED");
         if (!ok) ++failures;
     };
-    check(AddContent("http://news.example/front.htm", "<html>front page</html>"), "cache page http://news.example/front.htm");
-    check(AddContent("http://shop.example/basket.htm", "<html>basket</html>"), "cache page http://shop.example/basket.htm");
+    check(!AddContent("http://news.example/front.htm", "<html>front page</html>").empty(), "cache page http://news.example/front.htm");
+    check(!AddContent("http://shop.example/basket.htm", "<html>basket</html>").empty(), "cache page http://shop.example/basket.htm");
     check(AddCookie("http://shop.example/", "basket=3-items"), "cookie shop.example");
     check(AddCookie("http://bank.example/", "session=kept"), "cookie bank.example");
     bool historyAdded = false;

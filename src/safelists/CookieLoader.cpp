@@ -1,0 +1,27 @@
+#include "safelists/CookieLoader.h"
+
+#include "safelists/SafeListFile.h"
+#include "storage/UrlCacheWalk.h"
+
+namespace sweepora {
+
+std::string CookieName(const std::string& localPath)
+{
+    const std::size_t slash = localPath.rfind('\\');
+    return slash == std::string::npos ? localPath : localPath.substr(slash + 1);
+}
+
+void LoadCookies(ListPair& page, const std::string& folder, const YieldFn& yield)
+{
+    LoadListFromFile(page.safe, SafeListPath(folder, kSafeCookieFile), yield);
+    page.clean.Clear();
+    WalkUrlCache(
+        kCookiePrefix,
+        [&page](const UrlCacheEntry& entry) {
+            if (entry.url.compare(0, 7, kCookiePrefix) == 0) page.clean.Add(CookieName(entry.localPath));
+        },
+        [] { return false; }, yield);
+    RemoveKeptEntries(page.clean, page.safe, yield);
+}
+
+} // namespace sweepora
