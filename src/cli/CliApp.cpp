@@ -5,6 +5,7 @@
 #include "engine/LogReport.h"
 #include "engine/Session.h"
 #include "engine/SessionPlugins.h"
+#include "safelists/CookieLoader.h"
 #include "safelists/HistoryLoader.h"
 #include "safelists/TypedUrlLoader.h"
 #include "engine/SilentDesktop.h"
@@ -120,6 +121,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     LoadSettings(store, session.settings);
     // The plugin files hold the ticks; a console run never rewrites them.
     LoadPlugins(session.plugins, SessionPluginFolder(session));
+    LoadCookies(session.safeLists.cookies, session.programFolder, session.Yielder());
     LoadTypedUrls(session.safeLists.typedUrls, session.programFolder, session.Yielder());
     const std::string historyFailure =
         LoadHistory(session.safeLists.history, session.programFolder, session.Yielder());

@@ -91,7 +91,8 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
 {
     const Texts tasks = {
         "Run History Cleared ", "Find File List cleared", "Internet Explorer History", "Netscape History",
-        "IE Autocomplete forms Cleared", "Netscape Cache/Cookies", "Internet typed Urls cleared", "Clipboard Cleared",
+        "IE Autocomplete forms Cleared", "Internet Cookies", "Netscape Cache/Cookies",
+        "Internet Temporary files(Cache) cleared", "Internet Visited URLs  cleared", "Internet typed Urls cleared", "Clipboard Cleared",
         "Recycle Bin Cleared ", "Recent Docs List cleared", trace + " eradicated", "Windows Tempoprary Files",
         "Index.dat cleaned", "Finished :- Space saved : 0 MB, Files : 1,Registory keys : 4, time taken : 0:0:0"};
     // Wine reads the version it reports from here when a program starts.
