@@ -44,7 +44,13 @@ Result RunProgram(const std::string& exe, const std::string& args)
     out.reset();
     r.out = test::ReadFileBytes(output);
     std::istringstream in(r.out);
-    for (std::string line; std::getline(in, line);) r.tasks.push_back(line.substr(0, line.find_first_of("\t\r")));
+    for (std::string line; std::getline(in, line);) {
+        std::string task = line.substr(0, line.find_first_of("\t\r"));
+        // A run may cross a second boundary: the summary's elapsed time is not compared.
+        const std::size_t time = task.find(" time taken : ");
+        if (time != std::string::npos) task.resize(time + 14);
+        r.tasks.push_back(task);
+    }
     return r;
 }
 
@@ -94,7 +100,7 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
         "IE Autocomplete forms Cleared", "Internet Cookies", "Netscape Cache/Cookies",
         "Internet Temporary files(Cache) cleared", "Internet Visited URLs  cleared", "Internet typed Urls cleared", "Clipboard Cleared",
         "Recycle Bin Cleared ", "Recent Docs List cleared", trace + " eradicated", "Windows Tempoprary Files",
-        "Index.dat cleaned", "Finished :- Space saved : 0 MB, Files : 1,Registory keys : 4, time taken : 0:0:0"};
+        "Index.dat cleaned", "Finished :- Space saved : 0 MB, Files : 1,Registory keys : 4, time taken : "};
     // Wine reads the version it reports from here when a program starts.
     test::WriteString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "winxp");
     const Result preview = RunProgram(exe, "preview --report \"" + folder.File("run report.txt") + "\"");
