@@ -7,70 +7,59 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <limits>
 
 using namespace sweepora;
-using seed::CacheUrls;
 
 namespace {
 
-using Urls = std::vector<std::string>;
-
-struct UrlCacheFixture : ::testing::Test {
+struct UrlCacheFixture : test::SessionFixture {
     UrlCacheFixture() { seed::ClearUrlCache(); }
     ~UrlCacheFixture() override { seed::ClearUrlCache(); }
 
-    RegistrySettingsStore store{"Software\\SweeporaTests\\UrlCacheStore"};
-    test::FakeHost host;
-    test::FakeDesktop desktop;
-    test::TempFolder folder;
-    Session session{store, host, desktop, folder.File("sweepora.exe")};
-
-    bool Has(const char* pattern, const std::string& part) const
+    // The cache's entries as one text, so a test can look for a part of any of them.
+    static std::string Cache(const char* pattern)
     {
-        const Urls urls = CacheUrls(pattern);
-        return std::any_of(urls.begin(), urls.end(), [&](const std::string& u) { return u.find(part) != u.npos; });
+        std::string all;
+        for (const std::string& url : seed::CacheUrls(pattern)) all += url + "\n";
+        return all;
     }
-    const LogLine& Last() const { return session.log.Lines().back(); }
-    // The cookie file names, in the cache's order.
-    Urls CookieFiles() const
+    static std::string CookieFile(const std::string& domain)
     {
-        Urls names;
-        for (const seed::CacheEntry& e : seed::CacheEntries("Cookie:")) names.push_back(CookieName(e.file));
-        return names;
+        for (const seed::CacheEntry& e : seed::CacheEntries("Cookie:"))
+            if (e.url.find(domain) != std::string::npos) return e.file;
+        return {};
     }
 };
+
+constexpr auto npos = std::string::npos;
 
 } // namespace
 
 TEST_F(UrlCacheFixture, CacheFilesCountsAndDeletesContentOnly)
 {
-    ASSERT_FALSE(seed::AddContent("http://a.example/page.htm", std::string(1000, 'a')).empty());
-    ASSERT_FALSE(seed::AddContent("http://b.example/page.htm", std::string(234, 'b')).empty());
-    // A content entry named like the other containers' entries belongs to their cleaners.
+    ASSERT_FALSE(seed::AddContent("http://a.example/", std::string(1000, 'a')).empty());
+    ASSERT_FALSE(seed::AddContent("http://b.example/", std::string(234, 'b')).empty());
+    // Named like the other containers' entries: theirs, in any case.
     ASSERT_FALSE(seed::AddContent("cOOkie:odd@c.example/", std::string(50, 'c')).empty());
     ASSERT_TRUE(seed::AddCookie("http://jar.example/", "id=1"));
     ASSERT_TRUE(seed::AddVisited("http://seen.example/"));
 
     CleanCacheFiles(session);
     EXPECT_EQ(session.run.spaceSaved, 1234);
-    EXPECT_EQ(Last().task, "Testing : Internet Temporary files(Cache) cleared");
-    EXPECT_TRUE(Has(nullptr, "a.example"));
+    EXPECT_EQ(Last(), "Testing : Internet Temporary files(Cache) cleared|@");
+    EXPECT_NE(Cache(nullptr).find("a.example"), npos);
 
     session.run.live = true;
-    session.run.spaceSaved = 0;
     CleanCacheFiles(session);
-    EXPECT_EQ(session.run.spaceSaved, 1234);
-    EXPECT_EQ(Last().task, "Internet Temporary files(Cache) cleared");
-    EXPECT_FALSE(Has(nullptr, "a.example"));
-    EXPECT_FALSE(Has(nullptr, "b.example"));
-    EXPECT_TRUE(Has(nullptr, "cOOkie:odd"));
-    EXPECT_TRUE(Has("Cookie:", "jar.example"));
-    EXPECT_TRUE(Has("Visited:", "seen.example"));
+    EXPECT_EQ(session.run.spaceSaved, 2468);
+    const std::string left = Cache(nullptr);
+    EXPECT_EQ(left.find("a.example"), npos);
+    EXPECT_EQ(left.find("b.example"), npos);
+    for (const char* kept : {"cOOkie:odd", "jar.example", "seen.example"}) EXPECT_NE(left.find(kept), npos) << kept;
 
     // A sum past the 32-bit range is not applied.
-    seed::AddContent("http://big.example/", std::string(10, 'x'));
+    seed::AddContent("http://big.example/", "0123456789");
     session.run.spaceSaved = std::numeric_limits<std::int32_t>::max() - 5;
     CleanCacheFiles(session);
     EXPECT_EQ(session.run.spaceSaved, std::numeric_limits<std::int32_t>::max() - 5);
@@ -81,13 +70,13 @@ TEST_F(UrlCacheFixture, VisitedUrlsLosesOnlyLocalFiles)
     ASSERT_TRUE(seed::AddVisited("FILE:///C:/secret/plans.txt"));
     ASSERT_TRUE(seed::AddVisited("http://web.example/"));
     CleanVisitedUrls(session);
-    EXPECT_TRUE(Has("Visited:", "plans.txt"));
-    EXPECT_EQ(Last().task, "Testing : Internet Visited URLs  cleared");
+    EXPECT_NE(Cache("Visited:").find("plans.txt"), npos);
+    EXPECT_EQ(Last(), "Testing : Internet Visited URLs  cleared|@");
 
     session.run.live = true;
     CleanVisitedUrls(session);
-    EXPECT_FALSE(Has("Visited:", "plans.txt"));
-    EXPECT_TRUE(Has("Visited:", "web.example"));
+    EXPECT_EQ(Cache("Visited:").find("plans.txt"), npos);
+    EXPECT_NE(Cache("Visited:").find("web.example"), npos);
     EXPECT_EQ(session.run.spaceSaved, 0);
 }
 
@@ -95,48 +84,38 @@ TEST_F(UrlCacheFixture, CookiesKeepTheSafeListAndCountTheRest)
 {
     ASSERT_TRUE(seed::AddCookie("http://kept.example/", "id=kept"));
     ASSERT_TRUE(seed::AddCookie("http://gone.example/", "id=gone"));
-    // A cookie entry that keeps no file.
     FILETIME never = {};
     ASSERT_TRUE(::CommitUrlCacheEntryA("Cookie:nobody@nofile.example/", nullptr, never, never, COOKIE_CACHE_ENTRY,
                                        nullptr, 0, nullptr, nullptr));
-    std::string keptFile, goneFile;
-    for (const seed::CacheEntry& e : seed::CacheEntries("Cookie:")) {
-        if (e.url.find("kept.example") != e.url.npos) keptFile = e.file;
-        if (e.url.find("gone.example") != e.url.npos) goneFile = e.file;
-    }
-    ASSERT_FALSE(keptFile.empty());
-    session.safeLists.cookies.safe.Add(UpperCase(CookieName(keptFile)));
-    const auto goneSize = static_cast<std::int32_t>(test::ReadFileBytes(goneFile).size());
+    const std::string kept = CookieName(CookieFile("kept.example"));
+    ASSERT_FALSE(kept.empty());
+    session.safeLists.cookies.safe.Add(UpperCase(kept));
+    const auto goneSize = static_cast<std::int32_t>(test::ReadFileBytes(CookieFile("gone.example")).size());
 
     CleanCookies(session);
     EXPECT_EQ(session.run.spaceSaved, goneSize);
-    EXPECT_EQ(CacheUrls("Cookie:").size(), 3u);
-    EXPECT_EQ(Last().task, "Testing : Internet Cookies");
+    EXPECT_EQ(seed::CacheUrls("Cookie:").size(), 3u);
+    EXPECT_EQ(Last(), "Testing : Internet Cookies|@");
 
     session.run.live = true;
-    session.run.spaceSaved = 0;
     CleanCookies(session);
-    EXPECT_EQ(session.run.spaceSaved, goneSize);
-    EXPECT_EQ(CacheUrls("Cookie:").size(), 1u);
-    EXPECT_TRUE(Has("Cookie:", "kept.example"));
-    EXPECT_FALSE(Has("Cookie:", "nofile.example"));
+    EXPECT_EQ(session.run.spaceSaved, 2 * goneSize);
+    EXPECT_EQ(seed::CacheUrls("Cookie:").size(), 1u);
+    EXPECT_NE(Cache("Cookie:").find("kept.example"), npos);
 
-    // The page lists what is left, less the kept cookies.
-    test::WriteFileBytes(folder.File("SafeCookie.dat"), CookieName(keptFile) + "\r\n");
+    // The page lists what is left, less what its file keeps.
+    test::WriteFileBytes(folder.File("SafeCookie.dat"), kept + "\r\n");
     seed::AddCookie("http://new.example/", "id=new");
     LoadCookies(session.safeLists.cookies, folder.Path(), session.Yielder());
-    EXPECT_EQ(session.safeLists.cookies.safe.Items(), Urls{CookieName(keptFile)});
-    Urls clean = CookieFiles();
-    clean.erase(std::remove(clean.begin(), clean.end(), CookieName(keptFile)), clean.end());
-    EXPECT_EQ(session.safeLists.cookies.clean.Items(), clean);
-    EXPECT_EQ(clean.size(), 1u);
+    EXPECT_EQ(session.safeLists.cookies.safe.Items(), std::vector<std::string>{kept});
+    EXPECT_EQ(session.safeLists.cookies.clean.Items(),
+              std::vector<std::string>{CookieName(CookieFile("new.example"))});
 }
 
 TEST_F(UrlCacheFixture, EmptyCacheAndAbortBeforeAndDuring)
 {
     CleanCacheFiles(session);
-    EXPECT_EQ(Last().task, "Testing : Internet Temporary files(Cache) cleared");
-    EXPECT_EQ(session.run.spaceSaved, 0);
+    EXPECT_EQ(Last(), "Testing : Internet Temporary files(Cache) cleared|@");
 
     for (const char* url : {"http://1.example/", "http://2.example/", "http://3.example/"})
         seed::AddContent(url, "x");
@@ -150,7 +129,6 @@ TEST_F(UrlCacheFixture, EmptyCacheAndAbortBeforeAndDuring)
     session.run.live = true;
     host.onYield = [this] { session.run.abort = true; };
     CleanCacheFiles(session);
-    EXPECT_EQ(Last().task, "Internet Temporary files(Cache) ");
-    EXPECT_EQ(Last().status, "Aborted by user");
-    EXPECT_EQ(CacheUrls(nullptr).size(), 1u); // the first two went, the walk stopped there
+    EXPECT_EQ(Last(), "Internet Temporary files(Cache) |Aborted by user");
+    EXPECT_EQ(seed::CacheUrls(nullptr).size(), 1u); // the walk stopped after the second entry
 }
