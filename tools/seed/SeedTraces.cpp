@@ -60,6 +60,8 @@ int Seed()
     check(!AddContent("http://shop.example/basket.htm", "<html>basket</html>").empty(), "cache page http://shop.example/basket.htm");
     check(AddCookie("http://shop.example/", "basket=3-items"), "cookie shop.example");
     check(AddCookie("http://bank.example/", "session=kept"), "cookie bank.example");
+    check(AddVisited("file:///C:/Work/scratch/notes.txt"), "visited file:///C:/Work/scratch/notes.txt");
+    check(AddVisited("http://forum.example/thread.htm"), "visited http://forum.example/thread.htm");
     bool historyAdded = false;
     try {
         ComApartment com;
