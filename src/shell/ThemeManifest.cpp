@@ -1,0 +1,66 @@
+#include "shell/ThemeManifest.h"
+
+#include "storage/Paths.h"
+#include "storage/UniqueHandle.h"
+
+namespace sweepora {
+
+namespace {
+
+#if defined(__x86_64__) || defined(_M_X64)
+constexpr const char* kArchitecture = "amd64";
+#else
+constexpr const char* kArchitecture = "X86";
+#endif
+
+std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
+
+} // namespace
+
+std::string ThemeManifestPath(const std::string& programPath)
+{
+    const std::size_t slash = programPath.find_last_of("\\/");
+    std::string folder = slash == std::string::npos ? std::string() : programPath.substr(0, slash + 1);
+    std::string file = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
+    const std::size_t dot = file.find_last_of('.');
+    if (dot != std::string::npos) file.erase(dot);
+    return folder + file + ".exe.manifest";
+}
+
+std::string ThemeManifestText()
+{
+    return "<?xml version=" + Quoted("1.0") + " encoding=" + Quoted("UTF-8") + " standalone=" + Quoted("yes") +
+           "?><assembly xmlns=" + Quoted("urn:schemas-microsoft-com:asm.v1") + " manifestVersion=" + Quoted("1.0") +
+           "><assemblyIdentity version=" + Quoted("1.0.0.0") + " processorArchitecture=" + Quoted(kArchitecture) +
+           " name=" + Quoted("Lumenfold.WindowsXP.Example") + " type=" + Quoted("win32") +
+           " /> <description>An example of windows XP theming.</description> <dependency> <dependentAssembly> "
+           "<assemblyIdentity type=" +
+           Quoted("win32") + " name=" + Quoted("Microsoft.Windows.Common-Controls") + " version=" +
+           Quoted("6.0.0.0") + " processorArchitecture=" + Quoted(kArchitecture) + " publicKeyToken=" +
+           Quoted("6595b64144ccf1df") + " language=" + Quoted("*") +
+           " /> </dependentAssembly> </dependency> </assembly>\r\n";
+}
+
+void WriteThemeManifest(Desktop& desktop, const std::string& programPath)
+{
+    const std::string path = ThemeManifestPath(programPath);
+    if (FileExists(path)) return;
+    const std::string text = ThemeManifestText();
+    bool created = false, written = false;
+    {
+        // CREATE_NEW: a file that appeared since the check is not replaced either.
+        UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        created = static_cast<bool>(file);
+        DWORD done = 0;
+        written = created && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+                  done == text.size();
+    }
+    if (written && ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) return;
+    // A half-written manifest could keep the program from starting at all.
+    if (created && !written) ::DeleteFileA(path.c_str());
+    desktop.MessageBox("Error creating Windows XP theme file. You may be running EXE file from a network drive with "
+                       "which you dont have write permissions. Themes will not be enabled.",
+                       "Themeing Error!", MB_OK | MB_ICONEXCLAMATION);
+}
+
+} // namespace sweepora

@@ -1,0 +1,102 @@
+#include "shell/ProgramVersion.h"
+#include "shell/SystemInfoTool.h"
+#include "shell/ThemeManifest.h"
+#include "storage/Paths.h"
+#include "storage/UniqueHandle.h"
+
+#include "support/TestSupport.h"
+
+using namespace sweepora;
+
+TEST(ThemeManifest, WrittenOnceHiddenWithTheBuildsArchitecture)
+{
+    EXPECT_EQ(ThemeManifestPath("C:\\Program Files\\Sweepora\\Sweepora.exe"),
+              "C:\\Program Files\\Sweepora\\Sweepora.exe.manifest");
+    EXPECT_EQ(ThemeManifestPath("C:\\sweepora.exe"), "C:\\sweepora.exe.manifest");
+
+    test::TempFolder folder;
+    test::FakeDesktop desktop;
+    const std::string program = folder.File("Sweepora.exe"), manifest = program + ".manifest";
+    WriteThemeManifest(desktop, program);
+    const std::string arch = sizeof(void*) == 8 ? "amd64" : "X86";
+    EXPECT_EQ(test::ReadFileBytes(manifest),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><assembly "
+              "xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"><assemblyIdentity "
+              "version=\"1.0.0.0\" processorArchitecture=\"" + arch + "\" name=\"Lumenfold.WindowsXP.Example\" "
+              "type=\"win32\" /> <description>An example of windows XP theming.</description> <dependency> "
+              "<dependentAssembly> <assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" "
+              "version=\"6.0.0.0\" processorArchitecture=\"" + arch + "\" publicKeyToken=\"6595b64144ccf1df\" "
+              "language=\"*\" /> </dependentAssembly> </dependency> </assembly>\r\n");
+    // Wine reports every file as to be archived, whatever was set.
+    EXPECT_EQ(::GetFileAttributesA(manifest.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+
+    // Whatever is there already stays as it is, attributes included.
+    ::SetFileAttributesA(manifest.c_str(), FILE_ATTRIBUTE_NORMAL);
+    test::WriteFileBytes(manifest, "the user's own");
+    WriteThemeManifest(desktop, program);
+    EXPECT_EQ(test::ReadFileBytes(manifest), "the user's own");
+    EXPECT_EQ(::GetFileAttributesA(manifest.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_TRUE(desktop.asked.empty());
+
+    // A folder it cannot write to: told at every start, nothing left behind.
+    const std::string missing = folder.File("gone\\Sweepora.exe");
+    WriteThemeManifest(desktop, missing);
+    WriteThemeManifest(desktop, missing);
+    ASSERT_EQ(desktop.asked.size(), 2u);
+    EXPECT_EQ(desktop.asked[1].title, "Themeing Error!");
+    EXPECT_EQ(desktop.asked[1].prompt.substr(0, 40), "Error creating Windows XP theme file. Yo");
+    EXPECT_EQ(desktop.asked[1].flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_FALSE(FileExists(missing + ".manifest"));
+}
+
+TEST(SystemInfoTool, ReadsValuesInTheirFormsAndStartsTheToolItFinds)
+{
+    const char* scratch = "Software\\SweeporaTests\\SysInfo";
+    test::ScratchKey cleanup{scratch};
+    HKEY opened = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, scratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr),
+              ERROR_SUCCESS);
+    UniqueKey root(opened);
+    const std::string msinfo = std::string(scratch) + "\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+    const std::string location = std::string(scratch) + "\\SOFTWARE\\Microsoft\\Shared Tools Location";
+
+    test::WriteRaw(HKEY_CURRENT_USER, msinfo, "Number", REG_DWORD, std::string("\xAB\x12\x05\x00", 4));
+    test::WriteRaw(HKEY_CURRENT_USER, msinfo, "Full", REG_DWORD, std::string("\x01\x02\x03\x04", 4));
+    test::WriteRaw(HKEY_CURRENT_USER, msinfo, "Bytes", REG_BINARY, std::string("ab\0", 3));
+    test::WriteRaw(HKEY_CURRENT_USER, msinfo, "Long", REG_SZ, std::string(1100, 'x') + '\0');
+    std::string value = "stale";
+    EXPECT_TRUE(GetKeyValue(root.get(), "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Number", value));
+    EXPECT_EQ(value, "&h512AB"); // the NUL byte at the end goes first, and no byte is padded
+    GetKeyValue(root.get(), "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Full", value);
+    EXPECT_EQ(value, "&h4321");
+    GetKeyValue(root.get(), "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Bytes", value);
+    EXPECT_EQ(value, "ab");
+    EXPECT_FALSE(GetKeyValue(root.get(), "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Long", value));
+    EXPECT_FALSE(GetKeyValue(root.get(), "SOFTWARE\\Nowhere", "PATH", value));
+    EXPECT_EQ(value, "");
+
+    test::FakeDesktop desktop;
+    StartSysInfo(desktop, root.get()); // neither value
+    test::TempFolder folder;
+    test::WriteString(HKEY_CURRENT_USER, location, "MSINFO", folder.Path());
+    StartSysInfo(desktop, root.get()); // a folder without the tool
+    test::WriteFileBytes(folder.File("MSINFO32.EXE"), "MZ");
+    StartSysInfo(desktop, root.get());
+    test::WriteString(HKEY_CURRENT_USER, msinfo, "PATH", "C:\\Tools\\msinfo32.exe");
+    StartSysInfo(desktop, root.get()); // the first value wins
+    desktop.launchResult = 2;
+    StartSysInfo(desktop, root.get()); // it would not start
+
+    ASSERT_EQ(desktop.asked.size(), 3u);
+    for (const auto& box : desktop.asked) EXPECT_EQ(box.prompt + "|" + std::to_string(box.flags), std::string(kSysInfoUnavailable) + "|0");
+    ASSERT_EQ(desktop.launched.size(), 3u);
+    EXPECT_EQ(desktop.launched[0].file, folder.File("MSINFO32.EXE"));
+    EXPECT_EQ(desktop.launched[1].file + "|" + std::to_string(desktop.launched[1].showCommand),
+              "C:\\Tools\\msinfo32.exe|" + std::to_string(SW_SHOWNORMAL));
+}
+
+TEST(ProgramVersion, EveryExecutableCarriesTheProductsVersion)
+{
+    EXPECT_EQ(ProgramVersionText(), "Version 2.0.0");
+    EXPECT_EQ(ProgramProductName(), "Sweepora");
+}
