@@ -1,0 +1,10 @@
+#pragma once
+#include "controls/CellStrip.h"
+
+namespace sweepora {
+
+// The check box strip, 13 x 156, 24-bit: 12 cells of 13 x 13, cell 4 x value + look
+// (value 0 unchecked, 1 checked, 2 grayed; look 0 normal, 1 hover, 2 pressed, 3 disabled).
+CellStrip CheckBoxArtwork();
+
+} // namespace sweepora

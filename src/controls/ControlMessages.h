@@ -1,0 +1,32 @@
+#pragma once
+// What the program's own controls understand beyond the standard button messages
+// (BM_GETCHECK, BM_SETCHECK, WM_SETFONT, WM_ENABLE) and what they tell their parent
+// (WM_COMMAND with BN_CLICKED for a click).
+#include <windows.h>
+
+namespace sweepora {
+
+// The strip cell the control shows now; for tests and for the demonstration window.
+constexpr UINT XPM_GETCELL = WM_USER + 0x100;
+// Colours: wParam the colour (a COLORREF, or 0x80000000 | COLOR_* for a system colour).
+constexpr UINT XPM_SETBACKCOLOR = WM_USER + 0x101;
+constexpr UINT XPM_SETFORECOLOR = WM_USER + 0x102;
+// Sent with WM_COMMAND when the hover timer finds the cursor gone.
+constexpr WORD XPN_MOUSEOUT = 0x7F01;
+
+// The system colour for button faces, the default background.
+constexpr COLORREF kButtonFaceColour = 0x8000000F;
+COLORREF ResolveColour(COLORREF colour);
+
+// What a control is created with (lpCreateParams of CreateWindowEx); null gives the defaults.
+struct XpControlParams {
+    int value = 0;
+    COLORREF backColour = kButtonFaceColour;
+    COLORREF foreColour = 0;
+};
+
+// Twips to pixels at the screen's real resolution.
+int TwipsToPixelsX(int twips);
+int TwipsToPixelsY(int twips);
+
+} // namespace sweepora
