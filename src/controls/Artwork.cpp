@@ -70,4 +70,30 @@ CellStrip CheckBoxArtwork()
     return CellStrip(std::move(bitmap), 1, 12);
 }
 
+CellStrip RadioButtonArtwork()
+{
+    constexpr int kSide = 16;
+    BYTE* pixels = nullptr;
+    UniqueGdiObject bitmap = Bitmap24(kSide, kSide * 8, pixels);
+    if (pixels != nullptr) {
+        for (int cell = 0; cell < 8; ++cell) {
+            const bool on = cell >= 4;
+            const Look& look = kLooks[cell % 4];
+            for (int y = 0; y < kSide; ++y) {
+                for (int x = 0; x < kSide; ++x) {
+                    // Distances from the centre, squared, in quarter pixels.
+                    const int dx = 2 * x - 15, dy = 2 * y - 15, d = dx * dx + dy * dy;
+                    COLORREF c = ::GetSysColor(COLOR_BTNFACE);
+                    if (d <= 225) c = look.border;
+                    if (d <= 169) c = look.highlight;
+                    if (d <= 121) c = look.face;
+                    if (on && d <= 36) c = look.mark;
+                    Put(pixels + (cell * kSide + y) * Stride(kSide) + x * 3, c);
+                }
+            }
+        }
+    }
+    return CellStrip(std::move(bitmap), 1, 8);
+}
+
 } // namespace sweepora

@@ -1,0 +1,68 @@
+#pragma once
+// A shown top-level window for control tests, recording its controls' notifications.
+#include "controls/XpCheckBox.h"
+#include "controls/XpRadioButton.h"
+
+#include <utility>
+#include <vector>
+
+namespace sweepora::test {
+
+// A shown window that records what its controls tell it.
+class Host {
+public:
+    Host()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "SweeporaTests.Host";
+        ::RegisterClassA(&wc);
+        window = ::CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 100, 100, 400, 200, nullptr,
+                                   nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        RegisterXpCheckBox(wc.hInstance);
+        RegisterXpRadioButton(wc.hInstance);
+    }
+    ~Host() { ::DestroyWindow(window); }
+    HWND Add(const char* caption, int id, int height, const XpControlParams* params = nullptr,
+             const char* className = kXpCheckBoxClass, DWORD style = 0)
+    {
+        return ::CreateWindowExA(0, className, caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 10, 10 + 30 * (id - 1),
+                                 200, height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 ::GetModuleHandleA(nullptr), const_cast<XpControlParams*>(params));
+    }
+    static void Pump(DWORD milliseconds)
+    {
+        const DWORD start = ::GetTickCount();
+        do {
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+            ::Sleep(5);
+        } while (::GetTickCount() - start < milliseconds);
+    }
+
+    HWND window;
+    std::vector<std::pair<int, int>> notes; // control id, notification
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<Host*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (message == WM_COMMAND && self != nullptr) self->notes.emplace_back(LOWORD(wParam), HIWORD(wParam));
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+};
+
+inline int Cell(HWND control) { return static_cast<int>(::SendMessageA(control, XPM_GETCELL, 0, 0)); }
+
+inline void MoveCursorTo(HWND control, int x, int y)
+{
+    POINT at = {x, y};
+    ::ClientToScreen(control, &at);
+    ::SetCursorPos(at.x, at.y);
+}
+
+constexpr LPARAM kInside = MAKELPARAM(5, 5);
+
+} // namespace sweepora::test
