@@ -97,3 +97,54 @@ CellStrip RadioButtonArtwork()
 }
 
 } // namespace sweepora
+
+namespace sweepora {
+
+CellStrip CommandButtonArtwork()
+{
+    constexpr int kCell = 18, kHeight = 21, kWidth = kCell * 5;
+    // The palette: border, disabled border, face top, face bottom, pressed face,
+    // disabled face, hover rim, emphasised rim, the corners' background.
+    const COLORREF colours[] = {RGB(0x00, 0x3C, 0x74), RGB(0xC9, 0xC7, 0xBA), RGB(0xFF, 0xFF, 0xFF),
+                                RGB(0xE3, 0xE3, 0xDB), RGB(0xCD, 0xCA, 0xC3), RGB(0xF5, 0xF4, 0xEA),
+                                RGB(0xF8, 0xB3, 0x30), RGB(0x69, 0x82, 0xEE), ::GetSysColor(COLOR_BTNFACE)};
+    struct Palette {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } info = {};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = kWidth;
+    info.header.biHeight = -kHeight;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 8;
+    info.header.biClrUsed = 256;
+    for (int i = 0; i < 9; ++i)
+        info.colours[i] = {GetBValue(colours[i]), GetGValue(colours[i]), GetRValue(colours[i]), 0};
+    void* bits = nullptr;
+    UniqueGdiObject bitmap(::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                                              nullptr, 0));
+    auto* pixels = static_cast<BYTE*>(bits);
+    const int stride = (kWidth + 3) & ~3;
+    if (pixels != nullptr) {
+        for (int cell = 0; cell < 5; ++cell) {
+            for (int y = 0; y < kHeight; ++y) {
+                for (int x = 0; x < kCell; ++x) {
+                    const bool corner = (x == 0 || x == kCell - 1) && (y == 0 || y == kHeight - 1);
+                    const bool edge = x == 0 || y == 0 || x == kCell - 1 || y == kHeight - 1;
+                    const bool rim = x == 1 || y == 1 || x == kCell - 2 || y == kHeight - 2;
+                    BYTE c = y < kHeight / 2 ? 2 : 3;
+                    if (cell == 1) c = 4;
+                    if (cell == 2) c = 5;
+                    if (rim && cell == 3) c = 6;
+                    if (rim && cell == 4) c = 7;
+                    if (edge) c = cell == 2 ? 1 : 0;
+                    if (corner) c = 8;
+                    pixels[y * stride + cell * kCell + x] = c;
+                }
+            }
+        }
+    }
+    return CellStrip(std::move(bitmap), 5, 1);
+}
+
+} // namespace sweepora

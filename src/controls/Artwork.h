@@ -8,5 +8,8 @@ namespace sweepora {
 CellStrip CheckBoxArtwork();
 // The radio button's eight images of 16 x 16, one cell each: 4 x (1 when on) + look.
 CellStrip RadioButtonArtwork();
+// The command button strip, 90 x 21 in 256 colours: five cells of 18 x 21, in the order
+// normal, pressed, disabled, hover, emphasised.
+CellStrip CommandButtonArtwork();
 
 } // namespace sweepora

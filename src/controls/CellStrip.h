@@ -14,6 +14,9 @@ public:
     int Cells() const { return columns_ * rows_; }
     // Copies one cell unscaled; a cell outside the strip draws nothing.
     void Draw(HDC dc, int cell, int x, int y) const;
+    // The nine-part stretch over `area`: corners of `corner` pixels unscaled, edges
+    // stretched along the sides, the middle over the rest.
+    void DrawNinePart(HDC dc, int cell, const RECT& area, int corner) const;
     HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.get()); }
 
 private:

@@ -11,6 +11,9 @@ constexpr UINT XPM_GETCELL = WM_USER + 0x100;
 // Colours: wParam the colour (a COLORREF, or 0x80000000 | COLOR_* for a system colour).
 constexpr UINT XPM_SETBACKCOLOR = WM_USER + 0x101;
 constexpr UINT XPM_SETFORECOLOR = WM_USER + 0x102;
+// The command button's State: 1 shows the emphasised face while idle.
+constexpr UINT XPM_SETSTATE = WM_USER + 0x103;
+constexpr UINT XPM_GETSTATE = WM_USER + 0x104;
 // Sent with WM_COMMAND when the hover timer finds the cursor gone.
 constexpr WORD XPN_MOUSEOUT = 0x7F01;
 
@@ -24,6 +27,16 @@ struct XpControlParams {
     COLORREF backColour = kButtonFaceColour;
     COLORREF foreColour = 0;
 };
+
+// Registers a control's class once per process, usable from dialog templates too.
+bool RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC proc);
+// WM_COMMAND to the control's parent with the control's id and `code`.
+void NotifyParent(HWND control, WORD code);
+// Whether the cursor is over the control's client area now.
+bool CursorInside(HWND control);
+// The point of a mouse message's lParam.
+POINT MessagePoint(LPARAM lParam);
+bool ClientContains(HWND control, POINT at);
 
 // Twips to pixels at the screen's real resolution.
 int TwipsToPixelsX(int twips);

@@ -35,11 +35,7 @@ struct Toggle {
     int Cell() const { return 4 * Row() + (::IsWindowEnabled(window) ? look : kDisabled); }
     int PictureSide() const { return TwipsToPixelsX(kind == ToggleKind::CheckBox ? 195 : 240); }
 
-    void Notify(WORD code) const
-    {
-        ::SendMessageA(::GetParent(window), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(window), code),
-                       reinterpret_cast<LPARAM>(window));
-    }
+    void Notify(WORD code) const { NotifyParent(window, code); }
     void Show(int newLook)
     {
         look = newLook;
@@ -82,15 +78,6 @@ struct Toggle {
     // The other radio buttons of this one's group: the siblings of its class from the
     // last one marked WS_GROUP up to the next one marked so.
     void ClearGroup() const;
-    bool CursorInside() const
-    {
-        POINT at;
-        RECT r;
-        ::GetCursorPos(&at);
-        ::ScreenToClient(window, &at);
-        ::GetClientRect(window, &r);
-        return ::PtInRect(&r, at) != FALSE;
-    }
     void Paint() const;
 };
 
@@ -218,14 +205,10 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
         self->fore = static_cast<COLORREF>(wParam);
         ::InvalidateRect(window, nullptr, FALSE);
         return 0;
-    case WM_MOUSEMOVE: {
+    case WM_MOUSEMOVE:
         if (!self->tracking) self->StartTracking();
-        RECT r;
-        ::GetClientRect(window, &r);
-        const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (::PtInRect(&r, at)) self->Show((wParam & MK_LBUTTON) ? kPressed : kHover);
+        if (ClientContains(window, MessagePoint(lParam))) self->Show((wParam & MK_LBUTTON) ? kPressed : kHover);
         return 0;
-    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         ::SetFocus(window);
@@ -235,10 +218,7 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
     case WM_LBUTTONUP: {
         const bool captured = ::GetCapture() == window;
         if (captured) ::ReleaseCapture();
-        RECT r;
-        ::GetClientRect(window, &r);
-        const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (captured && ::PtInRect(&r, at))
+        if (captured && ClientContains(window, MessagePoint(lParam)))
             self->Click();
         else
             self->Show(kNormal);
@@ -248,7 +228,7 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
         if (wParam == VK_SPACE) self->Click();
         return 0;
     case WM_TIMER:
-        if (wParam == kHoverTimer && !self->CursorInside()) {
+        if (wParam == kHoverTimer && !CursorInside(window)) {
             ::KillTimer(window, kHoverTimer);
             self->tracking = false;
             self->Show(kNormal);
@@ -257,18 +237,6 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
         return 0;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-bool RegisterToggleClass(HINSTANCE instance, const char* name, WNDPROC proc)
-{
-    WNDCLASSA wc = {};
-    if (::GetClassInfoA(instance, name, &wc)) return true;
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = name;
-    return ::RegisterClassA(&wc) != 0;
 }
 
 } // namespace sweepora

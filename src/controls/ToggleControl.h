@@ -9,6 +9,5 @@ namespace sweepora {
 enum class ToggleKind { CheckBox, RadioButton };
 
 LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-bool RegisterToggleClass(HINSTANCE instance, const char* name, WNDPROC proc);
 
 } // namespace sweepora

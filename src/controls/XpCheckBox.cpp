@@ -13,6 +13,6 @@ LRESULT CALLBACK CheckBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-bool RegisterXpCheckBox(HINSTANCE instance) { return RegisterToggleClass(instance, kXpCheckBoxClass, CheckBoxProc); }
+bool RegisterXpCheckBox(HINSTANCE instance) { return RegisterControlClass(instance, kXpCheckBoxClass, CheckBoxProc); }
 
 } // namespace sweepora

@@ -15,7 +15,7 @@ LRESULT CALLBACK RadioButtonProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 bool RegisterXpRadioButton(HINSTANCE instance)
 {
-    return RegisterToggleClass(instance, kXpRadioButtonClass, RadioButtonProc);
+    return RegisterControlClass(instance, kXpRadioButtonClass, RadioButtonProc);
 }
 
 } // namespace sweepora
