@@ -2,6 +2,7 @@
 
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
+#include "shell/WindowParts.h"
 #include "storage/AppSettings.h"
 
 namespace sweepora {
@@ -10,16 +11,6 @@ namespace {
 
 constexpr char kClassName[] = "Sweepora.frmMessBox";
 constexpr int kWidth = 360, kHeight = 170;
-
-HWND Child(HWND parent, const char* className, const char* text, DWORD style, int id, RECT at)
-{
-    HWND child = ::CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, at.left, at.top,
-                                   at.right - at.left, at.bottom - at.top, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
-    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    return child;
-}
 
 } // namespace
 
@@ -35,50 +26,22 @@ bool MessageBoxWindow::Create(HWND owner)
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
     RegisterXpCheckBox(instance);
     RegisterXpCommandButton(instance);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    ::RegisterClassA(&wc); // a second registration fails harmlessly
-
-    RECT frame = {0, 0, kWidth, kHeight};
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    ::AdjustWindowRect(&frame, style, FALSE);
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    RegisterPopupClass(kClassName, WindowProc);
     // window_ takes the handle at WM_CREATE, so that the children can be made there.
-    if (::CreateWindowExA(WS_EX_DLGMODALFRAME, kClassName, caption_.c_str(), style,
-                          (::GetSystemMetrics(SM_CXSCREEN) - w) / 2, (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h,
-                          owner, nullptr, instance, this) == nullptr)
-        return false;
-    ::ShowWindow(window_.get(), SW_SHOW);
-    return true;
+    return CreateCentredPopup(kClassName, caption_.c_str(), kWidth, kHeight, owner, this) != nullptr;
 }
 
 void MessageBoxWindow::ShowModal(HWND owner)
 {
-    if (owner != nullptr) ::EnableWindow(owner, FALSE);
-    if (Create(owner)) {
-        MSG msg;
-        while (window_ && ::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (window_ && ::IsDialogMessageA(window_.get(), &msg)) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
-    if (owner != nullptr) {
-        ::EnableWindow(owner, TRUE);
-        ::SetForegroundWindow(owner);
-    }
+    if (Create(owner)) RunModal(owner, window_);
 }
 
 void MessageBoxWindow::OnCreate()
 {
     HWND window = window_.get();
-    Child(window, "STATIC", message_.c_str(), SS_LEFT, kMessageId, {16, 16, kWidth - 16, 96});
-    Child(window, kXpCheckBoxClass, "Don't show this message again.", WS_TABSTOP, kDontShowId, {16, 104, 260, 124});
-    HWND ok = Child(window, kXpCommandButtonClass, "OK", WS_TABSTOP, kOkId, {kWidth - 96, 132, kWidth - 16, 157});
+    CreateChild(window, "STATIC", message_.c_str(), SS_LEFT, kMessageId, {16, 16, kWidth - 16, 96});
+    CreateChild(window, kXpCheckBoxClass, "Don't show this message again.", WS_TABSTOP, kDontShowId, {16, 104, 260, 124});
+    HWND ok = CreateChild(window, kXpCommandButtonClass, "OK", WS_TABSTOP, kOkId, {kWidth - 96, 132, kWidth - 16, 157});
     ::SetFocus(ok);
 }
 
