@@ -27,6 +27,40 @@ void NotifyParent(HWND control, WORD code)
                    reinterpret_cast<LPARAM>(control));
 }
 
+namespace {
+
+int ShiftState()
+{
+    return ((::GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((::GetKeyState(VK_CONTROL) < 0) ? 2 : 0) |
+           ((::GetKeyState(VK_MENU) < 0) ? 4 : 0);
+}
+
+NMHDR Header(HWND control, UINT code)
+{
+    return {control, static_cast<UINT_PTR>(::GetDlgCtrlID(control)), code};
+}
+
+} // namespace
+
+void NotifyMouse(HWND control, UINT code, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    int button = 0;
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) button = 1;
+    else if (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) button = 2;
+    else if (message == WM_MBUTTONDOWN || message == WM_MBUTTONUP) button = 4;
+    else button = ((wParam & MK_LBUTTON) ? 1 : 0) | ((wParam & MK_RBUTTON) ? 2 : 0) | ((wParam & MK_MBUTTON) ? 4 : 0);
+    const POINT at = MessagePoint(lParam);
+    XpMouseNotify note = {Header(control, code), button, ShiftState(), static_cast<int>(at.x), static_cast<int>(at.y)};
+    ::SendMessageA(::GetParent(control), WM_NOTIFY, note.header.idFrom, reinterpret_cast<LPARAM>(&note));
+}
+
+WORD NotifyKey(HWND control, UINT code, WPARAM key)
+{
+    XpKeyNotify note = {Header(control, code), static_cast<WORD>(key), static_cast<WORD>(ShiftState())};
+    ::SendMessageA(::GetParent(control), WM_NOTIFY, note.header.idFrom, reinterpret_cast<LPARAM>(&note));
+    return note.key;
+}
+
 POINT MessagePoint(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
 bool ClientContains(HWND control, POINT at)

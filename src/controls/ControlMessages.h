@@ -17,6 +17,24 @@ constexpr UINT XPM_GETSTATE = WM_USER + 0x104;
 // Sent with WM_COMMAND when the hover timer finds the cursor gone.
 constexpr WORD XPN_MOUSEOUT = 0x7F01;
 
+// The other events reach the parent as WM_NOTIFY with these codes. Button is 1 left,
+// 2 right, 4 middle; shift is 1 Shift, 2 Ctrl, 4 Alt. A parent may change `key` in a
+// key notification: 0 drops the key, so the control does not act on it.
+constexpr UINT XPN_MOUSEMOVE = 0x7F10, XPN_MOUSEDOWN = 0x7F11, XPN_MOUSEUP = 0x7F12, XPN_KEYDOWN = 0x7F13,
+               XPN_KEYUP = 0x7F14, XPN_KEYPRESS = 0x7F15;
+struct XpMouseNotify {
+    NMHDR header;
+    int button, shift, x, y;
+};
+struct XpKeyNotify {
+    NMHDR header;
+    WORD key, shift;
+};
+// Tells the parent of a mouse message (`message` is WM_MOUSEMOVE, WM_xBUTTONDOWN/UP).
+void NotifyMouse(HWND control, UINT code, UINT message, WPARAM wParam, LPARAM lParam);
+// Tells the parent of a key; returns the key as the parent left it.
+WORD NotifyKey(HWND control, UINT code, WPARAM key);
+
 // The system colour for button faces, the default background.
 constexpr COLORREF kButtonFaceColour = 0x8000000F;
 COLORREF ResolveColour(COLORREF colour);

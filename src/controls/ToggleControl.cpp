@@ -207,15 +207,20 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case WM_MOUSEMOVE:
         if (!self->tracking) self->StartTracking();
-        if (ClientContains(window, MessagePoint(lParam))) self->Show((wParam & MK_LBUTTON) ? kPressed : kHover);
+        if (ClientContains(window, MessagePoint(lParam))) {
+            NotifyMouse(window, XPN_MOUSEMOVE, message, wParam, lParam);
+            self->Show((wParam & MK_LBUTTON) ? kPressed : kHover);
+        }
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         ::SetFocus(window);
         ::SetCapture(window);
         self->Show(kPressed);
+        NotifyMouse(window, XPN_MOUSEDOWN, WM_LBUTTONDOWN, wParam, lParam);
         return 0;
     case WM_LBUTTONUP: {
+        NotifyMouse(window, XPN_MOUSEUP, message, wParam, lParam);
         const bool captured = ::GetCapture() == window;
         if (captured) ::ReleaseCapture();
         if (captured && ClientContains(window, MessagePoint(lParam)))
@@ -224,8 +229,22 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
             self->Show(kNormal);
         return 0;
     }
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        NotifyMouse(window, XPN_MOUSEDOWN, message, wParam, lParam);
+        return 0;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        NotifyMouse(window, XPN_MOUSEUP, message, wParam, lParam);
+        return 0;
+    case WM_KEYDOWN:
+        NotifyKey(window, XPN_KEYDOWN, wParam);
+        return 0;
+    case WM_CHAR:
+        NotifyKey(window, XPN_KEYPRESS, wParam);
+        return 0;
     case WM_KEYUP:
-        if (wParam == VK_SPACE) self->Click();
+        if (NotifyKey(window, XPN_KEYUP, wParam) == VK_SPACE) self->Click();
         return 0;
     case WM_TIMER:
         if (wParam == kHoverTimer && !CursorInside(window)) {

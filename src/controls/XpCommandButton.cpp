@@ -121,24 +121,45 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_MOUSEMOVE:
         if (!self->tracking) self->tracking = ::SetTimer(window, kHoverTimer, 10, nullptr) != 0;
-        if (ClientContains(window, MessagePoint(lParam))) self->Show((wParam & MK_LBUTTON) ? kPressed : kHover);
+        if (ClientContains(window, MessagePoint(lParam))) {
+            NotifyMouse(window, XPN_MOUSEMOVE, message, wParam, lParam);
+            self->Show((wParam & MK_LBUTTON) ? kPressed : kHover);
+        }
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         ::SetFocus(window);
         ::SetCapture(window);
+        NotifyMouse(window, XPN_MOUSEDOWN, WM_LBUTTONDOWN, wParam, lParam);
         self->Show(kPressed);
         return 0;
     case WM_LBUTTONUP: {
+        NotifyMouse(window, XPN_MOUSEUP, message, wParam, lParam);
         const bool captured = ::GetCapture() == window;
         if (captured) ::ReleaseCapture();
         self->NormalPaint();
         if (captured && ClientContains(window, MessagePoint(lParam))) NotifyParent(window, BN_CLICKED);
         return 0;
     }
-    case WM_KEYUP:
-        if (wParam == VK_SPACE || wParam == VK_RETURN) NotifyParent(window, BN_CLICKED);
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        NotifyMouse(window, XPN_MOUSEDOWN, message, wParam, lParam);
         return 0;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        NotifyMouse(window, XPN_MOUSEUP, message, wParam, lParam);
+        return 0;
+    case WM_KEYDOWN:
+        NotifyKey(window, XPN_KEYDOWN, wParam);
+        return 0;
+    case WM_CHAR:
+        NotifyKey(window, XPN_KEYPRESS, wParam);
+        return 0;
+    case WM_KEYUP: {
+        const WORD key = NotifyKey(window, XPN_KEYUP, wParam);
+        if (key == VK_SPACE || key == VK_RETURN) NotifyParent(window, BN_CLICKED);
+        return 0;
+    }
     case WM_TIMER:
         if (wParam == kHoverTimer && !CursorInside(window)) {
             ::KillTimer(window, kHoverTimer);

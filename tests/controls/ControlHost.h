@@ -43,13 +43,25 @@ public:
     }
 
     HWND window;
-    std::vector<std::pair<int, int>> notes; // control id, notification
+    std::vector<std::pair<int, int>> notes;     // control id, WM_COMMAND notification
+    std::vector<std::pair<UINT, int>> events;   // WM_NOTIFY code, button or key
+    bool dropKeys = false;                      // answers every key notification with 0
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         auto* self = reinterpret_cast<Host*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
         if (message == WM_COMMAND && self != nullptr) self->notes.emplace_back(LOWORD(wParam), HIWORD(wParam));
+        if (message == WM_NOTIFY && self != nullptr) {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->code == XPN_KEYDOWN || header->code == XPN_KEYUP || header->code == XPN_KEYPRESS) {
+                auto* key = reinterpret_cast<XpKeyNotify*>(lParam);
+                self->events.emplace_back(header->code, key->key);
+                if (self->dropKeys) key->key = 0;
+            } else {
+                self->events.emplace_back(header->code, reinterpret_cast<XpMouseNotify*>(lParam)->button);
+            }
+        }
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
 };

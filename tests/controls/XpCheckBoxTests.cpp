@@ -112,3 +112,25 @@ TEST(XpCheckBox, ADisabledBoxShowsItAndTakesNoInput)
     Host::Pump(100);
     EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0), 0) << "a real click reaches an enabled box";
 }
+
+TEST(XpCheckBox, MouseAndKeyEventsReachTheParentAndAKeyCanBeDropped)
+{
+    Host host;
+    HWND box = host.Add("Events", 1, 20);
+    ::SendMessageA(box, WM_MOUSEMOVE, 0, MAKELPARAM(900, 5)); // outside: nothing
+    ::SendMessageA(box, WM_MOUSEMOVE, 0, kInside);
+    ::SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, kInside);
+    ::SendMessageA(box, WM_LBUTTONUP, 0, kInside);
+    ::SendMessageA(box, WM_RBUTTONDOWN, MK_RBUTTON, kInside);
+    ::SendMessageA(box, WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageA(box, WM_CHAR, ' ', 0);
+    ::SendMessageA(box, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(host.events, (std::vector<std::pair<UINT, int>>{{XPN_MOUSEMOVE, 0}, {XPN_MOUSEDOWN, 1}, {XPN_MOUSEUP, 1},
+                                                             {XPN_MOUSEDOWN, 2}, {XPN_KEYDOWN, VK_SPACE},
+                                                             {XPN_KEYPRESS, ' '}, {XPN_KEYUP, VK_SPACE}}));
+    EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0), 0); // clicked by the mouse, then by the space bar
+
+    host.dropKeys = true;
+    ::SendMessageA(box, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0), 0) << "a dropped key does not click";
+}
