@@ -13,7 +13,7 @@ constexpr const char* kProductPage = "https://sweepora.example.org/support";
 class AboutWindow final : public SmallWindow {
 public:
     enum : int { kOkId = IDOK, kSysInfoId = 201, kSupportId = 202, kTitleId = 203, kVersionId = 204,
-                 kCopyrightId = 205, kRightsId = 206 };
+                 kCopyrightId = 205, kRightsId = 206, kIconId = 207 };
 
     explicit AboutWindow(Desktop& desktop, HKEY sysInfoRoot = HKEY_LOCAL_MACHINE);
 

@@ -2,6 +2,7 @@
 
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
+#include "shell/ProgramIcon.h"
 #include "shell/WindowParts.h"
 
 namespace sweepora {
@@ -12,6 +13,8 @@ bool SmallWindow::Create(HWND owner)
     RegisterXpCheckBox(instance);
     RegisterXpCommandButton(instance);
     RegisterPopupClass(className_, WindowProc);
+    if (!bigIcon_) bigIcon_ = ProgramIcon(::GetSystemMetrics(SM_CXICON));
+    if (!smallIcon_) smallIcon_ = ProgramIcon(::GetSystemMetrics(SM_CXSMICON));
     // window_ takes the handle at WM_CREATE, so that the children can be made there.
     return CreateCentredPopup(className_, Caption().c_str(), width_, height_, owner, this) != nullptr;
 }
@@ -31,6 +34,8 @@ LRESULT CALLBACK SmallWindow::WindowProc(HWND window, UINT message, WPARAM wPara
     switch (message) {
     case WM_CREATE:
         self->window_.reset(window); // owned from here
+        ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(self->bigIcon_.get()));
+        ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(self->smallIcon_.get()));
         self->OnCreate(window);
         return 0;
     case WM_COMMAND:

@@ -26,6 +26,7 @@ protected:
     SmallWindow(const char* className, int width, int height)
         : className_(className), width_(width), height_(height) {}
     int Width() const { return width_; }
+    HICON BigIcon() const { return bigIcon_.get(); }
     virtual std::string Caption() const = 0;
     // Makes the children, the window being `window`.
     virtual void OnCreate(HWND window) = 0;
@@ -37,7 +38,8 @@ private:
 
     const char* className_;
     int width_, height_;
-    UniqueWindow window_;
+    UniqueIcon bigIcon_, smallIcon_;
+    UniqueWindow window_; // last: destroyed before the icons it shows
 };
 
 } // namespace sweepora

@@ -41,6 +41,18 @@ TEST(AboutWindow, ShowsTheVersionAndReachesOutOnlyThroughTheDesktop)
     EXPECT_EQ(Text(w, AboutWindow::kOkId) + Text(w, AboutWindow::kSysInfoId) + Text(w, AboutWindow::kSupportId),
               "&Ok&System Info...Su&pport");
 
+    // The program's own icon, on the window and in the picture.
+    const HICON icon = reinterpret_cast<HICON>(::SendMessageA(w, WM_GETICON, ICON_BIG, 0));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(::SendDlgItemMessageA(w, AboutWindow::kIconId, STM_GETICON, 0, 0), reinterpret_cast<LRESULT>(icon));
+    ICONINFO parts = {};
+    ASSERT_TRUE(::GetIconInfo(icon, &parts));
+    BITMAP colour = {};
+    ::GetObjectA(parts.hbmColor, sizeof colour, &colour);
+    EXPECT_EQ(colour.bmWidth, ::GetSystemMetrics(SM_CXICON));
+    ::DeleteObject(parts.hbmColor);
+    ::DeleteObject(parts.hbmMask);
+
     Press(w, AboutWindow::kSysInfoId);
     ASSERT_EQ(desktop.asked.size(), 1u);
     EXPECT_EQ(desktop.asked[0].prompt, kSysInfoUnavailable);
