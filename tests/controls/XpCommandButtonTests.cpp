@@ -58,6 +58,12 @@ TEST(XpCommandButton, FaceFollowsStateMouseAndEnabling)
     EXPECT_EQ(host.notes, (std::vector<std::pair<int, int>>{{2, BN_CLICKED}, {1, BN_CLICKED}}));
 }
 
+namespace {
+
+INT_PTR CALLBACK IgnoreEverything(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+} // namespace
+
 TEST(XpControls, WorkFromADialogTemplate)
 {
     RegisterXpCheckBox(::GetModuleHandleA(nullptr));
@@ -85,7 +91,7 @@ TEST(XpControls, WorkFromADialogTemplate)
         t.push_back(0);
     }
     HWND dialog = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(t.data()),
-                                               nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+                                               nullptr, IgnoreEverything, 0);
     ASSERT_NE(dialog, nullptr);
     for (int id = 100; id < 103; ++id) EXPECT_EQ(Cell(::GetDlgItem(dialog, id)), 0) << id;
     ::SendDlgItemMessageA(dialog, 100, BM_SETCHECK, BST_CHECKED, 0);

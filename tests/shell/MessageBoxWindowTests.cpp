@@ -14,6 +14,21 @@ void Click(HWND control)
     ::SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
 }
 
+struct Probe {
+    MessageBoxWindow* box;
+    HWND owner;
+    bool* disabled;
+};
+
+void CALLBACK PressOkOnceShown(HWND w, UINT, UINT_PTR id, DWORD)
+{
+    auto* p = static_cast<Probe*>(::GetPropA(w, "probe"));
+    if (p->box->Handle() == nullptr) return;
+    ::KillTimer(w, id);
+    *p->disabled = !::IsWindowEnabled(p->owner);
+    ::PostMessageA(p->box->Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
 } // namespace
 
 TEST(MessageBoxWindow, TheBoxSavesAtOnceAndOkCloses)
@@ -51,15 +66,9 @@ TEST(MessageBoxWindow, ModalKeepsTheOwnerDisabledUntilClosed)
     MessageBoxWindow box(store, "Caption", "Text");
     bool ownerWasDisabled = false;
     // Once the box is up, a timer of the owner checks the owner and presses OK.
-    struct Probe { MessageBoxWindow* box; HWND owner; bool* disabled; } probe{&box, owner, &ownerWasDisabled};
+    Probe probe{&box, owner, &ownerWasDisabled};
     ::SetPropA(owner, "probe", &probe);
-    ::SetTimer(owner, 1, 100, [](HWND w, UINT, UINT_PTR id, DWORD) {
-        auto* p = static_cast<Probe*>(::GetPropA(w, "probe"));
-        if (p->box->Handle() == nullptr) return;
-        ::KillTimer(w, id);
-        *p->disabled = !::IsWindowEnabled(p->owner);
-        ::PostMessageA(p->box->Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
+    ::SetTimer(owner, 1, 100, PressOkOnceShown);
     box.ShowModal(owner);
     EXPECT_TRUE(ownerWasDisabled);
     EXPECT_TRUE(::IsWindowEnabled(owner));
