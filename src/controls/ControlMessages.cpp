@@ -61,6 +61,27 @@ WORD NotifyKey(HWND control, UINT code, WPARAM key)
     return note.key;
 }
 
+bool ForwardOtherInput(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        NotifyMouse(control, XPN_MOUSEDOWN, message, wParam, lParam);
+        return true;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        NotifyMouse(control, XPN_MOUSEUP, message, wParam, lParam);
+        return true;
+    case WM_KEYDOWN:
+        NotifyKey(control, XPN_KEYDOWN, wParam);
+        return true;
+    case WM_CHAR:
+        NotifyKey(control, XPN_KEYPRESS, wParam);
+        return true;
+    }
+    return false;
+}
+
 POINT MessagePoint(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
 bool ClientContains(HWND control, POINT at)

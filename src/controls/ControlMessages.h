@@ -34,6 +34,9 @@ struct XpKeyNotify {
 void NotifyMouse(HWND control, UINT code, UINT message, WPARAM wParam, LPARAM lParam);
 // Tells the parent of a key; returns the key as the parent left it.
 WORD NotifyKey(HWND control, UINT code, WPARAM key);
+// The input the controls only pass on (right and middle buttons, key down, characters);
+// true when `message` was one of them.
+bool ForwardOtherInput(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The system colour for button faces, the default background.
 constexpr COLORREF kButtonFaceColour = 0x8000000F;

@@ -154,6 +154,7 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
         break;
     }
     if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+    if (ForwardOtherInput(window, message, wParam, lParam)) return 0;
 
     switch (message) {
     case WM_CREATE:
@@ -229,20 +230,6 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
             self->Show(kNormal);
         return 0;
     }
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        NotifyMouse(window, XPN_MOUSEDOWN, message, wParam, lParam);
-        return 0;
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-        NotifyMouse(window, XPN_MOUSEUP, message, wParam, lParam);
-        return 0;
-    case WM_KEYDOWN:
-        NotifyKey(window, XPN_KEYDOWN, wParam);
-        return 0;
-    case WM_CHAR:
-        NotifyKey(window, XPN_KEYPRESS, wParam);
-        return 0;
     case WM_KEYUP:
         if (NotifyKey(window, XPN_KEYUP, wParam) == VK_SPACE) self->Click();
         return 0;

@@ -80,6 +80,7 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     }
     if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+    if (ForwardOtherInput(window, message, wParam, lParam)) return 0;
 
     switch (message) {
     case WM_PAINT:
@@ -141,20 +142,6 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (captured && ClientContains(window, MessagePoint(lParam))) NotifyParent(window, BN_CLICKED);
         return 0;
     }
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        NotifyMouse(window, XPN_MOUSEDOWN, message, wParam, lParam);
-        return 0;
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-        NotifyMouse(window, XPN_MOUSEUP, message, wParam, lParam);
-        return 0;
-    case WM_KEYDOWN:
-        NotifyKey(window, XPN_KEYDOWN, wParam);
-        return 0;
-    case WM_CHAR:
-        NotifyKey(window, XPN_KEYPRESS, wParam);
-        return 0;
     case WM_KEYUP: {
         const WORD key = NotifyKey(window, XPN_KEYUP, wParam);
         if (key == VK_SPACE || key == VK_RETURN) NotifyParent(window, BN_CLICKED);
