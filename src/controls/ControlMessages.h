@@ -42,7 +42,9 @@ bool ForwardOtherInput(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 constexpr COLORREF kButtonFaceColour = 0x8000000F;
 COLORREF ResolveColour(COLORREF colour);
 
-// What a control is created with (lpCreateParams of CreateWindowEx); null gives the defaults.
+// What a control is created with (lpCreateParams of CreateWindowEx); null gives the
+// defaults. A dialog template gives its controls no creation data: the defaults apply
+// there, and messages set the rest.
 struct XpControlParams {
     int value = 0;
     COLORREF backColour = kButtonFaceColour;

@@ -151,7 +151,7 @@ LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LP
     case WM_NCDESTROY:
         ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         std::unique_ptr<Toggle>{self}; // owned since WM_NCCREATE
-        break;
+        return ::DefWindowProcA(window, message, wParam, lParam);
     }
     if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
     if (ForwardOtherInput(window, message, wParam, lParam)) return 0;

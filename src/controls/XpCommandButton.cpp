@@ -77,7 +77,7 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NCDESTROY:
         ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         std::unique_ptr<Button>{self}; // owned since WM_NCCREATE
-        break;
+        return ::DefWindowProcA(window, message, wParam, lParam);
     }
     if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
     if (ForwardOtherInput(window, message, wParam, lParam)) return 0;
