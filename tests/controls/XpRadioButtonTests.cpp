@@ -1,21 +1,15 @@
 #include "controls/Artwork.h"
-#include "ControlHost.h"
+#include "support/WindowTesting.h"
 
 #include <gtest/gtest.h>
 
 using namespace sweepora;
 using test::Cell;
+using test::Click;
 using test::Host;
 using test::kInside;
 
 namespace {
-
-void Click(HWND button)
-{
-    // Near the corner: inside even the smallest of them.
-    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    ::SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-}
 
 bool On(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

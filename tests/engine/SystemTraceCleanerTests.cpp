@@ -156,13 +156,6 @@ TEST_F(SystemTraceFixture, AutoCompleteProgramIsStartedHiddenFromTheProgramFolde
     for (const test::FakeDesktop::Launch& l : desktop.launched)
         EXPECT_EQ(l.operation + "|" + l.file + "|" + l.parameters + "|" + l.directory + "|" + std::to_string(l.showCommand),
                   "open|" + folder.File("iea.exe") + "|1|" + folder.Path() + "|" + std::to_string(SW_HIDE));
-
-    // A program at a drive's root: no doubled backslash.
-    test::FakeDesktop rootDesktop;
-    Session atRoot{store, host, rootDesktop, "C:\\sweepora.exe"};
-    CleanAutoCompleteForms(atRoot);
-    ASSERT_EQ(rootDesktop.launched.size(), 1u);
-    EXPECT_EQ(rootDesktop.launched[0].file + "|" + rootDesktop.launched[0].directory, "C:\\iea.exe|C:\\");
 }
 
 TEST_F(SystemTraceFixture, IndexDatFilesAreOverwrittenWithSpacesAndKept)

@@ -12,16 +12,6 @@ namespace {
 constexpr const char* kRoot = "Software\\SweeporaTests\\Store";
 using Lines = std::vector<std::string>;
 
-// An empty store that logs every write as "Section\Name=value".
-struct RecordingStore final : SettingsStore {
-    Lines writes;
-    std::string Get(const std::string&, const std::string&, const std::string& def) const override { return def; }
-    void Set(const std::string& section, const std::string& key, const std::string& value) override
-    {
-        writes.push_back(section + "\\" + key + "=" + value);
-    }
-};
-
 } // namespace
 
 TEST(Settings, LoadTakesDefaultsTrimsAndReadsTheOldSpelling)
@@ -52,34 +42,6 @@ TEST(Settings, LoadTakesDefaultsTrimsAndReadsTheOldSpelling)
     EXPECT_EQ(s.NoOverWrites, 8);
     store.Set("Scheduling", "NoSchedule", "01");
     EXPECT_FALSE(LoadSettings(store, s));
-}
-
-TEST(Settings, SavesWriteTheirKeysInTheirFixedOrder)
-{
-    AppSettings s;
-    s.NoOverWrites = 20;
-    s.CustomDirList = {"C:\\a", "D:\\b c"};
-    RecordingStore store;
-    SaveEraseSettingKeys(store, s);
-    Lines erase = {"RecentDocs=1", "RunHistory=1", "NetHistory=1", "IEAutoComplete=1", "IEAutoPass=1",
-                   "IETempFiles=1", "NetCookies=1", "NetVisitedUrls=1", "NetTypedUrls=1", "EmailHistory=0",
-                   "FileFind=1", "RecBin=1", "TempFiles=1", "Clipboard=1", "CustomDirs=0", "NoOverWrites=20",
-                   "IndexDatFiles=1", "CustomDirList=C:\\a|D:\\b c"};
-    for (std::string& line : erase) line = "EraseSettings\\" + line;
-    EXPECT_EQ(store.writes, erase);
-
-    s.SchedulingShutdown = "s";
-    s.HotKeyShutdown = "k";
-    s.ScheduleMin = "45";
-    store.writes.clear();
-    SaveGeneralSettings(store, s, [&] { store.writes.push_back("run entry"); });
-    const Lines general = {"Startup\\LoadStartup=0", "run entry", "Startup\\LoadMin=0", "Startup\\Startup=0",
-                           "Startup\\Stealth=0", "Scheduling\\Shutdown=s", "HotKeyActions\\Hide=0",
-                           "HotKeyActions\\PerformCleaning=0", "HotKeyActions\\MinimizeWindows=0",
-                           "HotKeyActions\\Logoff=0", "HotKeyActions\\Shutdown=k", "Scheduling\\NoSchedule=0",
-                           "Scheduling\\ScheduleHour=0", "Scheduling\\ScheduleDay=0", "Scheduling\\ScheduleMinutes=0",
-                           "Scheduling\\ScheduleMin=45"};
-    EXPECT_EQ(store.writes, general);
 }
 
 TEST(Settings, NumberRule)

@@ -16,19 +16,15 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
-        if (riid != IID_IUnknown && riid != IID_IMallocSpy) return *object = nullptr, E_NOINTERFACE;
-        *object = this;
-        return S_OK;
+        *object = riid == IID_IUnknown || riid == IID_IMallocSpy ? this : nullptr;
+        return *object != nullptr ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    void* STDMETHODCALLTYPE PreFree(void* p, BOOL) override { return p != nullptr ? freed.push_back(p), p : p; }
+    // Everything else passes through.
     SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
     void* STDMETHODCALLTYPE PostAlloc(void* p) override { return p; }
-    void* STDMETHODCALLTYPE PreFree(void* p, BOOL) override
-    {
-        if (p != nullptr) freed.push_back(p);
-        return p;
-    }
     void STDMETHODCALLTYPE PostFree(BOOL) override {}
     SIZE_T STDMETHODCALLTYPE PreRealloc(void* p, SIZE_T size, void** out, BOOL) override { return *out = p, size; }
     void* STDMETHODCALLTYPE PostRealloc(void* p, BOOL) override { return p; }
@@ -58,12 +54,7 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-    HRESULT STDMETHODCALLTYPE EnumUrls(IEnumSTATURL** entries) override
-    {
-        given_ = 0;
-        *entries = this;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE EnumUrls(IEnumSTATURL** entries) override { return given_ = 0, *entries = this, S_OK; }
     HRESULT STDMETHODCALLTYPE SetFilter(LPCOLESTR, DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Next(ULONG, LPSTATURL record, ULONG* fetched) override
     {
@@ -86,10 +77,7 @@ public:
     HRESULT STDMETHODCALLTYPE DeleteUrl(LPCOLESTR, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryUrl(LPCOLESTR, DWORD, LPSTATURL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE BindToObject(LPCOLESTR, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override
-    {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ClearHistory() override { return E_NOTIMPL; }
 
 private:
@@ -121,7 +109,6 @@ TEST(UrlHistoryItem, FreesItsTextsTitleFirstAndReadsItsDateAgain)
         EXPECT_TRUE(spy.freed.empty()); // moving items into the collection frees nothing
 
         history.Refresh(); // the first snapshot's items go
-        ASSERT_EQ(spy.freed.size(), 4u);
         EXPECT_EQ(spy.freed, (std::vector<void*>{store.titles[0], store.urls[0], store.titles[1], store.urls[1]}));
     }
     EXPECT_EQ(spy.freed.size(), 8u);

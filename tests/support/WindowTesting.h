@@ -1,8 +1,10 @@
 #pragma once
-// A shown top-level window for control tests, recording its controls' notifications.
+// Real windows for tests: a host that records what its controls tell it, message pumping,
+// and mouse clicks as window messages.
 #include "controls/XpCheckBox.h"
 #include "controls/XpRadioButton.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -32,16 +34,6 @@ public:
                                  200, height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  ::GetModuleHandleA(nullptr), const_cast<XpControlParams*>(params));
     }
-    static void Pump(DWORD milliseconds)
-    {
-        const DWORD start = ::GetTickCount();
-        do {
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-            ::Sleep(5);
-        } while (::GetTickCount() - start < milliseconds);
-    }
-
     HWND window;
     std::vector<std::pair<int, int>> notes;     // control id, WM_COMMAND notification
     std::vector<std::pair<UINT, int>> events;   // WM_NOTIFY code, button or key
@@ -65,6 +57,31 @@ private:
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
 };
+
+// Runs the thread's messages, timers included, for about this long.
+inline void Pump(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        ::Sleep(5);
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+// Left button down and up near the top left corner, inside even the smallest control.
+inline void Click(HWND control)
+{
+    ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    ::SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+inline std::string ItemText(HWND window, int id)
+{
+    char text[256] = {};
+    ::GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
 
 inline int Cell(HWND control) { return static_cast<int>(::SendMessageA(control, XPM_GETCELL, 0, 0)); }
 

@@ -1,0 +1,103 @@
+#include "shell/AboutWindow.h"
+#include "shell/LoadingWindow.h"
+#include "shell/MessageBoxWindow.h"
+#include "shell/SystemInfoTool.h"
+#include "storage/AppSettings.h"
+
+#include "support/TestSupport.h"
+#include "support/WindowTesting.h"
+
+using namespace sweepora;
+using test::Click;
+using test::ItemText;
+
+namespace {
+
+bool ownerWasDisabled = false;
+
+// Closes the message box once it is up, noting whether its owner was disabled.
+void CALLBACK CloseTheBox(HWND owner, UINT, UINT_PTR id, DWORD)
+{
+    if (HWND box = ::FindWindowA("Sweepora.frmMessBox", nullptr)) {
+        ::KillTimer(owner, id);
+        ownerWasDisabled = !::IsWindowEnabled(owner);
+        Click(::GetDlgItem(box, IDOK));
+    }
+}
+
+} // namespace
+
+TEST(LoadingWindow, FillsTwoBlocksATickAndStopsAtItsRightEnd)
+{
+    LoadingBar bar(50);
+    EXPECT_EQ(bar.Tick(), (std::vector<int>{4, 14}));
+    bar.Tick();
+    EXPECT_TRUE(bar.Running()); // 45 is not yet less than 44
+    EXPECT_EQ(bar.Tick(), (std::vector<int>{44, 54}));
+    EXPECT_FALSE(bar.Running());
+    EXPECT_TRUE(bar.Tick().empty());
+
+    LoadingWindow loading(::GetModuleHandleA(nullptr));
+    EXPECT_TRUE(::IsWindowVisible(loading.Handle()));
+    EXPECT_EQ(::GetWindowLongA(loading.Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+    for (DWORD start = ::GetTickCount(); loading.Bar().Running() && ::GetTickCount() - start < 5000;) test::Pump(20);
+    test::Pump(300); // the timer is off: nothing more is painted
+    EXPECT_EQ(loading.Bar().NextPosition(), 304);
+}
+
+TEST(MessageBoxWindow, TheBoxSavesAtOnceAndOkClosesTheModalBox)
+{
+    test::ScratchKey key{"Software\\SweeporaTests\\MessBox"};
+    RegistrySettingsStore store{"Software\\SweeporaTests\\MessBox"};
+    MessageBoxWindow box(store, "HotKey Information", "Press CTRL+ALT+U to unhide.");
+    ASSERT_TRUE(box.Create(nullptr));
+    char caption[64] = {};
+    ::GetWindowTextA(box.Handle(), caption, sizeof caption);
+    EXPECT_EQ(caption + ("|" + ItemText(box.Handle(), MessageBoxWindow::kMessageId)) + "|" +
+                  ItemText(box.Handle(), MessageBoxWindow::kDontShowId),
+              "HotKey Information|Press CTRL+ALT+U to unhide.|Don't show this message again.");
+    HWND dontShow = ::GetDlgItem(box.Handle(), MessageBoxWindow::kDontShowId);
+    Click(dontShow);
+    EXPECT_EQ(store.Get(kSectionStartup, "DonotShowMessBox", ""), "1");
+    Click(dontShow); // ticked and unticked again before OK
+    EXPECT_EQ(store.Get(kSectionStartup, "DonotShowMessBox", ""), "0");
+    Click(::GetDlgItem(box.Handle(), IDOK));
+    EXPECT_EQ(box.Handle(), nullptr);
+
+    HWND owner = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    ::SetTimer(owner, 1, 50, CloseTheBox);
+    box.ShowModal(owner); // returns once the timer has pressed OK
+    EXPECT_TRUE(ownerWasDisabled && ::IsWindowEnabled(owner));
+    ::DestroyWindow(owner);
+}
+
+TEST(AboutWindow, ShowsTheVersionAndReachesOutOnlyThroughTheDesktop)
+{
+    test::FakeDesktop desktop;
+    const char* scratch = "Software\\SweeporaTests\\About"; // no system-information tool here
+    test::ScratchKey cleanup{scratch};
+    HKEY root = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, scratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr),
+              ERROR_SUCCESS);
+    AboutWindow about(desktop, root);
+    ASSERT_TRUE(about.Create(nullptr));
+    HWND w = about.Handle();
+    char caption[64] = {};
+    ::GetWindowTextA(w, caption, sizeof caption);
+    EXPECT_STREQ(caption, "About Sweepora");
+    EXPECT_EQ(ItemText(w, AboutWindow::kTitleId) + "|" + ItemText(w, AboutWindow::kVersionId), "Sweepora|Version 2.0.0");
+    EXPECT_EQ(ItemText(w, AboutWindow::kOkId) + ItemText(w, AboutWindow::kSysInfoId) + ItemText(w, AboutWindow::kSupportId),
+              "&Ok&System Info...Su&pport");
+    const LRESULT icon = ::SendMessageA(w, WM_GETICON, ICON_BIG, 0);
+    EXPECT_TRUE(icon != 0 && ::SendDlgItemMessageA(w, AboutWindow::kIconId, STM_GETICON, 0, 0) == icon);
+
+    Click(::GetDlgItem(w, AboutWindow::kSysInfoId));
+    Click(::GetDlgItem(w, AboutWindow::kSupportId));
+    ASSERT_TRUE(desktop.asked.size() == 1 && desktop.launched.size() == 1);
+    EXPECT_EQ(desktop.asked[0].prompt, kSysInfoUnavailable);
+    EXPECT_EQ(desktop.launched[0].file + "|" + std::to_string(desktop.launched[0].showCommand),
+              std::string(kProductPage) + "|" + std::to_string(SW_SHOWMAXIMIZED));
+    Click(::GetDlgItem(w, AboutWindow::kOkId));
+    EXPECT_FALSE(::IsWindow(w));
+    ::RegCloseKey(root);
+}
