@@ -2,7 +2,6 @@
 #include "engine/RegistryMruCleaners.h"
 #include "safelists/TypedUrlLoader.h"
 #include "storage/Paths.h"
-#include "storage/UniqueHandle.h"
 #include "storage/UrlHistory.h"
 
 #include "support/TestSupport.h"
@@ -15,34 +14,14 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-struct Result {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out; // standard output and error together
-    Texts tasks;     // the first column of each line
+struct Result : test::ProgramResult {
+    Texts tasks; // the first column of each line
 };
 
-// Output goes to a file, not a pipe: under Wine the desktop process that the program's
-// first COM apartment starts inherits the handles and outlives it.
 Result RunProgram(const std::string& exe, const std::string& args)
 {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    const std::string output = FolderOf(exe) + "\\output.txt";
-    UniqueFile out(::CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 &inherit, CREATE_ALWAYS, 0, nullptr));
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = out.get();
-    PROCESS_INFORMATION pi = {};
-    std::string commandLine = "\"" + exe + "\" " + args;
-    if (!out || !::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        throw std::runtime_error("cannot start " + exe);
-    UniqueFile process(pi.hProcess), thread(pi.hThread);
     Result r;
-    ::WaitForSingleObject(process.get(), INFINITE);
-    ::GetExitCodeProcess(process.get(), &r.exitCode);
-    out.reset();
-    r.out = test::ReadFileBytes(output);
+    static_cast<test::ProgramResult&>(r) = test::RunProgram(exe, args);
     std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);) {
         std::string task = line.substr(0, line.find_first_of("\t\r"));

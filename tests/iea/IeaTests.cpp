@@ -1,12 +1,10 @@
 // Starts the real iea.exe, as the cleaning run does, against seeded AutoComplete entries.
 #include "storage/Paths.h"
-#include "storage/UniqueHandle.h"
 
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 
 using namespace sweepora;
 
@@ -17,23 +15,7 @@ using Names = std::vector<std::string>;
 
 DWORD RunIea(const std::string& args)
 {
-    const std::string exe = AddBackslash(FolderOf(ExecutablePath())) + "iea.exe";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi = {};
-    std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        throw std::runtime_error("cannot start " + exe);
-    UniqueFile process(pi.hProcess), thread(pi.hThread);
-    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.get(), 99);
-        throw std::runtime_error("iea.exe did not end");
-    }
-    DWORD code = 0xFFFFFFFF;
-    ::GetExitCodeProcess(process.get(), &code);
-    return code;
+    return test::RunProgram(AddBackslash(FolderOf(ExecutablePath())) + "iea.exe", args).exitCode;
 }
 
 struct IeaFixture : ::testing::Test {

@@ -1,6 +1,5 @@
 #include "safelists/SafeListFile.h"
 #include "safelists/SafeListPages.h"
-#include "safelists/TypedUrlLoader.h"
 
 #include "support/TestSupport.h"
 
@@ -64,21 +63,4 @@ TEST(ListModel, FindsIgnoringCaseMovesAndRemoves)
     ListModel clean = ListOf({"A.com", "b.com", "a.com", "c.com"});
     RemoveKeptEntries(clean, ListOf({"a.COM", "unmatched", "C.COM"}), nullptr);
     EXPECT_EQ(clean.Items(), (Items{"b.com", "a.com"}));
-}
-
-TEST(TypedUrls, CleanListIsTheKeyLessTheSafeList)
-{
-    test::ScratchKey key(kTypedUrlsKey);
-    test::TempFolder folder;
-    ListPair page{ListOf({"stale"}), ListOf({"stale"})};
-    LoadTypedUrls(page, folder.Path(), nullptr); // neither key nor file
-    EXPECT_TRUE(page.clean.Empty() && page.safe.Empty());
-
-    int n = 0;
-    for (const char* url : {"http://first.example/", "http://Kept.example/", "http://third.example/"})
-        test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, "url" + std::to_string(++n), url);
-    test::WriteFileBytes(folder.File("SafeURLs.dat"), "http://kept.EXAMPLE/\r\n");
-    LoadTypedUrls(page, folder.Path(), nullptr);
-    EXPECT_EQ(page.clean.Items(), (Items{"http://first.example/", "http://third.example/"}));
-    EXPECT_EQ(page.safe.Items(), Items{"http://kept.EXAMPLE/"});
 }

@@ -148,6 +148,33 @@ std::vector<std::string> SessionFixture::Tasks() const
     return tasks;
 }
 
+ProgramResult RunProgram(const std::string& exe, const std::string& args)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const std::string output = exe.substr(0, exe.find_last_of('\\')) + "\\output.txt";
+    UniqueFile out(::CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 &inherit, CREATE_ALWAYS, 0, nullptr));
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    si.hStdOutput = si.hStdError = out.get();
+    PROCESS_INFORMATION pi = {};
+    std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+    if (!out || !::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+        throw std::runtime_error("cannot start " + exe);
+    UniqueFile process(pi.hProcess), thread(pi.hThread);
+    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 99);
+        throw std::runtime_error(exe + " did not end");
+    }
+    ProgramResult r;
+    ::GetExitCodeProcess(process.get(), &r.exitCode);
+    out.reset();
+    r.out = ReadFileBytes(output);
+    return r;
+}
+
 std::string SessionFixture::Last() const
 {
     if (session.log.Lines().empty()) return "";

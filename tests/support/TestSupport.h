@@ -67,6 +67,15 @@ private:
 std::string EnvironmentText(const char* name);
 
 std::string ReadFileBytes(const std::string& path);
+
+// Starts a program hidden and waits up to a minute for it; its standard output and error
+// go to a file beside it (under Wine a pipe can outlive the program). Throws when it
+// cannot be started or does not end.
+struct ProgramResult {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;
+};
+ProgramResult RunProgram(const std::string& exe, const std::string& args);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Records what the engine asks of its host; `onYield` lets a test act "during" a run.
