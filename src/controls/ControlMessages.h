@@ -4,6 +4,8 @@
 // (WM_COMMAND with BN_CLICKED for a click).
 #include <windows.h>
 
+#include <memory>
+
 namespace sweepora {
 
 // The strip cell the control shows now; for tests and for the demonstration window.
@@ -60,6 +62,26 @@ bool CursorInside(HWND control);
 // The point of a mouse message's lParam.
 POINT MessagePoint(LPARAM lParam);
 bool ClientContains(HWND control, POINT at);
+
+// A control's per-window state: made at WM_NCCREATE (with `init` given the creation
+// parameters), freed at WM_NCDESTROY; null before and after.
+template <typename State, typename Init>
+State* ControlState(HWND window, UINT message, LPARAM lParam, Init init)
+{
+    auto* state = reinterpret_cast<State*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        auto made = std::make_unique<State>();
+        made->window = window;
+        init(*made, static_cast<const XpControlParams*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+        state = made.release(); // owned by the window until WM_NCDESTROY
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    } else if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        std::unique_ptr<State>{state};
+        return nullptr;
+    }
+    return state;
+}
 
 // Twips to pixels at the screen's real resolution.
 int TwipsToPixelsX(int twips);

@@ -3,7 +3,6 @@
 #include "controls/Artwork.h"
 #include "controls/GdiObjects.h"
 
-#include <memory>
 #include <string>
 
 namespace sweepora {
@@ -134,25 +133,13 @@ void Toggle::Paint() const
 
 LRESULT ToggleProc(ToggleKind kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<Toggle*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_NCCREATE: {
-        auto state = std::make_unique<Toggle>();
-        state->window = window;
-        state->kind = kind;
-        if (const auto* p = static_cast<const XpControlParams*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams)) {
-            state->value = p->value;
-            state->back = p->backColour;
-            state->fore = p->foreColour;
-        }
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
-        break;
-    }
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        std::unique_ptr<Toggle>{self}; // owned since WM_NCCREATE
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
+    auto* self = ControlState<Toggle>(window, message, lParam, [kind](Toggle& t, const XpControlParams* p) {
+        t.kind = kind;
+        if (p == nullptr) return;
+        t.value = p->value;
+        t.back = p->backColour;
+        t.fore = p->foreColour;
+    });
     if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
     if (ForwardOtherInput(window, message, wParam, lParam)) return 0;
 

@@ -3,7 +3,6 @@
 #include "controls/Artwork.h"
 #include "controls/GdiObjects.h"
 
-#include <memory>
 
 namespace sweepora {
 
@@ -63,22 +62,10 @@ void Button::Paint() const
 
 LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<Button*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_NCCREATE: {
-        auto state = std::make_unique<Button>();
-        state->window = window;
-        if (const auto* p = static_cast<const XpControlParams*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams))
-            state->state = p->value;
-        state->NormalPaint();
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
-        break;
-    }
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        std::unique_ptr<Button>{self}; // owned since WM_NCCREATE
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
+    auto* self = ControlState<Button>(window, message, lParam, [](Button& b, const XpControlParams* p) {
+        if (p != nullptr) b.state = p->value;
+        b.NormalPaint();
+    });
     if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
     if (ForwardOtherInput(window, message, wParam, lParam)) return 0;
 
