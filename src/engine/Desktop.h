@@ -18,6 +18,12 @@ public:
     // The Open dialog. `filter` uses "|" between its parts ("All Files(*.*)|*.*");
     // `flags` are OFN_ values. False when cancelled.
     virtual bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) = 0;
+    // The Save dialog; `defaultExtension` (without the dot) is added to a name typed without one.
+    virtual bool ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
+                                  std::string& path) = 0;
+    // The shell's folder browser, file-system folders only: the folder with a trailing
+    // backslash, or empty when cancelled.
+    virtual std::string BrowseForFolder(const std::string& title) = 0;
 
     // ShellExecuteA (a macro name, hence the suffix); the result is its instance value (above 32 on success).
     virtual std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,

@@ -9,6 +9,8 @@ class SilentDesktop final : public Desktop {
 public:
     int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
     bool ChooseFileToOpen(const std::string&, DWORD, std::string&) override { return false; }
+    bool ChooseFileToSave(const std::string&, DWORD, const std::string&, std::string&) override { return false; }
+    std::string BrowseForFolder(const std::string&) override { return {}; }
     std::intptr_t ShellExecuteFile(const std::string&, const std::string&, const std::string&,
                                    const std::string&, int) override
     {

@@ -1,7 +1,10 @@
 #include "shell/Win32Desktop.h"
 
 #include <commdlg.h>
+#include "storage/Paths.h"
+
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -12,7 +15,8 @@ int Win32Desktop::MessageBox(const std::string& prompt, const std::string& title
     return ::MessageBoxA(owner_, prompt.c_str(), title.c_str(), flags);
 }
 
-bool Win32Desktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path)
+bool Win32Desktop::RunFileDialog(bool save, const std::string& filter, DWORD flags,
+                                 const std::string& defaultExtension, std::string& path)
 {
     // The dialog wants NUL between the filter's parts and two at the end.
     std::string nulFilter = filter;
@@ -26,10 +30,37 @@ bool Win32Desktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std:
     ofn.lpstrFilter = nulFilter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
     ofn.Flags = flags;
-    if (!::GetOpenFileNameA(&ofn)) return false;
+    if (!(save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn))) return false;
     path = file.data();
     return true;
+}
+
+bool Win32Desktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path)
+{
+    return RunFileDialog(false, filter, flags, {}, path);
+}
+
+bool Win32Desktop::ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
+                                    std::string& path)
+{
+    return RunFileDialog(true, filter, flags, defaultExtension, path);
+}
+
+std::string Win32Desktop::BrowseForFolder(const std::string& title)
+{
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner_;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST chosen = ::SHBrowseForFolderA(&info);
+    if (!chosen) return {};
+    std::vector<char> buffer(512, '\0');
+    const bool ok = ::SHGetPathFromIDListA(chosen, buffer.data()) != FALSE;
+    ::CoTaskMemFree(chosen);
+    if (!ok || buffer[0] == '\0') return {};
+    return AddBackslash(buffer.data());
 }
 
 std::intptr_t Win32Desktop::ShellExecuteFile(const std::string& operation, const std::string& file,

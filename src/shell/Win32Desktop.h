@@ -11,11 +11,16 @@ public:
 
     int MessageBox(const std::string& prompt, const std::string& title, UINT flags) override;
     bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override;
+    bool ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
+                          std::string& path) override;
+    std::string BrowseForFolder(const std::string& title) override;
     std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                const std::string& parameters, const std::string& directory,
                                int showCommand) override;
 
 private:
+    bool RunFileDialog(bool save, const std::string& filter, DWORD flags, const std::string& defaultExtension,
+                       std::string& path);
     HWND owner_;
 };
 

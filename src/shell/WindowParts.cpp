@@ -1,5 +1,7 @@
 #include "shell/WindowParts.h"
 
+#include <commctrl.h>
+
 namespace sweepora {
 
 HWND CreateChild(HWND parent, const char* className, const char* text, DWORD style, int id, RECT at)
@@ -51,6 +53,20 @@ void RunModal(HWND owner, const UniqueWindow& window)
         ::EnableWindow(owner, TRUE);
         ::SetForegroundWindow(owner);
     }
+}
+
+} // namespace sweepora
+
+namespace sweepora {
+
+void SelectTabAsUser(HWND tab, int index)
+{
+    NMHDR header = {tab, static_cast<UINT_PTR>(::GetDlgCtrlID(tab)), static_cast<UINT>(TCN_SELCHANGING)};
+    HWND parent = ::GetParent(tab);
+    ::SendMessageA(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    ::SendMessageA(tab, TCM_SETCURSEL, index, 0);
+    header.code = TCN_SELCHANGE;
+    ::SendMessageA(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
 } // namespace sweepora

@@ -16,3 +16,8 @@ void RunModal(HWND owner, const UniqueWindow& window);
 HWND CreateCentredPopup(const char* className, const char* caption, int width, int height, HWND owner, void* self);
 
 } // namespace sweepora
+
+namespace sweepora {
+// Selects a tab the way a click does: the parent hears TCN_SELCHANGING, then TCN_SELCHANGE.
+void SelectTabAsUser(HWND tab, int index);
+} // namespace sweepora

@@ -69,7 +69,15 @@ struct FindTraits {
     static void Close(Type h) { ::FindClose(h); }
 };
 
+// Handles whose failure value is null (mutexes, events, processes).
+struct KernelTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::CloseHandle(h); }
+};
+
 using UniqueKey = UniqueHandle<KeyTraits>;
+using UniqueKernelHandle = UniqueHandle<KernelTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
 

@@ -122,6 +122,32 @@ bool FakeDesktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std::
     return true;
 }
 
+namespace {
+std::string TakeFirst(std::vector<std::string>& queue)
+{
+    if (queue.empty()) return {};
+    std::string first = queue.front();
+    queue.erase(queue.begin());
+    return first;
+}
+} // namespace
+
+bool FakeDesktop::ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
+                                   std::string& path)
+{
+    dialogs.push_back({filter, flags});
+    defaultExtensions.push_back(defaultExtension);
+    if (savedFiles.empty()) return false;
+    path = TakeFirst(savedFiles);
+    return true;
+}
+
+std::string FakeDesktop::BrowseForFolder(const std::string& title)
+{
+    browseTitles.push_back(title);
+    return TakeFirst(chosenFolders);
+}
+
 ScratchHistory::ScratchHistory() { CURLHistory().Clear(); }
 
 ScratchHistory::~ScratchHistory()

@@ -108,6 +108,9 @@ public:
         return answer;
     }
     bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override;
+    bool ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
+                          std::string& path) override;
+    std::string BrowseForFolder(const std::string& title) override;
     std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                    const std::string& parameters, const std::string& directory,
                                    int showCommand) override
@@ -120,6 +123,9 @@ public:
     std::vector<Box> asked;
     // Each Open dialog takes the next of these; with none left it is cancelled.
     std::vector<std::string> chosenFiles;
+    // Each Save dialog and each folder browser takes the next of these; none left is a cancel.
+    std::vector<std::string> savedFiles, chosenFolders;
+    std::vector<std::string> defaultExtensions, browseTitles;
     std::vector<Dialog> dialogs;
     std::intptr_t launchResult = 42;
     std::vector<Launch> launched;

@@ -4,9 +4,13 @@
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
 #include "controls/XpRadioButton.h"
+#include "engine/CleaningRun.h"
+#include "engine/SilentDesktop.h"
 #include "shell/AboutWindow.h"
 #include "shell/LoadingWindow.h"
+#include "shell/MainWindow.h"
 #include "shell/MessageBoxWindow.h"
+#include "storage/Paths.h"
 #include "shell/WindowParts.h"
 #include "storage/SettingsStore.h"
 #include "storage/UrlHistory.h"
@@ -15,23 +19,13 @@
 #include <wincodec.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 using namespace sweepora;
 
 namespace {
-
-class NoDesktop final : public Desktop {
-public:
-    int MessageBox(const std::string&, const std::string&, UINT) override { return IDOK; }
-    bool ChooseFileToOpen(const std::string&, DWORD, std::string&) override { return false; }
-    std::intptr_t ShellExecuteFile(const std::string&, const std::string&, const std::string&, const std::string&,
-                                   int) override
-    {
-        return 0;
-    }
-};
 
 void Pump(DWORD milliseconds)
 {
@@ -170,11 +164,63 @@ int main(int argc, char** argv)
         save(box.Handle(), "messagebox.png");
     }
     {
-        NoDesktop desktop;
+        SilentDesktop desktop;
         AboutWindow about(desktop);
         about.Create(nullptr);
         Pump(200);
         save(about.Handle(), "about.png");
+    }
+    {
+        RegistrySettingsStore store("Software\\SweeporaShots\\Main");
+        SilentDesktop desktop;
+        MainWindow main(store, desktop, ExecutablePath(), {});
+        if (!main.Create()) std::printf("main window: not created\n");
+        Pump(300);
+        { RECT wr; ::GetWindowRect(main.Handle(), &wr); std::printf("visible %d at %ld,%ld-%ld,%ld screen %d x %d\n", ::IsWindowVisible(main.Handle()), wr.left, wr.top, wr.right, wr.bottom, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)); }
+        for (const LogLine& line : main.GetSession().log.Lines()) std::printf("log: %s | %s\n", line.task.c_str(), line.status.c_str());
+        HWND window = main.Handle();
+        const char* mainShots[] = {"main-status.png", "main-cleaning.png", "main-more.png", "main-secure.png",
+                                   "main-general.png"};
+        for (int i = 0; i < 5; ++i) {
+            SelectTabAsUser(main.Control(ids::kTabMain), i);
+            Pump(150);
+            save(window, mainShots[i]);
+        }
+        SelectTabAsUser(main.Control(ids::kTabMain), 2);
+        const char* moreShots[] = {nullptr, "more-typed-urls.png", "more-history.png", "more-plugins.png"};
+        for (int i = 1; i < 4; ++i) {
+            SelectTabAsUser(main.Control(ids::kTabMore), i);
+            Pump(150);
+            save(window, moreShots[i]);
+        }
+        SelectTabAsUser(main.Control(ids::kTabMain), 4);
+        const char* generalShots[] = {nullptr, "general-scheduling.png", "general-hotkey.png"};
+        for (int i = 1; i < 3; ++i) {
+            SelectTabAsUser(main.Control(ids::kTabGeneral), i);
+            Pump(150);
+            save(window, generalShots[i]);
+        }
+        // A run in progress: the log filling, Abort shown. The run is a test run: it erases nothing.
+        SelectTabAsUser(main.Control(ids::kTabMain), 0);
+        main.GetSession().settings.CustomDirs = "0";
+        bool taken = false;
+        class Observer final : public LogObserver {
+        public:
+            Observer(std::function<void()> onLine) : onLine_(std::move(onLine)) {}
+            void LineAdded(const LogLine&) override { onLine_(); }
+            void Cleared() override {}
+        private:
+            std::function<void()> onLine_;
+        } observer([&] {
+            if (taken || main.GetSession().log.Lines().size() < 3) return;
+            taken = true;
+            Pump(100);
+            save(window, "main-running.png");
+        });
+        main.GetSession().log.AddObserver(&observer);
+        RunCleaning(main.GetSession());
+        main.GetSession().log.RemoveObserver(&observer);
+        if (!taken) save(window, "main-running.png");
     }
     return failures == 0 ? 0 : 1;
 }
