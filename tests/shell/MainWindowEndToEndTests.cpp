@@ -1,0 +1,117 @@
+// A user's whole session with the window: every page, a real cleaning run started from
+// "Start Cleaning >>" over seeded traces, a saved report, and closing.
+#include "shell/MainWindow.h"
+#include "shell/WindowParts.h"
+#include "storage/RegistryAccess.h"
+#include "support/TestSupport.h"
+#include "support/WindowTesting.h"
+
+#include <commctrl.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace sweepora {
+namespace {
+
+TEST(MainWindowEndToEnd, ShowsEveryPageCleansLiveSavesAReportAndClosesSaving)
+{
+    constexpr const char* storeKey = "Software\\SweeporaTests\\EndToEnd";
+    test::ScratchKey scratchStore{storeKey};
+    RegistrySettingsStore store{storeKey};
+    test::FakeDesktop desktop;
+    // The program's folder stays out of the temporary folder, which the run empties.
+    const std::string program = "C:\\SweeporaEndToEnd";
+    std::filesystem::remove_all(program);
+    ::CreateDirectoryA(program.c_str(), nullptr);
+    const std::string scratch = program + "\\scratch";
+    ::CreateDirectoryA(scratch.c_str(), nullptr);
+    ::CreateDirectoryA((scratch + "\\drafts").c_str(), nullptr);
+    test::WriteFileBytes(scratch + "\\notes.txt", "notes");
+    test::WriteFileBytes(scratch + "\\drafts\\v1.txt", "draft");
+    const std::string typed = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    const std::string runMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+    test::WriteString(HKEY_CURRENT_USER, typed, "url1", "http://bank.example/login");
+    test::WriteString(HKEY_CURRENT_USER, runMru, "a", "notepad secret.txt\\1");
+    test::WriteString(HKEY_CURRENT_USER, runMru, "MRUList", "a");
+    char tempFolder[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, tempFolder);
+    const std::string tempFile = std::string(tempFolder) + "end-to-end.tmp";
+    test::WriteFileBytes(tempFile, "temporary");
+    store.Set(kSectionErase, "CustomDirs", "1");
+
+    auto window = std::make_unique<MainWindow>(store, desktop, program + "\\sweepora.exe", MainWindowOptions{});
+    ASSERT_TRUE(window->Create());
+    HWND main = window->Handle();
+    const auto control = [&window](int id) { return window->Control(id); };
+    const auto shown = [&control](int id) { return ::IsWindowVisible(control(id)) != FALSE; };
+
+    // Every page and sub-page, each showing its own controls.
+    const int mainPageControl[] = {ids::kLog, ids::kCleanFirst, ids::kTabMore, ids::kDirs, ids::kTabGeneral};
+    for (int tab = 0; tab < 5; ++tab) {
+        SelectTabAsUser(control(ids::kTabMain), tab);
+        for (int other = 0; other < 5; ++other)
+            EXPECT_EQ(shown(mainPageControl[other]), other == tab) << tab << " " << other;
+    }
+    SelectTabAsUser(control(ids::kTabMain), 2);
+    const int morePageControl[] = {ids::kCookiePage, ids::kTypedPage, ids::kHistoryPage, ids::kPlugins};
+    for (int tab = 0; tab < 4; ++tab) {
+        SelectTabAsUser(control(ids::kTabMore), tab);
+        for (int other = 0; other < 4; ++other) EXPECT_EQ(shown(morePageControl[other]), other == tab);
+    }
+    SelectTabAsUser(control(ids::kTabMain), 4);
+    const int generalPageControl[] = {ids::kStartupFirst, ids::kScheduling, ids::kHotkeyFirst};
+    for (int tab = 0; tab < 3; ++tab) {
+        SelectTabAsUser(control(ids::kTabGeneral), tab);
+        for (int other = 0; other < 3; ++other) EXPECT_EQ(shown(generalPageControl[other]), other == tab);
+    }
+
+    // The folder to clean, through the folder browser.
+    SelectTabAsUser(control(ids::kTabMain), 3);
+    desktop.chosenFolders = {scratch + "\\"};
+    test::Click(control(ids::kAddDir));
+
+    // The log fills while the run works, and the run is live.
+    int rowsSeenDuringRun = 0;
+    struct Watch final : LogObserver {
+        HWND log; int* seen;
+        void LineAdded(const LogLine&) override { *seen = static_cast<int>(::SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)); }
+        void Cleared() override {}
+    } watch;
+    watch.log = control(ids::kLog);
+    watch.seen = &rowsSeenDuringRun;
+    window->GetSession().log.AddObserver(&watch);
+    test::Click(control(ids::kStartCleaning));
+    window->GetSession().log.RemoveObserver(&watch);
+    EXPECT_EQ(::SendMessageA(control(ids::kTabMain), TCM_GETCURSEL, 0, 0), 0);
+    const auto& lines = window->GetSession().log.Lines();
+    ASSERT_GT(lines.size(), 3u);
+    EXPECT_GE(rowsSeenDuringRun + 1, static_cast<int>(lines.size()) - 1);
+    for (const LogLine& line : lines) EXPECT_NE(line.task.rfind("Testing : ", 0), 0u) << line.task;
+    EXPECT_EQ(lines.back().task.rfind("Finished :- ", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(scratch));
+    EXPECT_FALSE(std::filesystem::exists(tempFile));
+    EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, typed).empty());
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, runMru, "a"), "");
+    EXPECT_TRUE(shown(ids::kSaveLog) && !shown(ids::kAbort));
+
+    // The report, through the Save dialog.
+    desktop.savedFiles = {program + "\\report.txt"};
+    test::Click(control(ids::kSaveLog));
+    const std::string report = test::ReadFileBytes(program + "\\report.txt");
+    EXPECT_EQ(report.rfind("Sweepora log Report\r\n", 0), 0u);
+    EXPECT_NE(report.find(lines.back().task.substr(0, 20)), std::string::npos);
+
+    // Closing saves every setting, the directory list with them.
+    test::Click(control(ids::kCleanFirst + 9)); // Recycle Bin off
+    ::SendMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(window->Handle(), nullptr);
+    EXPECT_EQ(store.Get(kSectionErase, "RecBin", ""), "0");
+    EXPECT_EQ(store.Get(kSectionErase, kCustomDirListKey, ""), scratch + "\\");
+    EXPECT_TRUE(std::filesystem::exists(program + "\\SafeCookie.dat"));
+    window.reset();
+    std::filesystem::remove_all(program);
+}
+
+} // namespace
+} // namespace sweepora

@@ -1,0 +1,436 @@
+// The main window driven with real window messages, over a scratch settings store and the
+// desktop double: nothing here shows a box, opens a dialog or starts a program.
+#include "engine/CleaningRun.h"
+#include "shell/AboutWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/OptionBoxes.h"
+#include "shell/SingleInstance.h"
+#include "shell/WindowParts.h"
+#include "storage/Ini.h"
+#include "storage/Paths.h"
+#include "storage/RegistryAccess.h"
+#include "storage/RunEntry.h"
+#include "support/TestSupport.h"
+#include "support/WindowTesting.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+namespace sweepora {
+namespace {
+
+constexpr const char* kStoreKey = "Software\\SweeporaTests\\Main";
+
+struct MainWindowTest : ::testing::Test {
+    test::ScratchKey storeKey{kStoreKey};
+    RegistrySettingsStore store{kStoreKey};
+    test::FakeDesktop desktop;
+    test::TempFolder folder;
+    std::unique_ptr<MainWindow> window;
+
+    MainWindow& Open(MainWindowOptions options = {})
+    {
+        window = std::make_unique<MainWindow>(store, desktop, folder.File("sweepora.exe"), options);
+        EXPECT_TRUE(window->Create());
+        return *window;
+    }
+    HWND C(int id) const { return window->Control(id); }
+    Session& S() { return window->GetSession(); }
+    bool Enabled(int id) const { return ::IsWindowEnabled(C(id)) != FALSE; }
+    int Check(int id) const { return static_cast<int>(::SendMessageA(C(id), BM_GETCHECK, 0, 0)); }
+    int Tab(int id) const { return static_cast<int>(::SendMessageA(C(id), TCM_GETCURSEL, 0, 0)); }
+    void Tell(int id, int code) // a control's notification, as the control sends it
+    {
+        ::SendMessageA(::GetParent(C(id)), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(C(id)));
+    }
+    void Choose(int listId, int index)
+    {
+        ::SendMessageA(C(listId), LB_SETCURSEL, index, 0);
+        Tell(listId, LBN_SELCHANGE);
+    }
+    std::vector<std::string> ListItems(int id) const
+    {
+        std::vector<std::string> items;
+        const int n = static_cast<int>(::SendMessageA(C(id), LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            char text[512] = {};
+            ::SendMessageA(C(id), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            items.push_back(text);
+        }
+        return items;
+    }
+    int LogRows() const { return static_cast<int>(::SendMessageA(C(ids::kLog), LVM_GETITEMCOUNT, 0, 0)); }
+    void Close()
+    {
+        ::SendMessageA(window->Handle(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(window->Handle(), nullptr);
+    }
+    // Everything off but the clipboard, so a live run touches nothing a test keeps.
+    void OnlyClipboard()
+    {
+        test::Click(C(ids::kDeselectAll));
+        test::Click(C(ids::kCleanFirst + 10));
+    }
+};
+
+TEST_F(MainWindowTest, LoadSequenceFollowsTheStartupSettings)
+{
+    EXPECT_EQ(StartupArgument("  m  "), "m");
+    EXPECT_EQ(StartupArgument("minimised"), "m");
+    EXPECT_EQ(StartupArgument(""), "");
+
+    Open();
+    EXPECT_TRUE(::IsWindowVisible(window->Handle()));
+    EXPECT_TRUE(window->TrayIconPresent());
+    char caption[64] = {};
+    ::GetWindowTextA(window->Handle(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "Sweepora");
+    EXPECT_EQ(Tab(ids::kTabMain), 1);
+    EXPECT_FALSE(::IsWindowVisible(C(ids::kAbort)));
+    HWND log = C(ids::kLog);
+    EXPECT_EQ(::SendMessageA(log, LVM_GETCOLUMNWIDTH, 0, 0), 300); // 4500 twips at 96 dpi
+    EXPECT_EQ(::SendMessageA(log, LVM_GETCOLUMNWIDTH, 1, 0), 267);
+    EXPECT_EQ(LogRows(), 0);
+    window.reset();
+
+    struct Case { const char* arg; const char* loadMin; const char* stealth; bool visible, tray; };
+    for (const Case& c : {Case{"m", "0", "0", false, true}, Case{"M", "0", "0", true, true},
+                          Case{"", "1", "0", false, true}, Case{"", "0", "1", true, false},
+                          Case{"", "1", "1", false, false}}) {
+        store.Set(kSectionStartup, "LoadMin", c.loadMin);
+        store.Set(kSectionStartup, "Stealth", c.stealth);
+        MainWindowOptions options;
+        options.startupArg = c.arg;
+        Open(options);
+        EXPECT_EQ(::IsWindowVisible(window->Handle()) != FALSE, c.visible) << c.arg << c.loadMin << c.stealth;
+        EXPECT_EQ(window->TrayIconPresent(), c.tray) << c.arg << c.loadMin << c.stealth;
+        window.reset();
+    }
+
+    // Cleaning at start is a test run: it logs what it would erase and erases nothing.
+    store.Set(kSectionStartup, "LoadMin", "0");
+    store.Set(kSectionStartup, "Stealth", "0");
+    store.Set(kSectionStartup, "Startup", "1");
+    Open();
+    ASSERT_GT(LogRows(), 0);
+    for (const LogLine& line : S().log.Lines()) EXPECT_EQ(line.task.rfind("Testing : ", 0), 0u) << line.task;
+    EXPECT_NE(S().log.Lines().back().task.find("Finished :- "), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ASecondCopyEndsAtOnce)
+{
+    SingleInstance first;
+    ASSERT_TRUE(first.First());
+    EXPECT_FALSE(SingleInstance().First());
+    const std::string exe = AddBackslash(FolderOf(ExecutablePath())) + "sweepora.exe";
+    EXPECT_EQ(test::RunProgram(exe, "").exitCode, 0u);
+    EXPECT_TRUE(SingleInstance().First() == false);
+}
+
+TEST_F(MainWindowTest, CleaningPageEnablingRules)
+{
+    Open();
+    test::Click(C(ids::kDeselectAll));
+    EXPECT_EQ(S().settings.NetHistory, "0");
+    EXPECT_EQ(S().settings.TempFiles, "0");
+    for (int id : {ids::kHistoryCust, ids::kCookiesCust, ids::kUrlCust, ids::kCleanDir}) EXPECT_FALSE(Enabled(id));
+    test::Click(C(ids::kCleanFirst + 0));
+    EXPECT_EQ(S().settings.NetHistory, "1");
+    EXPECT_FALSE(Enabled(ids::kHistoryCust));
+
+    // Box 12 rules the directory controls; the remove buttons also need an entry.
+    test::Click(C(ids::kCleanFirst + kCustomDirsBox));
+    EXPECT_EQ(S().settings.CustomDirs, "1");
+    EXPECT_TRUE(Enabled(ids::kDirs) && Enabled(ids::kAddDir) && Enabled(ids::kCleanDir));
+    EXPECT_FALSE(Enabled(ids::kRemoveDir) || Enabled(ids::kRemoveAllDirs));
+    test::Click(C(ids::kCleanFirst + kCustomDirsBox));
+    for (int id : {ids::kDirs, ids::kAddDir, ids::kRemoveDir, ids::kRemoveAllDirs, ids::kCleanDir})
+        EXPECT_FALSE(Enabled(id));
+
+    test::Click(C(ids::kSelectAll));
+    EXPECT_EQ(S().settings.EmailHistory, "1");
+    for (int id : {ids::kHistoryCust, ids::kCookiesCust, ids::kUrlCust, ids::kCleanDir}) EXPECT_TRUE(Enabled(id));
+
+    // "Customize..." lands on its own page.
+    struct Jump { int button, mainTab, moreTab; };
+    for (const Jump& j : {Jump{ids::kCookiesCust, 2, 0}, Jump{ids::kUrlCust, 2, 1}, Jump{ids::kHistoryCust, 2, 2},
+                          Jump{ids::kCleanDir, 3, -1}}) {
+        SelectTabAsUser(C(ids::kTabMain), 1);
+        test::Click(C(j.button));
+        EXPECT_EQ(Tab(ids::kTabMain), j.mainTab);
+        if (j.moreTab >= 0) {
+            EXPECT_EQ(Tab(ids::kTabMore), j.moreTab);
+        }
+    }
+
+    // The level buttons, and a stored level the buttons do not know.
+    test::Click(C(ids::kLevelFirst + 2));
+    EXPECT_EQ(S().settings.NoOverWrites, 20);
+    test::Click(C(ids::kLevelFirst + 1));
+    EXPECT_EQ(S().settings.NoOverWrites, 7);
+    window.reset();
+    store.Set(kSectionErase, "NoOverWrites", "3");
+    Open();
+    EXPECT_EQ(Check(ids::kLevelFirst + 0), 1);
+    EXPECT_EQ(S().settings.NoOverWrites, 3);
+}
+
+TEST_F(MainWindowTest, SafeListPagesMoveEntriesAndSaveOnPageChange)
+{
+    const std::string typed = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    test::ScratchKey typedKey{typed};
+    test::WriteString(HKEY_CURRENT_USER, typed, "url1", "http://one.example/");
+    test::WriteString(HKEY_CURRENT_USER, typed, "url2", "http://two.example/");
+    test::WriteFileBytes(folder.File("SafeURLs.dat"), "HTTP://TWO.EXAMPLE/\r\n");
+    Open();
+    SelectTabAsUser(C(ids::kTabMain), 2);
+    SelectTabAsUser(C(ids::kTabMore), 1);
+    const int clean = ids::kTypedPage + ids::kCleanList, safe = ids::kTypedPage + ids::kSafeList;
+    EXPECT_EQ(ListItems(clean), std::vector<std::string>{"http://one.example/"});
+    EXPECT_EQ(ListItems(safe), std::vector<std::string>{"HTTP://TWO.EXAMPLE/"});
+
+    Choose(clean, 0);
+    test::Click(C(ids::kTypedPage + ids::kAdd));
+    EXPECT_TRUE(ListItems(clean).empty());
+    EXPECT_EQ(ListItems(safe).size(), 2u);
+    SelectTabAsUser(C(ids::kTabMore), 2);
+    EXPECT_EQ(test::ReadFileBytes(folder.File("SafeURLs.dat")), "HTTP://TWO.EXAMPLE/\r\nhttp://one.example/\r\n");
+    EXPECT_EQ(test::ReadFileBytes(folder.File("SafeCookie.dat")), "");
+
+    // A double click on a safe entry sends it back; Remove All empties the safe list.
+    SelectTabAsUser(C(ids::kTabMore), 1);
+    Choose(safe, 0);
+    Tell(safe, LBN_DBLCLK);
+    EXPECT_EQ(ListItems(clean), std::vector<std::string>{"HTTP://TWO.EXAMPLE/"});
+    test::Click(C(ids::kTypedPage + ids::kRemoveAll));
+    EXPECT_TRUE(ListItems(safe).empty());
+    EXPECT_EQ(ListItems(clean).size(), 2u);
+    // Entering More Options again reloads from the files: the unsaved edits are gone.
+    SelectTabAsUser(C(ids::kTabMain), 0);
+    SelectTabAsUser(C(ids::kTabMain), 2);
+    EXPECT_EQ(Tab(ids::kTabMore), 0);
+    SelectTabAsUser(C(ids::kTabMore), 1);
+    EXPECT_EQ(ListItems(clean).size(), 2u);
+}
+
+TEST_F(MainWindowTest, PluginTicksReachTheFilesWhenTheWindowCloses)
+{
+    const std::string plugins = folder.File("plugins");
+    ::CreateDirectoryA(plugins.c_str(), nullptr);
+    test::WriteFileBytes(plugins + "\\Viewer.plg", "[Info]\r\nDescription=Viewer traces\r\nSelected=1\r\n");
+    test::WriteFileBytes(plugins + "\\Editor.plg", "[Info]\r\nDescription=Editor traces\r\nSelected=0\r\n");
+    Open();
+    SelectTabAsUser(C(ids::kTabMain), 2);
+    HWND list = C(ids::kPlugins);
+    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    const auto ticked = [list](int i) { return ((::SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK) >> 12) == 2); };
+    EXPECT_TRUE(ticked(0));  // Editor
+    EXPECT_FALSE(ticked(1)); // Viewer
+    LVITEMA tick = {};
+    tick.stateMask = LVIS_STATEIMAGEMASK;
+    tick.state = INDEXTOSTATEIMAGEMASK(2);
+    ::SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&tick));
+    tick.state = INDEXTOSTATEIMAGEMASK(1);
+    ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&tick));
+
+    test::Click(C(ids::kDownload));
+    ASSERT_EQ(desktop.launched.size(), 1u);
+    EXPECT_EQ(desktop.launched[0].file, kProductPage);
+    EXPECT_EQ(desktop.launched[0].parameters, "1");
+    EXPECT_EQ(desktop.launched[0].showCommand, SW_SHOWMAXIMIZED);
+    test::Click(C(ids::kImport)); // cancelled: nothing happens
+    EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+
+    Close();
+    clsIni viewer, editor;
+    viewer.IniPath(plugins + "\\Viewer.plg");
+    editor.IniPath(plugins + "\\Editor.plg");
+    EXPECT_EQ(viewer.GetIniSetting("Info", "Selected"), "0");
+    EXPECT_EQ(editor.GetIniSetting("Info", "Selected"), "1");
+}
+
+TEST_F(MainWindowTest, DirectoryListAddsOnceAndAsksBeforeRemovingAll)
+{
+    store.Set(kSectionErase, "CustomDirs", "1");
+    Open();
+    desktop.chosenFolders = {"C:\\Work\\Scratch\\", "c:\\work\\scratch\\", "C:\\Other\\"};
+    for (int i = 0; i < 4; ++i) test::Click(C(ids::kAddDir)); // the last one is cancelled
+    EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{"C:\\Work\\Scratch\\", "C:\\Other\\"}));
+    EXPECT_EQ(desktop.browseTitles[0], "Select a directory that you want to be stored in list for eradication");
+    EXPECT_TRUE(Enabled(ids::kRemoveAllDirs));
+    EXPECT_FALSE(Enabled(ids::kRemoveDir));
+    Choose(ids::kDirs, 0);
+    EXPECT_TRUE(Enabled(ids::kRemoveDir));
+    test::Click(C(ids::kRemoveDir));
+    EXPECT_EQ(ListItems(ids::kDirs), std::vector<std::string>{"C:\\Other\\"});
+
+    desktop.answer = IDNO;
+    test::Click(C(ids::kRemoveAllDirs));
+    EXPECT_EQ(desktop.asked.back().prompt, "Are you sure to remove all directories?");
+    EXPECT_EQ(desktop.asked.back().title, "Removal Confimation");
+    EXPECT_EQ(ListItems(ids::kDirs).size(), 1u);
+    Close();
+    // The list outlives the program.
+    EXPECT_EQ(store.Get(kSectionErase, kCustomDirListKey, ""), "C:\\Other\\");
+    Open();
+    desktop.answer = IDYES;
+    test::Click(C(ids::kRemoveAllDirs));
+    EXPECT_TRUE(ListItems(ids::kDirs).empty());
+}
+
+TEST_F(MainWindowTest, SchedulerCountsMinutesAndKeepsTheButtonsMeaning)
+{
+    AppSettings s;
+    Scheduler scheduler;
+    scheduler.Arm();
+    ChooseSchedulePeriod(s, SchedulePeriod::Minutes, "5");
+    int firstRun = 0;
+    for (int tick = 1; tick <= 10 && firstRun == 0; ++tick)
+        if (scheduler.Tick(s)) firstRun = tick;
+    EXPECT_EQ(firstRun, 5);
+    ChooseSchedulePeriod(s, SchedulePeriod::Hour, "");
+    EXPECT_EQ(s.ScheduleHour, "1");
+    EXPECT_EQ(s.ScheduleMinutes, "0");
+    int ticks = 0;
+    while (!scheduler.Tick(s)) ++ticks;
+    EXPECT_EQ(ticks + 1, Scheduler::kHourTicks);
+    ChooseSchedulePeriod(s, SchedulePeriod::Day, "");
+    for (ticks = 1; !scheduler.Tick(s); ++ticks) {}
+    EXPECT_EQ(ticks, Scheduler::kDayTicks);
+    ChooseSchedulePeriod(s, SchedulePeriod::None, "");
+    for (int i = 0; i < 40000; ++i) EXPECT_FALSE(scheduler.Tick(s)) << i;
+    EXPECT_EQ(scheduler.Counter(), 32767);
+    EXPECT_EQ(Scheduler::kTickMilliseconds, 60000u);
+
+    // In the window: "once per hour" is the hour key and comes back selected.
+    Open();
+    SelectTabAsUser(C(ids::kTabMain), 4);
+    SelectTabAsUser(C(ids::kTabGeneral), 1);
+    EXPECT_FALSE(Enabled(ids::kPeriodFirst));
+    test::Click(C(ids::kScheduling));
+    EXPECT_EQ(S().settings.NoSchedule, "1");
+    EXPECT_TRUE(window->GetScheduler().Armed());
+    test::Click(C(ids::kPeriodFirst + 0));
+    EXPECT_EQ(S().settings.ScheduleHour, "1");
+    EXPECT_EQ(S().settings.ScheduleDay, "0");
+    EXPECT_FALSE(Enabled(ids::kMinutes));
+    Close();
+    Open();
+    EXPECT_EQ(Check(ids::kPeriodFirst + 0), 1);
+    EXPECT_EQ(Check(ids::kPeriodFirst + 1), 0);
+}
+
+TEST_F(MainWindowTest, ScheduledRunsStartOnTheTickAndStopForGoodWhenDisabled)
+{
+    store.Set(kSectionScheduling, "NoSchedule", "1");
+    store.Set(kSectionScheduling, "ScheduleMinutes", "1");
+    store.Set(kSectionScheduling, "ScheduleMin", "2");
+    MainWindowOptions options;
+    options.schedulerTickMilliseconds = 40;
+    Open(options);
+    OnlyClipboard();
+    const auto summaries = [this] {
+        int n = 0;
+        for (const LogLine& line : S().log.Lines()) n += line.task.rfind("Finished :- ", 0) == 0;
+        return n;
+    };
+    for (int i = 0; i < 100 && summaries() < 2; ++i) test::Pump(20);
+    EXPECT_GE(summaries(), 2) << "runs again once the run has re-armed it";
+    EXPECT_EQ(Tab(ids::kTabMain), 0);
+    EXPECT_TRUE(S().run.live) << "a scheduled run goes through Start Cleaning";
+
+    // Unchecked: no scheduled run any more, not even after a run the user starts.
+    SelectTabAsUser(C(ids::kTabMain), 4);
+    SelectTabAsUser(C(ids::kTabGeneral), 1);
+    test::Click(C(ids::kScheduling));
+    EXPECT_FALSE(window->GetScheduler().Armed());
+    test::Click(C(ids::kStartCleaning));
+    const int after = summaries();
+    test::Pump(400);
+    EXPECT_EQ(summaries(), after);
+    EXPECT_FALSE(window->GetScheduler().Armed());
+}
+
+TEST_F(MainWindowTest, MinutesBoxFiltersKeysStepsAndValidates)
+{
+    store.Set(kSectionScheduling, "NoSchedule", "1");
+    store.Set(kSectionScheduling, "ScheduleMinutes", "1");
+    store.Set(kSectionScheduling, "ScheduleMin", "30");
+    Open();
+    HWND box = C(ids::kMinutes);
+    EXPECT_TRUE(Enabled(ids::kMinutes));
+    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "30");
+    ::SendMessageA(box, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "30");
+    ::SendMessageA(box, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(S().settings.ScheduleMin, "29");
+    ::SetWindowTextA(box, "");
+    ::SendMessageA(box, WM_CHAR, 'a', 0);
+    ::SendMessageA(box, WM_CHAR, '4', 0);
+    ::SendMessageA(box, WM_CHAR, '5', 0);
+    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "45");
+    Tell(ids::kMinutes, EN_KILLFOCUS);
+    ASSERT_FALSE(desktop.asked.empty());
+    EXPECT_EQ(desktop.asked.back().prompt, "Enter value in range 1 to 30 only");
+    EXPECT_EQ(desktop.asked.back().title, "Value out of range");
+    ::SetWindowTextA(box, "1");
+    ::SendMessageA(box, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(S().settings.ScheduleMin, "1");
+    ::SendMessageA(C(ids::kMinutesUpDown), UDM_SETPOS32, 0, 12);
+    ::SendMessageA(window->Handle(), WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(C(ids::kMinutesUpDown)));
+    EXPECT_EQ(S().settings.ScheduleMin, "12");
+}
+
+TEST_F(MainWindowTest, ClosingSavesAndOnlyTheSessionsEndCleans)
+{
+    const std::string exe = folder.File("sweepora.exe");
+    Open();
+    test::Click(C(ids::kStartupFirst + 0)); // start with Windows
+    test::Click(C(ids::kCleanFirst + 0));   // browser history off
+    Close();
+    EXPECT_EQ(store.Get(kSectionStartup, "LoadStartup", ""), "1");
+    EXPECT_EQ(store.Get(kSectionErase, "NetHistory", ""), "0");
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName()), "\"" + exe + "\" m");
+
+    Open();
+    ::SendMessageA(window->Handle(), WM_QUERYENDSESSION, 0, 0);
+    ::SendMessageA(window->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(LogRows(), 0) << "no cleaning at the session's end unless asked";
+    test::Click(C(ids::kStartupFirst + 0));
+    test::Click(C(ids::kStartupFirst + 2)); // clean at shutdown
+    ::SendMessageA(window->Handle(), WM_ENDSESSION, TRUE, 0);
+    ASSERT_GT(LogRows(), 0);
+    EXPECT_EQ(S().log.Lines().back().task.rfind("Testing : Finished :- ", 0), 0u);
+    EXPECT_EQ(store.Get(kSectionScheduling, "Shutdown", ""), "1");
+    EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName()), "");
+}
+
+TEST_F(MainWindowTest, LogCommandsAskAndWriteThroughTheDesktop)
+{
+    Open();
+    test::Click(C(ids::kSaveLog));
+    test::Click(C(ids::kClearLog));
+    EXPECT_TRUE(desktop.dialogs.empty() && desktop.asked.empty()) << "an empty log asks nothing";
+    S().log.AddLogEntry("Recycle Bin Cleared ", "now");
+    EXPECT_EQ(LogRows(), 1);
+    const std::string report = folder.File("report.txt");
+    desktop.savedFiles = {report};
+    test::Click(C(ids::kSaveLog));
+    EXPECT_EQ(desktop.dialogs.back().filter, "Text Files(*.txt)|*.txt");
+    EXPECT_EQ(desktop.defaultExtensions.back(), "txt");
+    EXPECT_EQ(desktop.asked.back().prompt, "Log Save");
+    const std::string text = test::ReadFileBytes(report);
+    EXPECT_EQ(text.rfind("Sweepora log Report\r\n", 0), 0u);
+    EXPECT_NE(text.find("Testing : Recycle Bin Cleared, now\r\n"), std::string::npos);
+    desktop.answer = IDNO;
+    test::Click(C(ids::kClearLog));
+    EXPECT_EQ(LogRows(), 1);
+    desktop.answer = IDYES;
+    test::Click(C(ids::kClearLog));
+    EXPECT_EQ(desktop.asked.back().title, "Clear Log Confirmation");
+    EXPECT_EQ(LogRows(), 0);
+}
+
+} // namespace
+} // namespace sweepora
