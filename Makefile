@@ -1,11 +1,17 @@
 # `make run`: build, then clean a seeded demo sandbox with the console program.
 # `make test`: build both architectures and run every test under Wine.
-.PHONY: run test bench build clean
+.PHONY: run gui test bench build clean
 
 run:
 	./scripts/setup.sh
 	./scripts/build.sh x86_64
 	./scripts/demo.sh
+
+gui:
+	./scripts/setup.sh
+	./scripts/build.sh x86_64
+	./scripts/demo.sh
+	./scripts/gui.sh
 
 test:
 	./scripts/test.sh
