@@ -77,20 +77,25 @@ MainWindow::~MainWindow()
     if (helpMenu_) ::DestroyMenu(helpMenu_);
 }
 
+namespace {
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+BOOL CALLBACK FindControl(HWND child, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<ControlSearch*>(lParam);
+    if (::GetDlgCtrlID(child) != search->id) return TRUE;
+    search->found = child;
+    return FALSE;
+}
+} // namespace
+
 HWND MainWindow::Control(int id) const
 {
-    HWND found = nullptr;
-    struct Search { int id; HWND* found; } search{id, &found};
-    ::EnumChildWindows(
-        window_.get(),
-        [](HWND child, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            if (::GetDlgCtrlID(child) != s->id) return TRUE;
-            *s->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return found;
+    ControlSearch search{id, nullptr};
+    ::EnumChildWindows(window_.get(), &FindControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 bool MainWindow::Create()
