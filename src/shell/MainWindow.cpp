@@ -39,7 +39,6 @@ constexpr int kFooterTop = 456;
 constexpr COLORREF kFooterColour = RGB(24, 52, 96);
 constexpr COLORREF kLinkWhite = 0xFFFFFF;
 constexpr COLORREF kLinkBlue = 0xFF0000; // blue, in blue-green-red order
-constexpr const char* kBrowseTitle = "Select a directory that you want to be stored in list for eradication";
 
 void SetCheck(HWND control, int value) { ::SendMessageA(control, BM_SETCHECK, value, 0); }
 int GetCheck(HWND control) { return static_cast<int>(::SendMessageA(control, BM_GETCHECK, 0, 0)); }
@@ -413,30 +412,29 @@ void MainWindow::YieldToQueue()
 
 void MainWindow::SelectStatusTab() { SelectMainTab(0); }
 
+// The running look: Abort instead of the log buttons, and the pages whose lists the run
+// reads while it yields closed to edits.
+void MainWindow::ShowRunning(bool running)
+{
+    HWND abort = Control(ids::kAbort);
+    ::EnableWindow(abort, running);
+    ::ShowWindow(abort, running ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(Control(ids::kSaveLog), running ? SW_HIDE : SW_SHOW);
+    ::ShowWindow(Control(ids::kClearLog), running ? SW_HIDE : SW_SHOW);
+    ::EnableWindow(Control(ids::kStartCleaning), !running);
+    ::EnableWindow(mainPages_[2], !running);
+    ::EnableWindow(mainPages_[3], !running);
+}
+
 void MainWindow::RunStarted()
 {
     DisarmScheduler();
-    HWND abort = Control(ids::kAbort);
-    ::EnableWindow(abort, TRUE);
-    ::ShowWindow(abort, SW_SHOW);
-    ::ShowWindow(Control(ids::kSaveLog), SW_HIDE);
-    ::ShowWindow(Control(ids::kClearLog), SW_HIDE);
-    ::EnableWindow(Control(ids::kStartCleaning), FALSE);
-    // The run reads the lists and the directories while it yields: they must not change under it.
-    ::EnableWindow(mainPages_[2], FALSE);
-    ::EnableWindow(mainPages_[3], FALSE);
+    ShowRunning(true);
 }
 
 void MainWindow::RunFinished(bool rearmScheduler)
 {
-    HWND abort = Control(ids::kAbort);
-    ::EnableWindow(abort, FALSE);
-    ::ShowWindow(abort, SW_HIDE);
-    ::ShowWindow(Control(ids::kSaveLog), SW_SHOW);
-    ::ShowWindow(Control(ids::kClearLog), SW_SHOW);
-    ::EnableWindow(Control(ids::kStartCleaning), TRUE);
-    ::EnableWindow(mainPages_[2], TRUE);
-    ::EnableWindow(mainPages_[3], TRUE);
+    ShowRunning(false);
     FillSafeLists();
     if (rearmScheduler) ArmScheduler();
     if (closePending_) ::PostMessageA(window_.get(), WM_CLOSE, 0, 0);

@@ -138,6 +138,7 @@ private:
     void SaveLog();
     void ClearLog();
     void StartCleaningCommand();
+    void ShowRunning(bool running);
     void DropDown(int buttonId, HMENU menu);
     void SetDefaultColor();
 
