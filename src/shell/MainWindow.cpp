@@ -124,7 +124,14 @@ bool MainWindow::Create()
     }
     {
         ScreenDc screen;
-        dpi_ = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+        const int screenDpi = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+        dpi_ = options_.dpi > 0 ? options_.dpi : screenDpi;
+        // The system's dialog font, grown or shrunk with the layout when it is not the screen's.
+        LOGFONTA font = {};
+        ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+        font.lfHeight = ::MulDiv(font.lfHeight, dpi_, screenDpi);
+        font.lfWidth = 0;
+        uiFont_.reset(::CreateFontIndirectA(&font));
     }
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     RECT frame = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
@@ -690,7 +697,7 @@ void MainWindow::DrawBanner(const DRAWITEMSTRUCT& item) const
         RECT title = {r.left + Scale(64), r.top + Scale(6), r.right, r.top + Scale(40)};
         ::DrawTextA(item.hDC, kAppTitle, -1, &title, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
     }
-    SelectedObject font(item.hDC, ::GetStockObject(DEFAULT_GUI_FONT));
+    SelectedObject font(item.hDC, uiFont_.get());
     RECT tagline = {r.left + Scale(66), r.top + Scale(40), r.right, r.bottom - Scale(4)};
     ::DrawTextA(item.hDC, "Erases the traces your browsers and Windows leave behind", -1, &tagline,
                 DT_LEFT | DT_SINGLELINE);

@@ -16,6 +16,8 @@ struct MainWindowOptions {
     std::string startupArg;
     // One scheduler tick; tests give a short one.
     unsigned schedulerTickMilliseconds = Scheduler::kTickMilliseconds;
+    // Pixels per inch to lay the window out for; 0 takes the screen's.
+    int dpi = 0;
 };
 
 // The ids of the window's controls, for the keyboard, the tests and the screenshots.
@@ -97,6 +99,8 @@ private:
     void CreateSecureDeletionPage(HWND page);
     void CreateGeneralPages(HWND page);
     int Scale(int units) const { return ::MulDiv(units, dpi_, 96); }
+    // A page's client size in layout units.
+    SIZE Units(HWND page) const;
     void DrawBanner(const DRAWITEMSTRUCT& item) const;
 
     // The load sequence and closing.
@@ -151,7 +155,7 @@ private:
     TrayIcon tray_;
     int dpi_ = 96;
     UniqueIcon bigIcon_, smallIcon_;
-    UniqueGdiObject bannerFont_, footerBrush_;
+    UniqueGdiObject uiFont_, bannerFont_, footerBrush_;
     HWND tooltip_ = nullptr;
     HWND hoverLabel_ = nullptr;
     WNDPROC minutesDefault_ = nullptr;

@@ -41,11 +41,20 @@ void AddTabs(HWND tab, std::initializer_list<const char*> captions)
 
 } // namespace
 
+SIZE MainWindow::Units(HWND page) const
+{
+    RECT r;
+    ::GetClientRect(page, &r);
+    return {::MulDiv(r.right, 96, dpi_), ::MulDiv(r.bottom, 96, dpi_)};
+}
+
 HWND MainWindow::Make(HWND parent, const char* className, const char* text, DWORD style, int id, int x, int y,
                       int w, int h)
 {
     const RECT at = {Scale(x), Scale(y), Scale(x + w), Scale(y + h)};
-    return CreateChild(parent, className, text, style, id, at);
+    HWND child = CreateChild(parent, className, text, style, id, at);
+    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), FALSE);
+    return child;
 }
 
 HWND MainWindow::Box(HWND parent, const char* text, int id, int x, int y, int w)
@@ -135,9 +144,8 @@ void MainWindow::CreateContent()
 
 void MainWindow::CreateStatusPage(HWND page)
 {
-    RECT r;
-    ::GetClientRect(page, &r);
-    const int width = ::MulDiv(r.right, 96, dpi_), height = ::MulDiv(r.bottom, 96, dpi_);
+    const SIZE size = Units(page);
+    const int width = size.cx, height = size.cy;
     HWND log = Make(page, WC_LISTVIEWA, "", WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                     ids::kLog, 8, 8, width - 16, height - 48);
     ::SendMessageA(log, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -156,28 +164,32 @@ void MainWindow::CreateStatusPage(HWND page)
 
 void MainWindow::CreateCleaningPage(HWND page)
 {
+    const int width = Units(page).cx;
+    constexpr int kRight = 362, kCustomize = 84;
     Label(page, "Browser Cleaning Settings", 12, 6, 260);
-    Label(page, "Windows Cleaning Settings", 358, 6, 260);
+    Label(page, "Windows Cleaning Settings", kRight - 4, 6, 260);
+    // A box reaches the next column, or its "Customize..." button where it has one.
     for (int i = 0; i < kCleaningBoxCount; ++i) {
         const bool browser = i < 8;
-        const int x = browser ? 16 : 362, y = 28 + (i % 8) * 24;
-        HWND box = Box(page, CleaningBoxes()[i].caption, ids::kCleanFirst + i, x, y, browser ? 252 : 258);
+        const bool customized = browser ? i % 2 == 0 && i <= 4 : i == kCustomDirsBox;
+        const int x = browser ? 16 : kRight, y = 28 + (i % 8) * 24;
+        const int end = browser ? (customized ? 264 : kRight - 8) : width - 8 - (customized ? kCustomize + 4 : 0);
+        HWND box = Box(page, CleaningBoxes()[i].caption, ids::kCleanFirst + i, x, y, end - x);
         if (i == kCustomDirsBox) Tip(box, kCustomDirsTip);
     }
-    Button(page, "Customize...", ids::kHistoryCust, 270, 25, 80, 22);
-    Button(page, "Customize...", ids::kCookiesCust, 270, 25 + 2 * 24, 80, 22);
-    Button(page, "Customize...", ids::kUrlCust, 270, 25 + 4 * 24, 80, 22);
-    Button(page, "Customize...", ids::kCleanDir, 622, 25 + 4 * 24, 72, 22);
+    Button(page, "Customize...", ids::kHistoryCust, 268, 25, kCustomize, 22);
+    Button(page, "Customize...", ids::kCookiesCust, 268, 25 + 2 * 24, kCustomize, 22);
+    Button(page, "Customize...", ids::kUrlCust, 268, 25 + 4 * 24, kCustomize, 22);
+    Button(page, "Customize...", ids::kCleanDir, width - 8 - kCustomize, 25 + 4 * 24, kCustomize, 22);
     Button(page, "&Select All", ids::kSelectAll, 16, 230, 90, 24);
     Button(page, "&Deselect All", ids::kDeselectAll, 114, 230, 90, 24);
 }
 
 void MainWindow::CreateMorePages(HWND page)
 {
-    RECT r;
-    ::GetClientRect(page, &r);
-    HWND tab = Make(page, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, ids::kTabMore, 4, 4,
-                    ::MulDiv(r.right, 96, dpi_) - 8, ::MulDiv(r.bottom, 96, dpi_) - 8);
+    const SIZE size = Units(page);
+    HWND tab = Make(page, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, ids::kTabMore, 4, 4, size.cx - 8,
+                    size.cy - 8);
     AddTabs(tab, {"Cookies to Keep", "Typed URLs to Keep", "IE History to Keep", "Plugin's/More Cleansing"});
     const RECT area = TabDisplayArea(tab);
     for (HWND& sub : morePages_) sub = Page(page, area);
@@ -193,9 +205,11 @@ void MainWindow::CreateMorePages(HWND page)
 void MainWindow::CreateSafeListPage(HWND page, int base, const char* frame, const char* cleanLabel,
                                     const char* safeLabel, bool refresh)
 {
-    Frame(page, frame, 6, 2, 682, 248);
+    const SIZE size = Units(page);
+    const int safeWidth = size.cx - 16 - 404;
+    Frame(page, frame, 6, 2, size.cx - 12, 248);
     Label(page, cleanLabel, 16, 20, 230);
-    Label(page, safeLabel, 404, 20, 270);
+    Label(page, safeLabel, 404, 20, safeWidth);
     const DWORD listStyle = WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     Make(page, "LISTBOX", "", listStyle, base + ids::kCleanList, 16, 38, 280, 200);
     Button(page, "&Add", base + ids::kAdd, 306, 58, 88);
@@ -203,18 +217,19 @@ void MainWindow::CreateSafeListPage(HWND page, int base, const char* frame, cons
     Button(page, "&Remove", base + ids::kRemove, 306, 118, 88);
     Button(page, "Re&move All", base + ids::kRemoveAll, 306, 148, 88);
     if (refresh) Button(page, "Refresh", base + ids::kRefresh, 306, 198, 88);
-    Make(page, "LISTBOX", "", listStyle, base + ids::kSafeList, 404, 38, 274, 200);
+    Make(page, "LISTBOX", "", listStyle, base + ids::kSafeList, 404, 38, safeWidth, 200);
 }
 
 void MainWindow::CreatePluginPage(HWND page)
 {
-    Frame(page, "Application Plugins", 6, 2, 682, 248);
+    const int width = Units(page).cx;
+    Frame(page, "Application Plugins", 6, 2, width - 12, 248);
     HWND list = Make(page, WC_LISTVIEWA, "", WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                     ids::kPlugins, 16, 22, 662, 160);
+                     ids::kPlugins, 16, 22, width - 32, 160);
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     const char* captions[] = {"Plugin", "Decription"};
-    const int widths[] = {180, 460};
+    const int widths[] = {180, width - 32 - 180 - 24};
     for (int i = 0; i < 2; ++i) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -224,8 +239,8 @@ void MainWindow::CreatePluginPage(HWND page)
     }
     Button(page, "Import", ids::kImport, 16, 190, 86);
     Button(page, "Download", ids::kDownload, 108, 190, 86);
-    Button(page, "&Select All", ids::kSelectAllPlugins, 500, 190, 86);
-    Button(page, "&Deselect All", ids::kDeselectAllPlugins, 592, 190, 86);
+    Button(page, "&Select All", ids::kSelectAllPlugins, width - 16 - 178, 190, 86);
+    Button(page, "&Deselect All", ids::kDeselectAllPlugins, width - 16 - 86, 190, 86);
     Label(page, "Selected plugins tracks will be erased if Enable Plugins is marked.", 16, 224, 560);
 }
 
@@ -247,10 +262,9 @@ void MainWindow::CreateSecureDeletionPage(HWND page)
 
 void MainWindow::CreateGeneralPages(HWND page)
 {
-    RECT r;
-    ::GetClientRect(page, &r);
-    HWND tab = Make(page, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, ids::kTabGeneral, 4, 4,
-                    ::MulDiv(r.right, 96, dpi_) - 8, ::MulDiv(r.bottom, 96, dpi_) - 8);
+    const SIZE size = Units(page);
+    HWND tab = Make(page, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, ids::kTabGeneral, 4, 4, size.cx - 8,
+                    size.cy - 8);
     AddTabs(tab, {"Startup", "Scheduling", "Hotkey"});
     const RECT area = TabDisplayArea(tab);
     for (HWND& sub : generalPages_) sub = Page(page, area);
@@ -273,7 +287,7 @@ void MainWindow::CreateGeneralPages(HWND page)
     // The minutes box stands in the blanks of the third caption.
     HWND third = ::GetDlgItem(scheduling, ids::kPeriodFirst + 2);
     HDC dc = ::GetDC(third);
-    SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    SelectedObject font(dc, uiFont_.get());
     SIZE lead = {};
     ::GetTextExtentPoint32A(dc, "Perform Cleaning every ", 23, &lead);
     ::ReleaseDC(third, dc);

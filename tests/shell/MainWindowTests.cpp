@@ -1,5 +1,8 @@
 // The main window driven with real window messages, over a scratch settings store and the
 // desktop double: nothing here shows a box, opens a dialog or starts a program.
+#include "controls/XpCheckBox.h"
+#include "controls/XpCommandButton.h"
+#include "controls/XpRadioButton.h"
 #include "engine/CleaningRun.h"
 #include "shell/AboutWindow.h"
 #include "shell/MainWindow.h"
@@ -15,6 +18,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace sweepora {
@@ -430,6 +434,106 @@ TEST_F(MainWindowTest, LogCommandsAskAndWriteThroughTheDesktop)
     test::Click(C(ids::kClearLog));
     EXPECT_EQ(desktop.asked.back().title, "Clear Log Confirmation");
     EXPECT_EQ(LogRows(), 0);
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// How much room the control's caption needs in its own font, in pixels.
+SIZE CaptionNeeds(HWND control, const std::string& text, int width, bool wraps)
+{
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT r = {0, 0, width, 0};
+    ::DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return {r.right, r.bottom};
+}
+
+TEST_F(MainWindowTest, LayoutFitsAt96And120Dpi)
+{
+    for (int dpi : {96, 120}) {
+        MainWindowOptions options;
+        options.dpi = dpi;
+        Open(options);
+        std::vector<HWND> children;
+        ::EnumChildWindows(window->Handle(), &CollectChild, reinterpret_cast<LPARAM>(&children));
+        ASSERT_GT(children.size(), 100u);
+        for (HWND child : children) {
+            char text[256] = {};
+            ::GetWindowTextA(child, text, sizeof text);
+            const std::string cls = ClassOf(child);
+            const std::string where = std::to_string(dpi) + " dpi, " + cls + " \"" + text + "\"";
+            RECT inside, r;
+            ::GetClientRect(::GetParent(child), &inside);
+            ::GetWindowRect(child, &r);
+            ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= inside.right && r.bottom <= inside.bottom) << where;
+            if (*text == '\0') continue;
+            const int width = r.right - r.left, height = r.bottom - r.top;
+            const bool box = cls == kXpCheckBoxClass || cls == kXpRadioButtonClass || cls == "Button";
+            if (box || cls == kXpCommandButtonClass) {
+                const int margin = ::MulDiv(box ? 18 : 12, dpi, 96); // the glyph, or the button's edges
+                EXPECT_LE(CaptionNeeds(child, text, width, false).cx + margin, width) << where;
+            } else if (cls == "Static" && (::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_OWNERDRAW) {
+                EXPECT_LE(CaptionNeeds(child, text, width, true).cy, height) << where;
+            }
+        }
+        Close();
+    }
+}
+
+TEST_F(MainWindowTest, KeyboardMovesThroughThePageAndReachesTheRun)
+{
+    Open();
+    auto press = [&](UINT message, WPARAM key) {
+        MSG msg = {::GetFocus(), message, key, message == WM_SYSCHAR ? (1 << 29) : 0, 0, {}};
+        window->Dispatch(msg);
+        test::Pump(0);
+    };
+    // Tab visits the Cleaning page's boxes in order and nothing on a hidden page.
+    ::SetFocus(C(ids::kCleanFirst));
+    std::vector<int> visited;
+    for (int i = 0; i < 40 && (visited.empty() || ::GetFocus() != C(ids::kCleanFirst)); ++i) {
+        visited.push_back(::GetDlgCtrlID(::GetFocus()));
+        EXPECT_TRUE(::IsWindowVisible(::GetFocus())) << visited.back();
+        press(WM_KEYDOWN, VK_TAB);
+    }
+    ASSERT_GE(visited.size(), 16u);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(visited[i], ids::kCleanFirst + i);
+    for (int id : {ids::kSelectAll, ids::kDeselectAll, ids::kStartCleaning, ids::kHelp, ids::kTabMain})
+        EXPECT_NE(std::find(visited.begin(), visited.end(), id), visited.end()) << id;
+
+    // Access keys: Alt+D is "&Deselect All", Alt+S "&Select All".
+    press(WM_SYSCHAR, 'd');
+    EXPECT_EQ(S().settings.NetHistory, "0");
+    EXPECT_EQ(Check(ids::kCleanFirst), 0);
+    press(WM_SYSCHAR, 's');
+    EXPECT_EQ(Check(ids::kCleanFirst + 15), 1);
+
+    // Esc during a run asks, then aborts it.
+    test::Click(C(ids::kDeselectAll));
+    for (int i = 0; i < 3; ++i) test::WriteFileBytes(folder.File("f" + std::to_string(i) + ".tmp"), "trace");
+    desktop.chosenFolders = {AddBackslash(folder.Path())};
+    test::Click(C(ids::kCleanFirst + kCustomDirsBox));
+    test::Click(C(ids::kAddDir));
+    desktop.answer = IDYES;
+    ::PostMessageA(C(ids::kLog), WM_KEYDOWN, VK_ESCAPE, 0);
+    test::Click(C(ids::kStartCleaning));
+    ASSERT_FALSE(desktop.asked.empty());
+    EXPECT_EQ(desktop.asked.back().prompt, "Abort Cleaning Operation?");
+    EXPECT_EQ(S().log.Lines().back().task, kAbortedByUser);
 }
 
 } // namespace

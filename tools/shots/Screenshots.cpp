@@ -176,8 +176,6 @@ int main(int argc, char** argv)
         MainWindow main(store, desktop, ExecutablePath(), {});
         if (!main.Create()) std::printf("main window: not created\n");
         Pump(300);
-        { RECT wr; ::GetWindowRect(main.Handle(), &wr); std::printf("visible %d at %ld,%ld-%ld,%ld screen %d x %d\n", ::IsWindowVisible(main.Handle()), wr.left, wr.top, wr.right, wr.bottom, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)); }
-        for (const LogLine& line : main.GetSession().log.Lines()) std::printf("log: %s | %s\n", line.task.c_str(), line.status.c_str());
         HWND window = main.Handle();
         const char* mainShots[] = {"main-status.png", "main-cleaning.png", "main-more.png", "main-secure.png",
                                    "main-general.png"};
@@ -221,6 +219,20 @@ int main(int argc, char** argv)
         RunCleaning(main.GetSession());
         main.GetSession().log.RemoveObserver(&observer);
         if (!taken) save(window, "main-running.png");
+    }
+    {
+        // The layout at 120 pixels per inch, with the font grown to match.
+        RegistrySettingsStore store("Software\\SweeporaShots\\Main");
+        SilentDesktop desktop;
+        MainWindowOptions options;
+        options.dpi = 120;
+        MainWindow main(store, desktop, ExecutablePath(), options);
+        if (!main.Create()) std::printf("main window at 120 dpi: not created\n");
+        Pump(300);
+        save(main.Handle(), "main-cleaning-120dpi.png");
+        SelectTabAsUser(main.Control(ids::kTabMain), 2);
+        Pump(150);
+        save(main.Handle(), "main-more-120dpi.png");
     }
     return failures == 0 ? 0 : 1;
 }
