@@ -28,7 +28,15 @@ struct IconTraits {
     static void Close(Type h) { ::DestroyIcon(h); }
 };
 
+// Destroying a menu also destroys the submenus it holds.
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::DestroyMenu(h); }
+};
+
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;

@@ -29,6 +29,11 @@ public:
     virtual std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                        const std::string& parameters, const std::string& directory,
                                        int showCommand) = 0;
+
+    // Minimise all windows (0) or undo it (any other value), through the taskbar.
+    virtual void MinimizeAllWindows(int flag) = 0;
+    // ExitWindowsEx with the EWX_ flags; the system may refuse, and nobody asks.
+    virtual void ExitWindowsSession(UINT flags) = 0;
 };
 
 } // namespace sweepora

@@ -4,7 +4,7 @@
 namespace sweepora {
 
 // A desktop for unattended work: every question answered No, every dialog cancelled,
-// no program started.
+// no program started, no window touched and the session left alone.
 class SilentDesktop final : public Desktop {
 public:
     int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
@@ -16,6 +16,8 @@ public:
     {
         return 0;
     }
+    void MinimizeAllWindows(int) override {}
+    void ExitWindowsSession(UINT) override {}
 };
 
 } // namespace sweepora

@@ -1,10 +1,12 @@
 #include "shell/MainWindow.h"
 
+#include "controls/ControlMessages.h"
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
 #include "controls/XpRadioButton.h"
 #include "engine/CleaningCommands.h"
 #include "engine/DirectoryList.h"
+#include "engine/Eradication.h"
 #include "engine/IEHistoryCleaner.h"
 #include "engine/LogReport.h"
 #include "engine/SessionPlugins.h"
@@ -73,7 +75,6 @@ MainWindow::~MainWindow()
 {
     session_.log.RemoveObserver(this);
     tray_.Delete();
-    if (helpMenu_) ::DestroyMenu(helpMenu_);
 }
 
 namespace {
@@ -147,11 +148,10 @@ bool MainWindow::Create()
                                     DEFAULT_PITCH | FF_SWISS, "Arial"));
     footerBrush_.reset(::CreateSolidBrush(kFooterColour));
     CreateContent();
-    helpMenu_ = ::CreatePopupMenu();
-    ::AppendMenuA(helpMenu_, MF_STRING, ids::kMenuAbout, "About Sweepora");
-    ::AppendMenuA(helpMenu_, MF_STRING, ids::kMenuHelp, "&Help");
-    ::AppendMenuA(helpMenu_, MF_STRING, ids::kMenuExit, "E&xit");
+    CreateMenus();
+    osName_ = GetOSName();
     FormLoad();
+    StartHotkeys();
     return true;
 }
 
@@ -278,7 +278,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_TIMER:
-        if (wParam == kSchedulerTimer) OnSchedulerTick();
+        if (wParam == kSchedulerTimer)
+            OnSchedulerTick();
+        else
+            OnHotkey(hotkeys_.OnTimer(wParam));
+        return 0;
+    case WM_HOTKEY:
+        OnHotkey(hotkeys_.OnHotKey(wParam));
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -335,11 +341,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == SIZE_MINIMIZED) ::ShowWindow(w, SW_HIDE);
         return 0;
     case WM_TRAYICON:
-        if (lParam == WM_LBUTTONUP) {
-            ::ShowWindow(w, SW_RESTORE);
-            ::ShowWindow(w, SW_SHOW);
-            ::SetForegroundWindow(w);
-        }
+        OnTrayIcon(static_cast<UINT>(lParam));
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
@@ -351,10 +353,16 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DESTROY:
         ::KillTimer(w, kSchedulerTimer);
+        hotkeys_.Stop();
         tray_.Delete();
         ::PostQuitMessage(0);
         return 0;
     default:
+        // Explorer restarted: its new notification area has none of the old icons.
+        if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+            tray_.Restore();
+            return 0;
+        }
         return ::DefWindowProcA(w, message, wParam, lParam);
     }
 }
@@ -538,6 +546,8 @@ void MainWindow::OnNotify(const NMHDR& header)
 
 void MainWindow::OnCommand(int id, int code, HWND control)
 {
+    // The pointer leaving a control is no click on it.
+    if (code == XPN_MOUSEOUT) return;
     if (id >= ids::kCleanFirst && id < ids::kCleanFirst + kCleaningBoxCount) return OnCleaningBox(id - ids::kCleanFirst);
     if (id >= ids::kStartupFirst && id < ids::kStartupFirst + kStartupBoxCount) {
         session_.settings.*StartupBoxes()[id - ids::kStartupFirst].setting = BoxValueText(GetCheck(control));
@@ -625,8 +635,35 @@ void MainWindow::OnCommand(int id, int code, HWND control)
     case ids::kMinutes:
         if (code == EN_KILLFOCUS) ValidateMinutes();
         break;
+    case ids::kMode:
+        DropDown(ids::kMode, windowMenu_.get());
+        break;
     case ids::kHelp:
-        DropDown(ids::kHelp, helpMenu_);
+        DropDown(ids::kHelp, helpMenu_.get());
+        break;
+    case ids::kMenuOpen:
+        OpenWindow();
+        break;
+    case ids::kMenuPerformCleaning:
+        StartCleaningCommand();
+        break;
+    case ids::kMenuEradicateFile:
+        EradicateChosenFile(session_);
+        break;
+    case ids::kMenuPanic:
+        Panic();
+        break;
+    case ids::kMenuHide:
+        Hide();
+        break;
+    case ids::kMenuMinimizeAll:
+        session_.desktop.MinimizeAllWindows(0);
+        break;
+    case ids::kMenuLogoff:
+        session_.desktop.ExitWindowsSession(EWX_LOGOFF);
+        break;
+    case ids::kMenuShutDown:
+        session_.desktop.ExitWindowsSession(EWX_SHUTDOWN);
         break;
     case ids::kMenuAbout: {
         AboutWindow about(session_.desktop);
@@ -635,7 +672,7 @@ void MainWindow::OnCommand(int id, int code, HWND control)
     }
     case ids::kMenuHelp:
         session_.desktop.ShellExecuteFile("open", AddBackslash(session_.programFolder) + "help\\Help.htm", "", "",
-                                          SW_SHOWNORMAL);
+                                          SW_SHOWMAXIMIZED);
         break;
     case ids::kMenuExit:
         ::PostMessageA(window_.get(), WM_CLOSE, 0, 0);

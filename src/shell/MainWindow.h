@@ -1,6 +1,7 @@
 #pragma once
 #include "controls/GdiObjects.h"
 #include "engine/Session.h"
+#include "shell/Hotkeys.h"
 #include "shell/Scheduler.h"
 #include "shell/TrayIcon.h"
 
@@ -18,6 +19,8 @@ struct MainWindowOptions {
     unsigned schedulerTickMilliseconds = Scheduler::kTickMilliseconds;
     // Pixels per inch to lay the window out for; 0 takes the screen's.
     int dpi = 0;
+    // How the hotkeys read the keyboard.
+    Hotkeys::KeyStateFn keyState = &::GetAsyncKeyState;
 };
 
 // The ids of the window's controls, for the keyboard, the tests and the screenshots.
@@ -38,6 +41,10 @@ enum : int {
     kMinutes = 1524, kMinutesUpDown,
     kHotkeyFirst = 1530, // 5 boxes
     kMenuAbout = 1600, kMenuHelp, kMenuExit,
+    // The Window menu; the tray menu's items of the same name share these.
+    kMenuPanic = 1610, kMenuHide, kMenuMinimizeAll, kMenuLogoff, kMenuShutDown,
+    // The tray menu's own.
+    kMenuOpen = 1620, kMenuPerformCleaning, kMenuEradicateFile,
 };
 // Within one safe-list page.
 enum : int { kCleanList = 0, kSafeList, kAdd, kAddAll, kRemove, kRemoveAll, kRefresh };
@@ -61,6 +68,7 @@ public:
     Session& GetSession() { return session_; }
     const Scheduler& GetScheduler() const { return scheduler_; }
     bool TrayIconPresent() const { return tray_.Present(); }
+    const Hotkeys& GetHotkeys() const { return hotkeys_; }
     // The control with `id`, wherever it sits.
     HWND Control(int id) const;
     // Runs messages until the window is gone; the keyboard moves between controls.
@@ -144,6 +152,18 @@ private:
     void StartCleaningCommand();
     void ShowRunning(bool running);
     void DropDown(int buttonId, HMENU menu);
+
+    // The notification area, the menus' privacy actions and the hotkeys (MainWindowTray.cpp).
+    void CreateMenus();
+    void StartHotkeys();
+    void OnTrayIcon(UINT mouseMessage);
+    void ShowTrayMenu();
+    void OpenWindow();
+    void Panic();
+    void Hide();
+    void Unhide();
+    void HotkeyActions();
+    void OnHotkey(Hotkeys::Combination combination);
     void SetDefaultColor();
 
     static LRESULT CALLBACK MinutesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
@@ -162,7 +182,10 @@ private:
     std::array<HWND, 5> mainPages_{};
     std::array<HWND, 4> morePages_{};
     std::array<HWND, 3> generalPages_{};
-    HMENU helpMenu_ = nullptr;
+    UniqueMenu windowMenu_, helpMenu_, trayMenu_;
+    Hotkeys hotkeys_{options_.keyState};
+    std::string osName_;
+    UINT taskbarCreated_ = 0;
     bool filling_ = false;     // the plugin view is being refilled: its tick events are ours
     bool validating_ = false;  // the out-of-range message is up
     bool closePending_ = false;

@@ -134,8 +134,7 @@ void MainWindow::CreateContent()
 
     const int row = kBannerHeight + 356;
     Button(w, "Start Cleaning >>", ids::kStartCleaning, 8, row, 140, 27);
-    // The Window menu's privacy actions are not built yet: the button waits for them.
-    ::EnableWindow(Button(w, "Mode", ids::kMode, 156, row, 80, 27), FALSE);
+    Button(w, "Mode", ids::kMode, 156, row, 80, 27);
     Button(w, "Help", ids::kHelp, 244, row, 80, 27);
     Label(w, "\xA9 The Sweepora developers", 8, kFooterTop + 8, 260, 16, ids::kCopyright);
     Label(w, "Visit our site for support", kClientWidth - 180, kFooterTop + 8, 172, 16, ids::kSupport);

@@ -18,9 +18,15 @@ void TrayIcon::Prepare(HWND window, HICON icon, const char* tip)
 
 void TrayIcon::Add()
 {
+    if (data_.hWnd == nullptr) return;
     // A notification area that is not there yet (no shell) is no reason to stop.
-    ::Shell_NotifyIconA(NIM_ADD, &data_);
+    if (!::Shell_NotifyIconA(NIM_ADD, &data_)) ::Shell_NotifyIconA(NIM_MODIFY, &data_);
     present_ = true;
+}
+
+void TrayIcon::Restore()
+{
+    if (present_) ::Shell_NotifyIconA(NIM_ADD, &data_);
 }
 
 void TrayIcon::Delete()

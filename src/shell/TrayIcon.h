@@ -12,8 +12,11 @@ class TrayIcon {
 public:
     // Fills the record once; nothing is shown yet.
     void Prepare(HWND window, HICON icon, const char* tip);
+    // Shows the icon; when it is already there, it is only refreshed.
     void Add();
     void Delete();
+    // Shows the icon again in a notification area that was re-created, if it is meant to be there.
+    void Restore();
     // Whether the icon is meant to be in the notification area now.
     bool Present() const { return present_; }
 

@@ -72,4 +72,19 @@ std::intptr_t Win32Desktop::ShellExecuteFile(const std::string& operation, const
                                                            text(parameters), text(directory), showCommand));
 }
 
+void Win32Desktop::MinimizeAllWindows(int flag)
+{
+    // The taskbar's own commands: 419 minimises everything, 416 undoes it.
+    HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+    if (taskbar == nullptr) return;
+    if (flag == 0) {
+        ::SendMessageA(taskbar, WM_COMMAND, 419, 0);
+        ::SendMessageA(taskbar, WM_COMMAND, 419, 0);
+    } else {
+        ::SendMessageA(taskbar, WM_COMMAND, 416, 0);
+    }
+}
+
+void Win32Desktop::ExitWindowsSession(UINT flags) { ::ExitWindowsEx(flags, 0); }
+
 } // namespace sweepora

@@ -17,6 +17,8 @@ public:
     std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                const std::string& parameters, const std::string& directory,
                                int showCommand) override;
+    void MinimizeAllWindows(int flag) override;
+    void ExitWindowsSession(UINT flags) override;
 
 private:
     bool RunFileDialog(bool save, const std::string& filter, DWORD flags, const std::string& defaultExtension,

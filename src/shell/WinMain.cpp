@@ -1,4 +1,5 @@
 #include "shell/MainWindow.h"
+#include "shell/RecordingDesktop.h"
 #include "shell/SingleInstance.h"
 #include "shell/Win32Desktop.h"
 #include "storage/Paths.h"
@@ -14,9 +15,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 
     RegistrySettingsStore store(std::string("Software\\") + kAppTitle);
     Win32Desktop desktop;
+    // End-to-end tests press the log-off hotkey: the session's end is only written down then.
+    char record[MAX_PATH] = {};
+    const bool recording = ::GetEnvironmentVariableA("SWEEPORA_RECORD_SESSION_END", record, sizeof record) > 0;
+    RecordingDesktop recorder(desktop, record);
     MainWindowOptions options;
     options.startupArg = StartupArgument(commandLine);
-    MainWindow window(store, desktop, ExecutablePath(), options);
+    MainWindow window(store, recording ? static_cast<Desktop&>(recorder) : desktop, ExecutablePath(), options);
     if (!window.Create()) return 1;
     desktop.SetOwner(window.Handle());
     return window.RunMessageLoop();

@@ -6,6 +6,7 @@
 #include "engine/CleaningRun.h"
 #include "shell/AboutWindow.h"
 #include "shell/MainWindow.h"
+#include "shell/MainWindowFixture.h"
 #include "shell/OptionBoxes.h"
 #include "shell/SingleInstance.h"
 #include "shell/WindowParts.h"
@@ -23,60 +24,6 @@
 
 namespace sweepora {
 namespace {
-
-constexpr const char* kStoreKey = "Software\\SweeporaTests\\Main";
-
-struct MainWindowTest : ::testing::Test {
-    test::ScratchKey storeKey{kStoreKey};
-    RegistrySettingsStore store{kStoreKey};
-    test::FakeDesktop desktop;
-    test::TempFolder folder;
-    std::unique_ptr<MainWindow> window;
-
-    MainWindow& Open(MainWindowOptions options = {})
-    {
-        window = std::make_unique<MainWindow>(store, desktop, folder.File("sweepora.exe"), options);
-        EXPECT_TRUE(window->Create());
-        return *window;
-    }
-    HWND C(int id) const { return window->Control(id); }
-    Session& S() { return window->GetSession(); }
-    bool Enabled(int id) const { return ::IsWindowEnabled(C(id)) != FALSE; }
-    int Check(int id) const { return static_cast<int>(::SendMessageA(C(id), BM_GETCHECK, 0, 0)); }
-    int Tab(int id) const { return static_cast<int>(::SendMessageA(C(id), TCM_GETCURSEL, 0, 0)); }
-    void Tell(int id, int code) // a control's notification, as the control sends it
-    {
-        ::SendMessageA(::GetParent(C(id)), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(C(id)));
-    }
-    void Choose(int listId, int index)
-    {
-        ::SendMessageA(C(listId), LB_SETCURSEL, index, 0);
-        Tell(listId, LBN_SELCHANGE);
-    }
-    std::vector<std::string> ListItems(int id) const
-    {
-        std::vector<std::string> items;
-        const int n = static_cast<int>(::SendMessageA(C(id), LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i) {
-            char text[512] = {};
-            ::SendMessageA(C(id), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            items.push_back(text);
-        }
-        return items;
-    }
-    int LogRows() const { return static_cast<int>(::SendMessageA(C(ids::kLog), LVM_GETITEMCOUNT, 0, 0)); }
-    void Close()
-    {
-        ::SendMessageA(window->Handle(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(window->Handle(), nullptr);
-    }
-    // Everything off but the clipboard, so a live run touches nothing a test keeps.
-    void OnlyClipboard()
-    {
-        test::Click(C(ids::kDeselectAll));
-        test::Click(C(ids::kCleanFirst + 10));
-    }
-};
 
 TEST_F(MainWindowTest, LoadSequenceFollowsTheStartupSettings)
 {
@@ -497,6 +444,13 @@ TEST_F(MainWindowTest, LayoutFitsAt96And120Dpi)
 TEST_F(MainWindowTest, KeyboardMovesThroughThePageAndReachesTheRun)
 {
     Open();
+    // The pointer passing over "Start Cleaning >>" and away is no click.
+    ::SetCursorPos(0, 0);
+    ::SendMessageA(C(ids::kStartCleaning), WM_MOUSEMOVE, 0, test::kInside);
+    test::Pump(300);
+    EXPECT_FALSE(S().run.live);
+    EXPECT_EQ(LogRows(), 0);
+
     auto press = [&](UINT message, WPARAM key) {
         MSG msg = {::GetFocus(), message, key, message == WM_SYSCHAR ? (1 << 29) : 0, 0, {}};
         window->Dispatch(msg);

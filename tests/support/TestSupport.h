@@ -118,6 +118,12 @@ public:
         launched.push_back({operation, file, parameters, directory, showCommand});
         return launchResult;
     }
+    void MinimizeAllWindows(int flag) override
+    {
+        minimized.push_back(flag);
+        if (onMinimize) onMinimize();
+    }
+    void ExitWindowsSession(UINT flags) override { sessionEnds.push_back(flags); }
 
     int answer = IDNO;
     std::vector<Box> asked;
@@ -127,6 +133,9 @@ public:
     std::vector<std::string> savedFiles, chosenFolders;
     std::vector<std::string> defaultExtensions, browseTitles;
     std::vector<Dialog> dialogs;
+    std::vector<int> minimized;
+    std::function<void()> onMinimize;
+    std::vector<UINT> sessionEnds;
     std::intptr_t launchResult = 42;
     std::vector<Launch> launched;
 };

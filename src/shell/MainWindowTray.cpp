@@ -1,0 +1,145 @@
+// The main window in the notification area: the tray icon, the Window, Help and tray
+// menus with their privacy actions, stealth mode and the two hotkeys.
+#include "shell/MainWindow.h"
+
+#include "engine/CleaningRun.h"
+#include "shell/MessageBoxWindow.h"
+#include "shell/TaskList.h"
+#include "storage/AppSettings.h"
+
+namespace sweepora {
+
+void MainWindow::CreateMenus()
+{
+    windowMenu_.reset(::CreatePopupMenu());
+    HMENU m = windowMenu_.get();
+    ::AppendMenuA(m, MF_STRING, ids::kMenuPanic, "Hide Sweepora and Minimize all Windows");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuHide, "Hide Sweepora");
+    ::AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(m, MF_STRING, ids::kMenuMinimizeAll, "Minimize All Windows");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuLogoff, "Log Off User");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuShutDown, "Shut Down Windows");
+
+    helpMenu_.reset(::CreatePopupMenu());
+    m = helpMenu_.get();
+    ::AppendMenuA(m, MF_STRING, ids::kMenuAbout, "About Sweepora");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuHelp, "&Help");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuExit, "E&xit");
+
+    // The tray's items run the same commands as their namesakes above.
+    trayMenu_.reset(::CreatePopupMenu());
+    m = trayMenu_.get();
+    ::AppendMenuA(m, MF_STRING, ids::kMenuOpen, "Open");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuPerformCleaning, "Perform Cleaning");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuEradicateFile, "Select a File to Delete");
+    ::AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(m, MF_STRING, ids::kMenuPanic, "Hide Nimbrel/Minimize all windows");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuHide, "Hide Nimbrel");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuMinimizeAll, "Minimize All Windows");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuLogoff, "Log off User");
+    ::AppendMenuA(m, MF_STRING, ids::kMenuShutDown, "Shutdown Windows");
+    ::AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
+    HMENU help = ::CreatePopupMenu();
+    ::AppendMenuA(help, MF_STRING, ids::kMenuAbout, "About Nimbrel");
+    ::AppendMenuA(help, MF_STRING, ids::kMenuHelp, "Help");
+    ::AppendMenuA(m, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "Help"); // owned by the tray menu now
+    ::AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(m, MF_STRING, ids::kMenuExit, "E&xit");
+
+    taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
+}
+
+void MainWindow::StartHotkeys()
+{
+    const std::array<bool, 3> polled = hotkeys_.Start(window_.get());
+    const char* names[] = {nullptr, "CTRL+ALT+U", "CTRL+ALT+H"};
+    for (int c : {Hotkeys::kUnhide, Hotkeys::kActions})
+        if (polled[c])
+            session_.log.AddLogEntry(std::string("Hotkey ") + names[c] + " is held by another program",
+                                     "watching the keys every 10 ms instead");
+}
+
+void MainWindow::OnTrayIcon(UINT mouseMessage)
+{
+    HWND w = window_.get();
+    if (mouseMessage == WM_LBUTTONUP) {
+        OpenWindow();
+    } else if (mouseMessage == WM_RBUTTONUP) {
+        // The menu is for the program in the tray; while the window is open it has its own.
+        if (!::IsWindowVisible(w) || ::IsIconic(w)) ShowTrayMenu();
+    }
+}
+
+void MainWindow::ShowTrayMenu()
+{
+    HWND w = window_.get();
+    POINT at;
+    ::GetCursorPos(&at);
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    ::SetForegroundWindow(w);
+    ::TrackPopupMenu(trayMenu_.get(), TPM_RIGHTBUTTON | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, at.x, at.y, 0, w,
+                     nullptr);
+    ::PostMessageA(w, WM_NULL, 0, 0);
+}
+
+void MainWindow::OpenWindow()
+{
+    HWND w = window_.get();
+    if (::IsIconic(w) || !::IsWindowVisible(w)) ::ShowWindow(w, SW_RESTORE);
+    ::ShowWindow(w, SW_SHOW);
+    ::SetForegroundWindow(w);
+}
+
+void MainWindow::Panic()
+{
+    session_.desktop.MinimizeAllWindows(0);
+    Hide();
+}
+
+// Stealth: no icon, no window, no task-list entry; only CTRL+ALT+U brings the program back.
+void MainWindow::Hide()
+{
+    HideFromTaskList(osName_);
+    tray_.Delete();
+    ::ShowWindow(window_.get(), SW_HIDE);
+    if (session_.store.Get(kSectionStartup, "DonotShowMessBox", "0") != "0") return;
+    MessageBoxWindow notice(session_.store, "HotKey Information",
+                            std::string(kAppTitle) + " is now in stealth mode.\r\n Press CTRL+ALT+U To unhide");
+    notice.ShowModal(nullptr);
+}
+
+void MainWindow::Unhide()
+{
+    RestoreWindow(window_.get());
+    tray_.Add();
+    ShowInTaskList(osName_);
+}
+
+// The ticked actions, in their fixed order; logging off leaves no room for shutting down.
+void MainWindow::HotkeyActions()
+{
+    const AppSettings& s = session_.settings;
+    if (s.Hide == "1") {
+        HideWindow(window_.get());
+        tray_.Delete();
+        HideFromTaskList(osName_);
+    }
+    if (s.MinimizeWindows == "1") session_.desktop.MinimizeAllWindows(0);
+    // Erases only once Start Cleaning has been used; a nested run is refused by the run itself.
+    if (s.PerformCleaning == "1") RunCleaning(session_);
+    if (s.Logoff == "1") {
+        session_.desktop.ExitWindowsSession(EWX_LOGOFF);
+        return;
+    }
+    if (s.HotKeyShutdown == "1") session_.desktop.ExitWindowsSession(EWX_SHUTDOWN);
+}
+
+void MainWindow::OnHotkey(Hotkeys::Combination combination)
+{
+    if (combination == Hotkeys::kUnhide)
+        Unhide();
+    else if (combination == Hotkeys::kActions)
+        HotkeyActions();
+}
+
+} // namespace sweepora

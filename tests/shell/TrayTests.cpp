@@ -1,0 +1,274 @@
+// The program in the notification area: the tray icon, the menus, stealth and the hotkeys,
+// driven with the messages the shell and the system send.
+#include "engine/CleaningRun.h"
+#include "shell/MainWindowFixture.h"
+#include "shell/MessageBoxWindow.h"
+#include "storage/AppSettings.h"
+#include "storage/Paths.h"
+
+#include <array>
+#include <functional>
+
+namespace sweepora {
+namespace {
+
+// What was up while the window waited on a menu or a notice; the closer ends either.
+struct Seen {
+    bool menu = false;
+    RECT menuAt = {};
+    std::vector<std::string> items;
+    std::string notice;
+};
+Seen seen;
+
+void CALLBACK CloseWhatIsUp(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    if (menu != nullptr && ::IsWindowVisible(menu)) {
+        seen.menu = true;
+        ::GetWindowRect(menu, &seen.menuAt);
+        HMENU items = reinterpret_cast<HMENU>(::SendMessageA(menu, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < ::GetMenuItemCount(items); ++i) {
+            char text[128] = {};
+            ::GetMenuStringA(items, i, text, sizeof text, MF_BYPOSITION);
+            seen.items.push_back(text);
+        }
+        ::EndMenu();
+    }
+    if (HWND notice = ::FindWindowA(nullptr, "HotKey Information")) {
+        seen.notice = test::ItemText(notice, MessageBoxWindow::kMessageId);
+        test::Click(::GetDlgItem(notice, MessageBoxWindow::kOkId));
+    }
+}
+
+struct Closer {
+    Closer() : id(::SetTimer(nullptr, 0, 100, &CloseWhatIsUp)) { seen = {}; }
+    ~Closer() { ::KillTimer(nullptr, id); }
+    UINT_PTR id;
+};
+
+class LineWatcher final : public LogObserver {
+public:
+    explicit LineWatcher(std::function<void()> onLine) : onLine_(std::move(onLine)) {}
+    void LineAdded(const LogLine&) override { onLine_(); }
+    void Cleared() override {}
+
+private:
+    std::function<void()> onLine_;
+};
+
+struct TrayTest : MainWindowTest {
+    HWND W() const { return window->Handle(); }
+    void Command(int id) { ::SendMessageA(W(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void Hotkey(Hotkeys::Combination c) { ::SendMessageA(W(), WM_HOTKEY, c, 0); }
+    void Release() { test::Pump(150); } // the keys up again: the next message is a new press
+    bool Shown() const { return ::IsWindowVisible(W()) && !::IsIconic(W()); }
+    int Finished() const
+    {
+        int n = 0;
+        for (const LogLine& line : window->GetSession().log.Lines())
+            n += line.task.find("Finished :- ") != std::string::npos;
+        return n;
+    }
+};
+
+TEST_F(TrayTest, TheIconOpensTheWindowAndOffersItsMenuOnlyInTheTray)
+{
+    Open();
+    Closer closer;
+    ::SendMessageA(W(), WM_TRAYICON, 1, WM_RBUTTONUP);
+    test::Pump(300);
+    EXPECT_FALSE(seen.menu) << "no tray menu while the window is open";
+
+    ::SendMessageA(W(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(::IsWindowVisible(W()));
+    EXPECT_TRUE(window->TrayIconPresent());
+    ::SendMessageA(W(), WM_TRAYICON, 1, WM_RBUTTONUP);
+    ASSERT_TRUE(seen.menu);
+    ASSERT_EQ(seen.items.size(), 13u);
+    EXPECT_EQ(seen.items[0], "Open");
+    EXPECT_EQ(seen.items[2], "Select a File to Delete");
+    EXPECT_EQ(seen.items[4], "Hide Nimbrel/Minimize all windows");
+    EXPECT_EQ(seen.items[10], "Help");
+    EXPECT_EQ(seen.items[12], "E&xit");
+
+    ::SendMessageA(W(), WM_TRAYICON, 1, WM_LBUTTONUP);
+    EXPECT_TRUE(Shown());
+    ::SendMessageA(W(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Command(ids::kMenuOpen);
+    EXPECT_TRUE(Shown());
+
+    // "Mode" and "Help" drop their menus from the button's right edge, halfway down.
+    for (int button : {ids::kMode, ids::kHelp}) {
+        seen = {};
+        test::Click(C(button));
+        RECT r;
+        ::GetWindowRect(C(button), &r);
+        ASSERT_TRUE(seen.menu) << button;
+        EXPECT_EQ(seen.menuAt.left, r.right) << button;
+        EXPECT_EQ(seen.menuAt.top, r.top + (r.bottom - r.top) / 2) << button;
+        EXPECT_EQ(seen.items.front(), button == ids::kMode ? "Hide Sweepora and Minimize all Windows" : "About Sweepora");
+    }
+}
+
+TEST_F(TrayTest, MenuCommandsReachTheDesktopTheRunAndTheEraser)
+{
+    Open();
+    OnlyClipboard();
+    Command(ids::kMenuMinimizeAll);
+    Command(ids::kMenuLogoff);
+    Command(ids::kMenuShutDown);
+    EXPECT_EQ(desktop.minimized, std::vector<int>{0});
+    EXPECT_EQ(desktop.sessionEnds, (std::vector<UINT>{EWX_LOGOFF, EWX_SHUTDOWN}));
+
+    Command(ids::kMenuPerformCleaning);
+    EXPECT_TRUE(S().run.live);
+    EXPECT_EQ(Finished(), 1);
+    EXPECT_EQ(S().log.Lines().front().task.rfind("Testing : ", 0), std::string::npos);
+
+    const std::string doomed = folder.File("doomed.txt"), kept = folder.File("kept.txt");
+    test::WriteFileBytes(doomed, "secret");
+    test::WriteFileBytes(kept, "keep");
+    desktop.chosenFiles = {doomed};
+    Command(ids::kMenuEradicateFile);
+    Command(ids::kMenuEradicateFile); // cancelled: nothing chosen
+    EXPECT_EQ(::GetFileAttributesA(doomed.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesA(kept.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    Command(ids::kMenuHelp);
+    ASSERT_FALSE(desktop.launched.empty());
+    EXPECT_EQ(desktop.launched.back().file, AddBackslash(folder.Path()) + "help\\Help.htm");
+    EXPECT_EQ(desktop.launched.back().showCommand, SW_SHOWMAXIMIZED);
+}
+
+TEST_F(TrayTest, HideAndPanicGoIntoStealthAndOnlyTheUnhideKeyComesBack)
+{
+    Open();
+    store.Set(kSectionStartup, "DonotShowMessBox", "1");
+    {
+        Closer closer;
+        Command(ids::kMenuHide);
+        test::Pump(300);
+        EXPECT_TRUE(seen.notice.empty());
+    }
+    EXPECT_FALSE(::IsWindowVisible(W()));
+    EXPECT_FALSE(window->TrayIconPresent());
+
+    Hotkey(Hotkeys::kUnhide);
+    EXPECT_TRUE(Shown());
+    EXPECT_TRUE(window->TrayIconPresent());
+    Release();
+
+    store.Set(kSectionStartup, "DonotShowMessBox", "0");
+    bool shownWhenMinimizing = false;
+    desktop.onMinimize = [&] { shownWhenMinimizing = ::IsWindowVisible(W()) != FALSE; };
+    {
+        Closer closer;
+        Command(ids::kMenuPanic); // waits on the notice until the closer presses OK
+        EXPECT_EQ(seen.notice, "Sweepora is now in stealth mode.\r\n Press CTRL+ALT+U To unhide");
+    }
+    EXPECT_TRUE(shownWhenMinimizing) << "other windows go first, then the program";
+    EXPECT_EQ(desktop.minimized, std::vector<int>{0});
+    EXPECT_FALSE(::IsWindowVisible(W()));
+    EXPECT_FALSE(window->TrayIconPresent());
+}
+
+TEST_F(TrayTest, ActionsKeyRunsTheTickedActionsInOrderOncePerPress)
+{
+    Open();
+    AppSettings& s = S().settings;
+    OnlyClipboard();
+    s.Hide = s.MinimizeWindows = s.PerformCleaning = s.Logoff = s.HotKeyShutdown = "1";
+    bool hiddenAtRun = false, minimizedAtRun = false;
+    LineWatcher watcher([&] {
+        if (S().log.Lines().size() != 1) return;
+        hiddenAtRun = !::IsWindowVisible(W()) && ::IsIconic(W());
+        minimizedAtRun = !desktop.minimized.empty();
+    });
+    S().log.AddObserver(&watcher);
+    Hotkey(Hotkeys::kActions);
+    EXPECT_TRUE(hiddenAtRun && minimizedAtRun) << "hide and minimise come before the cleaning";
+    EXPECT_FALSE(window->TrayIconPresent());
+    EXPECT_EQ(Finished(), 1);
+    for (const LogLine& line : S().log.Lines())
+        EXPECT_EQ(line.task.rfind("Testing : ", 0), 0u) << "Start Cleaning was never used: " << line.task;
+    EXPECT_EQ(desktop.sessionEnds, std::vector<UINT>{EWX_LOGOFF}) << "logging off leaves out the shutdown";
+
+    Hotkey(Hotkeys::kActions); // the same press, still held
+    EXPECT_EQ(Finished(), 1);
+    EXPECT_EQ(desktop.sessionEnds.size(), 1u);
+
+    Release();
+    s.Logoff = "0";
+    s.Hide = s.MinimizeWindows = s.PerformCleaning = "0";
+    Hotkey(Hotkeys::kActions);
+    EXPECT_EQ(desktop.sessionEnds, (std::vector<UINT>{EWX_LOGOFF, EWX_SHUTDOWN}));
+
+    // Both combinations at once: only the way back.
+    Release();
+    Hotkey(Hotkeys::kUnhide);
+    Hotkey(Hotkeys::kActions);
+    EXPECT_TRUE(Shown());
+    EXPECT_EQ(desktop.sessionEnds.size(), 2u);
+
+    // A new press during a run starts no second run.
+    Release();
+    s.HotKeyShutdown = "0";
+    s.PerformCleaning = "1";
+    S().log.RemoveObserver(&watcher);
+    bool pressed = false;
+    LineWatcher again([&] {
+        if (pressed) return;
+        pressed = true;
+        Release();
+        Hotkey(Hotkeys::kActions);
+    });
+    S().log.AddObserver(&again);
+    Hotkey(Hotkeys::kActions);
+    S().log.RemoveObserver(&again);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(Finished(), 2);
+
+    // With nothing ticked the key does nothing.
+    Release();
+    s.PerformCleaning = "0";
+    const std::size_t lines = S().log.Lines().size();
+    Hotkey(Hotkeys::kActions);
+    EXPECT_EQ(S().log.Lines().size(), lines);
+    EXPECT_TRUE(Shown());
+}
+
+// The keyboard the polled hotkeys read.
+std::array<bool, 256> keysDown;
+SHORT WINAPI TestKeyState(int key) { return keysDown[key & 0xFF] ? static_cast<SHORT>(0x8000) : 0; }
+
+void Hold(std::initializer_list<int> keys, bool down)
+{
+    for (int key : keys) keysDown[key] = down;
+}
+
+TEST_F(TrayTest, ACombinationHeldByAnotherProgramIsPolledAndStillActsOncePerPress)
+{
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, 'H'));
+    keysDown = {};
+    MainWindowOptions options;
+    options.keyState = &TestKeyState;
+    Open(options);
+    ::UnregisterHotKey(nullptr, 7);
+    EXPECT_TRUE(window->GetHotkeys().Polled(Hotkeys::kActions));
+    EXPECT_FALSE(window->GetHotkeys().Polled(Hotkeys::kUnhide));
+    ASSERT_EQ(S().log.Lines().size(), 1u);
+    EXPECT_NE(S().log.Lines()[0].task.find("Hotkey CTRL+ALT+H is held by another program"), std::string::npos);
+
+    S().settings.Logoff = "1";
+    for (int press = 1; press <= 2; ++press) {
+        Hold({VK_CONTROL, VK_MENU, 'H'}, true);
+        test::Pump(300); // thirty polls with the keys down
+        Hold({'H', VK_MENU, VK_CONTROL}, false);
+        test::Pump(100);
+        EXPECT_EQ(desktop.sessionEnds.size(), static_cast<std::size_t>(press));
+    }
+}
+
+} // namespace
+} // namespace sweepora
