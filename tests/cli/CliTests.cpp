@@ -9,10 +9,9 @@
 #include <sstream>
 
 using namespace sweepora;
+using test::Texts;
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 struct Result : test::ProgramResult {
     Texts tasks; // the first column of each line

@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace sweepora;
-using test::Cell;
-using test::Host;
-using test::kInside;
-using test::MoveCursorTo;
+using namespace sweepora::test;
 using Notes = std::vector<std::pair<int, int>>;
 using Events = std::vector<std::pair<UINT, int>>;
 
@@ -34,7 +31,7 @@ TEST(XpCheckBox, LooksValuesAndEventsFollowTheMouseTheKeyboardAndTheProgram)
     EXPECT_GE(r.bottom, 13); // 195 twips at least, whatever it was given
 
     MoveCursorTo(box, 300, 150); // away: the first hover tick says so
-    test::Pump(60);
+    Pump(60);
     EXPECT_EQ(host.notes, (Notes{{1, XPN_MOUSEOUT}}));
     EXPECT_EQ(Cell(box), 8);
 
@@ -46,7 +43,7 @@ TEST(XpCheckBox, LooksValuesAndEventsFollowTheMouseTheKeyboardAndTheProgram)
     EXPECT_EQ(Cell(box), 10);
     ::SendMessageA(box, WM_LBUTTONUP, 0, kInside);
     EXPECT_EQ(Cell(box), 0); // grayed becomes unchecked
-    test::Click(box);
+    Click(box);
     EXPECT_EQ(Cell(box), 4);
     ::SendMessageA(box, WM_KEYDOWN, VK_SPACE, 0);
     ::SendMessageA(box, WM_CHAR, ' ', 0);
@@ -85,11 +82,11 @@ TEST(XpCheckBox, ADisabledBoxShowsItAndTakesNoRealClick)
     clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ::SendInput(2, clicks, sizeof(INPUT));
-    test::Pump(100);
+    Pump(100);
     EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0), 1);
     ::EnableWindow(box, TRUE);
     EXPECT_EQ(Cell(box), 4);
     ::SendInput(2, clicks, sizeof(INPUT));
-    test::Pump(100);
+    Pump(100);
     EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0), 0) << "a real click reaches an enabled box";
 }

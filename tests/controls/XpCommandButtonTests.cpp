@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace sweepora;
-using test::Cell;
-using test::Host;
-using test::kInside;
-using test::MoveCursorTo;
+using namespace sweepora::test;
 
 TEST(XpCommandButton, FaceFollowsStateMouseAndEnabling)
 {
@@ -35,7 +32,7 @@ TEST(XpCommandButton, FaceFollowsStateMouseAndEnabling)
     EXPECT_EQ(Cell(start), 4);
     EXPECT_EQ(::SendMessageA(start, XPM_GETSTATE, 0, 0), 1); // a click leaves the State alone
     MoveCursorTo(start, 300, 150);
-    test::Pump(60);
+    Pump(60);
     EXPECT_EQ(host.notes, (std::vector<std::pair<int, int>>{{1, BN_CLICKED}, {1, XPN_MOUSEOUT}}));
 
     ::SendMessageA(start, XPM_SETSTATE, 7, 0); // neither 0 nor 1: the look stays

@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace sweepora;
-using test::Cell;
-using test::Click;
-using test::Host;
-using test::kInside;
+using namespace sweepora::test;
 
 namespace {
 

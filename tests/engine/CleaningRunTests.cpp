@@ -9,20 +9,8 @@
 
 using namespace sweepora;
 
-namespace {
-
-using Texts = std::vector<std::string>;
-
-struct RunFixture : test::SessionFixture {
-    void OnlyCategories(std::initializer_list<std::string AppSettings::*> on)
-    {
-        for (const SettingKey& k : SettingKeys())
-            if (std::string(k.section) == kSectionErase) session.settings.*k.member = "0";
-        for (std::string AppSettings::*flag : on) session.settings.*flag = "1";
-    }
-};
-
-} // namespace
+using test::Texts;
+using RunFixture = test::SessionFixture;
 
 TEST(RunSummary, TimeTextAndMegabytes)
 {
@@ -78,14 +66,12 @@ TEST_F(RunFixture, StartCleaningSavesEverythingAndGoesLive)
     test::WriteString(HKEY_CURRENT_USER, kRunMruKey, "a", "notepad");
     OnlyCategories({&AppSettings::RunHistory}); // a live run would empty the shared temporary folder too
     session.safeLists.typedUrls.safe.Add("http://kept.example/");
-    session.safeLists.cookies.safe.Add("alice@kept.txt");
 
     EXPECT_EQ(StartCleaning(session), RunOutcome::Completed);
     EXPECT_EQ(host.events.front(), "status tab");
     EXPECT_TRUE(session.run.live);
     EXPECT_EQ(store.Get(kSectionErase, "RecBin", "?") + store.Get(kSectionStartup, "LoadStartup", "?"), "00");
     EXPECT_EQ(test::ReadFileBytes(folder.File(kSafeUrlsFile)), "http://kept.example/\r\n");
-    EXPECT_EQ(test::ReadFileBytes(folder.File(kSafeCookieFile)), "alice@kept.txt\r\n");
     EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, kRunMruKey).empty());
     EXPECT_EQ(Tasks().front(), "Run History Cleared ");
 

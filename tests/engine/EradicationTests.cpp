@@ -10,9 +10,9 @@
 
 using namespace sweepora;
 
-namespace {
+using test::Texts;
 
-using Texts = std::vector<std::string>;
+namespace {
 
 struct EradicationFixture : test::SessionFixture {
     std::string Seed(const std::string& name, std::size_t size)

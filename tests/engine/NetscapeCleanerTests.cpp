@@ -34,7 +34,7 @@ TEST_F(NetscapeFixture, NoProfileOrNoDirRoot)
     CleanNetscapeCache(session);
     CleanNetscapeHistory(session);
     CleanNetscapeMail(session); // says nothing
-    ASSERT_EQ(Tasks(), (std::vector<std::string>{"Netscape Cache/Cookies", "Netscape History"}));
+    ASSERT_EQ(Tasks(), (test::Texts{"Netscape Cache/Cookies", "Netscape History"}));
     EXPECT_EQ(session.log.Lines()[0].status + "|" + session.log.Lines()[1].status, "Terminated|Terminated");
     test::WriteString(HKEY_LOCAL_MACHINE, kNetscapeUsersKey, "CurrentUser", "bob"); // no DirRoot
     EXPECT_EQ(GetNetscapeUserDir().value_or(""), "\\");
@@ -71,7 +71,7 @@ TEST_F(NetscapeFixture, AbortKeepsTheFilesThenALiveRunErasesThem)
     test::WriteFileBytes(profile + "cookies.txt", "c");
     session.log.Clear();
     CleanNetscapeCache(session);
-    EXPECT_EQ(Tasks(), (std::vector<std::string>{profile + "cookies.txt eradicated", "Netscape Cache/Cookies"}));
+    EXPECT_EQ(Tasks(), (test::Texts{profile + "cookies.txt eradicated", "Netscape Cache/Cookies"}));
 
     session.log.Clear();
     session.run.abort = true;

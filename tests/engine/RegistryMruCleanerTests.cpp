@@ -3,13 +3,10 @@
 
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 using namespace sweepora;
+using Names = test::Texts;
 
 namespace {
-
-using Names = std::vector<std::string>;
 
 struct MruFixture : test::SessionFixture {
     test::ScratchKey run{kRunMruKey}, docFind{kDocFindMruKey}, filesNamed{kFilesNamedMruKey}, typed{kTypedUrlsKey};

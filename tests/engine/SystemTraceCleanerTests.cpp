@@ -63,7 +63,7 @@ TEST_F(SystemTraceFixture, RecycleBinAndRecentDocsAreEmptiedOnlyInLiveMode)
     test::WriteRaw(HKEY_CURRENT_USER, recent, "MRUListEx", REG_BINARY, std::string(8, '\xff'));
     EmptyRecycleBin(session, "", true, true, true);
     CleanRecentDocs(session);
-    EXPECT_EQ(Tasks(), (std::vector<std::string>{"Testing : Recycle Bin Cleared ", "Testing : Recent Docs List cleared"}));
+    EXPECT_EQ(Tasks(), (test::Texts{"Testing : Recycle Bin Cleared ", "Testing : Recent Docs List cleared"}));
     EXPECT_TRUE(trash.empty() || FileExists(deleted));
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, recent).size(), 2u);
 
@@ -151,7 +151,7 @@ TEST_F(SystemTraceFixture, AutoCompleteProgramIsStartedHiddenFromTheProgramFolde
     EXPECT_EQ(Last(), "IE Autocomplete forms Cleared|@");
     session.run.abort = true;
     CleanAutoCompleteForms(session);
-    EXPECT_EQ(Tasks(), (std::vector<std::string>{"Testing : IE Autocomplete forms Cleared", "IE Autocomplete forms Cleared"}));
+    EXPECT_EQ(Tasks(), (test::Texts{"Testing : IE Autocomplete forms Cleared", "IE Autocomplete forms Cleared"}));
     ASSERT_EQ(desktop.launched.size(), 2u);
     for (const test::FakeDesktop::Launch& l : desktop.launched)
         EXPECT_EQ(l.operation + "|" + l.file + "|" + l.parameters + "|" + l.directory + "|" + std::to_string(l.showCommand),

@@ -5,8 +5,6 @@
 #include "CacheSeeding.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace sweepora;

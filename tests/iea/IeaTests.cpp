@@ -3,39 +3,33 @@
 
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
-
 using namespace sweepora;
+using Names = test::Texts;
 
 namespace {
 
 constexpr const char* kStorage1 = "Software\\Microsoft\\Internet Explorer\\IntelliForms\\Storage1";
-using Names = std::vector<std::string>;
 
 DWORD RunIea(const std::string& args)
 {
     return test::RunProgram(AddBackslash(FolderOf(ExecutablePath())) + "iea.exe", args).exitCode;
 }
 
-struct IeaFixture : ::testing::Test {
-    test::ScratchKey storage{kStorage1};
-
-    // Entries are hashes of the field name with encrypted data; any bytes will do here.
-    static void Seed()
-    {
-        test::WriteRaw(HKEY_CURRENT_USER, kStorage1, "3F1A9C0E5B7D2468ACE13579BDF02468ACE13579BD", REG_BINARY,
-                       std::string("\x01\x02\x00\x03", 4));
-        test::WriteRaw(HKEY_CURRENT_USER, kStorage1, "0123456789ABCDEF0123456789ABCDEF01234567EE", REG_BINARY,
-                       std::string(300, '\x7f'));
-        test::WriteString(HKEY_CURRENT_USER, kStorage1, "", "default value");
-    }
-};
+// Entries are hashes of the field name with encrypted data; any bytes will do here.
+void Seed()
+{
+    test::WriteRaw(HKEY_CURRENT_USER, kStorage1, "3F1A9C0E5B7D2468ACE13579BDF02468ACE13579BD", REG_BINARY,
+                   std::string("\x01\x02\x00\x03", 4));
+    test::WriteRaw(HKEY_CURRENT_USER, kStorage1, "0123456789ABCDEF0123456789ABCDEF01234567EE", REG_BINARY,
+                   std::string(300, '\x7f'));
+    test::WriteString(HKEY_CURRENT_USER, kStorage1, "", "default value");
+}
 
 } // namespace
 
-TEST_F(IeaFixture, OnlyTheParameterOneClearsEveryValueAndKeepsTheKey)
+TEST(Iea, OnlyTheParameterOneClearsEveryValueAndKeepsTheKey)
 {
+    test::ScratchKey storage{kStorage1};
     Seed();
     test::WriteString(HKEY_CURRENT_USER, std::string(kStorage1) + "\\Sub", "kept", "not a form entry");
     const Names seeded = test::ValueNames(HKEY_CURRENT_USER, kStorage1);

@@ -76,8 +76,7 @@ TEST_F(RunnerFixture, PluginsLogInListOrderAndStopAtAnAbort)
     WritePlugin("Alpha", {"DelFile1=%APPDATA%\\*.tmp"});
     session.plugins.Lines().push_back({" Missing ", true, ""});
     session.plugins.Lines().push_back({"Unticked", false, ""});
-    for (const SettingKey& k : SettingKeys())
-        if (std::string(k.section) == kSectionErase) session.settings.*k.member = "0";
+    OnlyCategories({});
 
     RunCleaning(session); // the plugins take part in every run, whatever the categories say
     const Texts lines = Lines();

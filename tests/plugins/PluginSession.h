@@ -1,23 +1,12 @@
 #pragma once
-// A session in a throwaway program folder with its plugin folder, for the plugin cases.
-#include "engine/Session.h"
+// A session with its plugin folder, for the plugin cases.
 #include "engine/SessionPlugins.h"
 
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 namespace sweepora::test {
 
-using Texts = std::vector<std::string>;
-
-struct PluginSession : ::testing::Test {
-    ScratchKey storeKey{"Software\\SweeporaTests\\PluginStore"};
-    RegistrySettingsStore store{"Software\\SweeporaTests\\PluginStore"};
-    FakeHost host;
-    FakeDesktop desktop;
-    TempFolder folder;
-    Session session{store, host, desktop, folder.File("sweepora.exe")};
+struct PluginSession : SessionFixture {
     const std::string plugins = SessionPluginFolder(session);
 
     PluginSession() { ::CreateDirectoryA(plugins.c_str(), nullptr); }

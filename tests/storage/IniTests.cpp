@@ -3,8 +3,6 @@
 
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 using namespace sweepora;
 
 // Reading and writing ride on the plugin list's cases.

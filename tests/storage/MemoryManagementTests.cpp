@@ -13,13 +13,13 @@ using sweepora::clsMemoryManagement;
 TEST(MemoryManagement, StatesAndBoundedCopies)
 {
     clsMemoryManagement buffer;
-    EXPECT_EQ(buffer.Handle(), nullptr);
     char dest[8] = "unset!";
-    buffer.ReadFrom(dest, 4); // nothing held: nothing copied
-    buffer.Allocate(0);
-    EXPECT_EQ(buffer.Handle(), nullptr);
-    buffer.Allocate(~std::size_t{0} / 2); // refused by the system
-    EXPECT_EQ(buffer.Handle(), nullptr);
+    // Nothing, and more than the system gives: nothing held, so nothing copied.
+    for (const std::size_t size : {std::size_t{0}, ~std::size_t{0} / 2}) {
+        buffer.ReadFrom(dest, 4);
+        buffer.Allocate(size);
+        EXPECT_EQ(buffer.Handle(), nullptr) << size;
+    }
     buffer.ReadFrom(dest, 4);
     EXPECT_STREQ(dest, "unset!");
 

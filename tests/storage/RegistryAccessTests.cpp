@@ -3,8 +3,6 @@
 
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
 
 using namespace sweepora;

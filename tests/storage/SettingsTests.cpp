@@ -3,26 +3,18 @@
 
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 using namespace sweepora;
-
-namespace {
-
-constexpr const char* kRoot = "Software\\SweeporaTests\\Store";
-using Lines = std::vector<std::string>;
-
-} // namespace
 
 TEST(Settings, LoadTakesDefaultsTrimsAndReadsTheOldSpelling)
 {
-    test::ScratchKey scratch(kRoot);
-    RegistrySettingsStore store(kRoot);
+    const char* root = "Software\\SweeporaTests\\Store";
+    test::ScratchKey scratch(root);
+    RegistrySettingsStore store(root);
     AppSettings s;
     for (const SettingKey& k : SettingKeys()) s.*k.member = "x";
     s.NoOverWrites = 7;
     EXPECT_FALSE(LoadSettings(store, s));
-    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, kRoot)); // reading creates nothing
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, root)); // reading creates nothing
     for (const SettingKey& k : SettingKeys()) {
         const std::string name = k.name;
         const bool on = k.section == std::string("EraseSettings") && name != "EmailHistory" && name != "CustomDirs";

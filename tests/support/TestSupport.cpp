@@ -72,6 +72,14 @@ void RemoveTree(const std::string& folder)
     ::RemoveDirectoryA(folder.c_str());
 }
 
+std::string TakeFirst(std::vector<std::string>& queue)
+{
+    if (queue.empty()) return {};
+    std::string first = queue.front();
+    queue.erase(queue.begin());
+    return first;
+}
+
 } // namespace
 
 TempFolder::TempFolder()
@@ -117,20 +125,9 @@ bool FakeDesktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std::
 {
     dialogs.push_back({filter, flags});
     if (chosenFiles.empty()) return false;
-    path = chosenFiles.front();
-    chosenFiles.erase(chosenFiles.begin());
+    path = TakeFirst(chosenFiles);
     return true;
 }
-
-namespace {
-std::string TakeFirst(std::vector<std::string>& queue)
-{
-    if (queue.empty()) return {};
-    std::string first = queue.front();
-    queue.erase(queue.begin());
-    return first;
-}
-} // namespace
 
 bool FakeDesktop::ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
                                    std::string& path)
@@ -165,6 +162,13 @@ std::vector<std::string> HistoryUrls()
     for (const URLHistoryItem& item : history.NewEnum()) urls.push_back(item.URL());
     std::sort(urls.begin(), urls.end());
     return urls;
+}
+
+void SessionFixture::OnlyCategories(std::initializer_list<std::string AppSettings::*> on)
+{
+    for (const SettingKey& k : SettingKeys())
+        if (std::string(k.section) == kSectionErase) session.settings.*k.member = "0";
+    for (std::string AppSettings::*flag : on) session.settings.*flag = "1";
 }
 
 std::vector<std::string> SessionFixture::Tasks() const

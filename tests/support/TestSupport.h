@@ -15,6 +15,8 @@
 
 namespace sweepora::test {
 
+using Texts = std::vector<std::string>;
+
 // Deletes <root>\<path> with everything below it, now and when it goes.
 class ScratchKey {
 public:
@@ -160,6 +162,8 @@ struct SessionFixture : ::testing::Test {
     TempFolder folder;
     Session session{store, host, desktop, folder.File("sweepora.exe")};
 
+    // Every erase category off but these.
+    void OnlyCategories(std::initializer_list<std::string AppSettings::*> on);
     // The task column of the log.
     std::vector<std::string> Tasks() const;
     // "task|status" of the last line, a timestamp shown as "@"; empty without a line.
