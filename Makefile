@@ -1,6 +1,7 @@
 # `make run`: build, then clean a seeded demo sandbox with the console program.
 # `make test`: build both architectures and run every test under Wine.
-.PHONY: run gui test bench build clean
+# `make dist`: the portable zips, one per architecture, in dist/.
+.PHONY: run gui test bench build dist clean
 
 run:
 	./scripts/setup.sh
@@ -16,6 +17,9 @@ gui:
 test:
 	./scripts/test.sh
 
+dist:
+	./scripts/dist.sh
+
 bench:
 	./scripts/bench.sh
 
@@ -24,4 +28,4 @@ build:
 	./scripts/build.sh x86_64
 
 clean:
-	rm -rf build build-i686
+	rm -rf build build-i686 dist

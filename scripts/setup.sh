@@ -3,7 +3,7 @@
 # the wine and wineserver commands; wine64 alone has neither; Xvfb gives windows a screen).
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine xvfb)
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine xvfb xdotool zip unzip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

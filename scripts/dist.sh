@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the x86_64 and i686 programs and packs a portable zip for each into dist/:
+#   dist.sh            build, then pack
+#   dist.sh --no-build pack what build/ and build-i686/ already hold
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" != --no-build ]; then
+  "$root/scripts/setup.sh"
+  "$root/scripts/build.sh" x86_64 >/dev/null
+  "$root/scripts/build.sh" i686 -DSWEEPORA_BUILD_TESTS=OFF >/dev/null
+fi
+version=$(sed -n 's/^project(Sweepora VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+mkdir -p "$root/dist"
+for arch in x86_64 i686; do
+  bin="$root/build/bin"
+  [ "$arch" = x86_64 ] || bin="$root/build-$arch/bin"
+  name="sweepora-$version-$arch"
+  stage="$root/dist/$name"
+  rm -rf "$stage" "$stage.zip"
+  mkdir -p "$stage/plugins" "$stage/help"
+  cp "$bin/sweepora.exe" "$bin/sweepora-cli.exe" "$bin/iea.exe" "$stage/"
+  cp "$root/plugins/"*.plg "$stage/plugins/"
+  cp "$root/help/Help.htm" "$stage/help/"
+  cp "$root/README.md" "$root/LICENSE" "$stage/"
+  # The program writes its own manifest beside itself at start; none is shipped.
+  (cd "$root/dist" && zip -qr "$name.zip" "$name")
+  rm -rf "$stage"
+  echo "$root/dist/$name.zip"
+done

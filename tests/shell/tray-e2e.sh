@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The real sweepora.exe inside a Wine desktop (which brings the taskbar and the tray),
+# driven from outside with real input: the tray icon, its menu, stealth with and without
+# the notice, panic and both hotkeys. Logging off and shutting down are only written down
+# (SWEEPORA_RECORD_SESSION_END), never done.
+#   tray-e2e.sh BIN_DIR SANDBOX_DIR
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+bin=$1; sb=$2
+ws="$root/tools/wine-sandbox"
+"$ws" "$sb" --init
+export DISPLAY=":$(tr -d '\n' < "$sb/display")"
+program="$sb/prefix/drive_c/Sweepora"
+mkdir -p "$program"
+cp "$bin/sweepora.exe" "$bin/iea.exe" "$program/"
+cp -r "$bin/plugins" "$bin/help" "$program/"
+record="$program/session.txt"
+export SWEEPORA_RECORD_SESSION_END='C:\Sweepora\session.txt'
+failures=0
+
+setting() { "$ws" "$sb" --wine reg add "HKCU\\Software\\Sweepora\\$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
+check() { # check WHAT COMMAND...: one line per expectation
+  local what=$1; shift
+  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+shown() { [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]; }
+hidden() { ! shown "$1"; }
+wait_for() { # wait_for shown|hidden TITLE
+  for _ in $(seq 40); do "$1" "$2" && return 0; sleep 0.25; done
+  return 1
+}
+popups() { xdotool search --onlyvisible --name '^$' 2>/dev/null | wc -l; }
+recorded() { [ "$(tr -d '\r' < "$record" 2>/dev/null | paste -sd,)" = "$1" ]; }
+desktop=""
+focus() { xdotool windowfocus --sync "$desktop" 2>/dev/null; }
+hotkey() { # hotkey LETTERS HOLD_SECONDS
+  focus
+  xdotool keydown ctrl alt $1; sleep "$2"; xdotool keyup $(echo "$1" | rev) alt ctrl
+  sleep 0.5
+}
+tray_click() { focus; xdotool mousemove --window "$desktop" 1016 758 click "$1"; sleep 0.7; }
+# menu_item N SEPARATORS: clicks the tray menu's Nth item (from 0) below that many
+# separators. The menu ends at the pointer; items are 17 pixels high, separators 9.
+menu_item() {
+  local geometry height
+  geometry=$(for w in $(xdotool search --onlyvisible --name '^$'); do xdotool getwindowgeometry "$w"; done |
+    sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\)/\1 \2/p' | awk '$1 < 600 && $2 > 100' | head -1)
+  height=${geometry#* }
+  [ -n "$height" ] || return 1
+  xdotool mousemove --window "$desktop" 900 $((758 - height + 3 + $1 * 17 + $2 * 9 + 8)) click 1
+  sleep 1
+}
+
+launch() { # launch: the program in the tray, as a start-up entry starts it
+  "$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 'C:\Sweepora\sweepora.exe' m </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 80); do
+    desktop=$(xdotool search --name '^Sweepora - Wine desktop$' 2>/dev/null | head -1)
+    [ -n "$desktop" ] && break
+    sleep 0.25
+  done
+  sleep 4
+}
+quit() { # quit: Alt+F4 on the shown window, as a user closes it
+  local w
+  w=$(xdotool search --onlyvisible --name '^Sweepora$' | head -1)
+  xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key alt+F4
+  for _ in $(seq 40); do pgrep -f 'C:.Sweepora.sweepora.exe' >/dev/null || break; sleep 0.25; done
+  sleep 1
+}
+
+setting HotKeyActions Hide 1
+setting HotKeyActions PerformCleaning 0
+setting HotKeyActions MinimizeWindows 0
+setting HotKeyActions Logoff 1
+setting HotKeyActions Shutdown 1
+setting Startup DonotShowMessBox 1
+launch
+check "started with \"m\": in the tray only" hidden Sweepora
+before=$(popups)
+tray_click 3
+check "right click in the tray shows the menu" [ "$(popups)" -gt "$before" ]
+menu_item 0 0 # "Open"
+check "the menu's Open shows the window" wait_for shown Sweepora
+before=$(popups)
+tray_click 3
+check "right click while the window is open shows no menu" [ "$(popups)" -le "$before" ]
+xdotool key Escape
+
+hotkey h 1.5
+check "CTRL+ALT+H hides the window" wait_for hidden Sweepora
+check "a held CTRL+ALT+H logs off once and never shuts down" recorded "ExitWindowsSession 0"
+hotkey u 0.3
+check "CTRL+ALT+U brings the window back" wait_for shown Sweepora
+hotkey "u h" 0.3
+check "both combinations at once only unhide" shown Sweepora
+check "... and run no action" recorded "ExitWindowsSession 0"
+quit
+
+# Stealth from the tray menu, first without the notice, then as panic with it.
+launch
+tray_click 1
+check "left click on the icon opens the window" wait_for shown Sweepora
+quit
+launch
+tray_click 3
+menu_item 4 1 # "Hide Nimbrel"
+check "Hide without the notice: no notice" hidden "HotKey Information"
+before=$(popups)
+tray_click 3
+check "Hide: no icon left to click" [ "$(popups)" -le "$before" ]
+xdotool key Escape
+check "Hide: the window stays hidden" hidden Sweepora
+hotkey u 0.3
+check "CTRL+ALT+U ends stealth" wait_for shown Sweepora
+quit
+
+setting Startup DonotShowMessBox 0
+launch
+"$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 notepad </dev/null >/dev/null 2>&1 &
+sleep 3
+notepad_before=$(xdotool search --onlyvisible --name 'Notepad' | wc -l)
+tray_click 3
+menu_item 3 1 # "Hide Nimbrel/Minimize all windows"
+check "panic minimises all windows first" recorded "ExitWindowsSession 0,MinimizeAllWindows 0"
+echo "note: Notepad windows shown before panic $notepad_before, after $(xdotool search --onlyvisible --name 'Notepad' | wc -l)"
+check "Hide with the notice: the notice shows" wait_for shown "HotKey Information"
+notice=$(xdotool search --onlyvisible --name '^HotKey Information$' | head -1)
+xdotool windowfocus --sync "$notice" 2>/dev/null; xdotool key Return; sleep 0.7
+check "the notice closes with OK" wait_for hidden "HotKey Information"
+check "panic leaves the program hidden" hidden Sweepora
+hotkey u 0.3
+check "CTRL+ALT+U brings it back once more" wait_for shown Sweepora
+quit
+
+"$ws" "$sb" --stop
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
