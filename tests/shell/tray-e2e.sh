@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real sweepora.exe inside a Wine desktop (which brings the taskbar and the tray),
-# driven from outside with real input: the tray icon, its menu, stealth with and without
-# the notice, panic and both hotkeys. Logging off and shutting down are only written down
+# driven from outside with real input: the tray icon, its menu, stealth, panic and both
+# hotkeys. Logging off and shutting down are only written down
 # (SWEEPORA_RECORD_SESSION_END), never done.
 #   tray-e2e.sh BIN_DIR SANDBOX_DIR
 set -uo pipefail
@@ -29,8 +29,16 @@ wait_for() { # wait_for shown|hidden TITLE
   for _ in $(seq 40); do "$1" "$2" && return 0; sleep 0.25; done
   return 1
 }
-popups() { xdotool search --onlyvisible --name '^$' 2>/dev/null | wc -l; }
-recorded() { [ "$(tr -d '\r' < "$record" 2>/dev/null | paste -sd,)" = "$1" ]; }
+# Visible menus: nameless windows of a menu's shape (the icon's tooltip is a small one).
+popups() {
+  for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do xdotool getwindowgeometry "$w"; done |
+    sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\)/\1 \2/p' | awk '$1 < 600 && $2 > 100' | wc -l
+}
+recorded() {
+  local got
+  got=$(tr -d '\r' < "$record" 2>/dev/null | paste -sd,)
+  [ "$got" = "$1" ] || { echo "     recorded: $got"; return 1; }
+}
 desktop=""
 focus() { xdotool windowfocus --sync "$desktop" 2>/dev/null; }
 hotkey() { # hotkey LETTERS HOLD_SECONDS
@@ -96,7 +104,7 @@ check "both combinations at once only unhide" shown Sweepora
 check "... and run no action" recorded "ExitWindowsSession 0"
 quit
 
-# Stealth from the tray menu, first without the notice, then as panic with it.
+# Stealth from the tray menu, then panic.
 launch
 tray_click 1
 check "left click on the icon opens the window" wait_for shown Sweepora
@@ -114,23 +122,11 @@ hotkey u 0.3
 check "CTRL+ALT+U ends stealth" wait_for shown Sweepora
 quit
 
-setting Startup DonotShowMessBox 0
 launch
-"$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 notepad </dev/null >/dev/null 2>&1 &
-sleep 3
-notepad_before=$(xdotool search --onlyvisible --name 'Notepad' | wc -l)
 tray_click 3
 menu_item 3 1 # "Hide Nimbrel/Minimize all windows"
-check "panic minimises all windows first" recorded "ExitWindowsSession 0,MinimizeAllWindows 0"
-echo "note: Notepad windows shown before panic $notepad_before, after $(xdotool search --onlyvisible --name 'Notepad' | wc -l)"
-check "Hide with the notice: the notice shows" wait_for shown "HotKey Information"
-notice=$(xdotool search --onlyvisible --name '^HotKey Information$' | head -1)
-xdotool windowfocus --sync "$notice" 2>/dev/null; xdotool key Return; sleep 0.7
-check "the notice closes with OK" wait_for hidden "HotKey Information"
+check "panic minimises all windows, through the desktop" recorded "ExitWindowsSession 0,MinimizeAllWindows 0"
 check "panic leaves the program hidden" hidden Sweepora
-hotkey u 0.3
-check "CTRL+ALT+U brings it back once more" wait_for shown Sweepora
-quit
 
 "$ws" "$sb" --stop
 echo "$failures failure(s)"
