@@ -72,17 +72,50 @@ std::intptr_t Win32Desktop::ShellExecuteFile(const std::string& operation, const
                                                            text(parameters), text(directory), showCommand));
 }
 
+namespace {
+
+// The windows the taskbar's minimise-all would take: shown, unowned, minimisable ones.
+BOOL CALLBACK MinimizeOne(HWND window, LPARAM)
+{
+    const LONG_PTR style = ::GetWindowLongPtrA(window, GWL_STYLE);
+    const LONG_PTR exStyle = ::GetWindowLongPtrA(window, GWL_EXSTYLE);
+    if (!::IsWindowVisible(window) || ::IsIconic(window) || ::GetWindow(window, GW_OWNER) != nullptr ||
+        !(style & WS_MINIMIZEBOX) || (exStyle & WS_EX_TOOLWINDOW))
+        return TRUE;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    // Another program's window must not hold us up if it hangs; ours is minimised now.
+    if (process == ::GetCurrentProcessId())
+        ::ShowWindow(window, SW_MINIMIZE);
+    else
+        ::ShowWindowAsync(window, SW_MINIMIZE);
+    return TRUE;
+}
+
+// Wine's taskbar takes command 419 for its Start button: it opens the Start menu and, as the
+// menu is modal, a sent command would not return until someone closes it.
+bool RunningOnWine()
+{
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+} // namespace
+
 void Win32Desktop::MinimizeAllWindows(int flag)
 {
-    // The taskbar's own commands: 419 minimises everything, 416 undoes it.
-    HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
-    if (taskbar == nullptr) return;
-    if (flag == 0) {
-        ::SendMessageA(taskbar, WM_COMMAND, 419, 0);
-        ::SendMessageA(taskbar, WM_COMMAND, 419, 0);
-    } else {
-        ::SendMessageA(taskbar, WM_COMMAND, 416, 0);
+    // The taskbar's own commands: 419 minimises everything, 416 undoes it. A hung taskbar
+    // must not hang us, hence the time limit.
+    HWND taskbar = RunningOnWine() ? nullptr : ::FindWindowA("Shell_TrayWnd", nullptr);
+    if (taskbar != nullptr) {
+        DWORD_PTR result = 0;
+        const WPARAM command = flag == 0 ? 419 : 416;
+        for (int i = 0; i < (flag == 0 ? 2 : 1); ++i)
+            ::SendMessageTimeoutA(taskbar, WM_COMMAND, command, 0, SMTO_ABORTIFHUNG, 2000, &result);
+        return;
     }
+    // No taskbar that knows the command: the same windows are minimised one by one.
+    if (flag == 0) ::EnumWindows(MinimizeOne, 0);
 }
 
 void Win32Desktop::ExitWindowsSession(UINT flags) { ::ExitWindowsEx(flags, 0); }

@@ -47,18 +47,29 @@ hotkey() { # hotkey LETTERS HOLD_SECONDS
   sleep 0.5
 }
 tray_click() { focus; xdotool mousemove --window "$desktop" 1016 758 click "$1"; sleep 0.7; }
+# The visible menu (a nameless window of a menu's shape; the icon's tooltip is a small one):
+# its top edge. Positions inside a Wine desktop come doubled.
+menu_top() {
+  for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do xdotool getwindowgeometry "$w"; done |
+    tr '\n' ' ' | sed 's/Window /\n/g' |
+    sed -n 's/.*Position: [0-9]*,\([0-9]*\).*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2 \3/p' |
+    awk '$2 < 600 && $3 > 100 { print int($1 / 2); exit }'
+}
 # menu_item N SEPARATORS: clicks the tray menu's Nth item (from 0) below that many
-# separators. The menu ends at the pointer; items are 17 pixels high, separators 9.
+# separators. Items are 17 pixels high, separators 9.
 menu_item() {
-  local geometry height
-  geometry=$(for w in $(xdotool search --onlyvisible --name '^$'); do xdotool getwindowgeometry "$w"; done |
-    sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\)/\1 \2/p' | awk '$1 < 600 && $2 > 100' | head -1)
-  height=${geometry#* }
-  [ -n "$height" ] || return 1
-  xdotool mousemove --window "$desktop" 900 $((758 - height + 3 + $1 * 17 + $2 * 9 + 8)) click 1
+  local top
+  top=$(menu_top)
+  [ -n "$top" ] || return 1
+  xdotool mousemove --window "$desktop" 900 $((top + 3 + $1 * 17 + $2 * 9 + 8)) click 1
   sleep 1
 }
-
+# A minimised window is a small title bar at the foot of the Wine desktop.
+minimised() {
+  local w
+  w=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
+  [ -n "$w" ] && [ "$(xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\)/\1/p')" -lt 40 ]
+}
 launch() { # launch: the program in the tray, as a start-up entry starts it
   "$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 'C:\Sweepora\sweepora.exe' m </dev/null >/dev/null 2>&1 &
   for _ in $(seq 80); do
@@ -78,7 +89,7 @@ quit() { # quit: Alt+F4 on the shown window, as a user closes it
 
 setting HotKeyActions Hide 1
 setting HotKeyActions PerformCleaning 0
-setting HotKeyActions MinimizeWindows 0
+setting HotKeyActions MinimizeWindows 1
 setting HotKeyActions Logoff 1
 setting HotKeyActions Shutdown 1
 setting Startup DonotShowMessBox 1
@@ -96,12 +107,13 @@ xdotool key Escape
 
 hotkey h 1.5
 check "CTRL+ALT+H hides the window" wait_for hidden Sweepora
-check "a held CTRL+ALT+H logs off once and never shuts down" recorded "ExitWindowsSession 0"
+check "a held CTRL+ALT+H minimises, then logs off, once each, and never shuts down" \
+  recorded "MinimizeAllWindows 0,ExitWindowsSession 0"
 hotkey u 0.3
 check "CTRL+ALT+U brings the window back" wait_for shown Sweepora
 hotkey "u h" 0.3
 check "both combinations at once only unhide" shown Sweepora
-check "... and run no action" recorded "ExitWindowsSession 0"
+check "... and run no action" recorded "MinimizeAllWindows 0,ExitWindowsSession 0"
 quit
 
 # Stealth from the tray menu, then panic.
@@ -122,11 +134,34 @@ hotkey u 0.3
 check "CTRL+ALT+U ends stealth" wait_for shown Sweepora
 quit
 
+# Hide with the notice; the notice is read from the settings each time.
+setting Startup DonotShowMessBox 0
 launch
 tray_click 3
+menu_item 4 1 # "Hide Nimbrel"
+check "Hide with the notice: \"HotKey Information\" shows" wait_for shown "HotKey Information"
+check "... while the window is already hidden" hidden Sweepora
+w=$(xdotool search --onlyvisible --name '^HotKey Information$' | head -1)
+xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key Return
+check "... and closes on Enter" wait_for hidden "HotKey Information"
+hotkey u 0.3
+check "CTRL+ALT+U after the notice" wait_for shown Sweepora
+quit
+
+# Panic with another program's window open.
+setting Startup DonotShowMessBox 1
+launch
+"$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 notepad </dev/null >/dev/null 2>&1 &
+wait_for shown "Untitled - Notepad" || true
+tray_click 3
 menu_item 3 1 # "Hide Nimbrel/Minimize all windows"
-check "panic minimises all windows, through the desktop" recorded "ExitWindowsSession 0,MinimizeAllWindows 0"
+check "panic minimises all windows, through the desktop" \
+  recorded "MinimizeAllWindows 0,ExitWindowsSession 0,MinimizeAllWindows 0"
+check "panic minimises another program's window" wait_for minimised "Untitled - Notepad"
 check "panic leaves the program hidden" hidden Sweepora
+hotkey u 0.3
+check "CTRL+ALT+U after panic" wait_for shown Sweepora
+quit
 
 "$ws" "$sb" --stop
 echo "$failures failure(s)"
