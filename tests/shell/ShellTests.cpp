@@ -1,4 +1,3 @@
-#include "shell/ProgramVersion.h"
 #include "shell/SystemInfoTool.h"
 #include "shell/ThemeManifest.h"
 #include "storage/Paths.h"
@@ -19,14 +18,9 @@ TEST(ThemeManifest, WrittenOnceHiddenWithTheBuildsArchitecture)
     const std::string program = folder.File("Sweepora.exe"), manifest = program + ".manifest";
     WriteThemeManifest(desktop, program);
     const std::string arch = sizeof(void*) == 8 ? "amd64" : "X86";
-    EXPECT_EQ(test::ReadFileBytes(manifest),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><assembly "
-              "xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"><assemblyIdentity "
-              "version=\"1.0.0.0\" processorArchitecture=\"" + arch + "\" name=\"Lumenfold.WindowsXP.Example\" "
-              "type=\"win32\" /> <description>An example of windows XP theming.</description> <dependency> "
-              "<dependentAssembly> <assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" "
-              "version=\"6.0.0.0\" processorArchitecture=\"" + arch + "\" publicKeyToken=\"6595b64144ccf1df\" "
-              "language=\"*\" /> </dependentAssembly> </dependency> </assembly>\r\n");
+    const std::string text = test::ReadFileBytes(manifest);
+    EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" processorArchitecture=\"" +
+                        arch + "\""), std::string::npos) << text;
     // Wine reports every file as to be archived, whatever was set.
     EXPECT_EQ(::GetFileAttributesA(manifest.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
 
@@ -93,10 +87,4 @@ TEST(SystemInfoTool, ReadsValuesInTheirFormsAndStartsTheToolItFinds)
     EXPECT_EQ(desktop.launched[0].file, folder.File("MSINFO32.EXE"));
     EXPECT_EQ(desktop.launched[1].file + "|" + std::to_string(desktop.launched[1].showCommand),
               "C:\\Tools\\msinfo32.exe|" + std::to_string(SW_SHOWNORMAL));
-}
-
-TEST(ProgramVersion, EveryExecutableCarriesTheProductsVersion)
-{
-    EXPECT_EQ(ProgramVersionText(), "Version 2.0.0");
-    EXPECT_EQ(ProgramProductName(), "Sweepora");
 }
