@@ -29,7 +29,6 @@ TEST(ActivityLog, MarksTestRunLinesAndNotifiesObservers)
     log.RemoveObserver(&recorder);
     log.AddLogEntry("unseen", "");
     ASSERT_EQ(log.Lines().size(), 3u);
-    EXPECT_EQ(log.Lines()[1].task, "Recycle Bin Cleared ");
     log.AddObserver(&recorder);
     log.Clear();
     EXPECT_TRUE(log.Lines().empty());
@@ -44,7 +43,6 @@ TEST(LogReport, WritesHeaderAndTrimmedLinesReplacingTheFile)
     test::WriteFileBytes(path, std::string(4000, 'x'));
     const std::vector<LogLine> lines = {{"Testing : Recycle Bin Cleared ", "  Friday @ 5 PM "},
                                         {"Testing : Finished :- Space saved : 0 MB", ""}};
-    // Friday 4 December 2026, 17:28:43.
     const SYSTEMTIME at = {2026, 12, 5, 4, 17, 28, 43, 0};
     const ReportHeader header{"Microsoft Windows XP Build 2600", "alice", at};
     int yields = 0;

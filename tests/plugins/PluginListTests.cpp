@@ -1,6 +1,5 @@
 #include "engine/CleaningCommands.h"
 #include "plugins/PluginSession.h"
-#include "storage/Ini.h"
 #include "storage/Paths.h"
 
 using namespace sweepora;
