@@ -116,12 +116,17 @@ check "both combinations at once only unhide" shown Sweepora
 check "... and run no action" recorded "MinimizeAllWindows 0,ExitWindowsSession 0"
 quit
 
-# Stealth from the tray menu, then panic.
+# From here on CTRL+ALT+H only minimises all windows, which takes the program's own too.
+setting HotKeyActions Hide 0
+setting HotKeyActions Logoff 0
+setting HotKeyActions Shutdown 0
+: > "$record"
 launch
 tray_click 1
 check "left click on the icon opens the window" wait_for shown Sweepora
-quit
-launch
+hotkey h 0.3
+check "CTRL+ALT+H with only minimising ticked sends the window to the tray" wait_for hidden Sweepora
+check "... through the desktop" recorded "MinimizeAllWindows 0"
 tray_click 3
 menu_item 4 1 # "Hide Nimbrel"
 check "Hide without the notice: no notice" hidden "HotKey Information"
@@ -132,6 +137,12 @@ xdotool key Escape
 check "Hide: the window stays hidden" hidden Sweepora
 hotkey u 0.3
 check "CTRL+ALT+U ends stealth" wait_for shown Sweepora
+hotkey h 0.3
+wait_for hidden Sweepora
+before=$(popups)
+tray_click 3
+check "... and brings the icon back" [ "$(popups)" -gt "$before" ]
+menu_item 0 0 # "Open"
 quit
 
 # Hide with the notice; the notice is read from the settings each time.
@@ -150,13 +161,13 @@ quit
 
 # Panic with another program's window open.
 setting Startup DonotShowMessBox 1
+: > "$record"
 launch
 "$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 notepad </dev/null >/dev/null 2>&1 &
 wait_for shown "Untitled - Notepad" || true
 tray_click 3
 menu_item 3 1 # "Hide Nimbrel/Minimize all windows"
-check "panic minimises all windows, through the desktop" \
-  recorded "MinimizeAllWindows 0,ExitWindowsSession 0,MinimizeAllWindows 0"
+check "panic minimises all windows, through the desktop" recorded "MinimizeAllWindows 0"
 check "panic minimises another program's window" wait_for minimised "Untitled - Notepad"
 check "panic leaves the program hidden" hidden Sweepora
 hotkey u 0.3
