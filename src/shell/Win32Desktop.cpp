@@ -84,7 +84,7 @@ BOOL CALLBACK MinimizeOne(HWND window, LPARAM)
         return TRUE;
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
-    // Another program's window must not hold us up if it hangs; ours is minimised now.
+    // A hung program must not hold us up; our own window goes down before we carry on.
     if (process == ::GetCurrentProcessId())
         ::ShowWindow(window, SW_MINIMIZE);
     else
