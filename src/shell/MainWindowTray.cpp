@@ -9,42 +9,49 @@
 
 namespace sweepora {
 
+namespace {
+
+struct MenuItem {
+    UINT_PTR id; // 0: a separator
+    const char* caption;
+};
+
+HMENU AppendItems(HMENU menu, std::initializer_list<MenuItem> items)
+{
+    for (const MenuItem& item : items)
+        ::AppendMenuA(menu, item.id == 0 ? MF_SEPARATOR : MF_STRING, item.id, item.caption);
+    return menu;
+}
+
+} // namespace
+
 void MainWindow::CreateMenus()
 {
-    windowMenu_.reset(::CreatePopupMenu());
-    HMENU m = windowMenu_.get();
-    ::AppendMenuA(m, MF_STRING, ids::kMenuPanic, "Hide Sweepora and Minimize all Windows");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuHide, "Hide Sweepora");
-    ::AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(m, MF_STRING, ids::kMenuMinimizeAll, "Minimize All Windows");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuLogoff, "Log Off User");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuShutDown, "Shut Down Windows");
-
-    helpMenu_.reset(::CreatePopupMenu());
-    m = helpMenu_.get();
-    ::AppendMenuA(m, MF_STRING, ids::kMenuAbout, "About Sweepora");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuHelp, "&Help");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuExit, "E&xit");
+    windowMenu_.reset(AppendItems(::CreatePopupMenu(), {{ids::kMenuPanic, "Hide Sweepora and Minimize all Windows"},
+                                                        {ids::kMenuHide, "Hide Sweepora"},
+                                                        {0, nullptr},
+                                                        {ids::kMenuMinimizeAll, "Minimize All Windows"},
+                                                        {ids::kMenuLogoff, "Log Off User"},
+                                                        {ids::kMenuShutDown, "Shut Down Windows"}}));
+    helpMenu_.reset(AppendItems(::CreatePopupMenu(), {{ids::kMenuAbout, "About Sweepora"},
+                                                      {ids::kMenuHelp, "&Help"},
+                                                      {ids::kMenuExit, "E&xit"}}));
 
     // The tray's items run the same commands as their namesakes above.
-    trayMenu_.reset(::CreatePopupMenu());
-    m = trayMenu_.get();
-    ::AppendMenuA(m, MF_STRING, ids::kMenuOpen, "Open");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuPerformCleaning, "Perform Cleaning");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuEradicateFile, "Select a File to Delete");
-    ::AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(m, MF_STRING, ids::kMenuPanic, "Hide Nimbrel/Minimize all windows");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuHide, "Hide Nimbrel");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuMinimizeAll, "Minimize All Windows");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuLogoff, "Log off User");
-    ::AppendMenuA(m, MF_STRING, ids::kMenuShutDown, "Shutdown Windows");
-    ::AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
-    HMENU help = ::CreatePopupMenu();
-    ::AppendMenuA(help, MF_STRING, ids::kMenuAbout, "About Nimbrel");
-    ::AppendMenuA(help, MF_STRING, ids::kMenuHelp, "Help");
+    HMENU m = AppendItems(::CreatePopupMenu(), {{ids::kMenuOpen, "Open"},
+                                                {ids::kMenuPerformCleaning, "Perform Cleaning"},
+                                                {ids::kMenuEradicateFile, "Select a File to Delete"},
+                                                {0, nullptr},
+                                                {ids::kMenuPanic, "Hide Nimbrel/Minimize all windows"},
+                                                {ids::kMenuHide, "Hide Nimbrel"},
+                                                {ids::kMenuMinimizeAll, "Minimize All Windows"},
+                                                {ids::kMenuLogoff, "Log off User"},
+                                                {ids::kMenuShutDown, "Shutdown Windows"},
+                                                {0, nullptr}});
+    trayMenu_.reset(m);
+    HMENU help = AppendItems(::CreatePopupMenu(), {{ids::kMenuAbout, "About Nimbrel"}, {ids::kMenuHelp, "Help"}});
     ::AppendMenuA(m, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "Help"); // owned by the tray menu now
-    ::AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(m, MF_STRING, ids::kMenuExit, "E&xit");
+    AppendItems(m, {{0, nullptr}, {ids::kMenuExit, "E&xit"}});
 
     taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
 }
