@@ -8,7 +8,6 @@
 #include "safelists/CookieLoader.h"
 #include "safelists/HistoryLoader.h"
 #include "safelists/TypedUrlLoader.h"
-#include "engine/SilentDesktop.h"
 #include "shell/Win32Desktop.h"
 #include "storage/Paths.h"
 #include "storage/SettingsPersistence.h"
@@ -112,11 +111,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
 {
     RegistrySettingsStore store(std::string("Software\\") + kAppTitle);
     ConsoleHost host;
-    Win32Desktop liveDesktop;
-    // A preview must erase nothing, so it starts no helper program (the AutoComplete
-    // cleaner would otherwise clear the form data even in a test run).
-    SilentDesktop previewDesktop;
-    Desktop& desktop = options.live ? static_cast<Desktop&>(liveDesktop) : previewDesktop;
+    Win32Desktop desktop;
     Session session(store, host, desktop, ExecutablePath());
     LoadSettings(store, session.settings);
     // The plugin files hold the ticks; a console run never rewrites them.

@@ -1,10 +1,22 @@
 #include "cli/CliApp.h"
+#include "storage/WideText.h"
+
+#include <windows.h>
+#include <shellapi.h>
 
 #include <iostream>
 
-int main(int argc, char** argv)
+int main()
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    // The log's names are UTF-8: let the console show them as such.
+    ::SetConsoleOutputCP(CP_UTF8);
+    // The arguments as typed, so a report path keeps every character.
+    std::vector<std::string> args;
+    int argc = 0;
+    if (LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc)) {
+        for (int i = 1; i < argc; ++i) args.push_back(sweepora::Utf8FromWide(argv[i], ::lstrlenW(argv[i])));
+        ::LocalFree(argv);
+    }
     sweepora::CliOptions options;
     std::string error;
     if (!sweepora::ParseCliArguments(args, options, error)) {

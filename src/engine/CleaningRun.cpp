@@ -78,6 +78,7 @@ RunOutcome RunCleaning(Session& s, const RunTable& table)
     // Full date and time, so that a run across midnight reports its real length.
     const std::time_t start = std::time(nullptr);
     s.run.spaceSaved = 0;
+    s.run.previewGone.clear();
     s.run.files = 0;
     s.run.registryKeys = 0;
 

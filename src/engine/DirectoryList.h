@@ -1,4 +1,7 @@
 #pragma once
+// CustomDirRefusal (why a folder may not be listed) comes with the list.
+#include "storage/ProtectedFolders.h"
+
 #include <string>
 #include <vector>
 

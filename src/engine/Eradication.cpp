@@ -1,13 +1,18 @@
 #include "engine/Eradication.h"
 
+#include "engine/FileOverwrite.h"
 #include "engine/Timestamp.h"
+#include "storage/FolderListing.h"
+#include "storage/HostPlatform.h"
+#include "storage/LongPath.h"
 #include "storage/Paths.h"
+#include "storage/ProtectedFolders.h"
 #include "storage/Text.h"
 #include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
 
 #include <commdlg.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -15,11 +20,12 @@ namespace sweepora {
 
 namespace {
 
-constexpr DWORD kBlock = 1024;
-// Blocks per write: the same bytes land where 1024-byte writes would put them.
-constexpr std::uint64_t kBlocksPerWrite = 256;
-// How long the overwrite may run before it lets the message queue in.
-constexpr ULONGLONG kYieldEveryMs = 15;
+// What the walk or the caller knows of one file before it is opened.
+struct Target {
+    std::string display;   // UTF-8, as the log shows it
+    std::wstring longPath; // what is opened: the folder's final path and the listed name
+    ListedEntry entry;     // fileId 0: not known
+};
 
 // Counters are 32-bit; sizes beyond that wrap instead of overflowing.
 void AddWrapping(std::int32_t& counter, std::int64_t delta)
@@ -27,198 +33,392 @@ void AddWrapping(std::int32_t& counter, std::int64_t delta)
     counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + static_cast<std::uint32_t>(delta));
 }
 
-std::string ErrorText(DWORD code)
+void Count(Session& s, std::uint64_t size)
 {
-    char* buffer = nullptr;
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = n && buffer ? std::string(buffer, n) : "Error " + std::to_string(code);
-    if (buffer) ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text;
+    AddWrapping(s.run.files, 1);
+    AddWrapping(s.run.spaceSaved, static_cast<std::int64_t>(size));
 }
 
-// The last character of today's day count plus the time of day minus a random fraction:
-// in practice a decimal digit that changes from pass to pass.
-char PatternCharacter(std::mt19937& random)
+std::wstring GoneKey(std::wstring path)
 {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    FILETIME ft;
-    ::SystemTimeToFileTime(&now, &ft);
-    ULARGE_INTEGER t;
-    t.LowPart = ft.dwLowDateTime;
-    t.HighPart = ft.dwHighDateTime;
-    // Days from 30 December 1899 to 1 January 1601 is -109205.
-    const double days = static_cast<double>(t.QuadPart / 864000000000ULL) - 109205.0;
-    const double seconds = now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + (now.wMilliseconds / 10) / 100.0;
-    const double value = days + seconds - std::uniform_real_distribution<double>(0.0, 1.0)(random);
-    char text[64];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    const std::string s(text);
-    return s.empty() ? '0' : s.back();
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    if (!path.empty()) ::CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
+    return path;
 }
 
-bool WriteAt(HANDLE file, std::uint64_t position, const char* bytes, DWORD length)
+// A test run treats what it already counted as erased as gone, so that its lines are the
+// live run's: a file erased in a folder's walk is not found again by a plugin.
+bool GoneInPreview(const Session& s, const std::wstring& longPath)
 {
-    // The position travels with the write: one call instead of a seek and a write.
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(position);
-    at.OffsetHigh = static_cast<DWORD>(position >> 32);
-    DWORD written = 0;
-    return ::WriteFile(file, bytes, length, &written, &at) && written == length;
+    if (s.run.live || s.run.previewGone.empty()) return false;
+    std::wstring key = GoneKey(longPath);
+    for (;;) {
+        if (s.run.previewGone.count(key)) return true;
+        const std::size_t slash = key.find_last_of(L'\\');
+        if (slash == std::wstring::npos || slash < 7) return false;
+        key.resize(slash);
+    }
 }
 
-// One pass: every block written with A, then with B at the same place, the file grown to
-// whole blocks; flushed, so that each pass reaches the disk.
-void OverwritePass(Session& s, HANDLE file, std::uint64_t blocks, char a, char b)
+void RememberGone(Session& s, const std::wstring& longPath)
 {
-    // Small files are the common case: never fill more pattern than the file needs.
-    const std::size_t runLength = static_cast<std::size_t>(std::min(kBlocksPerWrite, blocks) * kBlock);
-    const std::string runA(runLength, a);
-    const std::string runB(runLength, b);
-    ULONGLONG lastYield = ::GetTickCount64();
-    for (std::uint64_t block = 0; block < blocks; block += kBlocksPerWrite) {
-        const std::uint64_t count = std::min(kBlocksPerWrite, blocks - block);
-        const DWORD length = static_cast<DWORD>(count * kBlock);
-        const std::uint64_t position = block * kBlock;
-        // Write failures are not fatal: the pass goes on with the next run of blocks.
-        WriteAt(file, position, runA.data(), length);
-        WriteAt(file, position, runB.data(), length);
-        if (::GetTickCount64() - lastYield >= kYieldEveryMs) {
-            s.host.YieldToQueue();
-            lastYield = ::GetTickCount64();
+    if (!s.run.live) s.run.previewGone.insert(GoneKey(longPath));
+}
+
+bool IsLinkTag(DWORD tag)
+{
+    return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT || tag == 0xA000001D /* LX_SYMLINK */;
+}
+
+// Why a reparse point that is not a link is left alone: opening it could fetch or
+// rebuild data that is not in the file itself.
+std::string ReparseReason(DWORD tag)
+{
+    if (tag == IO_REPARSE_TAG_DEDUP) return "a deduplicated file: its data is shared with other files";
+    // The cloud tags are 0x9000001A with a variant in bits 12 to 15.
+    if ((tag & 0xFFFF0FFF) == 0x9000001A || tag == 0x9000701A) return "a cloud placeholder: its data may not be on this disk";
+    if (tag == IO_REPARSE_TAG_HSM || tag == IO_REPARSE_TAG_HSM2) return "a file moved to remote storage";
+    if (tag == 0x80000017 /* WOF */) return "a file compressed by the system: its data is not in the file itself";
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08lX", static_cast<unsigned long>(tag));
+    return std::string("a reparse point of a kind this program does not know (tag 0x") + hex + ")";
+}
+
+void LogFailure(Session& s, const Target& t, DWORD error) { s.log.AddLogEntry(t.display, ErrorText(error)); }
+
+bool DeleteThrough(HANDLE file, DWORD& error)
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) return true;
+    error = ::GetLastError();
+    return false;
+}
+
+bool RenameThrough(HANDLE file, const std::wstring& name)
+{
+    // A plain name renames within the same folder.
+    std::vector<std::uint64_t> buffer((sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t)) / 8 + 1);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    name.copy(info->FileName, name.size());
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size() * 8)) != FALSE;
+}
+
+// The name is a trace too: the file is emptied and renamed to random names of the same
+// length, then shorter ones, before it goes. Failures here leave the overwritten data gone
+// all the same, so they only end the scrubbing.
+void ScrubName(HANDLE file, std::size_t nameLength)
+{
+    FILE_END_OF_FILE_INFO end = {};
+    ::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end);
+    ::FlushFileBuffers(file);
+    static constexpr wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> pick(0, 35);
+    for (std::size_t length = nameLength; length > 0; length /= 2) {
+        bool renamed = false;
+        for (int attempt = 0; attempt < 5 && !renamed; ++attempt) {
+            std::wstring name(length, L'0');
+            for (wchar_t& c : name) c = kAlphabet[pick(random)];
+            renamed = RenameThrough(file, name);
+        }
+        if (!renamed) return;
+    }
+}
+
+std::uint64_t FileIndex(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+std::uint64_t FileSize(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+std::size_t NameLength(const std::wstring& longPath)
+{
+    const std::size_t slash = longPath.find_last_of(L'\\');
+    return slash == std::wstring::npos ? longPath.size() : longPath.size() - slash - 1;
+}
+
+// Every alternate stream gets the same passes; a stream that cannot be opened, or that
+// turns out to belong to another file, makes the overwrite incomplete.
+OverwriteOutcome OverwriteStreams(Session& s, const Target& t, HANDLE file, const BY_HANDLE_FILE_INFORMATION& info,
+                                  int passes)
+{
+    OverwriteOutcome outcome;
+    for (const StreamInfo& stream : s.eraseIo->Streams(file)) {
+        const std::string streamName = Utf8FromWide(stream.name);
+        UniqueFile handle(::CreateFileW((t.longPath + stream.name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION streamInfo;
+        if (!handle || !::GetFileInformationByHandle(handle.get(), &streamInfo)) {
+            outcome.incomplete = "stream " + streamName + ": " + ErrorText(::GetLastError());
+            return outcome;
+        }
+        if (FileIndex(streamInfo) != FileIndex(info) || streamInfo.dwVolumeSerialNumber != info.dwVolumeSerialNumber) {
+            outcome.incomplete = "stream " + streamName + " is not part of this file";
+            return outcome;
+        }
+        outcome = OverwriteFile(handle.get(), OverwriteExtents(stream.size, nullptr), passes, *s.eraseIo, s.Yielder(),
+                                [&s] { return s.run.abort.load(); });
+        if (!outcome.incomplete.empty()) outcome.incomplete = "stream " + streamName + ", " + outcome.incomplete;
+        if (outcome.aborted || !outcome.incomplete.empty()) return outcome;
+    }
+    return outcome;
+}
+
+OverwriteOutcome Overwrite(Session& s, const Target& t, HANDLE file, const BY_HANDLE_FILE_INFORMATION& info, int passes)
+{
+    std::optional<std::vector<Extent>> ranges;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) {
+        // Only what is allocated: writing the holes of a huge sparse file could fill the disk.
+        DWORD error = ERROR_SUCCESS;
+        ranges = s.eraseIo->AllocatedRanges(file, FileSize(info), error);
+        if (!ranges) {
+            OverwriteOutcome unknown;
+            unknown.incomplete = "the sparse file's allocated ranges could not be read: " + ErrorText(error);
+            return unknown;
         }
     }
-    ::FlushFileBuffers(file);
+    OverwriteOutcome outcome =
+        OverwriteFile(file, OverwriteExtents(FileSize(info), ranges ? &*ranges : nullptr), passes, *s.eraseIo,
+                      s.Yielder(), [&s] { return s.run.abort.load(); });
+    if (outcome.aborted || !outcome.incomplete.empty()) return outcome;
+    return OverwriteStreams(s, t, file, info, passes);
+}
+
+// A link found in a listing: only the link goes, never what it points to.
+bool RemoveLink(Session& s, const Target& t)
+{
+    if (s.run.live) {
+        UniqueFile link(::CreateFileW(t.longPath.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        DWORD error = ::GetLastError();
+        if (!link || !DeleteThrough(link.get(), error)) {
+            LogFailure(s, t, error);
+            return false;
+        }
+    }
+    RememberGone(s, t.longPath);
+    s.log.AddLogEntry(t.display + " link removed", "its target was not touched");
+    return true;
+}
+
+// A linked folder: the link goes with the subfolders, never what it points to.
+bool RemoveFolderLink(Session& s, const Target& t)
+{
+    if (s.run.live) {
+        // Wine removes an empty target in the link's place and keeps the link.
+        if (RunningUnderWine()) {
+            s.log.AddLogEntry(t.display + " left in place",
+                              "a linked folder: this system would remove its target instead of the link");
+            return false;
+        }
+        if (!::RemoveDirectoryW(t.longPath.c_str())) {
+            LogFailure(s, t, ::GetLastError());
+            return false;
+        }
+    }
+    RememberGone(s, t.longPath);
+    s.log.AddLogEntry(t.display + " link removed", "its target was not touched");
+    return true;
+}
+
+// True when the file is gone (or, in a test run, would be).
+bool EraseTarget(Session& s, const Target& t, int passes)
+{
+    if (GoneInPreview(s, t.longPath)) return true;
+    const ListedEntry& e = t.entry;
+    if (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (IsLinkTag(e.reparseTag)) return RemoveLink(s, t);
+        s.log.AddLogEntry(t.display + " left alone", ReparseReason(e.reparseTag));
+        return false;
+    }
+    const bool live = s.run.live;
+    // Refused as Windows refuses it, also where the process could write it anyway
+    // (an administrator on some file systems, root under Wine).
+    if (live && (e.attributes & FILE_ATTRIBUTE_READONLY)) {
+        LogFailure(s, t, ERROR_ACCESS_DENIED);
+        return false;
+    }
+    DWORD access = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    if (live) access |= DELETE | (passes > 0 ? GENERIC_READ | GENERIC_WRITE : 0);
+    const DWORD share = live ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueFile file(::CreateFileW(t.longPath.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !::GetFileInformationByHandle(file.get(), &info)) {
+        LogFailure(s, t, ::GetLastError());
+        return false;
+    }
+    if ((e.fileId != 0 && FileIndex(info) != e.fileId) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        s.log.AddLogEntry(t.display + " left in place", "it was replaced after the folder was listed");
+        return false;
+    }
+    // Some links show as plain files in a listing; the handle then names the target.
+    const std::wstring final = FinalPathOf(file.get());
+    if (!SamePath(final, t.longPath)) {
+        s.log.AddLogEntry(t.display + " left in place",
+                          final.empty() ? "the system cannot say which file this name opens"
+                                        : "a link to " + DisplayPath(final) + ": its target was not touched");
+        return false;
+    }
+    DWORD error = ERROR_SUCCESS;
+    if (info.nNumberOfLinks > 1) {
+        // Overwriting would overwrite every other name's data too.
+        if (live && !DeleteThrough(file.get(), error)) {
+            LogFailure(s, t, error);
+            return false;
+        }
+        RememberGone(s, t.longPath);
+        s.log.AddLogEntry(t.display + " removed, not overwritten",
+                          "one of " + std::to_string(info.nNumberOfLinks) +
+                              " names of the file: the other names still hold the data");
+        return true;
+    }
+    const std::uint64_t size = FileSize(info);
+    if (!live) {
+        RememberGone(s, t.longPath);
+        Count(s, size);
+        s.log.AddLogEntry(t.display + " eradicated", TimestampText());
+        return true;
+    }
+    OverwriteOutcome outcome;
+    if (passes > 0) outcome = Overwrite(s, t, file.get(), info, passes);
+    if (outcome.aborted) {
+        Count(s, size);
+        s.log.AddLogEntry(t.display + " **** aborted by user", TimestampText());
+        return false;
+    }
+    if (passes > 0) ScrubName(file.get(), NameLength(t.longPath));
+    if (!DeleteThrough(file.get(), error)) {
+        LogFailure(s, t, error);
+        return false;
+    }
+    file.reset();
+    if (!outcome.incomplete.empty()) {
+        s.log.AddLogEntry(t.display + " deleted, but the overwrite was incomplete", outcome.incomplete);
+        return true;
+    }
+    Count(s, size);
+    s.log.AddLogEntry(t.display + " eradicated", TimestampText());
+    return true;
+}
+
+std::string NotRemovedReason(DWORD error)
+{
+    if (error == ERROR_DIR_NOT_EMPTY) return "Not removed: not empty, something inside was kept";
+    return "Not removed: " + ErrorText(error);
+}
+
+// Returns true when the folder's contents are all gone (or, in a test run, would be).
+bool WalkFolder(Session& s, const std::string& display, const std::wstring& longPath, bool removeFolder,
+                bool removeSubfolders, bool top)
+{
+    if (GoneInPreview(s, longPath)) return true;
+    const YieldFn yield = s.Yielder();
+    yield();
+    FolderListing listing = ListFolder(longPath);
+    if (listing.isLink) {
+        s.log.AddLogEntry(display, "Not cleaned: the folder is a link, which is never followed");
+        return false;
+    }
+    // Below the chosen folder every name comes from a listing, so the system's own name
+    // for the folder must be the one the walk built; anything else came through a link.
+    if (!top && !listing.finalPath.empty() && !SamePath(listing.finalPath, longPath)) {
+        s.log.AddLogEntry(display, "Not cleaned: reached through a link to " + DisplayPath(listing.finalPath));
+        return false;
+    }
+    const std::wstring base = listing.finalPath.empty() ? longPath : listing.finalPath;
+    bool emptied = listing.error == ERROR_SUCCESS;
+    for (const ListedEntry& entry : listing.entries) {
+        if (s.run.abort) break;
+        if (entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+            emptied = false;
+            continue;
+        }
+        Target t{display + Utf8FromWide(entry.name), AddBackslashW(base) + entry.name, entry};
+        const bool folder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (folder && (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            t.display += "\\";
+            emptied = (removeSubfolders && RemoveFolderLink(s, t)) && emptied;
+        } else if (folder) {
+            emptied = WalkFolder(s, t.display + "\\", t.longPath, removeSubfolders, removeSubfolders, false) &&
+                      removeSubfolders && emptied;
+        } else {
+            emptied = EraseTarget(s, t, s.settings.NoOverWrites) && emptied;
+        }
+        yield();
+    }
+    listing.handle.reset();
+    if (!removeFolder || s.run.abort) return false;
+    if (s.run.live) {
+        if (!::RemoveDirectoryW(longPath.c_str())) {
+            s.log.AddLogEntry(display, NotRemovedReason(::GetLastError()));
+            return false;
+        }
+    } else if (!emptied) {
+        s.log.AddLogEntry(display, listing.error == ERROR_SUCCESS ? NotRemovedReason(ERROR_DIR_NOT_EMPTY)
+                                                                   : NotRemovedReason(listing.error));
+        return false;
+    }
+    RememberGone(s, longPath);
+    s.log.AddLogEntry(display, TimestampText());
+    return true;
 }
 
 } // namespace
 
 void EradicateFile(Session& s, const std::string& filePath, std::int16_t passes)
 {
-    WIN32_FILE_ATTRIBUTE_DATA info;
-    if (!FileExists(filePath) || !::GetFileAttributesExA(filePath.c_str(), GetFileExInfoStandard, &info)) return;
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
-    const std::int64_t size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    AddWrapping(s.run.files, 1);
-    AddWrapping(s.run.spaceSaved, size);
-
-    std::string error;
-    if (s.run.live) {
-        // Overwriting a link would overwrite what it points to: only the link goes.
-        const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        const std::uint64_t blocks = static_cast<std::uint64_t>(size) / kBlock + 1;
-        std::mt19937 random;
-        for (int pass = 1; !link && pass <= passes; ++pass) {
-            random.seed(static_cast<std::mt19937::result_type>(::GetTickCount64()));
-            const char a = PatternCharacter(random);
-            const char b = PatternCharacter(random);
-            error.clear();
-            // Refused as Windows refuses it, also where the process could write it anyway
-            // (an administrator on some file systems, root under Wine).
-            if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-                error = ErrorText(ERROR_ACCESS_DENIED);
-                break;
-            }
-            UniqueFile file(::CreateFileA(filePath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file) {
-                error = ErrorText(::GetLastError());
-                break;
-            }
-            OverwritePass(s, file.get(), blocks, a, b);
-            file.reset();
-            if (s.run.abort) break;
-            error.clear();
-            s.host.YieldToQueue();
-        }
-        if (error.empty() && !s.run.abort && !::DeleteFileA(filePath.c_str())) error = ErrorText(::GetLastError());
+    if (filePath.empty()) return;
+    const std::wstring longPath = LongPath(filePath);
+    const std::size_t slash = longPath.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == longPath.size()) return;
+    // The listing of this one name: its attributes, its reparse tag and its long name.
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW(longPath.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    if (!find || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    find.reset();
+    // The folder as the system names it, so the handle's own name can be checked against it.
+    std::wstring folder = longPath.substr(0, slash);
+    {
+        UniqueFile handle(::CreateFileW(AddBackslashW(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const std::wstring final = handle ? FinalPathOf(handle.get()) : std::wstring();
+        if (!final.empty()) folder = final;
     }
-
-    if (!error.empty()) {
-        s.log.AddLogEntry(filePath, error);
-        AddWrapping(s.run.spaceSaved, -size);
-        AddWrapping(s.run.files, -1);
-    } else if (s.run.abort) {
-        s.log.AddLogEntry(filePath + " **** aborted by user", TimestampText());
-    } else {
-        s.log.AddLogEntry(filePath + " eradicated", TimestampText());
-    }
-}
-
-bool IsInArray(const std::vector<std::string>& list, const std::string& name, const YieldFn& yield)
-{
-    for (const std::string& element : list) {
-        const bool match = element == TrimBlanks(name);
-        if (yield) yield();
-        if (match) return true;
-    }
-    return false;
+    ListedEntry entry;
+    entry.name = data.cFileName;
+    entry.attributes = data.dwFileAttributes;
+    entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.reparseTag = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? data.dwReserved0 : 0;
+    EraseTarget(s, Target{filePath, AddBackslashW(folder) + entry.name, entry}, passes);
 }
 
 void EradicateFolder(Session& s, std::string& folderPath, bool removeFolder, bool removeSubfolders)
 {
-    std::vector<std::string> visited = {".", ".."};
     if (folderPath.empty()) return;
     folderPath = AddBackslash(folderPath);
-    const YieldFn yield = s.Yielder();
-    yield();
-
-    // The folder's entries as they are now: each is handled once, whatever the nested
-    // walks and deletions do to the listing meanwhile.
-    struct Entry {
-        std::string name;
-        DWORD attributes;
-    };
-    std::vector<Entry> entries;
-    {
-        WIN32_FIND_DATAA data;
-        UniqueFind find(::FindFirstFileA((folderPath + "*").c_str(), &data));
-        if (find) {
-            do {
-                if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-                entries.push_back({data.cFileName, data.dwFileAttributes});
-            } while (::FindNextFileA(find.get(), &data));
-        }
-    }
-
-    for (const Entry& entry : entries) {
-        if (s.run.abort) break;
-        const bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (entry.name == "." || entry.name == ".." || (isFolder && IsInArray(visited, entry.name, yield))) {
-            yield();
-            continue;
-        }
-        std::string full = folderPath + entry.name;
-        if (isFolder && (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            // A junction or link: never followed; the link itself goes with the subfolders.
-            if (removeSubfolders) {
-                if (s.run.live) ::RemoveDirectoryA(full.c_str());
-                s.log.AddLogEntry(AddBackslash(full), TimestampText());
-            }
-        } else if (isFolder) {
-            full += "\\";
-            EradicateFolder(s, full, removeSubfolders, removeSubfolders);
-            visited.push_back(entry.name);
-        } else {
-            EradicateFile(s, full, s.settings.NoOverWrites);
-        }
-        yield();
-    }
-
-    if (removeFolder && !s.run.abort) {
-        if (s.run.live) ::RemoveDirectoryA(folderPath.c_str());
-        s.log.AddLogEntry(folderPath, TimestampText());
-    }
+    WalkFolder(s, folderPath, LongPath(folderPath), removeFolder, removeSubfolders, true);
 }
 
 void CleanCustomDirs(Session& s)
 {
     for (const std::string& folder : s.settings.CustomDirList) {
-        std::string path = folder;
-        EradicateFolder(s, path, true, true);
+        const std::string refusal = CustomDirRefusal(folder);
+        if (!refusal.empty()) {
+            s.log.AddLogEntry(folder, "Skipped: " + refusal);
+        } else {
+            std::string path = folder;
+            EradicateFolder(s, path, true, true);
+        }
         s.host.YieldToQueue();
         if (s.run.abort) break;
     }

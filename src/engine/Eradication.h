@@ -3,29 +3,30 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace sweepora {
 
-// Overwrites the file `passes` times with pattern blocks (each 1024-byte block first with
-// one pattern character, then with another), then deletes it. Counts and logs exactly one
-// line for an existing file, nothing for a missing one. In test mode it only counts and logs.
-// A file that is a reparse point is never opened: only the link is deleted.
+// Overwrites the file `passes` times with pattern blocks, scrubs its name (when it was
+// overwritten) and deletes it, all through one handle opened without following links.
+// Logs exactly one line for an existing file, nothing for a missing one, and counts only
+// what it really erased. A link, a file with other names (hard links) or a reparse point
+// is never overwritten: the line says what was done instead. In test mode it only
+// checks, counts and logs, and remembers the file as gone for the rest of the run.
+// `filePath` is UTF-8, of any length.
 void EradicateFile(Session& session, const std::string& filePath, std::int16_t passes);
 
-// Erases every non-hidden, non-system file below the folder, walking each folder's
-// entries once. Subfolders are removed when `removeSubfolders`, the folder itself when
-// `removeFolder` (and then logged). Reparse points are never descended into.
-// `folderPath` gets its trailing backslash in place.
+// Erases every non-hidden, non-system file below the folder, each entry once. Subfolders
+// are removed when `removeSubfolders`, the folder itself when `removeFolder`; a folder is
+// logged as removed only when it is gone, otherwise with the reason. Links are never
+// followed. `folderPath` gets its trailing backslash in place.
 void EradicateFolder(Session& session, std::string& folderPath, bool removeFolder, bool removeSubfolders);
 
-// The custom-directories category: every folder of the directory list, emptied and removed.
+// The custom-directories category: every folder of the directory list, emptied and
+// removed; a folder the list may not hold (a drive root, a system folder) is skipped
+// with a log line.
 void CleanCustomDirs(Session& session);
 
 // "Select a File to Delete": erases the file picked in the Open dialog.
 void EradicateChosenFile(Session& session);
-
-// True when an element equals `name` with its blanks trimmed; yields after each comparison.
-bool IsInArray(const std::vector<std::string>& list, const std::string& name, const YieldFn& yield);
 
 } // namespace sweepora

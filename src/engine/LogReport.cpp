@@ -5,6 +5,7 @@
 #include "storage/AppSettings.h"
 #include "storage/FileIo.h"
 #include "storage/Text.h"
+#include "storage/WideText.h"
 
 namespace sweepora {
 
@@ -30,12 +31,17 @@ std::string FormatLogReport(const std::vector<LogLine>& lines, const ReportHeade
 bool WriteLogReport(const std::string& path, const std::vector<LogLine>& lines, const ReportHeader& header,
                     const std::function<void()>& yield)
 {
-    return WriteWholeFile(path, FormatLogReport(lines, header, yield));
+    const std::string text = FormatLogReport(lines, header, yield);
+    // The code page as always when every name fits it; otherwise UTF-8 with the mark
+    // that tells Notepad so, rather than question marks in place of names.
+    bool fits = true;
+    const std::string ansi = AnsiFromUtf8(text, &fits);
+    return WriteWholeFile(path, fits ? ansi : "\xEF\xBB\xBF" + text);
 }
 
 ReportHeader CurrentReportHeader()
 {
-    ReportHeader header{GetOSName(), GetNetUserName(), {}};
+    ReportHeader header{Utf8FromAnsi(GetOSName()), Utf8FromAnsi(GetNetUserName()), {}};
     ::GetLocalTime(&header.generatedAt);
     return header;
 }

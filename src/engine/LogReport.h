@@ -15,12 +15,14 @@ struct ReportHeader {
     SYSTEMTIME generatedAt;
 };
 
-// The report text: eight header lines, then "task, status" (both trimmed) per log line,
+// The report text (UTF-8, as the log holds it): eight header lines, then "task, status" (both trimmed) per log line,
 // CR LF after each. `yield` runs after each log line.
 std::string FormatLogReport(const std::vector<LogLine>& lines, const ReportHeader& header,
                             const std::function<void()>& yield);
 
-// Writes the report to `path`, replacing any file there. False when it could not be written.
+// Writes the report to `path` (UTF-8), replacing any file there: in the ANSI code page when
+// every line fits it, otherwise as UTF-8 with a byte-order mark. False when it could not
+// be written.
 bool WriteLogReport(const std::string& path, const std::vector<LogLine>& lines, const ReportHeader& header,
                     const std::function<void()>& yield);
 

@@ -2,9 +2,11 @@
 
 #include "engine/Eradication.h"
 #include "engine/Timestamp.h"
+#include "storage/LongPath.h"
 #include "storage/Paths.h"
 #include "storage/RegistryAccess.h"
 #include "storage/Text.h"
+#include "storage/WideText.h"
 
 namespace sweepora {
 
@@ -23,8 +25,11 @@ std::optional<std::string> GetNetscapeUserDir()
     const std::string profile = GetRegString(HKEY_LOCAL_MACHINE, kNetscapeUsersKey, "CurrentUser");
     if (profile.empty()) return std::nullopt;
     const std::string profileKey = std::string(kNetscapeUsersKey) + "\\" + TrimBlanks(profile);
-    // A missing DirRoot leaves "\": the root of the current drive, where nothing is normally found.
-    return AddBackslash(GetRegString(HKEY_LOCAL_MACHINE, profileKey, "DirRoot"));
+    // Only a full folder path is a profile: a missing, empty or relative DirRoot, or one of
+    // another type, would send the cleaners to the root of some drive.
+    const std::string folder = Utf8FromAnsi(GetRegString(HKEY_LOCAL_MACHINE, profileKey, "DirRoot"));
+    if (!IsAbsolutePath(folder) || IsVolumeRoot(CanonicalFolder(folder))) return std::nullopt;
+    return AddBackslash(folder);
 }
 
 void CleanNetscapeCache(Session& s)

@@ -9,8 +9,9 @@ namespace sweepora {
 // Under HKEY_LOCAL_MACHINE: "CurrentUser" names the profile, whose subkey's "DirRoot" is its folder.
 constexpr const char* kNetscapeUsersKey = "Software\\Netscape\\Netscape Navigator\\Users";
 
-// The current profile's folder with a trailing backslash, "\" when its "DirRoot" is missing;
-// nothing when no profile is named.
+// The current profile's folder with a trailing backslash; nothing when no profile is
+// named or its "DirRoot" is not a full folder path below a drive's root (the cleaners then
+// end with "Terminated", as without a profile).
 std::optional<std::string> GetNetscapeUserDir();
 
 // Empties the profile's cache folder (keeping the folder) and erases cookies.txt.

@@ -1,6 +1,8 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <unordered_set>
 
 namespace sweepora {
 
@@ -16,6 +18,10 @@ struct RunState {
     std::int32_t spaceSaved = 0; // bytes
     std::int32_t files = 0;
     std::int32_t registryKeys = 0;
+
+    // What a test run has counted as erased (upper-cased long paths), so that later
+    // cleaners of the same run treat it as gone, as they would after a live run.
+    std::unordered_set<std::wstring> previewGone;
 };
 
 } // namespace sweepora

@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/ActivityLog.h"
 #include "engine/Desktop.h"
+#include "engine/FileOverwrite.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
 #include "plugins/PluginFile.h"
@@ -34,6 +35,8 @@ struct Session {
     PluginList plugins;
     // Read once, when the program starts.
     PluginVariables pluginVariables;
+    // The file-system calls of an overwrite; tests put a failing disk here.
+    const EraseIo* eraseIo = &SystemEraseIo();
 
     YieldFn Yielder() { return [this] { host.YieldToQueue(); }; }
 };

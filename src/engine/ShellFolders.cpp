@@ -1,5 +1,7 @@
 #include "engine/ShellFolders.h"
 
+#include "storage/WideText.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -20,18 +22,17 @@ std::string GetSpecialFolderPath(int csidl)
     ITEMIDLIST* raw = nullptr;
     if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &raw)) || raw == nullptr) return {};
     const std::unique_ptr<ITEMIDLIST, PidlFree> pidl(raw);
-    char path[512] = {};
-    // The buffer is larger than MAX_PATH, which is all SHGetPathFromIDListA writes.
-    if (!::SHGetPathFromIDListA(pidl.get(), path)) return {};
-    return path;
+    wchar_t path[MAX_PATH + 1] = {};
+    if (!::SHGetPathFromIDListW(pidl.get(), path)) return {};
+    return Utf8FromWide(path);
 }
 
 std::string GetWindowsFolder()
 {
-    char path[MAX_PATH + 1] = {};
-    const UINT n = ::GetWindowsDirectoryA(path, sizeof path);
-    if (n == 0 || n >= sizeof path) return {};
-    return std::string(path, n);
+    wchar_t path[MAX_PATH + 1] = {};
+    const UINT n = ::GetWindowsDirectoryW(path, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return {};
+    return Utf8FromWide(path, n);
 }
 
 } // namespace sweepora

@@ -3,7 +3,7 @@
 
 namespace sweepora {
 
-// The shell folder with the given CSIDL number, without a trailing backslash;
+// The shell folder with the given CSIDL number (UTF-8), without a trailing backslash;
 // empty when the shell does not know it.
 std::string GetSpecialFolderPath(int csidl);
 

@@ -3,9 +3,13 @@
 #include "engine/Eradication.h"
 #include "engine/ShellFolders.h"
 #include "engine/Timestamp.h"
+#include "storage/FolderListing.h"
+#include "storage/LongPath.h"
 #include "storage/Paths.h"
+#include "storage/ProtectedFolders.h"
 #include "storage/Text.h"
 #include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -23,42 +27,19 @@ constexpr const char* kTempTask = "Windows Tempoprary Files";
 constexpr const char* kTerminated = "Terminated";
 constexpr const char* kAborted = "**Aborted**";
 
-// Trimmed, long-named, upper-cased and with its trailing backslash, so that two
-// spellings of one folder compare equal.
-std::string ComparableFolder(const std::string& folder)
-{
-    std::string path = TrimBlanks(folder);
-    if (path.empty()) return path;
-    char longPath[MAX_PATH + 1] = {};
-    const DWORD n = ::GetLongPathNameA(path.c_str(), longPath, sizeof longPath);
-    if (n > 0 && n < sizeof longPath) path.assign(longPath, n);
-    return UpperCase(AddBackslash(path));
-}
-
-bool IsRootFolder(const std::string& folder)
-{
-    if (folder == "\\") return true;
-    if (folder.size() == 3 && folder[1] == ':' && folder[2] == '\\') return true;
-    // "\\SERVER\SHARE\"
-    return folder.size() > 2 && folder.compare(0, 2, "\\\\") == 0 &&
-           std::count(folder.begin(), folder.end(), '\\') == 4;
-}
-
-std::string EnvironmentText(const char* name)
-{
-    char value[MAX_PATH + 1] = {};
-    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
 // Spaces over the file's whole length, in place, so its old clusters are what get
 // overwritten. Fails without touching it when another program holds it open.
 void OverwriteWithSpaces(const std::string& path)
 {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Never through a link: the spaces belong in this file only.
+    UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return;
     LARGE_INTEGER size = {};
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks > 1 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !SamePath(FinalPathOf(file.get()), LongPath(path)))
+        return;
     if (!::GetFileSizeEx(file.get(), &size)) return;
     static constexpr DWORD kBlock = 64 * 1024;
     const std::vector<char> spaces(kBlock, ' ');
@@ -99,27 +80,25 @@ void CleanRecentDocs(Session& s)
 
 std::string GetWindowsTempPath()
 {
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = ::GetTempPathA(sizeof path, path);
-    return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
+    wchar_t path[MAX_PATH + 2] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 2, path);
+    return n > 0 && n < MAX_PATH + 2 ? Utf8FromWide(path, n) : std::string();
 }
 
-bool IsRefusedTempFolder(const std::string& folder)
+std::string TempFolderRefusal(const std::string& folder)
 {
-    const std::string path = ComparableFolder(folder);
-    if (path.empty() || IsRootFolder(path) || path == "C:\\WINDOWS\\" || path == "C:\\WINNT\\") return true;
-    const std::string system[] = {GetWindowsFolder(), EnvironmentText("USERPROFILE"),
-                                  GetSpecialFolderPath(kProfileFolder)};
-    for (const std::string& other : system) {
-        if (!other.empty() && path == ComparableFolder(other)) return true;
-    }
-    return false;
+    const std::string trimmed = UpperCase(AddBackslash(TrimBlanks(folder)));
+    if (trimmed == "C:\\WINDOWS\\" || trimmed == "C:\\WINNT\\") return "it is the Windows folder";
+    if (TempSettingIsRelative()) return "the temporary folder is a relative path";
+    return TempFolderRefusal(folder, CurrentProtectedFolders());
 }
 
 void CleanWindowsTemp(Session& s)
 {
     std::string folder = GetWindowsTempPath();
-    if (folder.empty() || IsRefusedTempFolder(folder)) {
+    const std::string refusal = TempFolderRefusal(folder);
+    if (!refusal.empty()) {
+        if (!folder.empty()) s.log.AddLogEntry(folder, "Not cleaned: " + refusal);
         s.log.AddLogEntry(kTempTask, kTerminated);
         return;
     }
@@ -150,8 +129,9 @@ void CleanClipboard(Session& s)
 void CleanAutoCompleteForms(Session& s)
 {
     if (s.run.abort) return;
-    // Runs in test mode too: the program has no test mode of its own.
-    s.desktop.ShellExecuteFile("open", AddBackslash(s.programFolder) + kAutoCompleteProgram, "1", s.programFolder,
+    // The helper has no test mode of its own: a test run must not start it.
+    if (s.run.live)
+        s.desktop.ShellExecuteFile("open", AddBackslash(s.programFolder) + kAutoCompleteProgram, "1", s.programFolder,
                                SW_HIDE);
     // The console's Ctrl+C can set the flag from another thread meanwhile.
     if (s.run.abort)

@@ -27,16 +27,18 @@ void CleanRecentDocs(Session& session);
 // The user's temporary folder as the system reports it; empty when it cannot say.
 std::string GetWindowsTempPath();
 
-// True for a temporary folder that must never be emptied: a drive or share root, the
-// Windows folder (its real one and the two usual names on C:) or the profile folder itself.
-bool IsRefusedTempFolder(const std::string& folder);
+// Why the temporary folder must not be emptied: a drive or share root, the Windows
+// folder under its two usual names on C:, a folder that holds the profile, the Windows
+// folder, Program Files or ProgramData, another user's profile or the folder of profiles,
+// or a relative TEMP. Empty when it may be.
+std::string TempFolderRefusal(const std::string& folder);
 
 // Erases the temporary folder's files and subfolders; the folder itself stays.
 void CleanWindowsTemp(Session& session);
 
 void CleanClipboard(Session& session);
 
-// Starts iea.exe hidden and does not wait for it; in test mode too.
+// Starts iea.exe hidden and does not wait for it; a test run starts nothing and only logs.
 void CleanAutoCompleteForms(Session& session);
 
 // Overwrites the cookies, history and history.ie5 index.dat files with spaces over their

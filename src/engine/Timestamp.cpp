@@ -1,19 +1,21 @@
 #include "engine/Timestamp.h"
 
+#include "storage/WideText.h"
+
 namespace sweepora {
 
 std::string LongDateText(const SYSTEMTIME& at)
 {
-    char buffer[256] = {};
-    const int n = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_LONGDATE, &at, nullptr, buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer) : std::string();
+    wchar_t buffer[256] = {};
+    const int n = ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &at, nullptr, buffer, 256);
+    return n > 0 ? Utf8FromWide(buffer, static_cast<std::size_t>(n - 1)) : std::string();
 }
 
 std::string LongTimeText(const SYSTEMTIME& at)
 {
-    char buffer[256] = {};
-    const int n = ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &at, nullptr, buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer) : std::string();
+    wchar_t buffer[256] = {};
+    const int n = ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &at, nullptr, buffer, 256);
+    return n > 0 ? Utf8FromWide(buffer, static_cast<std::size_t>(n - 1)) : std::string();
 }
 
 std::string TimestampText()

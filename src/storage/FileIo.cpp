@@ -1,5 +1,6 @@
 #include "storage/FileIo.h"
 
+#include "storage/LongPath.h"
 #include "storage/UniqueHandle.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@ namespace sweepora {
 
 bool ReadWholeFile(const std::string& path, std::string& contents)
 {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     std::string data;
@@ -25,7 +26,7 @@ bool ReadWholeFile(const std::string& path, std::string& contents)
 
 bool WriteWholeFile(const std::string& path, const std::string& contents)
 {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     std::size_t done = 0;

@@ -1,5 +1,8 @@
 #include "storage/Paths.h"
 
+#include "storage/LongPath.h"
+#include "storage/WideText.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -14,16 +17,16 @@ std::string AddBackslash(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
-    return !path.empty() && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return !path.empty() && ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string ExecutablePath()
 {
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) return {};
-        if (n < buffer.size()) return std::string(buffer.data(), n);
+        if (n < buffer.size()) return Utf8FromWide(buffer.data(), n);
         buffer.resize(buffer.size() * 2);
     }
 }

@@ -6,10 +6,10 @@ namespace sweepora {
 // The path with one trailing backslash.
 std::string AddBackslash(const std::string& path);
 
-// True when a file or folder exists at the path.
+// True when a file or folder exists at the path (UTF-8, any length).
 bool FileExists(const std::string& path);
 
-// The full path of the running executable, and its folder without a trailing backslash.
+// The full path of the running executable (UTF-8), and its folder without a trailing backslash.
 std::string ExecutablePath();
 std::string FolderOf(const std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include "storage/Paths.h"
 #include "storage/RegistryAccess.h"
+#include "storage/WideText.h"
 
 namespace sweepora {
 
@@ -19,7 +20,8 @@ void UpdateRunEntry(const AppSettings& settings, const std::string& exePath)
 {
     if (settings.LoadStartup == "1") {
         DWORD disposition = 0;
-        SetRegString(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName(), RunEntryCommand(exePath), REG_SZ,
+        // The registry text is in the code page; the path comes as UTF-8.
+        SetRegString(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName(), AnsiFromUtf8(RunEntryCommand(exePath)), REG_SZ,
                      disposition);
     } else {
         DeleteRegValue(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName());

@@ -1,0 +1,40 @@
+#pragma once
+#include "storage/UniqueHandle.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sweepora {
+
+// One entry as the folder listed it, before anything was opened.
+struct ListedEntry {
+    std::wstring name;
+    DWORD attributes = 0;
+    std::uint64_t size = 0;
+    DWORD reparseTag = 0; // meaningful only with FILE_ATTRIBUTE_REPARSE_POINT
+    std::uint64_t fileId = 0;
+};
+
+// A folder opened without following a link, and what it held when listed. The listing
+// comes through the same handle, so the entries are those of the folder that was checked.
+struct FolderListing {
+    UniqueFile handle;
+    std::wstring finalPath; // long form, as the system names the folder
+    DWORD volumeSerial = 0;
+    std::vector<ListedEntry> entries; // "." and ".." left out
+    DWORD error = ERROR_SUCCESS;      // why it could not be listed
+    bool isLink = false;              // the folder itself is a reparse point
+};
+
+// Lists the folder at `longPath` ("\\?\..."). On failure `error` says why and nothing is listed.
+FolderListing ListFolder(const std::wstring& longPath);
+
+// The final path of an open handle, long form; empty when the system cannot say.
+std::wstring FinalPathOf(HANDLE handle);
+
+// Equality of two paths as the system compares names: without regard to case, and
+// without the trailing blanks and dots that Win32 drops from a name.
+bool SamePath(const std::wstring& a, const std::wstring& b);
+
+} // namespace sweepora
