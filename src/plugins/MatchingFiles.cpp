@@ -3,6 +3,7 @@
 #include "storage/Paths.h"
 #include "storage/Text.h"
 #include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
 
 #include <windows.h>
 
@@ -62,14 +63,14 @@ std::vector<std::string> MatchingFiles(const std::string& pattern)
     if (name.empty() || IsProtectedFolder(folder)) return files;
 
     if (name.find_first_of("*?") == std::string::npos) {
-        const DWORD attributes = ::GetFileAttributesA(pattern.c_str());
+        const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(pattern).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & kNeverMatches)) files.push_back(pattern);
         return files;
     }
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA(pattern.c_str(), &data));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &data)) {
-        if (!(data.dwFileAttributes & kNeverMatches)) files.push_back(folder + data.cFileName);
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW(WideFromUtf8(pattern).c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
+        if (!(data.dwFileAttributes & kNeverMatches)) files.push_back(folder + Utf8FromWide(data.cFileName));
     }
     return files;
 }
