@@ -3,6 +3,9 @@
 #include "storage/Paths.h"
 #include "storage/RegistryAccess.h"
 #include "storage/Text.h"
+#include "storage/WideText.h"
+
+#include <windows.h>
 
 namespace sweepora {
 
@@ -24,14 +27,25 @@ std::string PluginFolder(const std::string& programFolder)
 
 std::string PluginFilePath(const std::string& pluginFolder, const std::string& name)
 {
-    return AddBackslash(pluginFolder) + TrimBlanks(name) + kPluginExtension;
+    return AddBackslash(pluginFolder) + name + kPluginExtension;
+}
+
+std::string UpperCaseUtf8(const std::string& text)
+{
+    const std::wstring wide = WideFromUtf8(text);
+    const int length = static_cast<int>(wide.size());
+    const int size = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, wide.data(), length, nullptr, 0);
+    if (size <= 0) return text;
+    std::wstring upper(static_cast<std::size_t>(size), L'\0');
+    ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, wide.data(), length, &upper[0], size);
+    return Utf8FromWide(upper);
 }
 
 std::string ExpandVariables(const std::string& entry, const PluginVariables& v)
 {
-    std::string path = ReplaceAll(UpperCase(entry), "%APPDATA%", v.appDataPath);
-    path = ReplaceAll(UpperCase(path), "%USERNAME%", v.userName);
-    return ReplaceAll(UpperCase(path), "%WIN%", v.windowsPath);
+    std::string path = ReplaceAll(UpperCaseUtf8(entry), "%APPDATA%", v.appDataPath);
+    path = ReplaceAll(UpperCaseUtf8(path), "%USERNAME%", v.userName);
+    return ReplaceAll(UpperCaseUtf8(path), "%WIN%", v.windowsPath);
 }
 
 std::optional<RegistryTarget> ParseKeyEntry(const std::string& entry)

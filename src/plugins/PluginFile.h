@@ -22,8 +22,11 @@ constexpr const char* kDefaultValueName = "Default";
 
 // "plugins" in the program's folder.
 std::string PluginFolder(const std::string& programFolder);
-// The file of the plugin `name` (blanks around it dropped).
+// The file of the plugin `name`, the name kept exactly as listed, blanks around it included.
 std::string PluginFilePath(const std::string& pluginFolder, const std::string& name);
+
+// UTF-8 text upper-cased in the user's locale, every script alike.
+std::string UpperCaseUtf8(const std::string& text);
 
 // What %APPDATA%, %USERNAME% and %WIN% stand for, fixed when the program starts.
 struct PluginVariables {
@@ -32,8 +35,8 @@ struct PluginVariables {
     std::string windowsPath;
 };
 
-// The entry upper-cased before each of the three replacements, so the variables match in
-// any case; the Windows folder goes in last and keeps its own case.
+// The entry (UTF-8) upper-cased before each of the three replacements, so the variables
+// match in any case; the Windows folder goes in last and keeps its own case.
 std::string ExpandVariables(const std::string& entry, const PluginVariables& variables);
 
 // A registry entry "ROOT\path" or, for DelRegValue, "ROOT\path,name".

@@ -5,6 +5,7 @@
 #include "storage/Paths.h"
 #include "storage/Text.h"
 #include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
 
 #include <windows.h>
 
@@ -34,20 +35,23 @@ void PluginList::TickAll(bool ticked)
 
 void EnsureFolder(const std::string& path)
 {
-    if (!FileExists(path)) ::CreateDirectoryA(path.c_str(), nullptr);
+    const std::wstring wide = WideFromUtf8(path);
+    if (wide.empty() || ::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+    ::CreateDirectoryW(wide.c_str(), nullptr);
 }
 
 void LoadPlugins(PluginList& list, const std::string& pluginFolder)
 {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((AddBackslash(pluginFolder) + "*" + kPluginExtension).c_str(), &data));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &data)) {
-        if (!(data.dwFileAttributes & kNotListed) && HasPluginExtension(data.cFileName))
-            names.push_back(data.cFileName);
+    WIN32_FIND_DATAW data;
+    const std::wstring pattern = WideFromUtf8(AddBackslash(pluginFolder) + "*" + kPluginExtension);
+    UniqueFind find(::FindFirstFileW(pattern.c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
+        const std::string name = Utf8FromWide(data.cFileName);
+        if (!(data.dwFileAttributes & kNotListed) && HasPluginExtension(name)) names.push_back(name);
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string ua = UpperCase(a), ub = UpperCase(b);
+        const std::string ua = UpperCaseUtf8(a), ub = UpperCaseUtf8(b);
         return ua != ub ? ua < ub : a < b;
     });
 
@@ -77,7 +81,8 @@ bool ImportPluginFile(PluginList& list, const std::string& pluginFolder, const s
 {
     const std::string name = source.substr(source.find_last_of('\\') + 1);
     if (name.empty()) return false;
-    if (!::CopyFileA(source.c_str(), (AddBackslash(pluginFolder) + name).c_str(), FALSE)) return false;
+    if (!::CopyFileW(WideFromUtf8(source).c_str(), WideFromUtf8(AddBackslash(pluginFolder) + name).c_str(), FALSE))
+        return false;
     LoadPlugins(list, pluginFolder);
     return true;
 }

@@ -6,7 +6,7 @@ namespace sweepora {
 
 // One plugin file as the list shows it.
 struct PluginLine {
-    std::string name; // the file name without ".plg"
+    std::string name; // the file name without ".plg", blanks kept; UTF-8
     bool ticked = true;
     std::string description;
 };

@@ -4,6 +4,9 @@
 #include "storage/Ini.h"
 #include "storage/RegistryAccess.h"
 #include "storage/Text.h"
+#include "storage/WideText.h"
+
+#include <windows.h>
 
 #include <exception>
 
@@ -29,6 +32,33 @@ void ForEachEntry(const clsIni& ini, const char* key, const std::atomic<bool>& a
     }
 }
 
+std::string SystemErrorText(LONG code)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0,
+                                     nullptr);
+    std::string text = n && buffer ? Utf8FromWide(buffer, n) : "Error " + std::to_string(code);
+    if (buffer) ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// One line per failure, named as the user wrote the key: a subkey below it after a
+// backslash, a value after a comma as in a DelRegValue entry.
+void LogFailures(const std::string& key, const RegistryFailures& failures, PluginRunHost& host)
+{
+    for (const RegistryFailure& f : failures) {
+        std::string task = key;
+        if (f.kind == RegistryFailure::Kind::Subkey)
+            task = (!key.empty() && key.back() == '\\' ? key : key + "\\") + f.name;
+        else if (f.kind == RegistryFailure::Kind::Value)
+            task = key + "," + f.name;
+        host.AddLogEntry(task, SystemErrorText(f.error));
+    }
+}
+
 void RunPlugin(const clsIni& ini, const PluginVariables& variables, PluginRunHost& host)
 {
     const std::atomic<bool>& abort = host.AbortFlag();
@@ -39,22 +69,28 @@ void RunPlugin(const clsIni& ini, const PluginVariables& variables, PluginRunHos
         const auto target = ParseKeyEntry(entry);
         if (!target) return;
         host.CountRegistryEntry();
-        if (deletable(*target)) DeleteSubKeys(target->root, target->path, true, abort);
+        if (deletable(*target)) LogFailures(entry, DeleteSubKeys(target->root, target->path, true, abort), host);
     });
     ForEachEntry(ini, kDelRegValueList, abort, [&](const std::string& entry) {
         const auto target = ParseKeyEntry(entry);
         if (!target) return;
         host.CountRegistryEntry();
-        if (deletable(*target)) DeleteAllRegValues(target->root, target->path, abort);
+        if (deletable(*target)) LogFailures(entry, DeleteAllRegValues(target->root, target->path, abort), host);
     });
     ForEachEntry(ini, kDelRegValue, abort, [&](const std::string& entry) {
         const auto target = ParseValueEntry(entry);
         if (!target) return;
         host.CountRegistryEntry();
         if (!deletable(*target)) return;
-        DeleteRegValue(target->root, target->path, target->valueName);
-        for (int k = 1; k <= kNumberedCompanions && !abort; ++k)
-            DeleteRegValue(target->root, target->path, target->valueName + std::to_string(k));
+        RegistryFailures failures;
+        for (int k = 0; k <= kNumberedCompanions && !abort; ++k) {
+            const std::string name = target->valueName + (k == 0 ? std::string() : std::to_string(k));
+            const RegistryFailures failed = DeleteRegValue(target->root, target->path, name);
+            failures.insert(failures.end(), failed.begin(), failed.end());
+            // A key that cannot be opened refuses every companion alike: one line is enough.
+            if (!failed.empty() && failed.front().kind == RegistryFailure::Kind::Key) break;
+        }
+        LogFailures(entry.substr(0, entry.find(',')), failures, host);
     });
     ForEachEntry(ini, kDelFile, abort, [&](const std::string& entry) {
         EradicateMatchingFiles(ExpandVariables(entry, variables), host);
@@ -73,7 +109,8 @@ void RunPlugins(const PluginList& list, const std::string& pluginFolder, const P
         if (!line.ticked) continue;
         const std::string name = TrimBlanks(line.name);
         try {
-            ini.IniPath(PluginFilePath(pluginFolder, name));
+            // The file as listed, blanks and all: a trimmed name could open another plugin.
+            ini.IniPath(PluginFilePath(pluginFolder, line.name));
             RunPlugin(ini, variables, host);
         } catch (const std::exception&) {
         }

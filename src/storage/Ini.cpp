@@ -1,5 +1,9 @@
 #include "storage/Ini.h"
 
+#include "storage/WideText.h"
+
+#include <vector>
+
 namespace sweepora {
 
 void clsIni::DeleteIni(const MessageFn& tell) const
@@ -11,7 +15,7 @@ void clsIni::DeleteIni(const MessageFn& tell) const
         say("The file in the IniPath property is not an ini file or doesn't exist!");
         return;
     }
-    if (::DeleteFileA(path_.c_str())) return;
+    if (::DeleteFileW(WideFromUtf8(path_).c_str())) return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         say("The file in the IniPath property was not found!");
@@ -19,14 +23,17 @@ void clsIni::DeleteIni(const MessageFn& tell) const
 
 std::string clsIni::GetIniSetting(const std::string& section, const std::string& key) const
 {
-    char buffer[kValueBuffer] = {};
-    const DWORD n = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, kValueBuffer, path_.c_str());
-    return std::string(buffer, n < kValueBuffer ? n : kValueBuffer - 1);
+    // The wide function reads an ANSI file through the code page, and a Unicode one as it is.
+    std::vector<wchar_t> buffer(kValueBuffer, L'\0');
+    const DWORD n = ::GetPrivateProfileStringW(WideFromUtf8(section).c_str(), WideFromUtf8(key).c_str(), L"",
+                                               buffer.data(), kValueBuffer, WideFromUtf8(path_).c_str());
+    return Utf8FromWide(buffer.data(), n < kValueBuffer ? n : kValueBuffer - 1);
 }
 
 void clsIni::SaveIniSetting(const std::string& section, const std::string& key, const std::string& setting) const
 {
-    ::WritePrivateProfileStringA(section.c_str(), key.c_str(), setting.c_str(), path_.c_str());
+    ::WritePrivateProfileStringW(WideFromUtf8(section).c_str(), WideFromUtf8(key).c_str(),
+                                 WideFromUtf8(setting).c_str(), WideFromUtf8(path_).c_str());
 }
 
 } // namespace sweepora

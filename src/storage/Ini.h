@@ -1,6 +1,7 @@
 #pragma once
-// One INI file through the private-profile functions. Nothing is cached: every call
-// goes to the file, so edits made elsewhere are seen at once.
+// One INI file through the wide private-profile functions; path, names and values are UTF-8.
+// An ANSI file reads through the code page, a Unicode one (with its byte-order mark) as it is.
+// Nothing is cached: every call goes to the file, so edits made elsewhere are seen at once.
 #include <windows.h>
 
 #include <functional>
@@ -24,8 +25,8 @@ public:
     void IniPath(std::string path) { path_ = std::move(path); }
     const std::string& IniPath() const { return path_; }
 
-    // The entry's value, cut to kValueBuffer - 1 characters; empty for a missing file,
-    // section or key.
+    // The entry's value, cut to kValueBuffer - 1 UTF-16 characters; empty for a missing
+    // file, section or key.
     std::string GetIniSetting(const std::string& section, const std::string& key) const;
 
     // The platform creates the file, section or key as needed; a failed write is lost.

@@ -1,6 +1,9 @@
 #include "storage/SettingsStore.h"
 
 #include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
+
+#include <windows.h>
 
 namespace sweepora {
 
@@ -10,32 +13,34 @@ std::string RegistrySettingsStore::Get(const std::string& section, const std::st
                                        const std::string& defaultValue) const
 {
     UniqueKey k;
-    const std::string path = root_ + "\\" + section;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, k.put()) != ERROR_SUCCESS)
+    const std::wstring path = WideFromUtf8(root_ + "\\" + section);
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, k.put()) != ERROR_SUCCESS)
         return defaultValue;
+    const std::wstring name = WideFromUtf8(key);
     DWORD type = 0;
     DWORD size = 0;
-    if (::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (::RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_SZ)
         return defaultValue;
-    std::string value(size, '\0');
-    if (size > 0 &&
-        ::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
-                           &size) != ERROR_SUCCESS)
+    // Bytes, rounded up to whole characters: a value may be stored with an odd length.
+    std::wstring value((size + 1) / sizeof(wchar_t), L'\0');
+    if (size > 0 && ::RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
+                                       &size) != ERROR_SUCCESS)
         return defaultValue;
-    value.resize(size < value.size() ? size : value.size());
-    return value.substr(0, value.find('\0'));
+    value.resize(size / sizeof(wchar_t) < value.size() ? size / sizeof(wchar_t) : value.size());
+    return Utf8FromWide(value.substr(0, value.find(L'\0')));
 }
 
 void RegistrySettingsStore::Set(const std::string& section, const std::string& key, const std::string& value)
 {
     UniqueKey k;
-    const std::string path = root_ + "\\" + section;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(),
+    const std::wstring path = WideFromUtf8(root_ + "\\" + section);
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(),
                           nullptr) != ERROR_SUCCESS)
         return;
-    ::RegSetValueExA(k.get(), key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
+    const std::wstring text = WideFromUtf8(value);
+    ::RegSetValueExW(k.get(), WideFromUtf8(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 } // namespace sweepora

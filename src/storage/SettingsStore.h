@@ -13,7 +13,8 @@ public:
     virtual void Set(const std::string& section, const std::string& key, const std::string& value) = 0;
 };
 
-// Keeps the values as REG_SZ under HKEY_CURRENT_USER\<root>\<section>.
+// Keeps the values as REG_SZ under HKEY_CURRENT_USER\<root>\<section>, through the wide
+// functions: names and values are UTF-8 in memory, so no folder name is narrowed to the code page.
 class RegistrySettingsStore final : public SettingsStore {
 public:
     // `root` is relative to HKEY_CURRENT_USER, such as "Software\Sweepora".

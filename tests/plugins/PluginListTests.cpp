@@ -1,6 +1,8 @@
 #include "engine/CleaningCommands.h"
 #include "plugins/PluginSession.h"
 #include "storage/Paths.h"
+#include "storage/Text.h"
+#include "storage/WideText.h"
 
 using namespace sweepora;
 using test::Texts;
@@ -66,6 +68,44 @@ TEST_F(ListFixture, ImportReplacesAPluginOrTellsOfTheFailure)
               "Import Failure|Import error, Sweepora not able to impore this plugin");
     EXPECT_EQ(desktop.asked[0].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(Shown(), Texts{"[x] Viewer|new"});
+}
+
+TEST_F(ListFixture, APluginNamedWithBlanksIsItsOwnFile)
+{
+    session.pluginVariables.appDataPath = folder.Path();
+    for (const char* name : {"blank.tmp", "plain.tmp"}) test::WriteFileBytes(folder.File(name), "trace");
+    Write("  a .plg", "[Info]\r\nDelFile1=%APPDATA%\\blank.tmp\r\n");
+    Write("a.plg", "[Info]\r\nDelFile1=%APPDATA%\\plain.tmp\r\n");
+    LoadPlugins(session.plugins, plugins);
+    ASSERT_EQ(Shown(), (Texts{"[x]   a |", "[x] a|"}));
+    session.plugins.Lines()[1].ticked = false;
+    SaveAllSettings(session);
+    EXPECT_EQ(test::ReadFileBytes(plugins + "\\  a .plg"), "[Info]\r\nDelFile1=%APPDATA%\\blank.tmp\r\nSelected=0\r\n");
+    EXPECT_EQ(test::ReadFileBytes(plugins + "\\a.plg"), "[Info]\r\nDelFile1=%APPDATA%\\plain.tmp\r\nSelected=1\r\n");
+
+    session.run.live = true;
+    RunPlugins(session);
+    EXPECT_FALSE(FileExists(folder.File("blank.tmp")));
+    EXPECT_TRUE(FileExists(folder.File("plain.tmp")));
+}
+
+TEST_F(ListFixture, UnicodeNamesAndEntriesArriveWhole)
+{
+    // Notepad's "Unicode" (UTF-16 with a byte-order mark) beside an ANSI file of the code page.
+    const std::wstring unicode = L"\xFEFF[Info]\r\nDescription=Дневник\r\nDelFile1=%AppData%\\отчёты\\план*.txt\r\n";
+    test::WriteNamedFile(plugins + "\\Дневник.plg", std::string(reinterpret_cast<const char*>(unicode.data()),
+                                                                 unicode.size() * sizeof(wchar_t)));
+    Write("Caf\xe9.plg", "[Info]\r\nDescription=Caf\xe9 cr\xe8me\r\n");
+    ::CreateDirectoryW(WideFromUtf8(folder.File("отчёты")).c_str(), nullptr);
+    test::WriteNamedFile(folder.File("отчёты\\план.txt"), "trace");
+
+    LoadPlugins(session.plugins, plugins);
+    EXPECT_EQ(Shown(), (Texts{"[x] Café|Café crème", "[x] Дневник|Дневник"}));
+    test::RecordingPluginHost recorder;
+    RunPlugins(session.plugins, plugins, PluginVariables{folder.Path(), "", ""}, recorder);
+    // Entries are upper-cased to match the variables; the listed name is the file's own.
+    EXPECT_EQ(recorder.eradicated, Texts{UpperCase(folder.Path()) + "\\ОТЧЁТЫ\\план.txt"});
+    EXPECT_EQ(recorder.logged, (Texts{"Plugin : Café", "Plugin : Дневник"}));
 }
 
 TEST(StarterPlugins, ShipUntickedWithADescription)

@@ -3,6 +3,11 @@
 #include "plugins/PluginSession.h"
 #include "storage/Paths.h"
 #include "storage/Text.h"
+#include "storage/UniqueHandle.h"
+
+#include <sddl.h>
+
+#include <algorithm>
 
 using namespace sweepora;
 using test::Texts;
@@ -25,7 +30,70 @@ struct RunnerFixture : test::PluginSession {
     }
 };
 
+// Gives a key a security descriptor for the scope, through a handle opened before it applies.
+class GuardedKey {
+public:
+    GuardedKey(const std::string& path, const wchar_t* sddl)
+    {
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, key_.put());
+        Apply(sddl);
+    }
+    ~GuardedKey() { Apply(L"D:P(A;;KA;;;WD)"); }
+    GuardedKey(const GuardedKey&) = delete;
+    GuardedKey& operator=(const GuardedKey&) = delete;
+
+private:
+    void Apply(const wchar_t* sddl)
+    {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) return;
+        ::RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, sd);
+        ::LocalFree(sd);
+    }
+    UniqueKey key_;
+};
+
 } // namespace
+
+TEST_F(RunnerFixture, RegistryWalksStepOverWhatTheyCannotDeleteAndSayWhy)
+{
+    const auto key = [](const std::string& sub) { return kKeys + ("\\" + sub); };
+    for (const char* sub : {"List\\0 Locked\\Inside", "List\\a\\b", "List\\z"})
+        test::WriteString(HKEY_CURRENT_USER, key(sub), "v", "1");
+    for (const char* name : {"v1", "v2", "File", "File3"}) test::WriteString(HKEY_CURRENT_USER, key("ReadOnly"), name, "1");
+    test::WriteString(HKEY_CURRENT_USER, key("Writable"), "w", "1");
+    WritePlugin("Walks", {"DelRegKeyList1=" + kHkcu + "\\List", "DelRegValueList1=" + kHkcu + "\\ReadOnly",
+                          "DelRegValueList2=" + kHkcu + "\\Writable", "DelRegValue1=" + kHkcu + "\\ReadOnly,File"});
+    {
+        const GuardedKey locked(key("List\\0 Locked"), L"D:P");          // nothing may look inside
+        const GuardedKey readOnly(key("ReadOnly"), L"D:P(A;;KR;;;WD)"); // values may be read, not deleted
+
+        RunPlugins(session); // a test run only counts
+        EXPECT_EQ(Lines(), Texts{"Testing : Plugin : Walks|Completed"});
+        EXPECT_EQ(session.run.registryKeys, 4);
+
+        session.run.live = true;
+        session.log.Clear();
+        RunPlugins(session);
+        Texts lines = Lines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "Plugin : Walks|Completed");
+        lines.pop_back();
+        // The system's words vary from version to version; both say the access was denied.
+        for (std::string& line : lines)
+            if (line.find("denied") != std::string::npos) line = line.substr(0, line.find('|')) + "|denied";
+        std::sort(lines.begin(), lines.end());
+        const std::string readOnlyKey = kHkcu + "\\ReadOnly,";
+        Texts expected = {kHkcu + "\\List\\0 Locked|denied"};
+        for (const char* name : {"v1", "v2", "File", "File3", "File", "File3"}) expected.push_back(readOnlyKey + name + "|denied");
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(lines, expected);
+    }
+    EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, key("List\\0 Locked")));
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, key("List\\a")) || test::KeyExists(HKEY_CURRENT_USER, key("List\\z")));
+    EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, key("Writable")).empty());
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, key("ReadOnly")).size(), 4u);
+}
 
 TEST_F(RunnerFixture, EveryListRunsToItsFirstGapAndCountsInTestRunsToo)
 {

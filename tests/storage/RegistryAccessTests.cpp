@@ -1,7 +1,10 @@
 #include "storage/RegistryAccess.h"
 #include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
 
 #include "support/TestSupport.h"
+
+#include <sddl.h>
 
 #include <stdexcept>
 
@@ -13,6 +16,23 @@ const HKEY kCu = HKEY_CURRENT_USER;
 constexpr const char* kKey = "Software\\SweeporaTests\\Registry";
 
 std::string Sub(const char* name) { return std::string(kKey) + "\\" + name; }
+
+// The current user's hive as the kernel names it, for a link's target.
+std::wstring CurrentUserSid()
+{
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+    UniqueKernelHandle token(raw);
+    alignas(TOKEN_USER) BYTE buffer[256];
+    DWORD size = 0;
+    wchar_t* text = nullptr;
+    if (!::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size) ||
+        !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text))
+        return {};
+    const std::wstring sid = text;
+    ::LocalFree(text);
+    return sid;
+}
 
 struct RegistryAccess : ::testing::Test {
     test::ScratchKey scratch{kKey};
@@ -54,12 +74,12 @@ TEST(RootKeyFromPath, KnowsOnlyTheFullNames)
     EXPECT_THROW(RootKeyFromPath("HKEY_CURRENT_USER"), std::invalid_argument);
 }
 
-TEST_F(RegistryAccess, BulkDeletesKeepTheKeyAndStopOnAbort)
+TEST_F(RegistryAccess, BulkDeletesKeepTheKeyTakeWholeTreesAndStopOnAbort)
 {
-    DeleteAllRegValues(kCu, kKey, abort);
+    EXPECT_TRUE(DeleteAllRegValues(kCu, kKey, abort).empty() && DeleteRegValue(kCu, kKey, "a").empty());
     EXPECT_FALSE(test::KeyExists(kCu, kKey)); // a missing key is not created on the way
     for (const char* name : {"a", "b"}) test::WriteString(kCu, kKey, name, name);
-    for (const char* sub : {"A", "B", "Z\\Inner"}) test::WriteString(kCu, Sub(sub), "v", "1");
+    for (const char* sub : {"A", "B", "Z\\Inner\\Deep"}) test::WriteString(kCu, Sub(sub), "v", "1");
     DeleteSubKeys(kCu, kKey, false, abort); // test mode
     abort = true;
     DeleteAllRegValues(kCu, kKey, abort);
@@ -67,11 +87,23 @@ TEST_F(RegistryAccess, BulkDeletesKeepTheKeyAndStopOnAbort)
     EXPECT_EQ(test::ValueNames(kCu, kKey).size(), 2u);
     EXPECT_TRUE(test::KeyExists(kCu, Sub("A")) && test::KeyExists(kCu, Sub("B")));
 
-    // "Z" has a child the platform will not delete: the walk must end there, not spin.
+    // A link among the subkeys goes as a link: what it points at is not the entry's to delete.
+    const std::string target = std::string(kKey) + "Target";
+    test::ScratchKey targetKey{target};
+    test::WriteString(kCu, target + "\\Inner", "kept", "1");
+    UniqueKey link;
+    ASSERT_EQ(::RegCreateKeyExA(kCu, Sub("Link").c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                                KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, link.put(), nullptr), ERROR_SUCCESS);
+    const std::wstring to = L"\\Registry\\User\\" + CurrentUserSid() + L"\\" + WideFromUtf8(target);
+    ::RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(to.data()),
+                     static_cast<DWORD>(to.size() * sizeof(wchar_t)));
+    link.reset();
+    ASSERT_EQ(test::ValueNames(kCu, Sub("Link\\Inner")), test::Texts{"kept"}); // the link works
+
     abort = false;
-    DeleteSubKeys(kCu, kKey, true, abort);
-    EXPECT_FALSE(test::KeyExists(kCu, Sub("A")) || test::KeyExists(kCu, Sub("B")));
-    DeleteAllRegValues(kCu, kKey, abort);
-    EXPECT_TRUE(test::ValueNames(kCu, kKey).empty());
-    EXPECT_EQ(test::ValueNames(kCu, Sub("Z\\Inner")).size(), 1u);
+    EXPECT_TRUE(DeleteSubKeys(kCu, kKey, true, abort).empty());
+    for (const char* sub : {"A", "B", "Z", "Link"}) EXPECT_FALSE(test::KeyExists(kCu, Sub(sub))) << sub;
+    EXPECT_EQ(test::ValueNames(kCu, target + "\\Inner"), test::Texts{"kept"});
+    EXPECT_TRUE(DeleteAllRegValues(kCu, kKey, abort).empty());
+    EXPECT_TRUE(test::KeyExists(kCu, kKey) && test::ValueNames(kCu, kKey).empty());
 }

@@ -45,3 +45,26 @@ TEST(Settings, NumberRule)
                                                 {"2.6", 3}, {"40000", 32767}, {"-99999999999999999999", -32768}};
     for (const auto& [text, value] : ints) EXPECT_EQ(TextToInt16(text), value) << text;
 }
+
+TEST(Settings, FolderNamesOutsideTheCodePageSurviveASaveAndALoad)
+{
+    const char* root = "Software\\SweeporaTests\\Store";
+    test::ScratchKey scratch(root);
+    RegistrySettingsStore store(root);
+    AppSettings s;
+    s.CustomDirList = {"C:\\данные\\отчёты", "D:\\日記"};
+    SaveEraseSettingKeys(store, s);
+    // Stored as the characters themselves, as the registry editor shows them.
+    wchar_t stored[64] = {};
+    DWORD size = sizeof stored;
+    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\SweeporaTests\\Store\\EraseSettings", L"CustomDirList",
+                   RRF_RT_REG_SZ, nullptr, stored, &size);
+    EXPECT_EQ(std::wstring(stored), L"C:\\данные\\отчёты|D:\\日記");
+    s.CustomDirList.clear();
+    LoadSettings(store, s);
+    EXPECT_EQ(s.CustomDirList, (std::vector<std::string>{"C:\\данные\\отчёты", "D:\\日記"}));
+
+    // A value an older version wrote through the code page reads as the same characters.
+    test::WriteString(HKEY_CURRENT_USER, std::string(root) + "\\EraseSettings", "CustomDirList", "C:\\Caf\xe9");
+    EXPECT_EQ(store.Get("EraseSettings", "CustomDirList", ""), "C:\\Café");
+}
