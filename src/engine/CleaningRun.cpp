@@ -96,6 +96,7 @@ RunOutcome RunCleaning(Session& s, const RunTable& table)
         s.log.AddLogEntry(SummaryLine(s.run.spaceSaved, s.run.files, s.run.registryKeys, elapsed), "");
 
     s.run.abort = false;
+    s.run.previewGone.clear(); // remembered within one run only
     s.run.running = false;
     s.host.RunFinished(s.settings.ScheduleArmed());
     return aborted ? RunOutcome::Aborted : RunOutcome::Completed;

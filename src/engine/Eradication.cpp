@@ -33,10 +33,11 @@ void AddWrapping(std::int32_t& counter, std::int64_t delta)
     counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + static_cast<std::uint32_t>(delta));
 }
 
-void Count(Session& s, std::uint64_t size)
+// Counted before the passes, as the run always has, and set back when it was not erased.
+void Count(Session& s, std::uint64_t size, int sign = 1)
 {
-    AddWrapping(s.run.files, 1);
-    AddWrapping(s.run.spaceSaved, static_cast<std::int64_t>(size));
+    AddWrapping(s.run.files, sign);
+    AddWrapping(s.run.spaceSaved, sign * static_cast<std::int64_t>(size));
 }
 
 std::wstring GoneKey(std::wstring path)
@@ -211,13 +212,13 @@ bool RemoveLink(Session& s, const Target& t)
 // A linked folder: the link goes with the subfolders, never what it points to.
 bool RemoveFolderLink(Session& s, const Target& t)
 {
+    // Wine removes an empty target in the link's place and keeps the link.
+    if (RunningUnderWine()) {
+        s.log.AddLogEntry(t.display + " left in place",
+                          "a linked folder: this system would remove its target instead of the link");
+        return false;
+    }
     if (s.run.live) {
-        // Wine removes an empty target in the link's place and keeps the link.
-        if (RunningUnderWine()) {
-            s.log.AddLogEntry(t.display + " left in place",
-                              "a linked folder: this system would remove its target instead of the link");
-            return false;
-        }
         if (!::RemoveDirectoryW(t.longPath.c_str())) {
             LogFailure(s, t, ::GetLastError());
             return false;
@@ -282,30 +283,30 @@ bool EraseTarget(Session& s, const Target& t, int passes)
         return true;
     }
     const std::uint64_t size = FileSize(info);
+    Count(s, size);
     if (!live) {
         RememberGone(s, t.longPath);
-        Count(s, size);
         s.log.AddLogEntry(t.display + " eradicated", TimestampText());
         return true;
     }
     OverwriteOutcome outcome;
     if (passes > 0) outcome = Overwrite(s, t, file.get(), info, passes);
     if (outcome.aborted) {
-        Count(s, size);
         s.log.AddLogEntry(t.display + " **** aborted by user", TimestampText());
         return false;
     }
     if (passes > 0) ScrubName(file.get(), NameLength(t.longPath));
     if (!DeleteThrough(file.get(), error)) {
+        Count(s, size, -1);
         LogFailure(s, t, error);
         return false;
     }
     file.reset();
     if (!outcome.incomplete.empty()) {
+        Count(s, size, -1);
         s.log.AddLogEntry(t.display + " deleted, but the overwrite was incomplete", outcome.incomplete);
         return true;
     }
-    Count(s, size);
     s.log.AddLogEntry(t.display + " eradicated", TimestampText());
     return true;
 }

@@ -168,6 +168,8 @@ OverwriteOutcome OverwriteFile(HANDLE file, const std::vector<Extent>& extents, 
         yield();
         lastYield = ::GetTickCount64();
     }
+    // The last yield may have brought an abort: the file then stays.
+    outcome.aborted = passes > 0 && aborted();
     return outcome;
 }
 

@@ -122,7 +122,10 @@ void RunPlugins(const PluginList& list, const std::string& pluginFolder, const P
 void EradicateMatchingFiles(const std::string& pattern, PluginRunHost& host)
 {
     try {
-        for (const std::string& file : MatchingFiles(pattern)) {
+        std::string refusal;
+        const std::vector<std::string> files = MatchingFiles(pattern, &refusal);
+        if (!refusal.empty()) host.AddLogEntry(pattern, "Refused: " + refusal);
+        for (const std::string& file : files) {
             if (host.AbortFlag()) break;
             host.EradicateFile(file);
             host.YieldToQueue();

@@ -32,7 +32,8 @@ void RunPlugins(const PluginList& list, const std::string& pluginFolder, const P
                 PluginRunHost& host);
 
 // Eradicates every file the pattern matches (see MatchingFiles), yielding after each one,
-// until the abort flag is set.
+// until the abort flag is set. A refused pattern (a drive root, the Windows folder) gets
+// one log line with the reason.
 void EradicateMatchingFiles(const std::string& pattern, PluginRunHost& host);
 
 } // namespace sweepora

@@ -1,7 +1,13 @@
 #include "engine/DirectoryList.h"
 #include "engine/Eradication.h"
+#include "engine/LogReport.h"
+#include "plugins/MatchingFiles.h"
+#include "storage/FileIo.h"
+#include "storage/HostPlatform.h"
+#include "storage/LongPath.h"
 #include "storage/Paths.h"
 #include "storage/SettingsPersistence.h"
+#include "storage/WideText.h"
 
 #include "support/TestSupport.h"
 
@@ -28,6 +34,33 @@ struct EradicationFixture : test::SessionFixture {
         EXPECT_EQ(bytes.size(), size);
         EXPECT_TRUE(bytes[0] >= '0' && bytes[0] <= '9' && bytes.find_first_not_of(bytes[0]) == std::string::npos);
     }
+    static bool MakeFolder(const std::string& path) { return ::CreateDirectoryW(LongPath(path).c_str(), nullptr); }
+    // Every name the folder holds, as the file system lists it.
+    static Texts Listing(const std::string& path)
+    {
+        Texts names;
+        WIN32_FIND_DATAW data;
+        HANDLE find = ::FindFirstFileW((LongPath(path) + L"\\*").c_str(), &data);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
+            if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L".."))
+                names.push_back(Utf8FromWide(data.cFileName) + ":" + std::to_string(data.nFileSizeLow));
+        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        return names;
+    }
+};
+
+// Fails every write after the first `good` ones, as a full disk would.
+struct FullDisk final : EraseIo {
+    mutable int good = 1;
+    DWORD Write(HANDLE file, std::uint64_t offset, const char* bytes, DWORD length) const override
+    {
+        return good-- > 0 ? EraseIo::Write(file, offset, bytes, length) : ERROR_DISK_FULL;
+    }
+};
+
+// Claims a stream the file system does not have, as an NTFS file with a Zone.Identifier would.
+struct StreamedFile final : EraseIo {
+    std::vector<StreamInfo> Streams(HANDLE) const override { return {{L":Zone.Identifier:$DATA", 26}}; }
 };
 
 } // namespace
@@ -56,8 +89,9 @@ TEST_F(EradicationFixture, FilesAreCountedOverwrittenInPassesAndDeleted)
     session.run.abort = false;
     host.yields = 0;
     EradicateFile(session, seven, 7);
-    EXPECT_FALSE(FileExists(seven));
     EXPECT_GE(host.yields, 7); // one after each pass at least
+    // The name went too: nothing of the old name or the old length is left in the folder.
+    EXPECT_EQ(Listing(folder.Path()), Texts{});
 
     // Past 32 MiB the block count needs more than 16 bits; the file is still overwritten.
     const std::size_t big = 33 * 1024 * 1024 + 5;
@@ -82,7 +116,83 @@ TEST_F(EradicationFixture, ReadOnlyFileIsReportedAndCountersSetBack)
     }
 }
 
-TEST_F(EradicationFixture, FolderWalkVisitsEachEntryOnceAndSparesHiddenFiles)
+TEST_F(EradicationFixture, AFailedWriteEndsThePassesAndTheLineSaysSo)
+{
+    session.run.live = true;
+    const FullDisk full;
+    session.eraseIo = &full;
+    const std::string path = Seed("full.txt", 5000);
+    EradicateFile(session, path, 7);
+    EXPECT_FALSE(FileExists(path)); // the user wants it gone all the same
+    EXPECT_EQ(Last(), path + " deleted, but the overwrite was incomplete|pass 1 of 7: " + ErrorText(ERROR_DISK_FULL));
+    EXPECT_EQ(Counted(), std::make_pair(0, 0));
+
+    const StreamedFile streamed;
+    session.eraseIo = &streamed;
+    const std::string tagged = Seed("downloaded.zip", 10);
+    EradicateFile(session, tagged, 7);
+    EXPECT_FALSE(FileExists(tagged));
+    const std::string line = Last();
+    EXPECT_EQ(line.rfind(tagged + " deleted, but the overwrite was incomplete|stream :Zone.Identifier:$DATA: ", 0), 0u)
+        << line;
+
+    // Sparse files: only their allocated ranges, then the padding to whole blocks.
+    const std::vector<Extent> ranges = {{0, 4096}, {1 << 20, 4096}, {1 << 30, 4096}};
+    EXPECT_EQ(OverwriteExtents(2 << 20, &ranges),
+              (std::vector<Extent>{{0, 4096}, {1 << 20, 4096}, {2 << 20, 1024}}));
+    EXPECT_EQ(OverwriteExtents(2048, nullptr), (std::vector<Extent>{{0, 2048}, {2048, 1024}}));
+}
+
+TEST_F(EradicationFixture, NamesInEveryScriptAndAnyLengthAreErasedAndReported)
+{
+    const std::string root = folder.File("priv");
+    // Cyrillic, CJK, an emoji, trailing blanks; then a path of 12 folders (over 300
+    // characters) and one of 30 (over 1 000).
+    std::string deep = root, deeper = root;
+    for (int i = 1; i <= 30; ++i) {
+        const std::string part = "\\folder-with-a-rather-long-name-" + std::to_string(i);
+        if (i <= 12) deep += part;
+        deeper += part;
+    }
+    ASSERT_GT(deep.size(), 300u);
+    ASSERT_GT(deeper.size(), 1000u);
+    const Texts files = {root + "\\\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82\xD1\x8B\\\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD.txt",
+                         root + "\\\xE6\x97\xA5\xE8\xA8\x98.txt", root + "\\smile \xF0\x9F\x98\x80.txt",
+                         root + "\\trailing  ", deep + "\\deep.txt", deeper + "\\deeper.txt"};
+    ASSERT_TRUE(MakeFolder(root));
+    ASSERT_TRUE(MakeFolder(root + "\\\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82\xD1\x8B"));
+    for (std::string at = root; at.size() < deeper.size();) {
+        at = deeper.substr(0, deeper.find('\\', at.size() + 1));
+        ASSERT_TRUE(MakeFolder(at)) << at.size();
+    }
+    for (const std::string& f : files) test::WriteFileBytes(f, "secret");
+
+    session.run.live = true;
+    session.settings.NoOverWrites = 7;
+    std::string path = root;
+    EradicateFolder(session, path, true, true);
+    EXPECT_FALSE(FileExists(root));
+    const Texts tasks = Tasks();
+    for (const std::string& f : files)
+        EXPECT_EQ(std::count(tasks.begin(), tasks.end(), f + " eradicated"), 1) << f;
+    EXPECT_EQ(std::count(tasks.begin(), tasks.end(), deeper + "\\"), 1);
+    EXPECT_EQ(session.run.files, 6);
+
+    // The report shows them as they are, and Notepad knows it is UTF-8.
+    const std::string report = folder.File("report.txt");
+    const ReportHeader header{"Microsoft Windows", "user", {}};
+    ASSERT_TRUE(WriteLogReport(report, session.log.Lines(), header, nullptr));
+    const std::string bytes = test::ReadFileBytes(report);
+    EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(bytes.find(files[1] + " eradicated, "), std::string::npos);
+    // One that the code page holds stays exactly as it always was.
+    session.log.Clear();
+    session.log.AddLogEntry("C:\\plain.txt eradicated", "now");
+    ASSERT_TRUE(WriteLogReport(report, session.log.Lines(), header, nullptr));
+    EXPECT_EQ(test::ReadFileBytes(report), FormatLogReport(session.log.Lines(), header, nullptr));
+}
+
+TEST_F(EradicationFixture, FolderWalkVisitsEachEntryOnceAndSaysWhyAFolderStays)
 {
     const std::string root = folder.File("walk");
     for (const char* sub : {"", "\\sub", "\\sub\\deeper", "\\zsub"}) ::CreateDirectoryA((root + sub).c_str(), nullptr);
@@ -93,28 +203,35 @@ TEST_F(EradicationFixture, FolderWalkVisitsEachEntryOnceAndSparesHiddenFiles)
     std::string path = root;
     EradicateFolder(session, path, true, true); // test mode: every file logged once
     EXPECT_EQ(path, root + "\\");
-    const Texts tasks = Tasks();
-    EXPECT_EQ(tasks.size(), 9u); // five files, three subfolders, the folder
-    EXPECT_EQ(std::count(tasks.begin(), tasks.end(), "Testing : " + root + "\\a.txt eradicated"), 1);
-    EXPECT_EQ(Last(), "Testing : " + root + "\\|@");
+    const Texts preview = Tasks();
+    EXPECT_EQ(preview.size(), 9u); // five files, three subfolders, the folder
+    EXPECT_EQ(std::count(preview.begin(), preview.end(), "Testing : " + root + "\\a.txt eradicated"), 1);
+    // The hidden file stays, so the folder would: the preview says so, as the run will.
+    const std::string kept = root + "\\|Not removed: not empty, something inside was kept";
+    EXPECT_EQ(Last(), "Testing : " + kept);
     EXPECT_EQ(session.run.files, 5);
     EXPECT_TRUE(FileExists(root + "\\sub\\deeper\\c.txt"));
 
     session.log.Clear();
     session.run.live = true;
+    session.run.previewGone.clear();
     EradicateFolder(session, path, true, true);
-    EXPECT_EQ(Tasks().size(), 9u);
+    Texts live = Tasks();
+    for (std::string& t : live) t = "Testing : " + t;
+    EXPECT_EQ(live, preview);
+    EXPECT_EQ(Last(), kept);
     EXPECT_FALSE(FileExists(root + "\\sub") || FileExists(root + "\\zsub") || FileExists(root + "\\a.txt"));
-    EXPECT_EQ(test::ReadFileBytes(root + "\\hidden.txt"), "data"); // so the folder stays too
+    EXPECT_EQ(test::ReadFileBytes(root + "\\hidden.txt"), "data");
 
     session.log.Clear();
     std::string missing = folder.File("nowhere"), empty;
     EradicateFolder(session, missing, true, true);
     EradicateFolder(session, empty, true, true);
-    EXPECT_EQ(Tasks(), Texts{missing});
+    ASSERT_EQ(Tasks(), Texts{missing});
+    EXPECT_EQ(Last().rfind(missing + "|Not removed: ", 0), 0u) << Last();
 }
 
-TEST_F(EradicationFixture, CustomDirsAreKeptBetweenStartsAndEmptied)
+TEST_F(EradicationFixture, CustomDirsAreKeptBetweenStartsAndEmptiedUnlessRefused)
 {
     CleanCustomDirs(session);
     EXPECT_TRUE(session.log.Lines().empty());
@@ -136,16 +253,25 @@ TEST_F(EradicationFixture, CustomDirsAreKeptBetweenStartsAndEmptied)
         ::CreateDirectoryA(d.c_str(), nullptr);
         test::WriteFileBytes(d + "\\trace.txt", "t");
     }
+    // A list from an older version may hold a drive root: that entry is skipped.
+    dirs.insert(dirs.begin() + 1, "C:\\");
     session.run.live = true;
     CleanCustomDirs(session);
     EXPECT_FALSE(FileExists(one) || FileExists(two));
-    EXPECT_EQ(Tasks(), (Texts{one + "\\trace.txt eradicated", one + "\\", two + "\\trace.txt eradicated", two + "\\"}));
+    EXPECT_EQ(Tasks(), (Texts{one + "\\trace.txt eradicated", one + "\\", "C:\\", two + "\\trace.txt eradicated", two + "\\"}));
+    EXPECT_EQ(session.log.Lines()[2].status, "Skipped: it is the root of a drive");
+
+    const std::string profile = test::EnvironmentText("USERPROFILE");
+    for (const std::string& refused : {std::string("C:\\"), std::string("\\\\?\\C:\\"), test::EnvironmentText("windir"),
+                                       profile, profile + "\\..", std::string("relative\\folder")})
+        EXPECT_NE(CustomDirRefusal(refused), "") << refused;
+    EXPECT_EQ(CustomDirRefusal(one), "");
 }
 
 TEST_F(EradicationFixture, ChosenFileGoesOnlyWhenTheDialogIsAnswered)
 {
     session.run.live = true;
-    const std::string path = Seed("chosen.txt", 5);
+    const std::string path = Seed("chosen \xE2\x84\x96 1.txt", 5);
     EradicateChosenFile(session); // cancelled
     EXPECT_TRUE(FileExists(path));
     desktop.chosenFiles = {path};
@@ -154,26 +280,39 @@ TEST_F(EradicationFixture, ChosenFileGoesOnlyWhenTheDialogIsAnswered)
     ASSERT_EQ(desktop.dialogs.size(), 2u);
     EXPECT_EQ(desktop.dialogs[0].filter + "|" + std::to_string(desktop.dialogs[0].flags), "All Files(*.*)|*.*|4");
     EXPECT_EQ(Tasks(), Texts{path + " eradicated"});
-
-    int yields = 0;
-    EXPECT_TRUE(IsInArray({".", "..", "sub"}, " sub ", [&] { ++yields; }));
-    EXPECT_EQ(yields, 3);
-    EXPECT_FALSE(IsInArray({".", ".."}, "SUB", nullptr));
 }
 
-// Needs a host symbolic link inside the prefix, which only the shell side can make:
-// the CTest entry engine_tests.reparse prepares it and names it here.
-TEST_F(EradicationFixture, LinkedFolderIsNeverFollowed)
+// Links need the host side: the CTest entry engine_tests.links makes them in the prefix
+// (a linked folder, a hard link and a symbolic link to files outside the walk) and names
+// the folder here.
+TEST_F(EradicationFixture, LinksAreNeverWrittenThrough)
 {
-    const char* prepared = std::getenv("SWEEPORA_REPARSE_WALK");
-    if (!prepared) GTEST_SKIP() << "run through the engine_tests.reparse entry";
-    const std::string walk = prepared; // gone.txt and "link", which points at ..\target
+    const char* prepared = std::getenv("SWEEPORA_LINK_WALK");
+    if (!prepared) GTEST_SKIP() << "run through the engine_tests.links entry";
+    const std::string walk = prepared; // gone.txt, link -> ..\target, hard.doc and soft.doc -> ..\docs\thesis.doc
     ASSERT_TRUE(::GetFileAttributesA((walk + "\\link").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
-    session.run.live = true;
-    session.settings.NoOverWrites = 7;
-    std::string path = walk;
-    EradicateFolder(session, path, false, true);
-    EXPECT_FALSE(FileExists(walk + "\\gone.txt"));
-    EXPECT_EQ(test::ReadFileBytes(walk + "\\..\\target\\kept.txt"), "precious");
-    for (const std::string& task : Tasks()) EXPECT_EQ(task.find("kept.txt"), std::string::npos) << task;
+    for (bool live : {false, true}) {
+        session.log.Clear();
+        session.run.live = live;
+        session.settings.NoOverWrites = 7;
+        std::string path = walk;
+        EradicateFolder(session, path, false, true);
+        const std::string prefix = live ? "" : "Testing : ";
+        // Wine would remove the linked folder's target in its place, so there it stays.
+        const std::string linkLine = RunningUnderWine() ? "\\link\\ left in place" : "\\link\\ link removed";
+        Texts expected = {prefix + walk + "\\gone.txt eradicated", prefix + walk + "\\hard.doc removed, not overwritten",
+                          prefix + walk + linkLine, prefix + walk + "\\soft.doc left in place"};
+        Texts tasks = Tasks();
+        std::sort(tasks.begin(), tasks.end());
+        EXPECT_EQ(tasks, expected);
+    }
+    EXPECT_FALSE(FileExists(walk + "\\gone.txt") || FileExists(walk + "\\hard.doc"));
+    const auto& lines = session.log.Lines();
+    const auto hard = std::find_if(lines.begin(), lines.end(), [](const LogLine& l) { return l.task.find("hard.doc") != std::string::npos; });
+    ASSERT_NE(hard, lines.end());
+    EXPECT_EQ(hard->status, "one of 2 names of the file: the other names still hold the data");
+    // A plugin pattern through a link to the Windows folder is the Windows folder.
+    std::string refusal;
+    EXPECT_EQ(MatchingFiles(walk + "\\..\\winlink\\*.ini", &refusal), Texts{});
+    EXPECT_EQ(refusal, "it names the Windows folder");
 }

@@ -36,8 +36,20 @@ TEST_F(NetscapeFixture, NoProfileOrNoDirRoot)
     CleanNetscapeMail(session); // says nothing
     ASSERT_EQ(Tasks(), (test::Texts{"Netscape Cache/Cookies", "Netscape History"}));
     EXPECT_EQ(session.log.Lines()[0].status + "|" + session.log.Lines()[1].status, "Terminated|Terminated");
-    test::WriteString(HKEY_LOCAL_MACHINE, kNetscapeUsersKey, "CurrentUser", "bob"); // no DirRoot
-    EXPECT_EQ(GetNetscapeUserDir().value_or(""), "\\");
+    // A profile without a usable DirRoot is no profile: never the root of a drive.
+    test::WriteString(HKEY_LOCAL_MACHINE, kNetscapeUsersKey, "CurrentUser", "bob");
+    const std::string bob = std::string(kNetscapeUsersKey) + "\\bob";
+    for (const std::string& dirRoot : {std::string("-"), std::string(""), std::string("relative\\profile"),
+                                       std::string("C:\\"), std::string("\\\\?\\C:\\")}) {
+        if (dirRoot != "-") test::WriteString(HKEY_LOCAL_MACHINE, bob, "DirRoot", dirRoot);
+        EXPECT_FALSE(GetNetscapeUserDir()) << dirRoot;
+    }
+    test::WriteRaw(HKEY_LOCAL_MACHINE, bob, "DirRoot", REG_EXPAND_SZ, std::string("C:\\bob\0", 7));
+    EXPECT_FALSE(GetNetscapeUserDir());
+    session.log.Clear();
+    CleanNetscapeCache(session);
+    CleanNetscapeHistory(session);
+    EXPECT_EQ(session.log.Lines()[0].status + "|" + session.log.Lines()[1].status, "Terminated|Terminated");
 }
 
 TEST_F(NetscapeFixture, AbortKeepsTheFilesThenALiveRunErasesThem)

@@ -1,6 +1,7 @@
 #include "engine/ShellFolders.h"
 #include "engine/SystemTraceCleaners.h"
 #include "storage/Paths.h"
+#include "storage/Text.h"
 #include "storage/UniqueHandle.h"
 
 #include "support/TestSupport.h"
@@ -84,11 +85,17 @@ TEST_F(SystemTraceFixture, TemporaryFolderIsEmptiedButKeptAndSystemFoldersRefuse
 {
     const std::string windows = GetWindowsFolder(), profile = GetSpecialFolderPath(kProfileFolder);
     ASSERT_FALSE(windows.empty() || profile.empty());
-    for (const std::string& refused : {std::string("  c:\\winnt\\  "), std::string("C:\\WINDOWS"), std::string("d:\\"),
-                                       std::string("\\\\server\\share\\"), std::string(), windows + "\\", profile})
-        EXPECT_TRUE(IsRefusedTempFolder(refused)) << refused;
-    for (const std::string& allowed : {std::string("\\\\server\\share\\temp\\"), windows + "\\Temp\\", folder.Path()})
-        EXPECT_FALSE(IsRefusedTempFolder(allowed)) << allowed;
+    const std::string users = profile.substr(0, profile.find_last_of('\\'));
+    // The usual names of the Windows folder, roots, the profile and what holds it in every
+    // spelling, another user's profile.
+    for (const std::string& refused :
+         {std::string("  c:\\winnt\\  "), std::string("C:\\WINDOWS"), std::string("d:\\"), std::string("\\\\server\\share\\"),
+          std::string(), windows + "\\", profile, users, UpperCase(users) + "\\", profile + "\\..", "\\\\?\\" + profile,
+          users + "\\someone-else\\Temp", std::string("C:\\"), "\\\\localhost\\C$\\" + users.substr(3)})
+        EXPECT_NE(TempFolderRefusal(refused), "") << refused;
+    for (const std::string& allowed : {std::string("\\\\server\\share\\temp\\"), windows + "\\Temp\\", folder.Path(),
+                                       profile + "\\AppData\\Local\\Temp"})
+        EXPECT_EQ(TempFolderRefusal(allowed), "") << allowed;
 
     const std::string a = folder.File("a.tmp"), sub = folder.File("sub"), b = sub + "\\b.tmp";
     const auto seed = [&] {
@@ -99,10 +106,14 @@ TEST_F(SystemTraceFixture, TemporaryFolderIsEmptiedButKeptAndSystemFoldersRefuse
     seed();
     session.run.live = true;
     {
-        // A profile folder of our own as the temporary folder: refused even live, its files kept.
-        test::ScopedEnvironment tmp{"TMP", folder.Path()}, home{"USERPROFILE", folder.Path()};
+        // The folder of profiles, and a relative TEMP: refused even live, nothing erased.
+        test::ScopedEnvironment tmp{"TMP", users};
         CleanWindowsTemp(session);
+        EXPECT_EQ(Tasks(), (test::Texts{users + "\\", "Windows Tempoprary Files"}));
         EXPECT_EQ(Last(), "Windows Tempoprary Files|Terminated");
+        test::ScopedEnvironment relative{"TMP", "temp"};
+        CleanWindowsTemp(session);
+        EXPECT_EQ(session.log.Lines()[2].status, "Not cleaned: the temporary folder is a relative path");
         EXPECT_TRUE(FileExists(a) && FileExists(b));
     }
     test::ScopedEnvironment tmp{"TMP", folder.Path()}; // read first for the temporary folder
@@ -142,17 +153,18 @@ TEST_F(SystemTraceFixture, ClipboardIsEmptiedOnlyInLiveModeAndWhenFree)
     EXPECT_TRUE(hasText());
 }
 
-TEST_F(SystemTraceFixture, AutoCompleteProgramIsStartedHiddenFromTheProgramFolder)
+TEST_F(SystemTraceFixture, AutoCompleteProgramIsStartedHiddenFromTheProgramFolderOnlyWhenLive)
 {
-    CleanAutoCompleteForms(session); // test mode starts it all the same
-    desktop.launchResult = 2;        // not found: not looked at
+    CleanAutoCompleteForms(session); // a test run starts nothing: the helper would erase
+    EXPECT_TRUE(desktop.launched.empty());
+    desktop.launchResult = 2; // not found: not looked at
     session.run.live = true;
     CleanAutoCompleteForms(session);
     EXPECT_EQ(Last(), "IE Autocomplete forms Cleared|@");
     session.run.abort = true;
     CleanAutoCompleteForms(session);
     EXPECT_EQ(Tasks(), (test::Texts{"Testing : IE Autocomplete forms Cleared", "IE Autocomplete forms Cleared"}));
-    ASSERT_EQ(desktop.launched.size(), 2u);
+    ASSERT_EQ(desktop.launched.size(), 1u);
     for (const test::FakeDesktop::Launch& l : desktop.launched)
         EXPECT_EQ(l.operation + "|" + l.file + "|" + l.parameters + "|" + l.directory + "|" + std::to_string(l.showCommand),
                   "open|" + folder.File("iea.exe") + "|1|" + folder.Path() + "|" + std::to_string(SW_HIDE));

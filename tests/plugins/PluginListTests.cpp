@@ -95,7 +95,7 @@ TEST_F(ListFixture, UnicodeNamesAndEntriesArriveWhole)
     const std::wstring unicode = L"\xFEFF[Info]\r\nDescription=Дневник\r\nDelFile1=%AppData%\\отчёты\\план*.txt\r\n";
     test::WriteNamedFile(plugins + "\\Дневник.plg", std::string(reinterpret_cast<const char*>(unicode.data()),
                                                                  unicode.size() * sizeof(wchar_t)));
-    Write("Caf\xe9.plg", "[Info]\r\nDescription=Caf\xe9 cr\xe8me\r\n");
+    Write("Caf\xc3\xa9.plg", "[Info]\r\nDescription=Caf\xe9 cr\xe8me\r\n");
     ::CreateDirectoryW(WideFromUtf8(folder.File("отчёты")).c_str(), nullptr);
     test::WriteNamedFile(folder.File("отчёты\\план.txt"), "trace");
 

@@ -172,8 +172,42 @@ TEST_F(RunnerFixture, PatternsNeverReachFoldersRootsOrTheWindowsFolder)
     ASSERT_TRUE(FileExists(rootFile) && FileExists(windows + "\\win.ini")); // something to refuse
     const Texts refused = {"*.tmp", folder.File(""), folder.File("sub"), root + "*.tmp", "\\*.tmp",
                            folder.File("..\\..\\..\\..\\..\\..\\*.tmp"), root + "x/../*.tmp", windows + "\\*.ini",
-                           UpperCase(windows) + "\\SYSTEM32\\..\\win.ini", folder.File("missing\\*")};
+                           UpperCase(windows) + "\\SYSTEM32\\..\\win.ini", folder.File("missing\\*"),
+                           // the same folders in their long and share spellings
+                           "\\\\?\\" + windows + "\\*.ini", "\\\\?\\" + root + "*.tmp",
+                           "\\\\localhost\\" + windows.substr(0, 1) + "$" + windows.substr(2) + "\\*.ini",
+                           "\\\\?\\UNC\\127.0.0.1\\" + windows.substr(0, 1) + "$" + windows.substr(2) + "\\*.ini"};
     for (const std::string& pattern : refused) EXPECT_EQ(MatchingFiles(pattern), Texts{}) << pattern;
     ::DeleteFileA(rootFile.c_str());
     EXPECT_EQ(MatchingFiles(folder.File("one.lo?")), Texts{folder.File("one.log")});
+
+    // Only the long name counts: the system's own search also matches "NOTES~1.TMP".
+    EXPECT_FALSE(LongNameMatches(L"notes.tmpl", L"*.tmp"));
+    EXPECT_TRUE(LongNameMatches(L"NOTES.TMP", L"*.tmp") && LongNameMatches(L"README", L"*.*"));
+    EXPECT_TRUE(LongNameMatches(L"a.b.c", L"a*c") && LongNameMatches(L"abc", L"a?c") && LongNameMatches(L"x", L"*"));
+    EXPECT_FALSE(LongNameMatches(L"ac", L"a?c") || LongNameMatches(L"abcd", L"a*c") || LongNameMatches(L"", L"?"));
+}
+
+TEST_F(RunnerFixture, APreviewShowsExactlyWhatTheRunWillDo)
+{
+    // A custom folder and a plugin naming files inside it: the folder's walk takes them,
+    // so the plugin finds nothing, in the preview as in the run.
+    const std::string work = folder.File("work"), deep = work + "\\a\\b";
+    for (const std::string& d : {work, work + "\\a", deep}) ::CreateDirectoryA(d.c_str(), nullptr);
+    for (const char* f : {"\\1.log", "\\2.log", "\\3.log"}) test::WriteFileBytes(deep + f, "log");
+    WritePlugin("Logs", {"DelFile1=" + deep + "\\*.log"});
+    OnlyCategories({&AppSettings::CustomDirs});
+    session.settings.CustomDirList = {work};
+
+    RunCleaning(session);
+    Texts preview = Lines();
+    EXPECT_NE(preview.back().find("Files : 3,"), std::string::npos) << preview.back();
+    session.log.Clear();
+    session.run.live = true;
+    RunCleaning(session);
+    EXPECT_FALSE(FileExists(work));
+    Texts live = Lines();
+    ASSERT_EQ(live.size(), preview.size());
+    for (std::size_t i = 0; i + 1 < live.size(); ++i) EXPECT_EQ("Testing : " + live[i], preview[i]);
+    EXPECT_NE(live.back().find("Files : 3,"), std::string::npos) << live.back();
 }

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "storage/FileIo.h"
+#include "storage/LongPath.h"
 #include "storage/UniqueHandle.h"
 #include "storage/UrlHistory.h"
 
@@ -55,22 +56,27 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& path)
 
 namespace {
 
-void RemoveTree(const std::string& folder)
+// Wide and long, so that what a test made with any name or depth goes too.
+void RemoveTreeW(const std::wstring& folder)
 {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &data)) {
-        const std::string name = data.cFileName, full = folder + "\\" + name;
-        if (name == "." || name == "..") continue;
-        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(full);
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
+        const std::wstring name = data.cFileName, full = folder + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            RemoveTreeW(full);
+        else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ::RemoveDirectoryW(full.c_str());
         else
-            ::DeleteFileA(full.c_str());
+            ::DeleteFileW(full.c_str());
     }
     find.reset();
-    ::RemoveDirectoryA(folder.c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
+
+void RemoveTree(const std::string& folder) { RemoveTreeW(LongPath(folder)); }
 
 std::string TakeFirst(std::vector<std::string>& queue)
 {
