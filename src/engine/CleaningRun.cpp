@@ -15,35 +15,53 @@
 
 namespace sweepora {
 
-const RunTable& StandardRunTable()
+const RunCleaners& StandardCleaners()
+{
+    static const RunCleaners cleaners = {
+        &CleanRunHistory, &CleanFindHistory, &CleanIEHistory, &CleanNetscapeHistory, &CleanAutoCompleteForms,
+        &CleanCookies, &CleanNetscapeCache,
+        [](Session& s) { LoadCookies(s.safeLists.cookies, s.programFolder, s.Yielder()); },
+        &CleanCacheFiles, &CleanVisitedUrls, &CleanTypedUrls, &CleanNetscapeMail, &CleanClipboard,
+        &CleanCustomDirs, [](Session& s) { EmptyRecycleBin(s, "", true, true, true); }, &CleanRecentDocs,
+        &CleanWindowsTemp, [](Session& s) { RunPlugins(s); }, &CleanIndexDat,
+    };
+    return cleaners;
+}
+
+RunTable MakeRunTable(const RunCleaners& c)
 {
     using S = AppSettings;
-    static const RunTable table = {
-        {1, &S::RunHistory, &CleanRunHistory},
-        {2, &S::FileFind, &CleanFindHistory},
-        {3, &S::NetHistory, [](Session& s) {
-             CleanIEHistory(s);
-             if (!s.run.abort) CleanNetscapeHistory(s);
+    return {
+        {1, &S::RunHistory, c.runHistory},
+        {2, &S::FileFind, c.findHistory},
+        {3, &S::NetHistory, [c](Session& s) {
+             c.ieHistory(s);
+             if (!s.run.abort) c.netscapeHistory(s);
          }},
-        {4, &S::IEAutoComplete, &CleanAutoCompleteForms},
+        {4, &S::IEAutoComplete, c.autoCompleteForms},
         {5, &S::IEAutoPass, nullptr},
-        {6, &S::NetCookies, [](Session& s) {
-             CleanCookies(s);
-             if (!s.run.abort) CleanNetscapeCache(s);
-             LoadCookies(s.safeLists.cookies, s.programFolder, s.Yielder());
+        {6, &S::NetCookies, [c](Session& s) {
+             c.cookies(s);
+             if (!s.run.abort) c.netscapeCache(s);
+             c.loadCookies(s);
          }},
-        {7, &S::IETempFiles, &CleanCacheFiles},
-        {8, &S::NetVisitedUrls, &CleanVisitedUrls},
-        {9, &S::NetTypedUrls, &CleanTypedUrls},
-        {10, &S::EmailHistory, &CleanNetscapeMail},
-        {11, &S::Clipboard, &CleanClipboard},
-        {12, &S::CustomDirs, &CleanCustomDirs},
-        {13, &S::RecBin, [](Session& s) { EmptyRecycleBin(s, "", true, true, true); }},
-        {14, &S::RecentDocs, &CleanRecentDocs},
-        {15, &S::TempFiles, &CleanWindowsTemp},
-        {16, nullptr, [](Session& s) { RunPlugins(s); }},
-        {17, &S::IndexDatFiles, &CleanIndexDat},
+        {7, &S::IETempFiles, c.cacheFiles},
+        {8, &S::NetVisitedUrls, c.visitedUrls},
+        {9, &S::NetTypedUrls, c.typedUrls},
+        {10, &S::EmailHistory, c.netscapeMail},
+        {11, &S::Clipboard, c.clipboard},
+        {12, &S::CustomDirs, c.customDirs},
+        {13, &S::RecBin, c.recycleBin},
+        {14, &S::RecentDocs, c.recentDocs},
+        {15, &S::TempFiles, c.windowsTemp},
+        {16, nullptr, c.plugins},
+        {17, &S::IndexDatFiles, c.indexDat},
     };
+}
+
+const RunTable& StandardRunTable()
+{
+    static const RunTable table = MakeRunTable(StandardCleaners());
     return table;
 }
 

@@ -19,7 +19,16 @@ struct RunRow {
 
 using RunTable = std::vector<RunRow>;
 
-// The categories in the order the run takes them.
+// What the standard table calls, one procedure per step; tests put recorders in their place.
+struct RunCleaners {
+    Cleaner runHistory, findHistory, ieHistory, netscapeHistory, autoCompleteForms, cookies, netscapeCache,
+        loadCookies, cacheFiles, visitedUrls, typedUrls, netscapeMail, clipboard, customDirs, recycleBin,
+        recentDocs, windowsTemp, plugins, indexDat;
+};
+
+const RunCleaners& StandardCleaners();
+// The categories in the order the run takes them, calling `cleaners`.
+RunTable MakeRunTable(const RunCleaners& cleaners);
 const RunTable& StandardRunTable();
 
 enum class RunOutcome { Completed, Aborted, Ignored };

@@ -70,5 +70,9 @@ TEST(SystemInfo, NamesEveryKnownVersion)
         const OSVERSIONINFOA v = {sizeof v, r.major, r.minor, r.build, r.platform, {}};
         EXPECT_EQ(OSNameFromVersion(v), r.name) << r.major << "." << r.minor;
     }
-    EXPECT_FALSE(GetNetUserName().empty());
+    // The signed-on user's name, not the fallback "None".
+    char user[256] = {};
+    DWORD length = sizeof user;
+    ASSERT_TRUE(::GetUserNameA(user, &length));
+    EXPECT_EQ(GetNetUserName(), user);
 }

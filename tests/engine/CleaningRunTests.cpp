@@ -7,6 +7,8 @@
 
 #include "support/TestSupport.h"
 
+#include <map>
+
 using namespace sweepora;
 
 using test::Texts;
@@ -23,32 +25,105 @@ TEST(RunSummary, TimeTextAndMegabytes)
               "Finished :- Space saved : 3 MB, Files : 42,Registory keys : 4, time taken : 0:1:15");
 }
 
-TEST_F(RunFixture, RunsEnabledRowsInOrderAndStopsAtAbort)
+namespace {
+
+// The standard table with every cleaner replaced by one that records its name and then
+// does what `act` says for that name.
+struct RecordingTable {
+    Texts ran;
+    std::map<std::string, std::function<void(Session&)>> act;
+
+    RunTable Make()
+    {
+        RunCleaners c;
+        const std::pair<Cleaner RunCleaners::*, const char*> names[] = {
+            {&RunCleaners::runHistory, "run"}, {&RunCleaners::findHistory, "find"},
+            {&RunCleaners::ieHistory, "ie history"}, {&RunCleaners::netscapeHistory, "netscape history"},
+            {&RunCleaners::autoCompleteForms, "forms"}, {&RunCleaners::cookies, "cookies"},
+            {&RunCleaners::netscapeCache, "netscape cache"}, {&RunCleaners::loadCookies, "load cookies"},
+            {&RunCleaners::cacheFiles, "cache"}, {&RunCleaners::visitedUrls, "visited"},
+            {&RunCleaners::typedUrls, "typed"}, {&RunCleaners::netscapeMail, "mail"},
+            {&RunCleaners::clipboard, "clipboard"}, {&RunCleaners::customDirs, "dirs"},
+            {&RunCleaners::recycleBin, "bin"}, {&RunCleaners::recentDocs, "recent"},
+            {&RunCleaners::windowsTemp, "temp"}, {&RunCleaners::plugins, "plugins"},
+            {&RunCleaners::indexDat, "index.dat"}};
+        for (const auto& [member, name] : names)
+            c.*member = [this, n = std::string(name)](Session& s) {
+                ran.push_back(n);
+                if (act.count(n)) act[n](s);
+            };
+        return MakeRunTable(c);
+    }
+};
+
+} // namespace
+
+TEST_F(RunFixture, TheStandardTableRunsTheTickedCleanersInOrder)
 {
-    std::vector<int> ran;
-    RunOutcome nested = RunOutcome::Completed;
-    OnlyCategories({&AppSettings::RunHistory, &AppSettings::NetTypedUrls, &AppSettings::Clipboard});
+    using S = AppSettings;
+    // Each category with what it runs, in the run's order.
+    const std::pair<std::string S::*, Texts> rows[] = {
+        {&S::RunHistory, {"run"}}, {&S::FileFind, {"find"}},
+        {&S::NetHistory, {"ie history", "netscape history"}}, {&S::IEAutoComplete, {"forms"}},
+        {&S::IEAutoPass, {}}, {&S::NetCookies, {"cookies", "netscape cache", "load cookies"}},
+        {&S::IETempFiles, {"cache"}}, {&S::NetVisitedUrls, {"visited"}}, {&S::NetTypedUrls, {"typed"}},
+        {&S::EmailHistory, {"mail"}}, {&S::Clipboard, {"clipboard"}}, {&S::CustomDirs, {"dirs"}},
+        {&S::RecBin, {"bin"}}, {&S::RecentDocs, {"recent"}}, {&S::TempFiles, {"temp"}},
+        {&S::IndexDatFiles, {"index.dat"}}};
+    RecordingTable recorder;
+    const RunTable table = recorder.Make();
+
+    Texts all;
+    for (const auto& [flag, cleaners] : rows) {
+        OnlyCategories({flag});
+        recorder.ran.clear();
+        RunCleaning(session, table);
+        // The plugins run every time, just before index.dat.
+        Texts expected = cleaners;
+        expected.insert(flag == &S::IndexDatFiles ? expected.begin() : expected.end(), "plugins");
+        EXPECT_EQ(recorder.ran, expected) << testing::PrintToString(cleaners);
+        all.insert(all.end(), cleaners.begin(), cleaners.end());
+    }
+    all.insert(all.end() - 1, "plugins");
+    for (const auto& row : rows) session.settings.*row.first = "1";
+    recorder.ran.clear();
+    EXPECT_EQ(RunCleaning(session, table), RunOutcome::Completed);
+    EXPECT_EQ(recorder.ran, all);
+}
+
+TEST_F(RunFixture, AnAbortSkipsTheRestButThePluginsAndTheCookieLists)
+{
+    RecordingTable recorder;
+    const RunTable table = recorder.Make();
+    const auto abort = [](Session& s) { s.run.abort = true; };
+    OnlyCategories({&AppSettings::RunHistory, &AppSettings::NetHistory, &AppSettings::NetCookies,
+                    &AppSettings::Clipboard, &AppSettings::IndexDatFiles});
     session.settings.FileFind = "1 "; // not exactly "1": off
-    session.run.spaceSaved = 99;      // left over from an earlier run
-    const RunTable table = {
-        {1, &AppSettings::RunHistory, [&](Session& s) { ran.push_back(1); s.run.files += 3; }},
-        {2, &AppSettings::FileFind, [&](Session&) { ran.push_back(2); }},
-        {9, &AppSettings::NetTypedUrls, [&](Session& s) { ran.push_back(9); s.run.abort = true; }},
-        {11, &AppSettings::Clipboard, [&](Session&) { ran.push_back(11); }},
-        {16, nullptr, [&](Session& s) { ran.push_back(s.run.abort ? 16 : -16); nested = StartCleaning(s, {}); }},
-    };
+    session.run.spaceSaved = 99; // left over from an earlier run
+    RunOutcome nested = RunOutcome::Completed;
+    recorder.act["run"] = [](Session& s) { s.run.files += 3; };
+    recorder.act["plugins"] = [&](Session& s) { nested = StartCleaning(s, {}); };
+
+    // Stopped in the browser history: Netscape's history and every later category are skipped.
+    recorder.act["ie history"] = abort;
     EXPECT_EQ(RunCleaning(session, table), RunOutcome::Aborted);
-    EXPECT_EQ(ran, (std::vector<int>{1, 9, 16}));
+    EXPECT_EQ(recorder.ran, (Texts{"run", "ie history", "plugins"}));
     EXPECT_EQ(Tasks(), Texts{"Testing : *****Aborted by user*******"});
     EXPECT_TRUE(!session.run.abort && !session.run.live && nested == RunOutcome::Ignored);
     EXPECT_EQ(host.events, (Texts{"started", "finished"}));
 
+    // Stopped in the cookies: Netscape's cache is skipped, the cookie lists are still refilled.
+    recorder.act.erase("ie history");
+    recorder.act["cookies"] = abort;
+    recorder.ran.clear();
+    RunCleaning(session, table);
+    EXPECT_EQ(recorder.ran,
+              (Texts{"run", "ie history", "netscape history", "cookies", "load cookies", "plugins"}));
+
     // The next run starts from zero and, without an abort, ends with the summary.
-    ran.clear();
-    session.settings.NetTypedUrls = "0";
+    recorder.act.erase("cookies");
     session.run.live = true;
     EXPECT_EQ(RunCleaning(session, table), RunOutcome::Completed);
-    EXPECT_EQ(ran, (std::vector<int>{1, 11, -16}));
     EXPECT_EQ(Last(), "Finished :- Space saved : 0 MB, Files : 3,Registory keys : 0, time taken : 0:0:0|");
 
     // Only an enabled schedule with a period is armed again.

@@ -31,7 +31,8 @@ TEST(SafeListFile, SavesCrLfLinesAndLoadsThemBackUnchanged)
     EXPECT_EQ(loaded.Items(), entries);
     LoadListFromFile(loaded, folder.File("missing.dat"), nullptr);
     EXPECT_TRUE(loaded.Empty());
-    EXPECT_NO_THROW(SaveListToFile(ListOf({"x"}), folder.File("no such folder\\list.dat")));
+    SaveListToFile(ListOf({"x"}), folder.File("no such folder\\list.dat"));
+    EXPECT_EQ(::GetFileAttributesA(folder.File("no such folder").c_str()), INVALID_FILE_ATTRIBUTES);
 
     SafeListPages pages; // only the safe side of each page is kept
     pages.cookies = {ListOf({"old"}), ListOf({"cookie"})};
