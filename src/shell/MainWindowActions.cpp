@@ -82,7 +82,13 @@ void MainWindow::FillDirs()
 void MainWindow::AddDirectory()
 {
     const std::string folder = session_.desktop.BrowseForFolder(kBrowseTitle);
-    if (!folder.empty() && AddDir(session_.settings.CustomDirList, folder)) FillDirs();
+    // A run would empty such a folder whole.
+    const std::string refusal = folder.empty() ? std::string() : CustomDirRefusal(folder);
+    if (!refusal.empty())
+        session_.desktop.MessageBox("\"" + folder + "\" was not added to the list: " + refusal + ".",
+                                    "Directory Not Added", MB_OK | MB_ICONEXCLAMATION);
+    else if (!folder.empty() && AddDir(session_.settings.CustomDirList, folder))
+        FillDirs();
     HWND list = Control(ids::kDirs);
     ::EnableWindow(Control(ids::kRemoveAllDirs), !session_.settings.CustomDirList.empty());
     ::EnableWindow(Control(ids::kRemoveDir), ::SendMessageA(list, LB_GETCURSEL, 0, 0) >= 0);

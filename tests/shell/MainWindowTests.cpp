@@ -195,8 +195,18 @@ TEST_F(MainWindowTest, DirectoryListAddsOnceAndAsksBeforeRemovingAll)
     store.Set(kSectionErase, "CustomDirs", "1");
     Open();
     const std::string reports = u8"C:\\Work\\\u043e\u0442\u0447\u0451\u0442\u044b \u65e5\u8a18 \U0001F512\\";
+    // A folder that a run would empty whole is refused with a box that names it and says why.
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string refused[] = {"C:\\", AddBackslash(windows), AddBackslash(test::EnvironmentText("USERPROFILE")),
+                                   "C:\\users\\"};
     desktop.chosenFolders = {reports, "C:\\Work\\Scratch\\", "c:\\work\\scratch\\", "C:\\Other\\"};
-    for (int i = 0; i < 5; ++i) test::Click(C(ids::kAddDir)); // the last one is cancelled
+    desktop.chosenFolders.insert(desktop.chosenFolders.begin() + 1, std::begin(refused), std::end(refused));
+    for (int i = 0; i < 9; ++i) test::Click(C(ids::kAddDir)); // the last one is cancelled
+    ASSERT_EQ(desktop.asked.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(desktop.asked[i].prompt.rfind("\"" + refused[i] + "\" was not added to the list: it is ", 0), 0u)
+            << desktop.asked[i].prompt;
     // Names in any script are shown whole.
     EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{reports, "C:\\Work\\Scratch\\", "C:\\Other\\"}));
     EXPECT_TRUE(Enabled(ids::kRemoveAllDirs));
