@@ -5,9 +5,13 @@
 
 namespace sweepora {
 
-// The system's name for the report: "Microsoft Windows 98", "Microsoft Windows XP Build 2600", ...
-// Empty for versions the program does not name (5.2 and everything from 6.0 on).
-std::string OSNameFromVersion(const OSVERSIONINFOA& version);
+// The system's name for the report: "Microsoft Windows 98", "Microsoft Windows XP Build 2600",
+// "Microsoft Windows 10 Build 19045", "Microsoft Windows Server 2019 Build 17763", ...
+// `server` tells the server releases of the NT versions from 5.2 on apart. Empty for a
+// version the program does not know.
+std::string OSNameFromVersion(const OSVERSIONINFOA& version, bool server = false);
+// The name of the running system, from its real version (RtlGetVersion, which unlike
+// GetVersionEx does not report 6.2 to a program without a compatibility manifest).
 std::string GetOSName();
 
 // The network user name, or "None".

@@ -3,6 +3,7 @@
 #include "controls/XpCommandButton.h"
 #include "shell/ProgramVersion.h"
 #include "shell/SystemInfoTool.h"
+#include "shell/WebPages.h"
 #include "shell/WindowParts.h"
 
 namespace sweepora {
@@ -36,7 +37,7 @@ void AboutWindow::OnClick(int id, HWND)
     else if (id == kSysInfoId)
         StartSysInfo(desktop_, sysInfoRoot_);
     else if (id == kSupportId)
-        desktop_.ShellExecuteFile("open", kProductPage, "", "", SW_SHOWMAXIMIZED); // errors ignored
+        desktop_.ShellExecuteFile("open", kSupportPage, "", "", SW_SHOWMAXIMIZED); // errors ignored
 }
 
 } // namespace sweepora

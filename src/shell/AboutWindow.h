@@ -4,11 +4,8 @@
 
 namespace sweepora {
 
-// Where "Support" leads.
-constexpr const char* kProductPage = "https://sweepora.example.org/support";
-
 // The About box: the product's name and version from the version resource, the notice
-// lines, and buttons for the system-information tool and the product page (both through
+// lines, and buttons for the system-information tool and the support page (both through
 // the desktop, so tests start nothing).
 class AboutWindow final : public SmallWindow {
 public:

@@ -20,12 +20,15 @@
 #include "shell/LoadingWindow.h"
 #include "shell/OptionBoxes.h"
 #include "shell/ProgramIcon.h"
+#include "shell/TaskList.h"
 #include "shell/ThemeManifest.h"
+#include "shell/WebPages.h"
 #include "shell/WindowParts.h"
 #include "storage/NumberRule.h"
 #include "storage/Paths.h"
 #include "storage/SettingsPersistence.h"
 #include "storage/Text.h"
+#include "storage/WideText.h"
 
 #include <commctrl.h>
 
@@ -193,7 +196,10 @@ void MainWindow::FormLoad()
             ::ShowWindow(w, SW_SHOWNORMAL);
             tray_.Add();
         }
-        if (TrimBlanks(session_.settings.Stealth) == "1") tray_.Delete();
+        if (TrimBlanks(session_.settings.Stealth) == "1") {
+            HideFromTaskList(osName_);
+            tray_.Delete();
+        }
         if (TrimBlanks(session_.settings.Startup) == "1") RunCleaning(session_);
         ::SetWindowTextA(w, kAppTitle);
         HWND abort = Control(ids::kAbort);
@@ -314,6 +320,11 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return ::DefWindowProcA(w, message, wParam, lParam);
     }
     case WM_SETCURSOR: {
+        // A run holds the window until it ends: the hourglass over all of it says so.
+        if (session_.run.running) {
+            ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+            return TRUE;
+        }
         HWND over = reinterpret_cast<HWND>(wParam);
         const int id = ::GetDlgCtrlID(over);
         const bool link = over != w && (id == ids::kSupport || id == ids::kCopyright);
@@ -427,6 +438,16 @@ void MainWindow::YieldToQueue()
 
 void MainWindow::SelectStatusTab() { SelectMainTab(0); }
 
+// The pointer takes the shape it would take if it moved now, where it is over this window.
+void MainWindow::RefreshPointer()
+{
+    POINT at;
+    if (!::GetCursorPos(&at)) return;
+    HWND under = ::WindowFromPoint(at);
+    if (under == nullptr || ::GetAncestor(under, GA_ROOT) != window_.get()) return;
+    ::SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
 // The running look: Abort instead of the log buttons, and the pages whose lists the run
 // reads while it yields closed to edits.
 void MainWindow::ShowRunning(bool running)
@@ -445,11 +466,13 @@ void MainWindow::RunStarted()
 {
     DisarmScheduler();
     ShowRunning(true);
+    RefreshPointer();
 }
 
 void MainWindow::RunFinished(bool rearmScheduler)
 {
     ShowRunning(false);
+    RefreshPointer();
     FillSafeLists();
     if (rearmScheduler) ArmScheduler();
     if (closePending_) ::PostMessageA(window_.get(), WM_CLOSE, 0, 0);
@@ -459,16 +482,18 @@ void MainWindow::LineAdded(const LogLine& line)
 {
     HWND log = Control(ids::kLog);
     if (log == nullptr) return;
-    LVITEMA item = {};
+    // The log's text is UTF-8: names in any script reach the list whole.
+    std::wstring task = WideFromUtf8(line.task), status = WideFromUtf8(line.status);
+    LVITEMW item = {};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(::SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<char*>(line.task.c_str());
-    const int index = static_cast<int>(::SendMessageA(log, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    item.pszText = task.data();
+    const int index = static_cast<int>(::SendMessageW(log, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) return;
-    LVITEMA sub = {};
+    LVITEMW sub = {};
     sub.iSubItem = 1;
-    sub.pszText = const_cast<char*>(line.status.c_str());
-    ::SendMessageA(log, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
+    sub.pszText = status.data();
+    ::SendMessageW(log, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&sub));
     ::SendMessageA(log, LVM_ENSUREVISIBLE, index, FALSE);
 }
 

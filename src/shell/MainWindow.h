@@ -51,7 +51,6 @@ enum : int { kCleanList = 0, kSafeList, kAdd, kAddAll, kRemove, kRemoveAll, kRef
 } // namespace ids
 
 constexpr const char* kMainWindowClass = "Sweepora.main";
-constexpr const char* kHomePage = "https://sweepora.example.org/";
 
 // The program's main window: one view of the session's models. It is also the run's
 // host, so a cleaning run repaints it, and Esc or "Abort (Esc)" reach the run.
@@ -151,6 +150,7 @@ private:
     void ClearLog();
     void StartCleaningCommand();
     void ShowRunning(bool running);
+    void RefreshPointer();
     void DropDown(int buttonId, HMENU menu);
 
     // The notification area, the menus' privacy actions and the hotkeys (MainWindowTray.cpp).

@@ -9,6 +9,7 @@
 #include "safelists/CookieLoader.h"
 #include "storage/NumberRule.h"
 #include "storage/Text.h"
+#include "storage/WideText.h"
 
 #include <commdlg.h>
 
@@ -74,14 +75,20 @@ void MainWindow::FillDirs()
     HWND list = Control(ids::kDirs);
     ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
     for (const std::string& dir : session_.settings.CustomDirList)
-        ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(dir.c_str()));
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(dir).c_str()));
     ::InvalidateRect(list, nullptr, TRUE);
 }
 
 void MainWindow::AddDirectory()
 {
     const std::string folder = session_.desktop.BrowseForFolder(kBrowseTitle);
-    if (!folder.empty() && AddDir(session_.settings.CustomDirList, folder)) FillDirs();
+    // A run would empty such a folder whole.
+    const std::string refusal = folder.empty() ? std::string() : CustomDirRefusal(folder);
+    if (!refusal.empty())
+        session_.desktop.MessageBox("\"" + folder + "\" was not added to the list: " + refusal + ".",
+                                    "Directory Not Added", MB_OK | MB_ICONEXCLAMATION);
+    else if (!folder.empty() && AddDir(session_.settings.CustomDirList, folder))
+        FillDirs();
     HWND list = Control(ids::kDirs);
     ::EnableWindow(Control(ids::kRemoveAllDirs), !session_.settings.CustomDirList.empty());
     ::EnableWindow(Control(ids::kRemoveDir), ::SendMessageA(list, LB_GETCURSEL, 0, 0) >= 0);
@@ -159,15 +166,16 @@ void MainWindow::FillPlugins()
     ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     int index = 0;
     for (const PluginLine& line : session_.plugins.Lines()) {
-        LVITEMA item = {};
+        std::wstring name = WideFromUtf8(line.name), description = WideFromUtf8(line.description);
+        LVITEMW item = {};
         item.mask = LVIF_TEXT;
         item.iItem = index;
-        item.pszText = const_cast<char*>(line.name.c_str());
-        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        LVITEMA sub = {};
+        item.pszText = name.data();
+        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        LVITEMW sub = {};
         sub.iSubItem = 1;
-        sub.pszText = const_cast<char*>(line.description.c_str());
-        ::SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
+        sub.pszText = description.data();
+        ::SendMessageW(list, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&sub));
         LVITEMA tick = {};
         tick.stateMask = LVIS_STATEIMAGEMASK;
         tick.state = INDEXTOSTATEIMAGEMASK(line.ticked ? 2 : 1);

@@ -252,8 +252,10 @@ void MainWindow::CreateSecureDeletionPage(HWND page)
              24 + i * 24, 200, 17);
     Label(page, "This security level will be used for secure deletion of cleaned files.", 240, 30, 350, 32);
     Frame(page, "Select Directories to clean securely", 8, 106, 680, 150);
-    Make(page, "LISTBOX", "", WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-         ids::kDirs, 20, 126, 530, 120);
+    HWND dirs = CreateWideChild(page, L"LISTBOX",
+                                WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                                ids::kDirs, {Scale(20), Scale(126), Scale(20 + 530), Scale(126 + 120)});
+    ::SendMessageA(dirs, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), FALSE);
     Tip(Button(page, "&Add Directory", ids::kAddDir, 562, 126, 112), "Add directory to the list");
     Tip(Button(page, "&Remove ", ids::kRemoveDir, 562, 156, 112), "Remove selected directory from the list");
     Tip(Button(page, "Remove &All", ids::kRemoveAllDirs, 562, 186, 112), "Remove all directories from the list");

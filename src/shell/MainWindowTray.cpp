@@ -42,14 +42,14 @@ void MainWindow::CreateMenus()
                                                 {ids::kMenuPerformCleaning, "Perform Cleaning"},
                                                 {ids::kMenuEradicateFile, "Select a File to Delete"},
                                                 {0, nullptr},
-                                                {ids::kMenuPanic, "Hide Nimbrel/Minimize all windows"},
-                                                {ids::kMenuHide, "Hide Nimbrel"},
+                                                {ids::kMenuPanic, "Hide Sweepora/Minimize all windows"},
+                                                {ids::kMenuHide, "Hide Sweepora"},
                                                 {ids::kMenuMinimizeAll, "Minimize All Windows"},
                                                 {ids::kMenuLogoff, "Log off User"},
                                                 {ids::kMenuShutDown, "Shutdown Windows"},
                                                 {0, nullptr}});
     trayMenu_.reset(m);
-    HMENU help = AppendItems(::CreatePopupMenu(), {{ids::kMenuAbout, "About Nimbrel"}, {ids::kMenuHelp, "Help"}});
+    HMENU help = AppendItems(::CreatePopupMenu(), {{ids::kMenuAbout, "About Sweepora"}, {ids::kMenuHelp, "Help"}});
     ::AppendMenuA(m, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "Help"); // owned by the tray menu now
     AppendItems(m, {{0, nullptr}, {ids::kMenuExit, "E&xit"}});
 
@@ -112,7 +112,8 @@ void MainWindow::Hide()
     if (session_.store.Get(kSectionStartup, "DonotShowMessBox", "0") != "0") return;
     MessageBoxWindow notice(session_.store, "HotKey Information",
                             std::string(kAppTitle) + " is now in stealth mode.\r\n Press CTRL+ALT+U To unhide");
-    notice.ShowModal(nullptr);
+    // Owned, so that the main window cannot be closed under it.
+    notice.ShowModal(window_.get());
 }
 
 void MainWindow::Unhide()

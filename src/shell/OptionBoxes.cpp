@@ -33,14 +33,14 @@ const OptionBox* CleaningBoxes()
 const OptionBox* StartupBoxes()
 {
     static const OptionBox boxes[kStartupBoxCount] = {
-        {"Load Sweepora on Windows Startup.", &AppSettings::LoadStartup, "Load Nimbrel on Winodws startup"},
+        {"Load Sweepora on Windows Startup.", &AppSettings::LoadStartup, "Load Sweepora on Winodws startup"},
         {"Load Sweepora minimized with a small icon in system tray.", &AppSettings::LoadMin,
-         "Load Nimbrel minimized to systemtray"},
+         "Load Sweepora minimized to systemtray"},
         {"Run Cleaning operations  on Windows Shutdown", &AppSettings::SchedulingShutdown,
          "This option is to perform Cleaning on Windows Shutdown"},
         {"Perform cleaning on Sweepora's Startup ", &AppSettings::Startup, "Perform cleaning when it is load"},
         {"Run  Sweepora in Stealth Mode", &AppSettings::Stealth,
-         "Nimbrel will run in stealth mode, and  not be visible in system tray and taskbar. It can be accessed by "
+         "Sweepora will run in stealth mode, and  not be visible in system tray and taskbar. It can be accessed by "
          "hotkey (CTRL+ALT+U). "},
     };
     return boxes;

@@ -1,8 +1,9 @@
 #include "shell/Win32Desktop.h"
 
-#include <commdlg.h>
 #include "storage/Paths.h"
+#include "storage/WideText.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -12,28 +13,30 @@ namespace sweepora {
 
 int Win32Desktop::MessageBox(const std::string& prompt, const std::string& title, UINT flags)
 {
-    return ::MessageBoxA(owner_, prompt.c_str(), title.c_str(), flags);
+    return ::MessageBoxW(owner_, WideFromUtf8(prompt).c_str(), WideFromUtf8(title).c_str(), flags);
 }
 
 bool Win32Desktop::RunFileDialog(bool save, const std::string& filter, DWORD flags,
                                  const std::string& defaultExtension, std::string& path)
 {
     // The dialog wants NUL between the filter's parts and two at the end.
-    std::string nulFilter = filter;
-    for (char& c : nulFilter)
-        if (c == '|') c = '\0';
-    nulFilter.append(2, '\0');
-    std::vector<char> file(32768, '\0');
-    OPENFILENAMEA ofn = {};
+    std::wstring nulFilter = WideFromUtf8(filter);
+    for (wchar_t& c : nulFilter)
+        if (c == L'|') c = L'\0';
+    nulFilter.append(2, L'\0');
+    const std::wstring extension = WideFromUtf8(defaultExtension);
+    // Room for the longest path the file system allows.
+    std::vector<wchar_t> file(32768, L'\0');
+    OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner_;
     ofn.lpstrFilter = nulFilter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     ofn.Flags = flags;
-    if (!(save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn))) return false;
-    path = file.data();
+    if (!(save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn))) return false;
+    path = Utf8FromWide(file.data(), static_cast<std::size_t>(::lstrlenW(file.data())));
     return true;
 }
 
@@ -48,19 +51,38 @@ bool Win32Desktop::ChooseFileToSave(const std::string& filter, DWORD flags, cons
     return RunFileDialog(true, filter, flags, defaultExtension, path);
 }
 
+namespace {
+
+// The folder an item list names; empty when it is no file-system folder.
+std::wstring FolderPath(LPCITEMIDLIST item)
+{
+    // Vista's form takes a buffer of any size; the older one stops at MAX_PATH.
+    using PathFromIdListEx = BOOL(WINAPI*)(LPCITEMIDLIST, PWSTR, DWORD, int);
+    HMODULE shell = ::GetModuleHandleA("shell32.dll");
+    const auto ex = shell == nullptr ? nullptr
+                                     : reinterpret_cast<PathFromIdListEx>(reinterpret_cast<void (*)()>(
+                                           ::GetProcAddress(shell, "SHGetPathFromIDListEx")));
+    std::vector<wchar_t> buffer(ex != nullptr ? 32768 : MAX_PATH, L'\0');
+    const BOOL ok = ex != nullptr ? ex(item, buffer.data(), static_cast<DWORD>(buffer.size()), 0)
+                                  : ::SHGetPathFromIDListW(item, buffer.data());
+    return ok ? std::wstring(buffer.data()) : std::wstring();
+}
+
+} // namespace
+
 std::string Win32Desktop::BrowseForFolder(const std::string& title)
 {
-    BROWSEINFOA info = {};
+    const std::wstring wideTitle = WideFromUtf8(title);
+    BROWSEINFOW info = {};
     info.hwndOwner = owner_;
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = wideTitle.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST chosen = ::SHBrowseForFolderA(&info);
+    LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
     if (!chosen) return {};
-    std::vector<char> buffer(512, '\0');
-    const bool ok = ::SHGetPathFromIDListA(chosen, buffer.data()) != FALSE;
+    const std::wstring folder = FolderPath(chosen);
     ::CoTaskMemFree(chosen);
-    if (!ok || buffer[0] == '\0') return {};
-    return AddBackslash(buffer.data());
+    if (folder.empty()) return {};
+    return AddBackslash(Utf8FromWide(folder));
 }
 
 std::intptr_t Win32Desktop::ShellExecuteFile(const std::string& operation, const std::string& file,

@@ -14,6 +14,16 @@ HWND CreateChild(HWND parent, const char* className, const char* text, DWORD sty
     return child;
 }
 
+HWND CreateWideChild(HWND parent, const wchar_t* className, DWORD style, int id, RECT at)
+{
+    HWND child = ::CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, at.left, at.top,
+                                   at.right - at.left, at.bottom - at.top, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
+    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return child;
+}
+
 void RegisterPopupClass(const char* name, WNDPROC proc)
 {
     WNDCLASSA wc = {};
@@ -44,12 +54,19 @@ void RunModal(HWND owner, const UniqueWindow& window)
 {
     if (owner != nullptr) ::EnableWindow(owner, FALSE);
     MSG msg;
-    while (window && ::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (window) {
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            // The program is ending (its main window is gone): the outer loop must see that too.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got < 0) break;
         if (window && ::IsDialogMessageA(window.get(), &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
-    if (owner != nullptr) {
+    if (owner != nullptr && ::IsWindow(owner)) {
         ::EnableWindow(owner, TRUE);
         ::SetForegroundWindow(owner);
     }

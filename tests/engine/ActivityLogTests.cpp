@@ -64,7 +64,7 @@ TEST(SystemInfo, NamesEveryKnownVersion)
 {
     const struct { DWORD platform, major, minor, build; const char* name; } rows[] = {
         {1, 3, 95, 0, "Microsoft Windows 95"}, {1, 4, 10, 1998, "Microsoft Windows 98"},
-        {2, 5, 1, 2600, "Microsoft Windows XP Build 2600"}, {2, 6, 1, 7601, ""},
+        {2, 5, 1, 2600, "Microsoft Windows XP Build 2600"}, {2, 6, 1, 7601, "Microsoft Windows 7 Build 7601"},
     };
     for (const auto& r : rows) {
         const OSVERSIONINFOA v = {sizeof v, r.major, r.minor, r.build, r.platform, {}};

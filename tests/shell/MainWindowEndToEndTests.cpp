@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace sweepora {
@@ -71,18 +72,29 @@ TEST(MainWindowEndToEnd, ShowsEveryPageCleansLiveSavesAReportAndClosesSaving)
     desktop.chosenFolders = {scratch + "\\"};
     test::Click(control(ids::kAddDir));
 
-    // The log fills while the run works, and the run is live.
-    int rowsSeenDuringRun = 0;
+    // The log fills while the run works, the pointer over the window is the hourglass
+    // throughout, and the run is live.
+    const auto pointerOverLog = [&control] {
+        HWND log = control(ids::kLog);
+        ::SendMessageA(log, WM_SETCURSOR, reinterpret_cast<WPARAM>(log), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ::GetCursor();
+    };
+    const HCURSOR hourglass = ::LoadCursor(nullptr, IDC_WAIT);
+    int rowsSeenDuringRun = 0, hourglassLines = 0;
     struct Watch final : LogObserver {
-        HWND log; int* seen;
-        void LineAdded(const LogLine&) override { *seen = static_cast<int>(::SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)); }
+        std::function<void()> onLine;
+        void LineAdded(const LogLine&) override { onLine(); }
         void Cleared() override {}
     } watch;
-    watch.log = control(ids::kLog);
-    watch.seen = &rowsSeenDuringRun;
+    watch.onLine = [&] {
+        rowsSeenDuringRun = static_cast<int>(::SendMessageA(control(ids::kLog), LVM_GETITEMCOUNT, 0, 0));
+        hourglassLines += pointerOverLog() == hourglass;
+    };
     window->GetSession().log.AddObserver(&watch);
     test::Click(control(ids::kStartCleaning));
     window->GetSession().log.RemoveObserver(&watch);
+    EXPECT_EQ(hourglassLines, static_cast<int>(window->GetSession().log.Lines().size()));
+    EXPECT_NE(pointerOverLog(), hourglass);
     EXPECT_EQ(::SendMessageA(control(ids::kTabMain), TCM_GETCURSEL, 0, 0), 0);
     const auto& lines = window->GetSession().log.Lines();
     ASSERT_GT(lines.size(), 3u);

@@ -2,6 +2,7 @@
 // The main window over a scratch settings store and the desktop double.
 #include "shell/MainWindow.h"
 #include "storage/RegistryAccess.h"
+#include "storage/WideText.h"
 #include "support/TestSupport.h"
 #include "support/WindowTesting.h"
 
@@ -42,18 +43,30 @@ struct MainWindowTest : ::testing::Test {
         ::SendMessageA(C(listId), LB_SETCURSEL, index, 0);
         Tell(listId, LBN_SELCHANGE);
     }
+    // A list box's entries, read in UTF-16 and given back in UTF-8.
     std::vector<std::string> ListItems(int id) const
     {
         std::vector<std::string> items;
-        const int n = static_cast<int>(::SendMessageA(C(id), LB_GETCOUNT, 0, 0));
+        const int n = static_cast<int>(::SendMessageW(C(id), LB_GETCOUNT, 0, 0));
         for (int i = 0; i < n; ++i) {
-            char text[512] = {};
-            ::SendMessageA(C(id), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            items.push_back(text);
+            wchar_t text[512] = {};
+            ::SendMessageW(C(id), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            items.push_back(Utf8FromWide(text));
         }
         return items;
     }
     int LogRows() const { return static_cast<int>(::SendMessageA(C(ids::kLog), LVM_GETITEMCOUNT, 0, 0)); }
+    // One cell of the Status list, in UTF-8.
+    std::string LogCell(int row, int column) const
+    {
+        wchar_t text[512] = {};
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 512;
+        ::SendMessageW(C(ids::kLog), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        return Utf8FromWide(text);
+    }
     void Close()
     {
         ::SendMessageA(window->Handle(), WM_CLOSE, 0, 0);

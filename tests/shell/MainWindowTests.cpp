@@ -20,6 +20,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace sweepora {
@@ -193,23 +194,35 @@ TEST_F(MainWindowTest, DirectoryListAddsOnceAndAsksBeforeRemovingAll)
 {
     store.Set(kSectionErase, "CustomDirs", "1");
     Open();
-    desktop.chosenFolders = {"C:\\Work\\Scratch\\", "c:\\work\\scratch\\", "C:\\Other\\"};
-    for (int i = 0; i < 4; ++i) test::Click(C(ids::kAddDir)); // the last one is cancelled
-    EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{"C:\\Work\\Scratch\\", "C:\\Other\\"}));
+    const std::string reports = u8"C:\\Work\\\u043e\u0442\u0447\u0451\u0442\u044b \u65e5\u8a18 \U0001F512\\";
+    // A folder that a run would empty whole is refused with a box that names it and says why.
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string refused[] = {"C:\\", AddBackslash(windows), AddBackslash(test::EnvironmentText("USERPROFILE")),
+                                   "C:\\users\\"};
+    desktop.chosenFolders = {reports, "C:\\Work\\Scratch\\", "c:\\work\\scratch\\", "C:\\Other\\"};
+    desktop.chosenFolders.insert(desktop.chosenFolders.begin() + 1, std::begin(refused), std::end(refused));
+    for (int i = 0; i < 9; ++i) test::Click(C(ids::kAddDir)); // the last one is cancelled
+    ASSERT_EQ(desktop.asked.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(desktop.asked[i].prompt.rfind("\"" + refused[i] + "\" was not added to the list: it is ", 0), 0u)
+            << desktop.asked[i].prompt;
+    // Names in any script are shown whole.
+    EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{reports, "C:\\Work\\Scratch\\", "C:\\Other\\"}));
     EXPECT_TRUE(Enabled(ids::kRemoveAllDirs));
     EXPECT_FALSE(Enabled(ids::kRemoveDir));
     Choose(ids::kDirs, 0);
     EXPECT_TRUE(Enabled(ids::kRemoveDir));
     test::Click(C(ids::kRemoveDir));
-    EXPECT_EQ(ListItems(ids::kDirs), std::vector<std::string>{"C:\\Other\\"});
+    EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{"C:\\Work\\Scratch\\", "C:\\Other\\"}));
 
     desktop.answer = IDNO;
     test::Click(C(ids::kRemoveAllDirs));
     EXPECT_EQ(desktop.asked.back().prompt, "Are you sure to remove all directories?");
-    EXPECT_EQ(ListItems(ids::kDirs).size(), 1u);
+    EXPECT_EQ(ListItems(ids::kDirs).size(), 2u);
     Close();
     // The list outlives the program.
-    EXPECT_EQ(store.Get(kSectionErase, kCustomDirListKey, ""), "C:\\Other\\");
+    EXPECT_EQ(store.Get(kSectionErase, kCustomDirListKey, ""), "C:\\Work\\Scratch\\|C:\\Other\\");
     Open();
     desktop.answer = IDYES;
     test::Click(C(ids::kRemoveAllDirs));
@@ -334,9 +347,20 @@ TEST_F(MainWindowTest, ClosingSavesAndOnlyTheSessionsEndCleans)
     EXPECT_EQ(LogRows(), 0) << "no cleaning at the session's end unless asked";
     test::Click(C(ids::kStartupFirst + 0));
     test::Click(C(ids::kStartupFirst + 2)); // clean at shutdown
+    // Cleaning comes first: while the run logs, the store still holds the old settings.
+    std::vector<std::string> storedDuringRun;
+    struct Watch final : LogObserver {
+        std::function<void()> onLine;
+        void LineAdded(const LogLine&) override { onLine(); }
+        void Cleared() override {}
+    } watch;
+    watch.onLine = [&] { storedDuringRun.push_back(store.Get(kSectionScheduling, "Shutdown", "")); };
+    S().log.AddObserver(&watch);
     ::SendMessageA(window->Handle(), WM_ENDSESSION, TRUE, 0);
+    S().log.RemoveObserver(&watch);
     ASSERT_GT(LogRows(), 0);
     EXPECT_EQ(S().log.Lines().back().task.rfind("Testing : Finished :- ", 0), 0u);
+    EXPECT_EQ(storedDuringRun, std::vector<std::string>(S().log.Lines().size(), "0"));
     EXPECT_EQ(store.Get(kSectionScheduling, "Shutdown", ""), "1");
     EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, kRunKeyPath, RunEntryName()), "");
 }
@@ -356,9 +380,13 @@ TEST_F(MainWindowTest, LogCommandsAskAndWriteThroughTheDesktop)
     const std::string text = test::ReadFileBytes(report);
     EXPECT_EQ(text.rfind("Sweepora log Report\r\n", 0), 0u);
     EXPECT_NE(text.find("Testing : Recycle Bin Cleared, now\r\n"), std::string::npos);
+    // The log's text is UTF-8, and the list shows names in any script whole.
+    const std::string name = u8"C:\\\u043f\u043b\u0430\u043d \u65e5\u8a18 \U0001F512.txt";
+    S().log.AddLogEntry(name, u8"\u00e9t\u00e9");
+    EXPECT_EQ(LogCell(1, 0) + "|" + LogCell(1, 1), "Testing : " + name + u8"|\u00e9t\u00e9");
     desktop.answer = IDNO;
     test::Click(C(ids::kClearLog));
-    EXPECT_EQ(LogRows(), 1);
+    EXPECT_EQ(LogRows(), 2);
     desktop.answer = IDYES;
     test::Click(C(ids::kClearLog));
     EXPECT_EQ(LogRows(), 0);

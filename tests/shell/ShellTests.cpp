@@ -1,9 +1,14 @@
+#include "engine/SystemInfo.h"
+#include "shell/OptionBoxes.h"
 #include "shell/SystemInfoTool.h"
 #include "shell/ThemeManifest.h"
 #include "storage/Paths.h"
+#include "storage/SettingsPersistence.h"
 #include "storage/UniqueHandle.h"
 
 #include "support/TestSupport.h"
+
+#include <future>
 
 using namespace sweepora;
 
@@ -87,4 +92,61 @@ TEST(SystemInfoTool, ReadsValuesInTheirFormsAndStartsTheToolItFinds)
     EXPECT_EQ(desktop.launched[0].file, folder.File("MSINFO32.EXE"));
     EXPECT_EQ(desktop.launched[1].file + "|" + std::to_string(desktop.launched[1].showCommand),
               "C:\\Tools\\msinfo32.exe|" + std::to_string(SW_SHOWNORMAL));
+}
+
+TEST(SystemName, NamesTheReleasesAfterXpAndTheReportNamesTheSystemWineActsAs)
+{
+    const struct { DWORD major, minor, build; bool server; const char* name; } rows[] = {
+        {5, 2, 3790, false, "Microsoft Windows XP x64 Build 3790"},
+        {5, 2, 3790, true, "Microsoft Windows Server 2003 Build 3790"},
+        {6, 0, 6002, false, "Microsoft Windows Vista Build 6002"},
+        {6, 1, 7601, true, "Microsoft Windows Server 2008 R2 Build 7601"},
+        {10, 0, 19045, false, "Microsoft Windows 10 Build 19045"},
+        {10, 0, 22000, false, "Microsoft Windows 11 Build 22000"}, // 11 is 10.0 from build 22000 on
+        {10, 0, 17763, true, "Microsoft Windows Server 2019 Build 17763"},
+        {10, 0, 14393, true, "Microsoft Windows Server 2016 Build 14393"},
+        {6, 4, 9841, false, ""}, // a preview nobody released
+    };
+    for (const auto& r : rows) {
+        const OSVERSIONINFOA v = {sizeof v, r.major, r.minor, r.build, VER_PLATFORM_WIN32_NT, {}};
+        EXPECT_EQ(OSNameFromVersion(v, r.server), r.name) << r.major << "." << r.minor << "." << r.build;
+    }
+
+    // Wine takes the version it acts as from the registry when a program starts, per program
+    // name under AppDefaults: one copy of the console program for each, all started at once,
+    // each writing the report of a run with every category off. Wine 8 reports its "win7" as
+    // the server release of 6.1; a prefix left as it is made acts as the workstation.
+    test::ScratchKey settings{"Software\\Sweepora"};
+    RegistrySettingsStore store{"Software\\Sweepora"};
+    AppSettings off;
+    for (int i = 0; i < kCleaningBoxCount; ++i) off.*CleaningBoxes()[i].setting = "0";
+    SaveEraseSettingKeys(store, off);
+    const std::string cli = AddBackslash(FolderOf(ExecutablePath())) + "sweepora-cli.exe";
+    test::TempFolder folder;
+    const std::pair<const char*, const char*> versions[] = {
+        {"winxp64", "Microsoft Windows XP x64 Build "}, {"win7", "Microsoft Windows Server 2008 R2 Build 7601"},
+        {"", "Microsoft Windows 7 Build 7601"}, {"win81", "Microsoft Windows 8.1 Build "},
+        {"win10", "Microsoft Windows 10 Build "}};
+    std::vector<std::unique_ptr<test::ScratchKey>> appDefaults;
+    std::vector<std::future<test::ProgramResult>> runs;
+    for (const auto& [version, name] : versions) {
+        // A folder each: the runner puts a program's output beside it.
+        const std::string as = *version != '\0' ? version : "default", exe = "sweepora-cli-" + as + ".exe";
+        const std::string copy = folder.File(as) + "\\" + exe;
+        ::CreateDirectoryA(folder.File(as).c_str(), nullptr);
+        ASSERT_TRUE(::CopyFileA(cli.c_str(), copy.c_str(), FALSE)) << cli;
+        const std::string key = "Software\\Wine\\AppDefaults\\" + exe;
+        appDefaults.push_back(std::make_unique<test::ScratchKey>(key));
+        if (*version != '\0') test::WriteString(HKEY_CURRENT_USER, key, "Version", version);
+        runs.push_back(std::async(std::launch::async, test::RunProgram, copy,
+                                  "preview --report \"" + folder.File(as) + "\\report.txt\""));
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const test::ProgramResult run = runs[i].get();
+        EXPECT_EQ(run.exitCode, 0u) << run.out;
+        const std::string as = *versions[i].first != '\0' ? versions[i].first : "default";
+        const std::string report = test::ReadFileBytes(folder.File(as) + "\\report.txt");
+        EXPECT_NE(report.find(std::string("\r\nOperating Sustem : ") + versions[i].second), std::string::npos)
+            << as << "\n" << report;
+    }
 }

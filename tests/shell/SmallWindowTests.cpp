@@ -2,6 +2,7 @@
 #include "shell/LoadingWindow.h"
 #include "shell/MessageBoxWindow.h"
 #include "shell/SystemInfoTool.h"
+#include "shell/WebPages.h"
 #include "storage/AppSettings.h"
 
 #include "support/TestSupport.h"
@@ -23,6 +24,13 @@ void CALLBACK CloseTheBox(HWND owner, UINT, UINT_PTR id, DWORD)
         ownerWasDisabled = !::IsWindowEnabled(owner);
         Click(::GetDlgItem(box, IDOK));
     }
+}
+
+// The program ends under the box: its main window is gone and the quit is posted.
+void CALLBACK QuitUnderTheBox(HWND owner, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(owner, id);
+    ::PostQuitMessage(3);
 }
 
 } // namespace
@@ -64,6 +72,14 @@ TEST(MessageBoxWindow, TheBoxSavesAtOnceAndOkClosesTheModalBox)
     ::SetTimer(owner, 1, 50, CloseTheBox);
     box.ShowModal(owner); // returns once the timer has pressed OK
     EXPECT_TRUE(ownerWasDisabled && ::IsWindowEnabled(owner));
+
+    // A quit ends the box's loop and is left for the program's own, which would wait forever otherwise.
+    ::SetTimer(owner, 2, 50, QuitUnderTheBox);
+    box.ShowModal(owner);
+    MSG quit = {};
+    EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3);
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    box.Close();
     ::DestroyWindow(owner);
 }
 
@@ -87,7 +103,7 @@ TEST(AboutWindow, ShowsTheVersionAndReachesOutOnlyThroughTheDesktop)
     ASSERT_TRUE(desktop.asked.size() == 1 && desktop.launched.size() == 1);
     EXPECT_EQ(desktop.asked[0].prompt, kSysInfoUnavailable);
     EXPECT_EQ(desktop.launched[0].file + "|" + std::to_string(desktop.launched[0].showCommand),
-              std::string(kProductPage) + "|" + std::to_string(SW_SHOWMAXIMIZED));
+              std::string(kSupportPage) + "|" + std::to_string(SW_SHOWMAXIMIZED));
     Click(::GetDlgItem(w, AboutWindow::kOkId));
     EXPECT_FALSE(::IsWindow(w));
     ::RegCloseKey(root);

@@ -18,6 +18,8 @@ struct Seen {
     RECT menuAt = {};
     std::vector<std::string> items;
     std::string notice;
+    HWND noticeOwner = nullptr;
+    bool ownerEnabled = true;
 };
 Seen seen;
 
@@ -37,6 +39,8 @@ void CALLBACK CloseWhatIsUp(HWND, UINT, UINT_PTR, DWORD)
     }
     if (HWND notice = ::FindWindowA(nullptr, "HotKey Information")) {
         seen.notice = test::ItemText(notice, MessageBoxWindow::kMessageId);
+        seen.noticeOwner = ::GetWindow(notice, GW_OWNER);
+        seen.ownerEnabled = ::IsWindowEnabled(seen.noticeOwner) != FALSE;
         test::Click(::GetDlgItem(notice, MessageBoxWindow::kOkId));
     }
 }
@@ -158,6 +162,9 @@ TEST_F(TrayTest, HideAndPanicGoIntoStealthAndOnlyTheUnhideKeyComesBack)
         Command(ids::kMenuPanic); // waits on the notice until the closer presses OK
         EXPECT_EQ(seen.notice, "Sweepora is now in stealth mode.\r\n Press CTRL+ALT+U To unhide");
     }
+    // Modal over the main window, which cannot be closed under it.
+    EXPECT_TRUE(seen.noticeOwner == W() && !seen.ownerEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(W()));
     EXPECT_TRUE(shownWhenMinimizing) << "other windows go first, then the program";
     EXPECT_EQ(desktop.minimized, std::vector<int>{0});
     EXPECT_FALSE(::IsWindowVisible(W()));

@@ -12,7 +12,7 @@ ws="$root/tools/wine-sandbox"
 export DISPLAY=":$(tr -d '\n' < "$sb/display")"
 program="$sb/prefix/drive_c/Sweepora"
 mkdir -p "$program"
-cp "$bin/sweepora.exe" "$bin/iea.exe" "$program/"
+cp "$bin/sweepora.exe" "$bin/iea.exe" "$bin/close-window.exe" "$program/"
 cp -r "$bin/plugins" "$bin/help" "$program/"
 record="$program/session.txt"
 export SWEEPORA_RECORD_SESSION_END='C:\Sweepora\session.txt'
@@ -70,8 +70,9 @@ minimised() {
   w=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
   [ -n "$w" ] && [ "$(xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\)/\1/p')" -lt 40 ]
 }
-launch() { # launch: the program in the tray, as a start-up entry starts it
-  "$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 'C:\Sweepora\sweepora.exe' m </dev/null >/dev/null 2>&1 &
+running() { pgrep -f 'C:.Sweepora.sweepora.exe' >/dev/null; }
+launch() { # launch [ARG]: the program in the tray, as a start-up entry starts it ("m"), or shown ("")
+  "$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 'C:\Sweepora\sweepora.exe' ${1-m} </dev/null >/dev/null 2>&1 &
   for _ in $(seq 80); do
     desktop=$(xdotool search --name '^Sweepora - Wine desktop$' 2>/dev/null | head -1)
     [ -n "$desktop" ] && break
@@ -83,8 +84,12 @@ quit() { # quit: Alt+F4 on the shown window, as a user closes it
   local w
   w=$(xdotool search --onlyvisible --name '^Sweepora$' | head -1)
   xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key alt+F4
-  for _ in $(seq 40); do pgrep -f 'C:.Sweepora.sweepora.exe' >/dev/null || break; sleep 0.25; done
+  ended
+}
+ended() { # ended: true once the program has exited
+  for _ in $(seq 40); do running || break; sleep 0.25; done
   sleep 1
+  ! running
 }
 
 setting HotKeyActions Hide 1
@@ -128,7 +133,7 @@ hotkey h 0.3
 check "CTRL+ALT+H with only minimising ticked sends the window to the tray" wait_for hidden Sweepora
 check "... through the desktop" recorded "MinimizeAllWindows 0"
 tray_click 3
-menu_item 4 1 # "Hide Nimbrel"
+menu_item 4 1 # "Hide Sweepora"
 check "Hide without the notice: no notice" hidden "HotKey Information"
 before=$(popups)
 tray_click 3
@@ -145,28 +150,33 @@ check "... and brings the icon back" [ "$(popups)" -gt "$before" ]
 menu_item 0 0 # "Open"
 quit
 
-# Hide with the notice; the notice is read from the settings each time.
+# Hide with the notice; the notice is read from the settings each time. It is modal over
+# the main window, and closing that window under it (as a task manager does) ends the program.
 setting Startup DonotShowMessBox 0
 launch
 tray_click 3
-menu_item 4 1 # "Hide Nimbrel"
+menu_item 4 1 # "Hide Sweepora"
 check "Hide with the notice: \"HotKey Information\" shows" wait_for shown "HotKey Information"
 check "... while the window is already hidden" hidden Sweepora
-w=$(xdotool search --onlyvisible --name '^HotKey Information$' | head -1)
-xdotool windowfocus --sync "$w" 2>/dev/null; xdotool key Return
-check "... and closes on Enter" wait_for hidden "HotKey Information"
 hotkey u 0.3
-check "CTRL+ALT+U after the notice" wait_for shown Sweepora
-quit
+check "CTRL+ALT+U with the notice up brings the window back" wait_for shown Sweepora
+check "... and the notice stays" shown "HotKey Information"
+# In the program's desktop: another desktop's windows are out of its sight.
+"$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 'C:\Sweepora\close-window.exe' Sweepora.main \
+  </dev/null >/dev/null 2>&1 &
+check "closing the window under the notice ends the program" ended
 
 # Panic with another program's window open.
 setting Startup DonotShowMessBox 1
+launch ""
+check "a second start opens the window" wait_for shown Sweepora
+hotkey h 0.3 # only minimising is ticked: the window goes to the tray
+wait_for hidden Sweepora
 : > "$record"
-launch
 "$ws" "$sb" --wine explorer /desktop=Sweepora,1024x768 notepad </dev/null >/dev/null 2>&1 &
 wait_for shown "Untitled - Notepad" || true
 tray_click 3
-menu_item 3 1 # "Hide Nimbrel/Minimize all windows"
+menu_item 3 1 # "Hide Sweepora/Minimize all windows"
 check "panic minimises all windows, through the desktop" recorded "MinimizeAllWindows 0"
 check "panic minimises another program's window" wait_for minimised "Untitled - Notepad"
 check "panic leaves the program hidden" hidden Sweepora
