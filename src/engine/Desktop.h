@@ -9,7 +9,7 @@ namespace sweepora {
 // Side effects on the user's desktop. The Win32 implementation lives with the shell;
 // tests use a double, so that no test shows a box, opens a dialog or starts a program.
 // Every text of the boxes, the dialogs and the folder browser, paths included, is UTF-8 both
-// ways, so a name in any script passes whole; ShellExecuteFile's texts are ANSI.
+// ways, so a name in any script passes whole; ShellExecuteFile's texts too.
 class Desktop {
 public:
     virtual ~Desktop() = default;
@@ -27,8 +27,8 @@ public:
     // backslash, or empty when cancelled.
     virtual std::string BrowseForFolder(const std::string& title) = 0;
 
-    // ShellExecuteA (a macro name, hence the suffix), ANSI texts; the result is its instance
-    // value (above 32 on success).
+    // ShellExecute (a macro name, hence the suffix); the result is its instance value
+    // (above 32 on success).
     virtual std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                        const std::string& parameters, const std::string& directory,
                                        int showCommand) = 0;

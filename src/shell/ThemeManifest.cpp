@@ -1,5 +1,6 @@
 #include "shell/ThemeManifest.h"
 
+#include "storage/LongPath.h"
 #include "storage/Paths.h"
 #include "storage/UniqueHandle.h"
 
@@ -45,19 +46,20 @@ void WriteThemeManifest(Desktop& desktop, const std::string& programPath)
 {
     const std::string path = ThemeManifestPath(programPath);
     if (FileExists(path)) return;
+    const std::wstring wide = LongPath(path); // the program's folder may have any name
     const std::string text = ThemeManifestText();
     bool created = false, written = false;
     {
         // CREATE_NEW: a file that appeared since the check is not replaced either.
-        UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         created = static_cast<bool>(file);
         DWORD done = 0;
         written = created && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
                   done == text.size();
     }
-    if (written && ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) return;
+    if (written && ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN)) return;
     // A half-written manifest could keep the program from starting at all.
-    if (created && !written) ::DeleteFileA(path.c_str());
+    if (created && !written) ::DeleteFileW(wide.c_str());
     desktop.MessageBox("Error creating Windows XP theme file. You may be running EXE file from a network drive with "
                        "which you dont have write permissions. Themes will not be enabled.",
                        "Themeing Error!", MB_OK | MB_ICONEXCLAMATION);

@@ -89,9 +89,12 @@ std::intptr_t Win32Desktop::ShellExecuteFile(const std::string& operation, const
                                          const std::string& parameters, const std::string& directory,
                                          int showCommand)
 {
-    const auto text = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
-    return reinterpret_cast<std::intptr_t>(::ShellExecuteA(owner_, text(operation), file.c_str(),
-                                                           text(parameters), text(directory), showCommand));
+    // The program's folder is UTF-8 like every path, so the wide call takes it whole.
+    const std::wstring op = WideFromUtf8(operation), path = WideFromUtf8(file), args = WideFromUtf8(parameters),
+                       dir = WideFromUtf8(directory);
+    const auto text = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
+    return reinterpret_cast<std::intptr_t>(::ShellExecuteW(owner_, text(op), path.c_str(), text(args), text(dir),
+                                                           showCommand));
 }
 
 namespace {
