@@ -107,36 +107,25 @@ bool RenameThrough(HANDLE file, const std::wstring& name)
     return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size() * 8)) != FALSE;
 }
 
-// The name is a trace too: the file is emptied and renamed to random names of the same
-// length, then shorter ones, before it goes. Failures here leave the overwritten data gone
-// all the same, so they only end the scrubbing.
+// The name is a trace too: the file is emptied and renamed to a random name of the same
+// length, then to a one-character one, before it goes. A failure here leaves the
+// overwritten data gone all the same, so it only ends the scrubbing.
 void ScrubName(HANDLE file, std::size_t nameLength)
 {
     FILE_END_OF_FILE_INFO end = {};
     ::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end);
-    ::FlushFileBuffers(file);
     static constexpr wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> pick(0, 35);
-    for (std::size_t length = nameLength; length > 0; length /= 2) {
+    for (std::size_t length : {nameLength, std::size_t{1}}) {
         bool renamed = false;
         for (int attempt = 0; attempt < 5 && !renamed; ++attempt) {
             std::wstring name(length, L'0');
             for (wchar_t& c : name) c = kAlphabet[pick(random)];
             renamed = RenameThrough(file, name);
         }
-        if (!renamed) return;
+        if (!renamed || nameLength == 1) return;
     }
-}
-
-std::uint64_t FileIndex(const BY_HANDLE_FILE_INFORMATION& info)
-{
-    return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-}
-
-std::uint64_t FileSize(const BY_HANDLE_FILE_INFORMATION& info)
-{
-    return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
 std::size_t NameLength(const std::wstring& longPath)
@@ -147,7 +136,7 @@ std::size_t NameLength(const std::wstring& longPath)
 
 // Every alternate stream gets the same passes; a stream that cannot be opened, or that
 // turns out to belong to another file, makes the overwrite incomplete.
-OverwriteOutcome OverwriteStreams(Session& s, const Target& t, HANDLE file, const BY_HANDLE_FILE_INFORMATION& info,
+OverwriteOutcome OverwriteStreams(Session& s, const Target& t, HANDLE file, const FileFacts& facts,
                                   int passes)
 {
     OverwriteOutcome outcome;
@@ -155,12 +144,12 @@ OverwriteOutcome OverwriteStreams(Session& s, const Target& t, HANDLE file, cons
         const std::string streamName = Utf8FromWide(stream.name);
         UniqueFile handle(::CreateFileW((t.longPath + stream.name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        BY_HANDLE_FILE_INFORMATION streamInfo;
-        if (!handle || !::GetFileInformationByHandle(handle.get(), &streamInfo)) {
+        FileFacts streamFacts;
+        if (!handle || !QueryFileFacts(handle.get(), streamFacts)) {
             outcome.incomplete = "stream " + streamName + ": " + ErrorText(::GetLastError());
             return outcome;
         }
-        if (FileIndex(streamInfo) != FileIndex(info) || streamInfo.dwVolumeSerialNumber != info.dwVolumeSerialNumber) {
+        if (streamFacts.fileId != facts.fileId) {
             outcome.incomplete = "stream " + streamName + " is not part of this file";
             return outcome;
         }
@@ -172,13 +161,13 @@ OverwriteOutcome OverwriteStreams(Session& s, const Target& t, HANDLE file, cons
     return outcome;
 }
 
-OverwriteOutcome Overwrite(Session& s, const Target& t, HANDLE file, const BY_HANDLE_FILE_INFORMATION& info, int passes)
+OverwriteOutcome Overwrite(Session& s, const Target& t, HANDLE file, const FileFacts& facts, int passes)
 {
     std::optional<std::vector<Extent>> ranges;
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) {
+    if (facts.attributes & FILE_ATTRIBUTE_SPARSE_FILE) {
         // Only what is allocated: writing the holes of a huge sparse file could fill the disk.
         DWORD error = ERROR_SUCCESS;
-        ranges = s.eraseIo->AllocatedRanges(file, FileSize(info), error);
+        ranges = s.eraseIo->AllocatedRanges(file, facts.size, error);
         if (!ranges) {
             OverwriteOutcome unknown;
             unknown.incomplete = "the sparse file's allocated ranges could not be read: " + ErrorText(error);
@@ -186,10 +175,10 @@ OverwriteOutcome Overwrite(Session& s, const Target& t, HANDLE file, const BY_HA
         }
     }
     OverwriteOutcome outcome =
-        OverwriteFile(file, OverwriteExtents(FileSize(info), ranges ? &*ranges : nullptr), passes, *s.eraseIo,
+        OverwriteFile(file, OverwriteExtents(facts.size, ranges ? &*ranges : nullptr), passes, *s.eraseIo,
                       s.Yielder(), [&s] { return s.run.abort.load(); });
     if (outcome.aborted || !outcome.incomplete.empty()) return outcome;
-    return OverwriteStreams(s, t, file, info, passes);
+    return OverwriteStreams(s, t, file, facts, passes);
 }
 
 // A link found in a listing: only the link goes, never what it points to.
@@ -251,13 +240,13 @@ bool EraseTarget(Session& s, const Target& t, int passes)
     const DWORD share = live ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     UniqueFile file(::CreateFileW(t.longPath.c_str(), access, share, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file || !::GetFileInformationByHandle(file.get(), &info)) {
+    FileFacts facts;
+    if (!file || !QueryFileFacts(file.get(), facts)) {
         LogFailure(s, t, ::GetLastError());
         return false;
     }
-    if ((e.fileId != 0 && FileIndex(info) != e.fileId) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    if ((e.fileId != 0 && facts.fileId != e.fileId) ||
+        (facts.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
         s.log.AddLogEntry(t.display + " left in place", "it was replaced after the folder was listed");
         return false;
     }
@@ -270,7 +259,7 @@ bool EraseTarget(Session& s, const Target& t, int passes)
         return false;
     }
     DWORD error = ERROR_SUCCESS;
-    if (info.nNumberOfLinks > 1) {
+    if (facts.links > 1) {
         // Overwriting would overwrite every other name's data too.
         if (live && !DeleteThrough(file.get(), error)) {
             LogFailure(s, t, error);
@@ -278,11 +267,11 @@ bool EraseTarget(Session& s, const Target& t, int passes)
         }
         RememberGone(s, t.longPath);
         s.log.AddLogEntry(t.display + " removed, not overwritten",
-                          "one of " + std::to_string(info.nNumberOfLinks) +
+                          "one of " + std::to_string(facts.links) +
                               " names of the file: the other names still hold the data");
         return true;
     }
-    const std::uint64_t size = FileSize(info);
+    const std::uint64_t size = facts.size;
     Count(s, size);
     if (!live) {
         RememberGone(s, t.longPath);
@@ -290,7 +279,7 @@ bool EraseTarget(Session& s, const Target& t, int passes)
         return true;
     }
     OverwriteOutcome outcome;
-    if (passes > 0) outcome = Overwrite(s, t, file.get(), info, passes);
+    if (passes > 0) outcome = Overwrite(s, t, file.get(), facts, passes);
     if (outcome.aborted) {
         s.log.AddLogEntry(t.display + " **** aborted by user", TimestampText());
         return false;

@@ -1,5 +1,7 @@
 #include "storage/FolderListing.h"
 
+#include "storage/HostPlatform.h"
+
 #include <windows.h>
 #include <winternl.h>
 
@@ -49,10 +51,55 @@ bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
                                   TRUE) == CSTR_EQUAL;
 }
 
+struct BasicInformation {
+    LARGE_INTEGER creation, lastAccess, lastWrite, change;
+    ULONG attributes;
+};
+struct StandardInformation {
+    LARGE_INTEGER allocation, endOfFile;
+    ULONG links;
+    BOOLEAN deletePending, directory;
+};
+constexpr int kFileBasicInformation = 4;
+constexpr int kFileStandardInformation = 5;
+constexpr int kFileInternalInformation = 6;
+
+template <typename Record>
+bool Query(HANDLE file, Record& record, int kind)
+{
+    IO_STATUS_BLOCK status = {};
+    return ::NtQueryInformationFile(file, &status, &record, sizeof record, static_cast<FILE_INFORMATION_CLASS>(kind)) == 0;
+}
+
+const bool kUnderWine = RunningUnderWine();
+
 } // namespace
+
+// Three small records rather than the "all information" one, which also asks for the
+// name and costs Wine another trip to its server.
+bool QueryFileFacts(HANDLE file, FileFacts& facts)
+{
+    BasicInformation basic = {};
+    StandardInformation standard = {};
+    LARGE_INTEGER index = {};
+    if (!Query(file, basic, kFileBasicInformation) || !Query(file, standard, kFileStandardInformation) ||
+        !Query(file, index, kFileInternalInformation))
+        return false;
+    facts.attributes = basic.attributes;
+    facts.size = static_cast<std::uint64_t>(standard.endOfFile.QuadPart);
+    facts.links = standard.links;
+    facts.fileId = static_cast<std::uint64_t>(index.QuadPart);
+    return true;
+}
 
 std::wstring FinalPathOf(HANDLE handle)
 {
+    // Wine names the object "\\??\\C:\\..." already, and its final-path call adds a trip to
+    // the mount manager; Windows names it by device, so there the final path is asked.
+    if (kUnderWine) {
+        const std::wstring name = ObjectName(handle);
+        if (!name.empty()) return name;
+    }
     std::wstring path(1024, L'\0');
     for (int attempt = 0; attempt < 3; ++attempt) {
         const DWORD n = ::GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()),

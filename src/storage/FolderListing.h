@@ -30,6 +30,16 @@ struct FolderListing {
 // Lists the folder at `longPath` ("\\?\..."). On failure `error` says why and nothing is listed.
 FolderListing ListFolder(const std::wstring& longPath);
 
+// What an open file is: read in one cheap call (the volume, which costs Wine a trip to
+// the server each time, is the folder's and is not asked again).
+struct FileFacts {
+    DWORD attributes = 0;
+    std::uint64_t size = 0;
+    DWORD links = 0;
+    std::uint64_t fileId = 0;
+};
+bool QueryFileFacts(HANDLE file, FileFacts& facts);
+
 // The final path of an open handle, long form; empty when the system cannot say.
 std::wstring FinalPathOf(HANDLE handle);
 
