@@ -242,7 +242,10 @@ bool EraseTarget(Session& s, const Target& t, int passes)
                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     FileFacts facts;
     if (!file || !QueryFileFacts(file.get(), facts)) {
-        LogFailure(s, t, ::GetLastError());
+        const DWORD error = ::GetLastError();
+        // Gone since the folder was listed: nothing left to erase, nothing to say.
+        if (error == ERROR_FILE_NOT_FOUND) return true;
+        LogFailure(s, t, error);
         return false;
     }
     if ((e.fileId != 0 && facts.fileId != e.fileId) ||

@@ -68,7 +68,8 @@ void EmptyRecycleBin(Session& s, const std::string& rootPath, bool noConfirmatio
     if (noProgressUI) flags |= SHERB_NOPROGRESSUI;
     if (noSound) flags |= SHERB_NOSOUND;
     // An already empty bin answers with a failure; the line is written all the same.
-    if (s.run.live) ::SHEmptyRecycleBinA(::GetActiveWindow(), root.empty() ? nullptr : root.c_str(), flags);
+    const std::wstring wideRoot = WideFromUtf8(root); // a mounted folder's root may have any name
+    if (s.run.live) ::SHEmptyRecycleBinW(::GetActiveWindow(), wideRoot.empty() ? nullptr : wideRoot.c_str(), flags);
     s.log.AddLogEntry("Recycle Bin Cleared ", TimestampText());
 }
 

@@ -67,8 +67,11 @@ constexpr int kFileInternalInformation = 6;
 template <typename Record>
 bool Query(HANDLE file, Record& record, int kind)
 {
-    IO_STATUS_BLOCK status = {};
-    return ::NtQueryInformationFile(file, &status, &record, sizeof record, static_cast<FILE_INFORMATION_CLASS>(kind)) == 0;
+    IO_STATUS_BLOCK io = {};
+    const NTSTATUS status =
+        ::NtQueryInformationFile(file, &io, &record, sizeof record, static_cast<FILE_INFORMATION_CLASS>(kind));
+    if (status != 0) ::SetLastError(::RtlNtStatusToDosError(status));
+    return status == 0;
 }
 
 const bool kUnderWine = RunningUnderWine();

@@ -38,6 +38,7 @@ struct FileFacts {
     DWORD links = 0;
     std::uint64_t fileId = 0;
 };
+// False, with the last error set, when the system cannot say.
 bool QueryFileFacts(HANDLE file, FileFacts& facts);
 
 // The final path of an open handle, long form; empty when the system cannot say.
