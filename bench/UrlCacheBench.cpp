@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kContentEntries = 10000;
 constexpr int kCookies = 2000;
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 double Seconds(const std::function<void()>& work)
 {
