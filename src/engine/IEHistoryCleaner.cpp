@@ -1,34 +1,47 @@
 #include "engine/IEHistoryCleaner.h"
 
 #include "engine/Timestamp.h"
-#include "safelists/HistoryLoader.h"
 #include "storage/UrlHistory.h"
+
+#include <memory>
 
 namespace sweepora {
 
-void CleanIEHistory(Session& s)
+void CleanIEHistory(Session& s) { CleanIEHistoryIn(s, {}); }
+
+void CleanIEHistoryIn(Session& s, const HistoryStoreSource& source)
 {
     if (s.run.live && !s.run.abort) {
         bool storeWorks = true;
+        const auto failed = [&](const std::exception& e) {
+            s.log.AddLogEntry(kIEHistoryTask, e.what());
+            storeWorks = false;
+        };
         try {
-            CURLHistory history;
-            history.Clear();
+            std::unique_ptr<CURLHistory> history =
+                source ? std::make_unique<CURLHistory>(source()) : std::make_unique<CURLHistory>();
+            // Clearing refreshes afterwards; when only that refresh fails, the history is
+            // already empty and the kept addresses must still go back.
+            try {
+                history->Clear();
+            } catch (const std::exception& e) {
+                failed(e);
+            }
             for (const std::string& url : s.safeLists.history.safe.Items()) {
                 // One refused address must not cost the others their place.
                 try {
-                    history.AddURL(url, "", 0);
+                    history->AddURL(url, "", 0);
                 } catch (const std::exception& e) {
                     s.log.AddLogEntry(kIEHistoryTask, e.what());
                 }
             }
-            history.Refresh();
+            if (storeWorks) history->Refresh();
         } catch (const std::exception& e) {
-            s.log.AddLogEntry(kIEHistoryTask, e.what());
-            storeWorks = false;
+            failed(e);
         }
         // A store that failed would only fail the reload again, with a second line.
         if (storeWorks) {
-            const std::string failure = LoadHistory(s.safeLists.history, s.programFolder, s.Yielder());
+            const std::string failure = LoadHistory(s.safeLists.history, s.programFolder, s.Yielder(), source);
             if (!failure.empty()) s.log.AddLogEntry(kIEHistoryTask, failure);
         }
     }

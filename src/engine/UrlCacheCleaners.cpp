@@ -49,8 +49,9 @@ void CleanCacheFiles(Session& s)
 {
     CacheEnumeration(s, nullptr, "Internet Temporary files(Cache) ", "Internet Temporary files(Cache) cleared",
                      [&s](const UrlCacheEntry& entry) {
-                         const std::string url = UpperCase(entry.url);
-                         if (StartsWith(url, "VISITED:") || StartsWith(url, "COOKIE:")) return;
+                         // Only the start decides; the longer prefix is as far as case matters.
+                         const std::string head = UpperCase(entry.url.substr(0, 8));
+                         if (StartsWith(head, "VISITED:") || StartsWith(head, "COOKIE:")) return;
                          AddWithinRange(s.run.spaceSaved, LocalFileSize(entry.localPath));
                          if (s.run.live && !entry.url.empty()) ::DeleteUrlCacheEntryA(entry.url.c_str());
                      });

@@ -6,12 +6,31 @@ namespace sweepora {
 
 namespace {
 
-UrlCacheEntry ReadEntry(const clsMemoryManagement& buffer, DWORD size)
+// Most records fit in a page; a longer one grows the block, which then stays that size.
+constexpr DWORD kFirstBlock = 4096;
+
+// One record into the walk's block. `read` is the find-first or find-next call with the
+// block and its size; a record too large for the block grows it and is asked for again,
+// which the library allows because a refused record is not passed over.
+template <typename Read>
+bool ReadRecord(clsMemoryManagement& buffer, DWORD& capacity, const Read& read)
+{
+    for (;;) {
+        if (!buffer.Handle()) return false;
+        DWORD size = capacity;
+        if (read(static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.Handle()), &size)) return true;
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= capacity) return false;
+        capacity = size;
+        buffer.Allocate(capacity);
+    }
+}
+
+UrlCacheEntry ReadEntry(const clsMemoryManagement& buffer, DWORD capacity)
 {
     INTERNET_CACHE_ENTRY_INFOA head = {};
     buffer.ReadFrom(&head, sizeof head);
-    return {buffer.ExtractString(head.lpszSourceUrlName, size),
-            buffer.ExtractString(head.lpszLocalFileName, size)};
+    return {buffer.ExtractString(head.lpszSourceUrlName, capacity),
+            buffer.ExtractString(head.lpszLocalFileName, capacity)};
 }
 
 } // namespace
@@ -19,28 +38,23 @@ UrlCacheEntry ReadEntry(const clsMemoryManagement& buffer, DWORD size)
 void WalkUrlCache(const char* pattern, const std::function<void(const UrlCacheEntry&)>& action,
                   const std::function<bool()>& stopped, const std::function<void()>& yield)
 {
-    // Asking with no buffer opens nothing and tells the size the first entry needs.
-    DWORD size = 0;
-    UniqueCacheFind probe(::FindFirstUrlCacheEntryA(pattern, nullptr, &size));
-    if (probe || size == 0) return;
-
     clsMemoryManagement buffer;
-    buffer.Allocate(size);
-    UniqueCacheFind find(::FindFirstUrlCacheEntryA(
-        pattern, static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.Handle()), &size));
-    if (!find) return;
-    action(ReadEntry(buffer, size));
+    DWORD capacity = kFirstBlock;
+    buffer.Allocate(capacity);
+    UniqueCacheFind find;
+    const bool first = ReadRecord(buffer, capacity, [&](INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+        find.reset(::FindFirstUrlCacheEntryA(pattern, info, size));
+        return static_cast<bool>(find);
+    });
+    if (!first) return;
+    action(ReadEntry(buffer, capacity));
 
     while (!stopped()) {
-        // The library answers the size of the next entry without moving past it.
-        size = 0;
-        ::FindNextUrlCacheEntryA(find.get(), nullptr, &size);
-        if (size < 1) break;
-        buffer.Allocate(size);
-        if (!::FindNextUrlCacheEntryA(find.get(), static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.Handle()),
-                                      &size))
-            break;
-        action(ReadEntry(buffer, size));
+        const bool next = ReadRecord(buffer, capacity, [&](INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+            return ::FindNextUrlCacheEntryA(find.get(), info, size) != FALSE;
+        });
+        if (!next) break;
+        action(ReadEntry(buffer, capacity));
         if (yield) yield();
     }
 }

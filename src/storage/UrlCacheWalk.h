@@ -22,10 +22,11 @@ struct UrlCacheEntry {
     std::string localPath; // empty when the entry keeps no file
 };
 
-// Walks the URL cache entries matching `pattern` (null: every entry). Each record is read
-// into a fresh locked buffer sized to what the library asks for that entry. `stopped` is
-// asked before each entry after the first, `yield` runs after each entry after the first.
-// Library failures end the walk quietly: an empty cache simply has no entries.
+// Walks the URL cache entries matching `pattern` (null: every entry), one library call per
+// entry, each record read into one locked block that grows when a record needs more.
+// `stopped` is asked before each entry after the first, `yield` runs after each entry
+// after the first. Library failures end the walk quietly: an empty cache simply has no
+// entries.
 void WalkUrlCache(const char* pattern, const std::function<void(const UrlCacheEntry&)>& action,
                   const std::function<bool()>& stopped, const std::function<void()>& yield);
 

@@ -18,6 +18,36 @@ struct IEHistoryFixture : test::SessionFixture {
     }
 };
 
+// The platform's store, except that it can no longer list its entries once cleared.
+class BrokenOnceCleared final : public IUrlHistoryStg2 {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { return *object = nullptr, E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE AddUrl(LPCOLESTR url, LPCOLESTR title, DWORD flags) override
+    {
+        return real_.get()->AddUrl(url, title, flags);
+    }
+    HRESULT STDMETHODCALLTYPE DeleteUrl(LPCOLESTR url, DWORD flags) override { return real_.get()->DeleteUrl(url, flags); }
+    HRESULT STDMETHODCALLTYPE QueryUrl(LPCOLESTR, DWORD, LPSTATURL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BindToObject(LPCOLESTR, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumUrls(IEnumSTATURL** entries) override
+    {
+        return cleared_ ? E_FAIL : real_.get()->EnumUrls(entries);
+    }
+    HRESULT STDMETHODCALLTYPE AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ClearHistory() override { return cleared_ = true, real_.get()->ClearHistory(); }
+
+private:
+    ComApartment apartment_;
+    ComPtr<IUrlHistoryStg2> real_ = OpenUrlHistoryStore();
+    bool cleared_ = false;
+};
+
 } // namespace
 
 TEST_F(IEHistoryFixture, KeepsExactlyTheSafeAddressesAndContainsARefusedOne)
@@ -51,4 +81,20 @@ TEST_F(IEHistoryFixture, KeepsExactlyTheSafeAddressesAndContainsARefusedOne)
     EXPECT_EQ(refused.task, "Internet Explorer History");
     EXPECT_EQ(refused.status.rfind("AddURL \"\": ", 0), 0u) << refused.status;
     EXPECT_EQ(Last(), "Internet Explorer History|@");
+}
+
+TEST_F(IEHistoryFixture, SafeAddressesReturnWhenTheStoreFailsOnceCleared)
+{
+    {
+        CURLHistory history;
+        for (const char* url : {"http://gone.example/", "http://kept.example/"}) history.AddURL(url, "", 0);
+    }
+    KeepInMemory({"http://kept.example/"});
+    session.run.live = true;
+    BrokenOnceCleared broken;
+    CleanIEHistoryIn(session, [&broken] { return ComPtr<IUrlHistoryStg2>(&broken); });
+
+    EXPECT_EQ(test::HistoryUrls(), Urls{"http://kept.example/"});
+    ASSERT_EQ(Tasks(), (Urls{"Internet Explorer History", "Internet Explorer History"}));
+    EXPECT_EQ(session.log.Lines()[0].status.rfind("EnumUrls: ", 0), 0u) << session.log.Lines()[0].status;
 }
