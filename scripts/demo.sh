@@ -87,6 +87,13 @@ scratch="$prefix/drive_c/Work/scratch"
 mkdir -p "$scratch/drafts"
 echo notes > "$scratch/notes.txt"
 echo draft > "$scratch/drafts/v1.txt"
+# Names in other scripts, and a second name (hard link) of a file that lies outside.
+mkdir -p "$scratch/отчёты" "$prefix/drive_c/Docs"
+echo diary > "$scratch/日記.txt"
+echo plan > "$scratch/отчёты/план.txt"
+echo "thesis, chapter one" > "$prefix/drive_c/Docs/thesis.doc"
+ln "$prefix/drive_c/Docs/thesis.doc" "$scratch/thesis-copy.doc"
+reg_add 'Software\Sweepora\EraseSettings' NoOverWrites 7
 reg_add 'Software\Sweepora\EraseSettings' CustomDirs 1
 reg_add 'Software\Sweepora\EraseSettings' CustomDirList 'C:\Work\scratch'
 
@@ -125,7 +132,7 @@ echo "    SafeCookie.dat   $cookie_file (the bank.example cookie)"
 echo "    SafeHistory.dat  http://news.example/front.htm"
 show "$runmru" "$docfind" "$filesnamed" "$typed" "$forms"
 echo "  temporary folder:"; (cd "$temp" && find . -type f | sed 's/^/    /')
-files "$trash" "$netscape" "$scratch"
+files "$trash" "$netscape" "$scratch" "$prefix/drive_c/Docs"
 plugin_state
 seeder list
 head_of "${index_dats[@]}"
@@ -140,8 +147,9 @@ echo
 echo "== Left afterwards"
 show "$runmru" "$docfind" "$filesnamed" "$typed" "$forms"
 echo "  temporary folder (the hidden file is never touched):"; (cd "$temp" && find . | sed 's/^/    /')
-echo "  (the Recycle Bin emptied; in the Netscape profile only prefs.js is left; the custom folder goes with its contents)"
-files "$trash" "$netscape" "$scratch"
+echo "  (the Recycle Bin emptied; in the Netscape profile only prefs.js is left; the custom folder goes with its"
+echo "   contents; the thesis outside keeps its data: only the custom folder's second name for it went)"
+files "$trash" "$netscape" "$scratch" "$prefix/drive_c/Docs"
 echo "  (the plugin leaves the History key, the Zoom value and viewer.ini)"
 plugin_state
 seeder list
