@@ -7,7 +7,9 @@ demo="$root/build/demo"
 sandbox() { "$root/tools/wine-sandbox" "$demo" "$@"; }
 wine_() { sandbox --wine "$@"; }
 reg_add() { wine_ reg add "HKCU\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null; }
-hklm_add() { wine_ reg add "HKLM\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null; }
+# /reg:64: with 32-bit Wine installed, `wine reg` is the 32-bit one and would write the
+# 32-bit view of HKLM\Software, which the 64-bit program does not read.
+hklm_add() { wine_ reg add "HKLM\\$1" /v "$2" /t REG_SZ /d "$3" /f /reg:64 >/dev/null; }
 seeder() { sandbox "$root/build/bin/sweepora-seed.exe" "$@"; }
 # Every file under a folder with its size, or a note that the folder is gone.
 files() {
