@@ -93,19 +93,18 @@ TEST_F(ListFixture, UnicodeNamesAndEntriesArriveWhole)
 {
     // Notepad's "Unicode" (UTF-16 with a byte-order mark) beside an ANSI file of the code page.
     const std::wstring unicode = L"\xFEFF[Info]\r\nDescription=Дневник\r\nDelFile1=%AppData%\\отчёты\\план*.txt\r\n";
-    test::WriteNamedFile(plugins + "\\Дневник.plg", std::string(reinterpret_cast<const char*>(unicode.data()),
-                                                                 unicode.size() * sizeof(wchar_t)));
+    Write("Дневник.plg", std::string(reinterpret_cast<const char*>(unicode.data()), unicode.size() * sizeof(wchar_t)));
     Write("Caf\xc3\xa9.plg", "[Info]\r\nDescription=Caf\xe9 cr\xe8me\r\n");
     ::CreateDirectoryW(WideFromUtf8(folder.File("отчёты")).c_str(), nullptr);
-    test::WriteNamedFile(folder.File("отчёты\\план.txt"), "trace");
+    test::WriteFileBytes(folder.File("отчёты\\план.txt"), "trace");
 
     LoadPlugins(session.plugins, plugins);
     EXPECT_EQ(Shown(), (Texts{"[x] Café|Café crème", "[x] Дневник|Дневник"}));
-    test::RecordingPluginHost recorder;
-    RunPlugins(session.plugins, plugins, PluginVariables{folder.Path(), "", ""}, recorder);
+    session.pluginVariables.appDataPath = folder.Path();
+    RunPlugins(session);
     // Entries are upper-cased to match the variables; the listed name is the file's own.
-    EXPECT_EQ(recorder.eradicated, Texts{UpperCase(folder.Path()) + "\\ОТЧЁТЫ\\план.txt"});
-    EXPECT_EQ(recorder.logged, (Texts{"Plugin : Café", "Plugin : Дневник"}));
+    EXPECT_EQ(Tasks(), (Texts{"Testing : Plugin : Café", "Testing : " + UpperCase(folder.Path()) + "\\ОТЧЁТЫ\\план.txt eradicated",
+                              "Testing : Plugin : Дневник"}));
 }
 
 TEST(StarterPlugins, ShipUntickedWithADescription)
