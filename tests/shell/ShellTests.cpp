@@ -52,14 +52,11 @@ TEST(SystemInfoTool, ReadsValuesInTheirFormsAndStartsTheToolItFinds)
     const std::string location = std::string(scratch) + "\\SOFTWARE\\Microsoft\\Shared Tools Location";
 
     test::WriteRaw(HKEY_CURRENT_USER, msinfo, "Number", REG_DWORD, std::string("\xAB\x12\x05\x00", 4));
-    test::WriteRaw(HKEY_CURRENT_USER, msinfo, "Full", REG_DWORD, std::string("\x01\x02\x03\x04", 4));
     test::WriteRaw(HKEY_CURRENT_USER, msinfo, "Bytes", REG_BINARY, std::string("ab\0", 3));
     test::WriteRaw(HKEY_CURRENT_USER, msinfo, "Long", REG_SZ, std::string(1100, 'x') + '\0');
     std::string value = "stale";
     EXPECT_TRUE(GetKeyValue(root.get(), "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Number", value));
     EXPECT_EQ(value, "&h512AB"); // the NUL byte at the end goes first, and no byte is padded
-    GetKeyValue(root.get(), "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Full", value);
-    EXPECT_EQ(value, "&h4321");
     GetKeyValue(root.get(), "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Bytes", value);
     EXPECT_EQ(value, "ab");
     EXPECT_FALSE(GetKeyValue(root.get(), "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "Long", value));
