@@ -1,4 +1,3 @@
-#include "controls/Artwork.h"
 #include "support/WindowTesting.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +13,6 @@ bool On(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_C
 
 TEST(XpRadioButton, EachArrayIsAGroupOfItsOwn)
 {
-    EXPECT_EQ(RadioButtonArtwork().Cells(), 8);
     Host host;
     // Two arrays on one window, as the security levels and the schedules are.
     HWND low = host.Add("Low", 1, 5, nullptr, kXpRadioButtonClass, WS_GROUP);

@@ -7,35 +7,7 @@
 
 using namespace sweepora;
 
-namespace {
-
-struct Recorder final : LogObserver {
-    void LineAdded(const LogLine& line) override { seen.push_back(line.task + "|" + line.status); }
-    void Cleared() override { seen.push_back("cleared"); }
-    std::vector<std::string> seen;
-};
-
-} // namespace
-
-TEST(ActivityLog, MarksTestRunLinesAndNotifiesObservers)
-{
-    RunState run;
-    ActivityLog log(run);
-    Recorder recorder;
-    log.AddObserver(&recorder);
-    log.AddLogEntry("Recycle Bin Cleared ", "now");
-    run.live = true;
-    log.AddLogEntry("Recycle Bin Cleared ", "later");
-    log.RemoveObserver(&recorder);
-    log.AddLogEntry("unseen", "");
-    ASSERT_EQ(log.Lines().size(), 3u);
-    log.AddObserver(&recorder);
-    log.Clear();
-    EXPECT_TRUE(log.Lines().empty());
-    EXPECT_EQ(recorder.seen, (std::vector<std::string>{"Testing : Recycle Bin Cleared |now",
-                                                        "Recycle Bin Cleared |later", "cleared"}));
-}
-
+// Lines and their observers are the window tests' (the Status list mirrors the log).
 TEST(LogReport, WritesHeaderAndTrimmedLinesReplacingTheFile)
 {
     test::TempFolder folder;
@@ -60,15 +32,22 @@ TEST(LogReport, WritesHeaderAndTrimmedLinesReplacingTheFile)
     EXPECT_NE(LongTimeText(at).find("28:43"), std::string::npos);
 }
 
-TEST(SystemInfo, NamesEveryKnownVersion)
+TEST(SystemInfo, NamesTheReleasesAndTheSignedOnUser)
 {
-    const struct { DWORD platform, major, minor, build; const char* name; } rows[] = {
-        {1, 3, 95, 0, "Microsoft Windows 95"}, {1, 4, 10, 1998, "Microsoft Windows 98"},
-        {2, 5, 1, 2600, "Microsoft Windows XP Build 2600"}, {2, 6, 1, 7601, "Microsoft Windows 7 Build 7601"},
+    // The rules: the 9x family, the server flag, and 11 as 10.0 from build 22000 on.
+    const struct { DWORD platform, major, minor, build; bool server; const char* name; } rows[] = {
+        {1, 3, 95, 0, false, "Microsoft Windows 95"}, {1, 4, 10, 1998, false, "Microsoft Windows 98"},
+        {2, 5, 2, 3790, false, "Microsoft Windows XP x64 Build 3790"},
+        {2, 5, 2, 3790, true, "Microsoft Windows Server 2003 Build 3790"},
+        {2, 10, 0, 19045, false, "Microsoft Windows 10 Build 19045"},
+        {2, 10, 0, 22000, false, "Microsoft Windows 11 Build 22000"},
+        {2, 10, 0, 17763, true, "Microsoft Windows Server 2019 Build 17763"},
+        {2, 10, 0, 14393, true, "Microsoft Windows Server 2016 Build 14393"},
+        {2, 6, 4, 9841, false, ""}, // a preview nobody released
     };
     for (const auto& r : rows) {
         const OSVERSIONINFOA v = {sizeof v, r.major, r.minor, r.build, r.platform, {}};
-        EXPECT_EQ(OSNameFromVersion(v), r.name) << r.major << "." << r.minor;
+        EXPECT_EQ(OSNameFromVersion(v, r.server), r.name) << r.major << "." << r.minor << "." << r.build;
     }
     // The signed-on user's name, not the fallback "None".
     char user[256] = {};

@@ -44,20 +44,14 @@ TEST(SafeListFile, SavesCrLfLinesAndLoadsThemBackUnchanged)
     EXPECT_EQ(test::ReadFileBytes(folder.File("SafeURLs.dat")), "url\r\n");
 }
 
-TEST(ListModel, FindsIgnoringCaseMovesAndRemoves)
+TEST(ListModel, FindsIgnoringCaseAndRemovesKeptEntries)
 {
     EXPECT_TRUE(IsInList(ListOf({"Alpha", "Beta"}), "BETA", nullptr));
     EXPECT_FALSE(IsInList(ListOf({"Alpha", "Beta"}), "Alph", nullptr));
-    ListModel from = ListOf({"a", "b", "c"});
-    ListModel to = ListOf({"x"});
-    MoveSelected(from, to); // nothing selected
-    EXPECT_EQ(to.Items(), Items{"x"});
-    from.Select(1);
-    MoveSelected(from, to);
-    EXPECT_EQ(from.Items(), (Items{"a", "c"}));
-    MoveAll(from, to, nullptr);
-    EXPECT_TRUE(from.Empty());
-    EXPECT_EQ(to.Items(), (Items{"x", "b", "a", "c"}));
+    // The moves themselves are the main window's tests.
+    ListModel from = ListOf({"a"}), to;
+    MoveSelected(from, to); // nothing selected: nothing moves
+    EXPECT_TRUE(to.Empty());
 
     // Each kept entry removes its first match only.
     ListModel clean = ListOf({"A.com", "b.com", "a.com", "c.com"});

@@ -9,7 +9,6 @@
 #include <commctrl.h>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 namespace sweepora {
@@ -47,24 +46,19 @@ TEST(MainWindowEndToEnd, ShowsEveryPageCleansLiveSavesAReportAndClosesSaving)
     const auto control = [&window](int id) { return window->Control(id); };
     const auto shown = [&control](int id) { return ::IsWindowVisible(control(id)) != FALSE; };
 
-    // Every page and sub-page, each showing its own controls.
-    const int mainPageControl[] = {ids::kLog, ids::kCleanFirst, ids::kTabMore, ids::kDirs, ids::kTabGeneral};
-    for (int tab = 0; tab < 5; ++tab) {
-        SelectTabAsUser(control(ids::kTabMain), tab);
-        for (int other = 0; other < 5; ++other)
-            EXPECT_EQ(shown(mainPageControl[other]), other == tab) << tab << " " << other;
-    }
-    SelectTabAsUser(control(ids::kTabMain), 2);
-    const int morePageControl[] = {ids::kCookiePage, ids::kTypedPage, ids::kHistoryPage, ids::kPlugins};
-    for (int tab = 0; tab < 4; ++tab) {
-        SelectTabAsUser(control(ids::kTabMore), tab);
-        for (int other = 0; other < 4; ++other) EXPECT_EQ(shown(morePageControl[other]), other == tab);
-    }
-    SelectTabAsUser(control(ids::kTabMain), 4);
-    const int generalPageControl[] = {ids::kStartupFirst, ids::kScheduling, ids::kHotkeyFirst};
-    for (int tab = 0; tab < 3; ++tab) {
-        SelectTabAsUser(control(ids::kTabGeneral), tab);
-        for (int other = 0; other < 3; ++other) EXPECT_EQ(shown(generalPageControl[other]), other == tab);
+    // Every page and sub-page, each showing its own controls: a tab control (on its main
+    // page) and a control on each of its pages.
+    const struct { int tabs, mainPage; std::vector<int> pages; } tabSets[] = {
+        {ids::kTabMain, 0, {ids::kLog, ids::kCleanFirst, ids::kTabMore, ids::kDirs, ids::kTabGeneral}},
+        {ids::kTabMore, 2, {ids::kCookiePage, ids::kTypedPage, ids::kHistoryPage, ids::kPlugins}},
+        {ids::kTabGeneral, 4, {ids::kStartupFirst, ids::kScheduling, ids::kHotkeyFirst}}};
+    for (const auto& set : tabSets) {
+        SelectTabAsUser(control(ids::kTabMain), set.mainPage);
+        for (std::size_t tab = 0; tab < set.pages.size(); ++tab) {
+            SelectTabAsUser(control(set.tabs), static_cast<int>(tab));
+            for (std::size_t other = 0; other < set.pages.size(); ++other)
+                EXPECT_EQ(shown(set.pages[other]), other == tab) << set.tabs << ": " << tab << " " << other;
+        }
     }
 
     // The folder to clean, through the folder browser.
@@ -81,18 +75,13 @@ TEST(MainWindowEndToEnd, ShowsEveryPageCleansLiveSavesAReportAndClosesSaving)
     };
     const HCURSOR hourglass = ::LoadCursor(nullptr, IDC_WAIT);
     int rowsSeenDuringRun = 0, hourglassLines = 0;
-    struct Watch final : LogObserver {
-        std::function<void()> onLine;
-        void LineAdded(const LogLine&) override { onLine(); }
-        void Cleared() override {}
-    } watch;
-    watch.onLine = [&] {
-        rowsSeenDuringRun = static_cast<int>(::SendMessageA(control(ids::kLog), LVM_GETITEMCOUNT, 0, 0));
-        hourglassLines += pointerOverLog() == hourglass;
-    };
-    window->GetSession().log.AddObserver(&watch);
-    test::Click(control(ids::kStartCleaning));
-    window->GetSession().log.RemoveObserver(&watch);
+    {
+        test::LineWatcher watch(window->GetSession().log, [&] {
+            rowsSeenDuringRun = static_cast<int>(::SendMessageA(control(ids::kLog), LVM_GETITEMCOUNT, 0, 0));
+            hourglassLines += pointerOverLog() == hourglass;
+        });
+        test::Click(control(ids::kStartCleaning));
+    }
     EXPECT_EQ(hourglassLines, static_cast<int>(window->GetSession().log.Lines().size()));
     EXPECT_NE(pointerOverLog(), hourglass);
     EXPECT_EQ(::SendMessageA(control(ids::kTabMain), TCM_GETCURSEL, 0, 0), 0);

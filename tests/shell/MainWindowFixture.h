@@ -25,6 +25,8 @@ struct MainWindowTest : ::testing::Test {
 
     MainWindow& Open(MainWindowOptions options = {})
     {
+        window.reset();
+        test::Pump(0); // takes the quit the last window posted, which would end a modal loop
         window = std::make_unique<MainWindow>(store, desktop, folder.File("sweepora.exe"), options);
         EXPECT_TRUE(window->Create());
         return *window;
@@ -66,6 +68,13 @@ struct MainWindowTest : ::testing::Test {
         item.cchTextMax = 512;
         ::SendMessageW(C(ids::kLog), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
         return Utf8FromWide(text);
+    }
+    // Runs ended with their summary line.
+    int Runs()
+    {
+        int n = 0;
+        for (const LogLine& line : S().log.Lines()) n += line.task.find("Finished :- ") != std::string::npos;
+        return n;
     }
     void Close()
     {

@@ -35,16 +35,8 @@ void CALLBACK QuitUnderTheBox(HWND owner, UINT, UINT_PTR id, DWORD)
 
 } // namespace
 
-TEST(LoadingWindow, FillsTwoBlocksATickAndStopsAtItsRightEnd)
+TEST(LoadingWindow, FillsUntilItsRightEndAndStops)
 {
-    LoadingBar bar(50);
-    EXPECT_EQ(bar.Tick(), (std::vector<int>{4, 14}));
-    bar.Tick();
-    EXPECT_TRUE(bar.Running()); // 45 is not yet less than 44
-    EXPECT_EQ(bar.Tick(), (std::vector<int>{44, 54}));
-    EXPECT_FALSE(bar.Running());
-    EXPECT_TRUE(bar.Tick().empty());
-
     LoadingWindow loading(::GetModuleHandleA(nullptr));
     EXPECT_TRUE(::IsWindowVisible(loading.Handle()));
     EXPECT_EQ(::GetWindowLongA(loading.Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);

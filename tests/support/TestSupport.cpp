@@ -78,12 +78,12 @@ void RemoveTreeW(const std::wstring& folder)
 
 void RemoveTree(const std::string& folder) { RemoveTreeW(LongPath(folder)); }
 
-std::string TakeFirst(std::vector<std::string>& queue)
+bool TakeFirst(std::vector<std::string>& queue, std::string& taken)
 {
-    if (queue.empty()) return {};
-    std::string first = queue.front();
+    if (queue.empty()) return false;
+    taken = queue.front();
     queue.erase(queue.begin());
-    return first;
+    return true;
 }
 
 } // namespace
@@ -130,25 +130,20 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
 bool FakeDesktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path)
 {
     dialogs.push_back({filter, flags});
-    if (chosenFiles.empty()) return false;
-    path = TakeFirst(chosenFiles);
-    return true;
+    return TakeFirst(chosenFiles, path);
 }
 
-bool FakeDesktop::ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
-                                   std::string& path)
+bool FakeDesktop::ChooseFileToSave(const std::string& filter, DWORD flags, const std::string&, std::string& path)
 {
     dialogs.push_back({filter, flags});
-    defaultExtensions.push_back(defaultExtension);
-    if (savedFiles.empty()) return false;
-    path = TakeFirst(savedFiles);
-    return true;
+    return TakeFirst(savedFiles, path);
 }
 
-std::string FakeDesktop::BrowseForFolder(const std::string& title)
+std::string FakeDesktop::BrowseForFolder(const std::string&)
 {
-    browseTitles.push_back(title);
-    return TakeFirst(chosenFolders);
+    std::string folder;
+    TakeFirst(chosenFolders, folder);
+    return folder;
 }
 
 ScratchHistory::ScratchHistory() { CURLHistory().Clear(); }

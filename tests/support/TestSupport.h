@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sweepora::test {
@@ -133,13 +134,30 @@ public:
     std::vector<std::string> chosenFiles;
     // Each Save dialog and each folder browser takes the next of these; none left is a cancel.
     std::vector<std::string> savedFiles, chosenFolders;
-    std::vector<std::string> defaultExtensions, browseTitles;
     std::vector<Dialog> dialogs;
     std::vector<int> minimized;
     std::function<void()> onMinimize;
     std::vector<UINT> sessionEnds;
     std::intptr_t launchResult = 42;
     std::vector<Launch> launched;
+};
+
+// Calls back on every line the log takes while it lives.
+class LineWatcher final : public LogObserver {
+public:
+    LineWatcher(ActivityLog& log, std::function<void()> onLine) : log_(log), onLine_(std::move(onLine))
+    {
+        log_.AddObserver(this);
+    }
+    ~LineWatcher() override { log_.RemoveObserver(this); }
+    LineWatcher(const LineWatcher&) = delete;
+    LineWatcher& operator=(const LineWatcher&) = delete;
+    void LineAdded(const LogLine&) override { onLine_(); }
+    void Cleared() override {}
+
+private:
+    ActivityLog& log_;
+    std::function<void()> onLine_;
 };
 
 // Empties the browser's URL history now and when it goes.
