@@ -132,20 +132,19 @@ FolderListing ListFolder(const std::wstring& longPath)
         listing.error = ::GetLastError();
         return listing;
     }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!::GetFileInformationByHandle(listing.handle.get(), &info)) {
+    FileFacts facts;
+    if (!QueryFileFacts(listing.handle.get(), facts)) {
         listing.error = ::GetLastError();
         return listing;
     }
-    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!(facts.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         listing.error = ERROR_DIRECTORY;
         return listing;
     }
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         listing.isLink = true;
         return listing;
     }
-    listing.volumeSerial = info.dwVolumeSerialNumber;
     listing.finalPath = FinalPathOf(listing.handle.get());
 
     // Many entries per call, as a large fetch would bring them.

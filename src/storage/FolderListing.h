@@ -21,7 +21,6 @@ struct ListedEntry {
 struct FolderListing {
     UniqueFile handle;
     std::wstring finalPath; // long form, as the system names the folder
-    DWORD volumeSerial = 0;
     std::vector<ListedEntry> entries; // "." and ".." left out
     DWORD error = ERROR_SUCCESS;      // why it could not be listed
     bool isLink = false;              // the folder itself is a reparse point
