@@ -43,8 +43,7 @@ void Count(Session& s, std::uint64_t size, int sign = 1)
 std::wstring GoneKey(std::wstring path)
 {
     while (!path.empty() && path.back() == L'\\') path.pop_back();
-    if (!path.empty()) ::CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
-    return path;
+    return UpperCaseWide(std::move(path));
 }
 
 // A test run treats what it already counted as erased as gone, so that its lines are the

@@ -1,6 +1,6 @@
 #include "engine/FileOverwrite.h"
 
-#include "storage/WideText.h"
+#include "storage/ErrorText.h"
 
 #include <winioctl.h>
 
@@ -171,18 +171,6 @@ OverwriteOutcome OverwriteFile(HANDLE file, const std::vector<Extent>& extents, 
     // The last yield may have brought an abort: the file then stays.
     outcome.aborted = passes > 0 && aborted();
     return outcome;
-}
-
-std::string ErrorText(DWORD code)
-{
-    wchar_t* buffer = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text = n && buffer ? Utf8FromWide(buffer, n) : "Error " + std::to_string(code);
-    if (buffer) ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text;
 }
 
 } // namespace sweepora

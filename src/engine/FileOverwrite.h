@@ -1,4 +1,6 @@
 #pragma once
+#include "storage/ErrorText.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -55,8 +57,5 @@ struct OverwriteOutcome {
 // `yield` runs every few milliseconds and after each pass; `aborted` is asked after each pass.
 OverwriteOutcome OverwriteFile(HANDLE file, const std::vector<Extent>& extents, int passes, const EraseIo& io,
                                const std::function<void()>& yield, const std::function<bool()>& aborted);
-
-// The system's words for an error code, UTF-8, without the trailing line break.
-std::string ErrorText(DWORD code);
 
 } // namespace sweepora

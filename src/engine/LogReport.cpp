@@ -41,7 +41,7 @@ bool WriteLogReport(const std::string& path, const std::vector<LogLine>& lines, 
 
 ReportHeader CurrentReportHeader()
 {
-    ReportHeader header{Utf8FromAnsi(GetOSName()), Utf8FromAnsi(GetNetUserName()), {}};
+    ReportHeader header{Utf8FromAnsi(GetOSName()), GetNetUserName(), {}};
     ::GetLocalTime(&header.generatedAt);
     return header;
 }

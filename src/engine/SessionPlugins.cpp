@@ -2,46 +2,19 @@
 
 #include "engine/Eradication.h"
 #include "engine/Session.h"
+#include "engine/ShellFolders.h"
+#include "engine/SystemInfo.h"
 #include "engine/Timestamp.h"
 #include "plugins/PluginRunner.h"
 #include "storage/Text.h"
-#include "storage/WideText.h"
 
-#include <windows.h>
 #include <commdlg.h>
-#include <shlobj.h>
-#include <winnetwk.h>
 
 namespace sweepora {
 
 namespace {
 
 constexpr int kLocalAppDataFolder = 28;
-
-// The three are read wide, so that a profile or user name outside the code page reaches the
-// plugin entries whole (they travel as UTF-8).
-std::string LocalAppDataFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, kLocalAppDataFolder, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
-    return Utf8FromWide(path);
-}
-
-std::string WindowsFolder()
-{
-    wchar_t path[MAX_PATH + 1] = {};
-    const UINT n = ::GetWindowsDirectoryW(path, MAX_PATH + 1);
-    return n == 0 || n > MAX_PATH ? std::string() : Utf8FromWide(path, n);
-}
-
-std::string NetUserName()
-{
-    wchar_t name[256] = {};
-    DWORD length = 256;
-    if (::WNetGetUserW(nullptr, name, &length) != NO_ERROR) return "None";
-    name[255] = L'\0';
-    return Utf8FromWide(name);
-}
 
 class SessionPluginHost final : public PluginRunHost {
 public:
@@ -70,9 +43,11 @@ private:
 PluginVariables CurrentPluginVariables()
 {
     PluginVariables v;
-    v.windowsPath = WindowsFolder();
-    v.userName = NetUserName();
-    v.appDataPath = LocalAppDataFolder();
+    // All three are UTF-8, so a profile or user name outside the code page reaches the
+    // plugin entries whole.
+    v.windowsPath = GetWindowsFolder();
+    v.userName = GetNetUserName();
+    v.appDataPath = GetSpecialFolderPath(kLocalAppDataFolder);
     if (v.appDataPath.empty()) v.appDataPath = v.windowsPath + "\\Application Data";
     return v;
 }

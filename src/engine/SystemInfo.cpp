@@ -1,5 +1,7 @@
 #include "engine/SystemInfo.h"
 
+#include "storage/WideText.h"
+
 #include <winnetwk.h>
 
 namespace sweepora {
@@ -84,11 +86,12 @@ std::string GetOSName()
 
 std::string GetNetUserName()
 {
-    char buffer[256] = {};
-    DWORD length = sizeof buffer;
-    if (::WNetGetUserA(nullptr, buffer, &length) != NO_ERROR) return "None";
-    buffer[sizeof buffer - 1] = '\0';
-    return buffer;
+    // Wide, so that a name outside the code page reaches the report and the plugins whole.
+    wchar_t buffer[256] = {};
+    DWORD length = 256;
+    if (::WNetGetUserW(nullptr, buffer, &length) != NO_ERROR) return "None";
+    buffer[255] = L'\0';
+    return Utf8FromWide(buffer, static_cast<std::size_t>(::lstrlenW(buffer)));
 }
 
 } // namespace sweepora

@@ -14,7 +14,7 @@ std::string OSNameFromVersion(const OSVERSIONINFOA& version, bool server = false
 // GetVersionEx does not report 6.2 to a program without a compatibility manifest).
 std::string GetOSName();
 
-// The network user name, or "None".
+// The network user name (UTF-8), or "None".
 std::string GetNetUserName();
 
 } // namespace sweepora

@@ -2,7 +2,9 @@
 
 #include "engine/Timestamp.h"
 #include "safelists/CookieLoader.h"
+#include "storage/LongPath.h"
 #include "storage/Text.h"
+#include "storage/WideText.h"
 
 #include <cstdint>
 #include <limits>
@@ -13,8 +15,10 @@ namespace {
 
 std::int64_t LocalFileSize(const std::string& path)
 {
+    // The cache hands out code-page paths; the file system is asked in the wide form.
     WIN32_FILE_ATTRIBUTE_DATA info;
-    if (path.empty() || !::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return 0;
+    if (path.empty() || !::GetFileAttributesExW(LongPath(Utf8FromAnsi(path)).c_str(), GetFileExInfoStandard, &info))
+        return 0;
     return (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 

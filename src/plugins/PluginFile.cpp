@@ -3,7 +3,6 @@
 #include "storage/Paths.h"
 #include "storage/RegistryAccess.h"
 #include "storage/Text.h"
-#include "storage/WideText.h"
 
 #include <windows.h>
 
@@ -28,17 +27,6 @@ std::string PluginFolder(const std::string& programFolder)
 std::string PluginFilePath(const std::string& pluginFolder, const std::string& name)
 {
     return AddBackslash(pluginFolder) + name + kPluginExtension;
-}
-
-std::string UpperCaseUtf8(const std::string& text)
-{
-    const std::wstring wide = WideFromUtf8(text);
-    const int length = static_cast<int>(wide.size());
-    const int size = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, wide.data(), length, nullptr, 0);
-    if (size <= 0) return text;
-    std::wstring upper(static_cast<std::size_t>(size), L'\0');
-    ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, wide.data(), length, &upper[0], size);
-    return Utf8FromWide(upper);
 }
 
 std::string ExpandVariables(const std::string& entry, const PluginVariables& v)

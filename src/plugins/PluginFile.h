@@ -25,9 +25,6 @@ std::string PluginFolder(const std::string& programFolder);
 // The file of the plugin `name`, the name kept exactly as listed, blanks around it included.
 std::string PluginFilePath(const std::string& pluginFolder, const std::string& name);
 
-// UTF-8 text upper-cased in the user's locale, every script alike.
-std::string UpperCaseUtf8(const std::string& text);
-
 // What %APPDATA%, %USERNAME% and %WIN% stand for, fixed when the program starts.
 struct PluginVariables {
     std::string appDataPath;

@@ -1,12 +1,10 @@
 #include "plugins/PluginRunner.h"
 
 #include "plugins/MatchingFiles.h"
+#include "storage/ErrorText.h"
 #include "storage/Ini.h"
 #include "storage/RegistryAccess.h"
 #include "storage/Text.h"
-#include "storage/WideText.h"
-
-#include <windows.h>
 
 #include <exception>
 
@@ -32,19 +30,6 @@ void ForEachEntry(const clsIni& ini, const char* key, const std::atomic<bool>& a
     }
 }
 
-std::string SystemErrorText(LONG code)
-{
-    wchar_t* buffer = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0,
-                                     nullptr);
-    std::string text = n && buffer ? Utf8FromWide(buffer, n) : "Error " + std::to_string(code);
-    if (buffer) ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text;
-}
-
 // One line per failure, named as the user wrote the key: a subkey below it after a
 // backslash, a value after a comma as in a DelRegValue entry.
 void LogFailures(const std::string& key, const RegistryFailures& failures, PluginRunHost& host)
@@ -55,7 +40,7 @@ void LogFailures(const std::string& key, const RegistryFailures& failures, Plugi
             task = (!key.empty() && key.back() == '\\' ? key : key + "\\") + f.name;
         else if (f.kind == RegistryFailure::Kind::Value)
             task = key + "," + f.name;
-        host.AddLogEntry(task, SystemErrorText(f.error));
+        host.AddLogEntry(task, ErrorText(static_cast<DWORD>(f.error)));
     }
 }
 

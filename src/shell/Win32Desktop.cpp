@@ -1,5 +1,6 @@
 #include "shell/Win32Desktop.h"
 
+#include "storage/HostPlatform.h"
 #include "storage/Paths.h"
 #include "storage/WideText.h"
 
@@ -117,21 +118,15 @@ BOOL CALLBACK MinimizeOne(HWND window, LPARAM)
     return TRUE;
 }
 
-// Wine's taskbar takes command 419 for its Start button: it opens the Start menu and, as the
-// menu is modal, a sent command would not return until someone closes it.
-bool RunningOnWine()
-{
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 } // namespace
 
 void Win32Desktop::MinimizeAllWindows(int flag)
 {
     // The taskbar's own commands: 419 minimises everything, 416 undoes it. A hung taskbar
     // must not hang us, hence the time limit.
-    HWND taskbar = RunningOnWine() ? nullptr : ::FindWindowA("Shell_TrayWnd", nullptr);
+    // Wine's taskbar takes command 419 for its Start button: it opens the Start menu and, as
+    // the menu is modal, a sent command would not return until someone closes it.
+    HWND taskbar = RunningUnderWine() ? nullptr : ::FindWindowA("Shell_TrayWnd", nullptr);
     if (taskbar != nullptr) {
         DWORD_PTR result = 0;
         const WPARAM command = flag == 0 ? 419 : 416;

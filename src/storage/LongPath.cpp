@@ -1,5 +1,7 @@
 #include "storage/LongPath.h"
 
+#include "storage/FolderListing.h"
+#include "storage/Text.h"
 #include "storage/UniqueHandle.h"
 #include "storage/WideText.h"
 
@@ -63,12 +65,6 @@ std::wstring CurrentFolderFull(const std::wstring& relative)
     return full;
 }
 
-std::wstring Upper(std::wstring text)
-{
-    if (!text.empty()) ::CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
 std::wstring WithBackslash(std::wstring path)
 {
     if (path.empty() || path.back() != L'\\') path += L'\\';
@@ -83,10 +79,10 @@ std::wstring LocalShareAsDrive(const std::wstring& path)
     const std::wstring rest = path.substr(::lstrlenW(kUncPrefix));
     const std::size_t hostEnd = rest.find(L'\\');
     if (hostEnd == std::wstring::npos) return path;
-    const std::wstring host = Upper(rest.substr(0, hostEnd));
+    const std::wstring host = UpperCaseWide(rest.substr(0, hostEnd));
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    const std::wstring self = ::GetComputerNameW(computer, &size) ? Upper(computer) : std::wstring();
+    const std::wstring self = ::GetComputerNameW(computer, &size) ? UpperCaseWide(computer) : std::wstring();
     if (host != L"LOCALHOST" && host != L"127.0.0.1" && host != L"." && host != L"[::1]" && host != self)
         return path;
     const std::wstring share = rest.substr(hostEnd + 1);
@@ -103,18 +99,7 @@ std::wstring FinalPath(const std::wstring& longPath)
     // No access to the data is needed; following links is the point here.
     UniqueFile object(::CreateFileW(longPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!object) return {};
-    std::wstring final(1024, L'\0');
-    for (;;) {
-        const DWORD n = ::GetFinalPathNameByHandleW(object.get(), &final[0], static_cast<DWORD>(final.size()),
-                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) return {};
-        if (n < final.size()) {
-            final.resize(n);
-            return final;
-        }
-        final.resize(n + 1);
-    }
+    return object ? FinalPathOf(object.get()) : std::wstring();
 }
 
 // Where the root of a long path ends: "\\?\C:\", "\\?\UNC\SRV\SHARE\", "\\?\VOLUME{...}\".
@@ -191,14 +176,14 @@ std::wstring CanonicalFolder(const std::string& folder)
         std::wstring final = FinalPath(path);
         if (!final.empty()) {
             final = LocalShareAsDrive(final);
-            return Upper(WithBackslash(WithBackslash(final) + rest));
+            return UpperCaseWide(WithBackslash(WithBackslash(final) + rest));
         }
         if (path.size() <= root) break;
         const std::size_t slash = path.find_last_of(L'\\');
         rest = path.substr(slash + 1) + (rest.empty() ? L"" : L"\\" + rest);
         path.resize(slash + 1 > root ? slash : root);
     }
-    return Upper(WithBackslash(WithBackslash(path) + rest));
+    return UpperCaseWide(WithBackslash(WithBackslash(path) + rest));
 }
 
 bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer)

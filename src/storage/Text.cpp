@@ -1,5 +1,7 @@
 #include "storage/Text.h"
 
+#include "storage/WideText.h"
+
 #include <windows.h>
 
 namespace sweepora {
@@ -24,6 +26,17 @@ std::string UpperCase(const std::string& text)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return result;
+}
+
+std::wstring UpperCaseWide(std::wstring text)
+{
+    if (!text.empty()) ::CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::string UpperCaseUtf8(const std::string& text)
+{
+    return Utf8FromWide(UpperCaseWide(WideFromUtf8(text)));
 }
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b)
