@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Packs the zips from the builds at hand and checks that each holds what a user needs:
-# the three programs for its architecture, the starter plugins, the guide, README, licence.
+# the three programs for its architecture, the starter plugins and definitions, the guide,
+# README, licence.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/dist.sh" --no-build >/dev/null
@@ -12,6 +13,7 @@ for arch in x86_64 i686; do
   listing=$(unzip -Z1 "$zip")
   expected=(sweepora.exe sweepora-cli.exe iea.exe help/Help.htm README.md LICENSE)
   for plugin in "$root/plugins/"*.plg; do expected+=("plugins/$(basename "$plugin")"); done
+  for definitions in "$root/definitions/"*.ini; do expected+=("definitions/$(basename "$definitions")"); done
   for entry in "${expected[@]}"; do
     grep -qxF "$name/$entry" <<<"$listing" || { echo "$zip: $entry missing"; status=1; }
   done

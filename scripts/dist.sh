@@ -17,9 +17,10 @@ for arch in x86_64 i686; do
   name="sweepora-$version-$arch"
   stage="$root/dist/$name"
   rm -rf "$stage" "$stage.zip"
-  mkdir -p "$stage/plugins" "$stage/help"
+  mkdir -p "$stage/plugins" "$stage/definitions" "$stage/help"
   cp "$bin/sweepora.exe" "$bin/sweepora-cli.exe" "$bin/iea.exe" "$stage/"
   cp "$root/plugins/"*.plg "$stage/plugins/"
+  cp "$root/definitions/"*.ini "$stage/definitions/"
   cp "$root/help/Help.htm" "$stage/help/"
   cp "$root/README.md" "$root/LICENSE" "$stage/"
   # The program writes its own manifest beside itself at start; none is shipped.
