@@ -11,6 +11,7 @@
 #include "shell/Win32Desktop.h"
 #include "storage/Paths.h"
 #include "storage/SettingsPersistence.h"
+#include "storage/Text.h"
 
 #include <windows.h>
 
@@ -90,22 +91,73 @@ bool ParseCliArguments(const std::vector<std::string>& args, CliOptions& options
     bool haveReport = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--report") {
+        if (a == "--report" || a == "--only") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return fail(a + " needs a " + (a == "--only" ? "name" : "file name"));
+            if (a == "--only") {
+                options.only.push_back(args[++i]);
+                continue;
+            }
             if (haveReport) return fail("--report given twice");
-            if (i + 1 >= args.size() || args[i + 1].empty()) return fail("--report needs a file name");
             options.reportPath = args[++i];
             haveReport = true;
-        } else if (a == "preview" || a == "clean") {
-            if (haveMode) return fail("give one of preview or clean");
+        } else if (a == "preview" || a == "clean" || a == "definitions") {
+            if (haveMode) return fail("give one of preview, clean or definitions");
             options.live = a == "clean";
+            options.listDefinitions = a == "definitions";
             haveMode = true;
+        } else if (a == "--all") {
+            options.allDefinitions = true;
         } else {
             return fail("unknown argument: " + a);
         }
     }
-    if (!haveMode) return fail("give one of preview or clean");
+    if (!haveMode) return fail("give one of preview, clean or definitions");
+    if (options.listDefinitions && (haveReport || !options.only.empty()))
+        return fail("definitions takes only --all");
+    if (!options.listDefinitions && options.allDefinitions) return fail("--all goes with definitions");
     return true;
 }
+
+namespace {
+
+int ListDefinitions(const DefinitionSources& sources, bool all, std::ostream& out)
+{
+    for (const LoadedDefinition& d : sources.all) {
+        if (!all && !d.offered) continue;
+        out << d.entry.group << '\t' << d.entry.name << '\t' << d.entry.source;
+        if (d.unusable)
+            out << "\tunusable";
+        else if (!d.offered)
+            out << "\tnot offered: " << d.notOfferedReason;
+        out << '\n';
+    }
+    const DefinitionsReport& r = sources.report;
+    out << r.entries << " entries: " << r.offered << " offered, " << r.notOffered << " not offered, " << r.unusable
+        << " unusable; keys skipped: " << r.badKeys << " of the wrong shape, " << r.unknownVariableKeys
+        << " with an unknown variable, " << r.ignoredKeys << " not read" << std::endl;
+    return kExitCompleted;
+}
+
+// Ticks exactly the named plugins and definitions; false, naming it, for one that is not there.
+bool TickOnly(PluginList& list, const std::vector<std::string>& names, std::string& missing)
+{
+    for (PluginLine& line : list.Lines()) line.ticked = false;
+    for (const std::string& name : names) {
+        bool found = false;
+        for (PluginLine& line : list.Lines()) {
+            if (!EqualsIgnoringCase(TrimBlanks(line.name), TrimBlanks(name))) continue;
+            line.ticked = true;
+            found = true;
+        }
+        if (!found) {
+            missing = name;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
 {
@@ -114,8 +166,17 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     Win32Desktop desktop;
     Session session(store, host, desktop, ExecutablePath());
     LoadSettings(store, session.settings);
-    // The plugin files hold the ticks; a console run never rewrites them.
+    // The plugin files and the store hold the ticks; a console run never rewrites them.
     LoadPlugins(session.plugins, SessionPluginFolder(session));
+    const DefinitionSources definitions = LoadSessionDefinitions(session);
+    for (const auto& [file, why] : definitions.failures)
+        err << "sweepora-cli: the definitions in " << file << " were not read: " << why << std::endl;
+    if (options.listDefinitions) return ListDefinitions(definitions, options.allDefinitions, out);
+    std::string missing;
+    if (!options.only.empty() && !TickOnly(session.plugins, options.only, missing)) {
+        err << "sweepora-cli: no plugin or offered definition is named " << missing << std::endl;
+        return kExitUsage;
+    }
     LoadCookies(session.safeLists.cookies, session.programFolder, session.Yielder());
     LoadTypedUrls(session.safeLists.typedUrls, session.programFolder, session.Yielder());
     const std::string historyFailure =

@@ -9,16 +9,26 @@ constexpr int kExitCompleted = 0;
 constexpr int kExitAborted = 1;
 constexpr int kExitUsage = 2;
 
-// sweepora-cli preview|clean [--report FILE]
+constexpr const char* kCliUsage =
+    "usage: sweepora-cli preview|clean [--report FILE] [--only NAME]...\n"
+    "       sweepora-cli definitions [--all]";
+
+// sweepora-cli preview|clean [--report FILE] [--only NAME]... | definitions [--all]
 struct CliOptions {
     bool live = false;
     std::string reportPath;
+    // The plugins and definitions to run instead of the ticked ones.
+    std::vector<std::string> only;
+    bool listDefinitions = false;
+    bool allDefinitions = false; // with the reason an entry is not offered
 };
 
-// False (with a reason) for anything but one mode and at most one --report FILE.
+// False (with a reason) for anything but one mode with its own options.
 bool ParseCliArguments(const std::vector<std::string>& args, CliOptions& options, std::string& error);
 
-// Loads the saved settings and safe lists, runs, prints every log line as "task<TAB>status"
+// "definitions": one line per entry, "group<TAB>name<TAB>source", and with --all the entries
+// not offered too, with "<TAB>not offered: <why>" or "<TAB>unusable". Then the load's counts.
+// Otherwise: loads the saved settings and safe lists, runs, prints every log line as "task<TAB>status"
 // and writes the report when asked. Returns the exit status.
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err);
 

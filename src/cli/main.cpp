@@ -20,7 +20,7 @@ int main()
     sweepora::CliOptions options;
     std::string error;
     if (!sweepora::ParseCliArguments(args, options, error)) {
-        std::cerr << "usage: sweepora-cli preview|clean [--report FILE]  (" << error << ")" << std::endl;
+        std::cerr << sweepora::kCliUsage << "\n(" << error << ")" << std::endl;
         return sweepora::kExitUsage;
     }
     try {

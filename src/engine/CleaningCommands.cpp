@@ -9,6 +9,7 @@ namespace sweepora {
 void SaveAllSettings(Session& s)
 {
     SavePluginSettings(s.plugins, SessionPluginFolder(s));
+    SaveDefinitionTicks(s.plugins, s.store);
     SaveEraseSettingKeys(s.store, s.settings);
     SaveSafeLists(s.safeLists, s.programFolder);
     SaveGeneralSettings(s.store, s.settings, [&s] { UpdateRunEntry(s.settings, s.exePath); });

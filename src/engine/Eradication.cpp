@@ -25,6 +25,7 @@ struct Target {
     std::string display;   // UTF-8, as the log shows it
     std::wstring longPath; // what is opened: the folder's final path and the listed name
     ListedEntry entry;     // fileId 0: not known
+    DWORD* failure = nullptr; // receives the error of a logged failure
 };
 
 // Counters are 32-bit; sizes beyond that wrap instead of overflowing.
@@ -84,7 +85,11 @@ std::string ReparseReason(DWORD tag)
     return std::string("a reparse point of a kind this program does not know (tag 0x") + hex + ")";
 }
 
-void LogFailure(Session& s, const Target& t, DWORD error) { s.log.AddLogEntry(t.display, ErrorText(error)); }
+void LogFailure(Session& s, const Target& t, DWORD error)
+{
+    if (t.failure) *t.failure = error;
+    s.log.AddLogEntry(t.display, ErrorText(error));
+}
 
 bool DeleteThrough(HANDLE file, DWORD& error)
 {
@@ -308,6 +313,25 @@ std::string NotRemovedReason(DWORD error)
     return "Not removed: " + ErrorText(error);
 }
 
+// A walked folder goes once its walk is over; in a test run it is taken as gone when its
+// contents would all have gone, and otherwise `notEmptied` says why it would stay.
+bool RemoveFolder(Session& s, const std::string& display, const std::wstring& longPath, bool emptied,
+                  DWORD notEmptied)
+{
+    if (s.run.live) {
+        if (!::RemoveDirectoryW(longPath.c_str())) {
+            s.log.AddLogEntry(display, NotRemovedReason(::GetLastError()));
+            return false;
+        }
+    } else if (!emptied) {
+        s.log.AddLogEntry(display, NotRemovedReason(notEmptied));
+        return false;
+    }
+    RememberGone(s, longPath);
+    s.log.AddLogEntry(display, TimestampText());
+    return true;
+}
+
 // Returns true when the folder's contents are all gone (or, in a test run, would be).
 bool WalkFolder(Session& s, const std::string& display, const std::wstring& longPath, bool removeFolder,
                 bool removeSubfolders, bool top)
@@ -349,33 +373,21 @@ bool WalkFolder(Session& s, const std::string& display, const std::wstring& long
     }
     listing.handle.reset();
     if (!removeFolder || s.run.abort) return false;
-    if (s.run.live) {
-        if (!::RemoveDirectoryW(longPath.c_str())) {
-            s.log.AddLogEntry(display, NotRemovedReason(::GetLastError()));
-            return false;
-        }
-    } else if (!emptied) {
-        s.log.AddLogEntry(display, listing.error == ERROR_SUCCESS ? NotRemovedReason(ERROR_DIR_NOT_EMPTY)
-                                                                   : NotRemovedReason(listing.error));
-        return false;
-    }
-    RememberGone(s, longPath);
-    s.log.AddLogEntry(display, TimestampText());
-    return true;
+    return RemoveFolder(s, display, longPath, emptied, listing.error == ERROR_SUCCESS ? ERROR_DIR_NOT_EMPTY : listing.error);
 }
 
 } // namespace
 
-void EradicateFile(Session& s, const std::string& filePath, std::int16_t passes)
+DWORD EradicateFile(Session& s, const std::string& filePath, std::int16_t passes)
 {
-    if (filePath.empty()) return;
+    if (filePath.empty()) return ERROR_SUCCESS;
     const std::wstring longPath = LongPath(filePath);
     const std::size_t slash = longPath.find_last_of(L'\\');
-    if (slash == std::wstring::npos || slash + 1 == longPath.size()) return;
+    if (slash == std::wstring::npos || slash + 1 == longPath.size()) return ERROR_SUCCESS;
     // The listing of this one name: its attributes, its reparse tag and its long name.
     WIN32_FIND_DATAW data;
     UniqueFind find(::FindFirstFileExW(longPath.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
-    if (!find || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (!find || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_SUCCESS;
     find.reset();
     // The folder as the system names it, so the handle's own name can be checked against it.
     std::wstring folder = longPath.substr(0, slash);
@@ -391,7 +403,12 @@ void EradicateFile(Session& s, const std::string& filePath, std::int16_t passes)
     entry.attributes = data.dwFileAttributes;
     entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     entry.reparseTag = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? data.dwReserved0 : 0;
-    EraseTarget(s, Target{filePath, AddBackslashW(folder) + entry.name, entry}, passes);
+    DWORD failure = ERROR_SUCCESS;
+    // A file left in place for its own reason (a link, a replaced file) has no error code.
+    if (!EraseTarget(s, Target{filePath, AddBackslashW(folder) + entry.name, entry, &failure}, passes) &&
+        failure == ERROR_SUCCESS)
+        failure = ERROR_CANNOT_MAKE;
+    return failure;
 }
 
 void EradicateFolder(Session& s, std::string& folderPath, bool removeFolder, bool removeSubfolders)
@@ -399,6 +416,13 @@ void EradicateFolder(Session& s, std::string& folderPath, bool removeFolder, boo
     if (folderPath.empty()) return;
     folderPath = AddBackslash(folderPath);
     WalkFolder(s, folderPath, LongPath(folderPath), removeFolder, removeSubfolders, true);
+}
+
+bool RemoveWalkedFolder(Session& s, const std::string& folderPath, bool emptied)
+{
+    const std::wstring longPath = LongPath(folderPath);
+    if (GoneInPreview(s, longPath)) return true;
+    return RemoveFolder(s, folderPath, longPath, emptied, ERROR_DIR_NOT_EMPTY);
 }
 
 void CleanCustomDirs(Session& s)

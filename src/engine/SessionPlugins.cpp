@@ -23,9 +23,13 @@ public:
     const std::atomic<bool>& AbortFlag() const override { return s_.run.abort; }
     bool Live() const override { return s_.run.live; }
     void CountRegistryEntry() override { ++s_.run.registryKeys; }
-    void EradicateFile(const std::string& path) override
+    DWORD EradicateFile(const std::string& path) override
     {
-        sweepora::EradicateFile(s_, path, s_.settings.NoOverWrites);
+        return sweepora::EradicateFile(s_, path, s_.settings.NoOverWrites);
+    }
+    bool RemoveFolder(const std::string& path, bool emptied) override
+    {
+        return RemoveWalkedFolder(s_, path, emptied);
     }
     void YieldToQueue() override { s_.host.YieldToQueue(); }
     void AddLogEntry(const std::string& task, const std::string& status) override
@@ -61,6 +65,13 @@ void RunPlugins(Session& s)
 {
     SessionPluginHost host(s);
     RunPlugins(s.plugins, SessionPluginFolder(s), s.pluginVariables, host);
+}
+
+DefinitionSources LoadSessionDefinitions(Session& s)
+{
+    DefinitionSources sources = ReadDefinitionSources(s.programFolder, CurrentDefinitionEnvironment());
+    LoadDefinitions(s.plugins, sources, s.store);
+    return sources;
 }
 
 void ImportPlugin(Session& s)

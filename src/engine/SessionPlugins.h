@@ -1,5 +1,6 @@
 #pragma once
 // The plugins as a session drives them: the run's plugin row and the Import command.
+#include "plugins/DefinitionSources.h"
 #include "plugins/PluginFile.h"
 
 #include <string>
@@ -17,6 +18,11 @@ std::string SessionPluginFolder(const Session& session);
 
 // Runs the ticked plugins of the session's list within the current run.
 void RunPlugins(Session& session);
+
+// Reads the definition files beside the program and fills the session's list with the
+// offered entries, ticked as the settings store keeps them. A file that could not be read
+// is in the result's failures; the caller says so.
+DefinitionSources LoadSessionDefinitions(Session& session);
 
 // The Import command: the Open dialog, then the copy; a failure is told by message box.
 void ImportPlugin(Session& session);

@@ -1,7 +1,7 @@
 #include "plugins/MatchingFiles.h"
 
 #include "storage/LongPath.h"
-#include "storage/ProtectedFolders.h"
+#include "storage/Paths.h"
 #include "storage/UniqueHandle.h"
 #include "storage/WideText.h"
 
@@ -11,12 +11,63 @@ namespace sweepora {
 
 namespace {
 
-constexpr DWORD kNeverMatches = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM;
-
 wchar_t Upper(wchar_t c)
 {
     ::CharUpperBuffW(&c, 1);
     return c;
+}
+
+bool HasWildcard(const std::string& part)
+{
+    return part.find_first_of("*?") != std::string::npos;
+}
+
+std::vector<std::string> Parts(const std::string& path)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path) {
+        if (c == '\\' || c == '/') {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+// The subfolders of `base` whose names match `part`; links and system folders are never entered.
+std::vector<std::string> MatchingSubfolders(const std::string& base, const std::string& part)
+{
+    std::vector<std::string> names;
+    const std::wstring wantedName = WideFromUtf8(part);
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW((AddBackslashW(LongPath(base)) + L"*").c_str(), FindExInfoBasic, &data,
+                                       FindExSearchLimitToDirectories, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
+        const DWORD a = data.dwFileAttributes;
+        if (!(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if ((a & FILE_ATTRIBUTE_SYSTEM) && (a & FILE_ATTRIBUTE_HIDDEN)) continue;
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (LongNameMatches(name, wantedName)) names.push_back(Utf8FromWide(name));
+    }
+    return names;
+}
+
+void Expand(const std::string& base, const std::vector<std::string>& parts, std::size_t next, bool wild,
+            std::vector<ExpandedFolder>& out)
+{
+    std::string path = base;
+    for (; next < parts.size() && !HasWildcard(parts[next]); ++next) path += parts[next] + "\\";
+    if (next == parts.size()) {
+        out.push_back({path, wild});
+        return;
+    }
+    for (const std::string& name : MatchingSubfolders(path, parts[next]))
+        Expand(path + name + "\\", parts, next + 1, true, out);
 }
 
 } // namespace
@@ -44,30 +95,42 @@ bool LongNameMatches(const std::wstring& name, const std::wstring& pattern)
     return p == pattern.size();
 }
 
-std::vector<std::string> MatchingFiles(const std::string& pattern, std::string* refusal)
+bool FolderMatches(const std::string& path, const std::string& pattern, bool orBelow)
 {
-    std::vector<std::string> files;
-    const auto cut = pattern.find_last_of("\\/");
-    if (cut == std::string::npos) return files;
-    const std::string folder = pattern.substr(0, cut + 1);
-    const std::string name = pattern.substr(cut + 1);
-    if (name.empty()) return files;
-    const std::string why = PatternFolderRefusal(folder, CurrentProtectedFolders());
-    if (!why.empty()) {
-        if (refusal) *refusal = why;
-        return files;
+    const std::vector<std::string> have = Parts(path), want = Parts(pattern);
+    if (want.empty() || have.size() < want.size() || (!orBelow && have.size() != want.size())) return false;
+    for (std::size_t i = 0; i < want.size(); ++i)
+        if (!LongNameMatches(WideFromUtf8(have[i]), WideFromUtf8(want[i]))) return false;
+    return true;
+}
+
+std::vector<ExpandedFolder> ExpandFolderPattern(const std::string& folder)
+{
+    std::vector<ExpandedFolder> out;
+    if (!HasWildcard(folder)) {
+        out.push_back({AddBackslash(folder), false});
+        return out;
     }
-    const std::wstring wideName = WideFromUtf8(name);
-    const std::wstring longFolder = AddBackslashW(LongPath(folder));
-    WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileExW((longFolder + wideName).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
-        if (data.dwFileAttributes & kNeverMatches) continue;
-        if (!LongNameMatches(data.cFileName, wideName)) continue;
-        files.push_back(folder + Utf8FromWide(data.cFileName));
+    // The root ("C:\", "\\server\share\", "\\?\C:\") is taken as written, never expanded.
+    std::size_t rootEnd = 0;
+    if (folder.rfind("\\\\?\\UNC\\", 0) == 0) {
+        rootEnd = 8;
+    } else if (folder.rfind("\\\\?\\", 0) == 0) {
+        rootEnd = 4;
+    } else if (folder.rfind("\\\\", 0) == 0) {
+        rootEnd = 2;
     }
-    return files;
+    const std::size_t driveOrShare = folder.rfind("\\\\", 0) == 0 && rootEnd != 4 ? 2 : 1;
+    std::size_t cut = rootEnd;
+    for (std::size_t i = 0; i < driveOrShare && cut != std::string::npos; ++i) {
+        cut = folder.find_first_of("\\/", cut);
+        if (cut != std::string::npos) ++cut;
+    }
+    if (cut == std::string::npos) return out;
+    const std::string root = folder.substr(0, cut);
+    if (HasWildcard(root)) return out;
+    Expand(root, Parts(folder.substr(cut)), 0, false, out);
+    return out;
 }
 
 } // namespace sweepora

@@ -4,17 +4,25 @@
 
 namespace sweepora {
 
-// The files a plugin's DelFile pattern names (UTF-8), each as the pattern's folder followed
-// by the file's name. Wildcards ("*", "?") count in the last part only and are matched
-// against the long name alone: the system's own search also matches short 8.3 names, so
-// "*.tmp" would take "notes.tmpl". Hidden files match, system files and folders never do.
-// A pattern without a wildcard names at most that one file. A pattern whose folder is
-// missing, a drive or share root or the Windows folder, in any spelling or through a
-// link, names nothing, and `refusal` (when given) says why.
-std::vector<std::string> MatchingFiles(const std::string& pattern, std::string* refusal = nullptr);
-
 // True when the whole name matches the pattern, ignoring case: "*" any run of characters,
-// "?" any one; "*.*" matches every name, as it always has on this system.
+// "?" any one; "*.*" matches every name, as it always has on this system. Long names
+// only: the system's own search also matches short 8.3 names, so "*.tmp" would take
+// "notes.tmpl".
 bool LongNameMatches(const std::wstring& name, const std::wstring& pattern);
+
+// True when `path` is the folder `pattern` names (its parts may hold wildcards), or, with
+// `orBelow`, lies below it. Both UTF-8, compared part by part ignoring case.
+bool FolderMatches(const std::string& path, const std::string& pattern, bool orBelow);
+
+// One folder a folder pattern names on this machine, with a trailing backslash.
+struct ExpandedFolder {
+    std::string path;
+    bool fromWildcard = false; // a part of it was chosen by a wildcard
+};
+
+// Expands every part of `folder` that holds "*" or "?" over the subfolders that exist,
+// one listing per part, never into a link or a hidden system folder. A folder without
+// wildcards comes back as it is, whether it exists or not.
+std::vector<ExpandedFolder> ExpandFolderPattern(const std::string& folder);
 
 } // namespace sweepora

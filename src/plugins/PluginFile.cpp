@@ -1,7 +1,7 @@
 #include "plugins/PluginFile.h"
 
+#include "storage/Ini.h"
 #include "storage/Paths.h"
-#include "storage/RegistryAccess.h"
 #include "storage/Text.h"
 
 #include <windows.h>
@@ -36,25 +36,52 @@ std::string ExpandVariables(const std::string& entry, const PluginVariables& v)
     return ReplaceAll(UpperCaseUtf8(path), "%WIN%", v.windowsPath);
 }
 
-std::optional<RegistryTarget> ParseKeyEntry(const std::string& entry)
+CleaningEntry ReadPluginEntry(const std::string& pluginFolder, const std::string& name,
+                              const PluginVariables& variables)
 {
-    const auto slash = entry.find('\\');
-    if (slash == std::string::npos) return std::nullopt;
-    return RegistryTarget{RootKeyFromPath(entry), entry.substr(slash + 1), {}};
-}
-
-std::optional<RegistryTarget> ParseValueEntry(const std::string& entry)
-{
-    if (entry.find('\\') == std::string::npos) return std::nullopt;
-    const auto comma = entry.find(',');
-    const std::string keyPart = entry.substr(0, comma);
-    std::string name = comma == std::string::npos ? std::string() : entry.substr(comma + 1);
-    if (name.empty()) name = kDefaultValueName;
-    // "ROOT,name\more": the backslash lies in the name, so the key has no known root.
-    std::optional<RegistryTarget> target = ParseKeyEntry(keyPart);
-    if (!target) target = RegistryTarget{nullptr, {}, {}};
-    target->valueName = name;
-    return target;
+    CleaningEntry entry;
+    entry.name = TrimBlanks(name);
+    entry.group = kPluginGroup;
+    // The file as listed, blanks and all: a trimmed name could open another plugin.
+    const std::string file = PluginFilePath(pluginFolder, name);
+    entry.source = "plugins\\" + name + kPluginExtension;
+    clsIni ini;
+    ini.IniPath(file);
+    entry.description = ini.GetIniSetting(kPluginSection, kDescriptionKey);
+    const auto forEach = [&ini](const char* key, auto&& take) {
+        for (int n = 1;; ++n) {
+            const std::string text = ini.GetIniSetting(kPluginSection, key + std::to_string(n));
+            if (text.empty()) break;
+            take(text);
+        }
+    };
+    const auto addKey = [&entry](RegistryAction action, const std::string& text) {
+        if (text.find('\\') == std::string::npos) return;
+        entry.registry.push_back({action, text, {}, text});
+    };
+    forEach(kDelRegKeyList, [&](const std::string& text) { addKey(RegistryAction::DeleteSubkeys, text); });
+    forEach(kDelRegValueList, [&](const std::string& text) { addKey(RegistryAction::DeleteAllValues, text); });
+    forEach(kDelRegValue, [&](const std::string& text) {
+        if (text.find('\\') == std::string::npos) return;
+        const std::size_t comma = text.find(',');
+        std::string key = text.substr(0, comma);
+        std::string value = comma == std::string::npos ? std::string() : text.substr(comma + 1);
+        if (value.empty()) value = kDefaultValueName;
+        // "ROOT,name\more": the backslash lies in the name, so the key names no root.
+        if (key.find('\\') == std::string::npos) key.clear();
+        entry.registry.push_back({RegistryAction::DeleteNumberedValue, key, value, text.substr(0, comma)});
+    });
+    forEach(kDelFile, [&](const std::string& text) {
+        const std::string path = ExpandVariables(text, variables);
+        const std::size_t cut = path.find_last_of("\\/");
+        FileTarget target;
+        target.folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+        const std::string mask = cut == std::string::npos ? path : path.substr(cut + 1);
+        if (!mask.empty()) target.masks.push_back(mask);
+        target.text = path;
+        entry.files.push_back(std::move(target));
+    });
+    return entry;
 }
 
 } // namespace sweepora

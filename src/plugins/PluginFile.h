@@ -1,8 +1,7 @@
 #pragma once
 // The plugin file: an INI file "<name>.plg" in the plugin folder, every key in section "Info".
-#include <windows.h>
+#include "plugins/CleaningEntry.h"
 
-#include <optional>
 #include <string>
 
 namespace sweepora {
@@ -19,6 +18,8 @@ constexpr const char* kDelRegValue = "DelRegValue";
 constexpr const char* kDelFile = "DelFile";
 // The value a DelRegValue entry names when it names none.
 constexpr const char* kDefaultValueName = "Default";
+// The heading plugin files are listed under, beside the definitions' groups.
+constexpr const char* kPluginGroup = "Plugins";
 
 // "plugins" in the program's folder.
 std::string PluginFolder(const std::string& programFolder);
@@ -36,16 +37,13 @@ struct PluginVariables {
 // match in any case; the Windows folder goes in last and keeps its own case.
 std::string ExpandVariables(const std::string& entry, const PluginVariables& variables);
 
-// A registry entry "ROOT\path" or, for DelRegValue, "ROOT\path,name".
-struct RegistryTarget {
-    HKEY root;        // nullptr for a root name that is not one of the seven
-    std::string path; // everything after the first backslash
-    std::string valueName;
-};
-
-// Nothing for an entry without a backslash: it is skipped, not counted.
-std::optional<RegistryTarget> ParseKeyEntry(const std::string& entry);
-// The key path ends at the first comma; no name after it means kDefaultValueName.
-std::optional<RegistryTarget> ParseValueEntry(const std::string& entry);
+// Reads the plugin file of the line `name` into an entry: DelRegKeyList as the key's
+// subkeys, DelRegValueList as its values, DelRegValue as a value with its numbered
+// companions (no name after the comma: "Default"), DelFile with its variables expanded.
+// Each list ends at its first missing or empty number; an entry without a backslash is
+// skipped; a root name that is not one of the seven stays as written, and deletes nothing.
+// A missing or unreadable file gives an entry with nothing to do.
+CleaningEntry ReadPluginEntry(const std::string& pluginFolder, const std::string& name,
+                              const PluginVariables& variables);
 
 } // namespace sweepora

@@ -28,9 +28,38 @@ bool HasPluginExtension(const std::string& name)
 
 } // namespace
 
-void PluginList::TickAll(bool ticked)
+void PluginList::SelectAll()
 {
-    for (PluginLine& line : lines_) line.ticked = ticked;
+    for (PluginLine& line : lines_)
+        if (line.definition < 0 || definitions_[static_cast<std::size_t>(line.definition)].warning.empty())
+            line.ticked = true;
+}
+
+void PluginList::DeselectAll()
+{
+    for (PluginLine& line : lines_) line.ticked = false;
+}
+
+void PluginList::SetDefinitions(std::vector<CleaningEntry> definitions, const std::vector<bool>& ticked)
+{
+    lines_.erase(std::remove_if(lines_.begin(), lines_.end(), [](const PluginLine& l) { return l.definition >= 0; }),
+                 lines_.end());
+    definitions_ = std::move(definitions);
+    for (std::size_t i = 0; i < definitions_.size(); ++i) {
+        PluginLine line;
+        line.name = definitions_[i].name;
+        line.ticked = i < ticked.size() && ticked[i];
+        line.description = definitions_[i].warning;
+        line.definition = static_cast<int>(i);
+        lines_.push_back(std::move(line));
+    }
+}
+
+void PluginList::SetPluginLines(std::vector<PluginLine> lines)
+{
+    for (PluginLine& line : lines_)
+        if (line.definition >= 0) lines.push_back(std::move(line));
+    lines_ = std::move(lines);
 }
 
 void EnsureFolder(const std::string& path)
@@ -55,8 +84,7 @@ void LoadPlugins(PluginList& list, const std::string& pluginFolder)
         return ua != ub ? ua < ub : a < b;
     });
 
-    std::vector<PluginLine>& lines = list.Lines();
-    lines.clear();
+    std::vector<PluginLine> lines;
     clsIni ini;
     for (const std::string& file : names) {
         ini.IniPath(AddBackslash(pluginFolder) + file);
@@ -66,12 +94,14 @@ void LoadPlugins(PluginList& list, const std::string& pluginFolder)
         line.description = ini.GetIniSetting(kPluginSection, kDescriptionKey);
         lines.push_back(std::move(line));
     }
+    list.SetPluginLines(std::move(lines));
 }
 
 void SavePluginSettings(const PluginList& list, const std::string& pluginFolder)
 {
     clsIni ini;
     for (const PluginLine& line : list.Lines()) {
+        if (line.definition >= 0) continue;
         ini.IniPath(PluginFilePath(pluginFolder, line.name));
         ini.SaveIniSetting(kPluginSection, kSelectedKey, line.ticked ? "0" : "1");
     }

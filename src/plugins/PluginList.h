@@ -1,29 +1,42 @@
 #pragma once
+#include "plugins/CleaningEntry.h"
+
 #include <string>
 #include <vector>
 
 namespace sweepora {
 
-// One plugin file as the list shows it.
+// One plugin file, or one offered definition, as the list shows it.
 struct PluginLine {
-    std::string name; // the file name without ".plg", blanks kept; UTF-8
+    std::string name; // a plugin's file name without ".plg", blanks kept; UTF-8
     bool ticked = true;
     std::string description;
+    int definition = -1; // the definition's index in the list, -1 for a plugin file
 };
 
-// The plugins the user can tick. The ticks are the working state: they reach the files
-// only through SavePluginSettings, and LoadPlugins drops unsaved changes.
+// The plugins and definitions the user can tick: the plugin files first, in name order,
+// then the offered definitions by group. The ticks are the working state: a plugin's reach
+// its file only through SavePluginSettings, and LoadPlugins drops unsaved changes to them;
+// a definition's reach the settings store through SaveDefinitionTicks.
 class PluginList {
 public:
     const std::vector<PluginLine>& Lines() const { return lines_; }
     std::vector<PluginLine>& Lines() { return lines_; }
+    const std::vector<CleaningEntry>& Definitions() const { return definitions_; }
 
-    void SelectAll() { TickAll(true); }
-    void DeselectAll() { TickAll(false); }
+    // Ticks every plugin and every definition that carries no warning: a warned entry is
+    // ticked only by itself, once its warning was shown.
+    void SelectAll();
+    void DeselectAll();
+
+    // Replaces the definition lines, each ticked as given.
+    void SetDefinitions(std::vector<CleaningEntry> definitions, const std::vector<bool>& ticked);
+    // The plugin lines before the definition lines.
+    void SetPluginLines(std::vector<PluginLine> lines);
 
 private:
-    void TickAll(bool ticked);
     std::vector<PluginLine> lines_;
+    std::vector<CleaningEntry> definitions_;
 };
 
 // Creates the folder when it is missing; only its last level, never the ones above.

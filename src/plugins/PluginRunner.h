@@ -1,6 +1,10 @@
 #pragma once
+#include "plugins/CleaningEntry.h"
 #include "plugins/PluginFile.h"
 #include "plugins/PluginList.h"
+#include "storage/ProtectedFolders.h"
+
+#include <windows.h>
 
 #include <atomic>
 #include <string>
@@ -18,22 +22,28 @@ public:
     // One registry entry processed, whether or not anything was deleted.
     virtual void CountRegistryEntry() = 0;
     // Secure eradication at the user's level: passes, counters and its own log line.
-    virtual void EradicateFile(const std::string& path) = 0;
+    // ERROR_SUCCESS when the file is gone (in a test run: would be) or was never there,
+    // otherwise why it stayed.
+    virtual DWORD EradicateFile(const std::string& path) = 0;
+    // A folder whose contents were walked: removed when `emptied` (in a test run: logged
+    // as removed), with its own log line; true when it is gone.
+    virtual bool RemoveFolder(const std::string& path, bool emptied) = 0;
     virtual void YieldToQueue() = 0;
     virtual void AddLogEntry(const std::string& task, const std::string& status) = 0;
     // "<long date> @ <long time>"
     virtual std::string TimestampText() const = 0;
 };
 
-// Carries out the entries of every ticked plugin of `list`, in list order, and logs one
-// line per plugin: "Plugin : <name>" with "Completed : <timestamp>" or "**aborted**".
-// Stops after the plugin during which the abort flag was set.
+// Carries out every ticked plugin of `list`, in list order, then every ticked definition,
+// and logs one line per entry: "Plugin : <name>" with "Completed : <timestamp>" or
+// "**aborted**". Stops after the entry during which the abort flag was set.
 void RunPlugins(const PluginList& list, const std::string& pluginFolder, const PluginVariables& variables,
                 PluginRunHost& host);
 
-// Eradicates every file the pattern matches (see MatchingFiles), yielding after each one,
-// until the abort flag is set. A refused pattern (a drive root, the Windows folder) gets
-// one log line with the reason.
-void EradicateMatchingFiles(const std::string& pattern, PluginRunHost& host);
+// Carries out one entry's registry targets, then its file targets, within the guards:
+// nothing on a protected folder but files named by a fixed mask, no registry key that
+// holds more than one program's settings, nothing its exclusions name, never through a
+// link. Every refusal gets a log line; the rest of the entry still runs.
+void RunEntry(const CleaningEntry& entry, const ProtectedFolders& protectedFolders, PluginRunHost& host);
 
 } // namespace sweepora

@@ -222,6 +222,8 @@ void MainWindow::LoadEraseSettings()
     const int level = s.NoOverWrites == 7 ? 1 : s.NoOverWrites == 20 ? 2 : 0;
     for (int i = 0; i < 3; ++i) SetCheck(Control(ids::kLevelFirst + i), i == level ? 1 : 0);
     LoadPlugins(session_.plugins, pluginFolder);
+    for (const auto& [file, why] : LoadSessionDefinitions(session_).failures)
+        session_.log.AddLogEntry("Definitions : " + file, "Not read: " + why);
     FillPlugins();
     const YieldFn yield = session_.Yielder();
     LoadCookies(session_.safeLists.cookies, session_.programFolder, yield);
@@ -564,8 +566,22 @@ void MainWindow::OnNotify(const NMHDR& header)
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         if (!(change.uChanged & LVIF_STATE) || !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK)) return;
         auto& lines = session_.plugins.Lines();
-        if (change.iItem >= 0 && static_cast<std::size_t>(change.iItem) < lines.size())
-            lines[change.iItem].ticked = ((change.uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+        if (change.iItem < 0 || static_cast<std::size_t>(change.iItem) >= lines.size()) return;
+        PluginLine& line = lines[change.iItem];
+        line.ticked = ((change.uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+        if (!line.ticked || line.definition < 0) return;
+        // A definition that warns is ticked only once the user has read the warning.
+        const CleaningEntry& entry = session_.plugins.Definitions()[static_cast<std::size_t>(line.definition)];
+        if (entry.warning.empty() ||
+            session_.desktop.MessageBox(entry.warning, entry.name, MB_OKCANCEL | MB_ICONWARNING) == IDOK)
+            return;
+        line.ticked = false;
+        LVITEMA tick = {};
+        tick.stateMask = LVIS_STATEIMAGEMASK;
+        tick.state = INDEXTOSTATEIMAGEMASK(1);
+        filling_ = true;
+        ::SendMessageA(header.hwndFrom, LVM_SETITEMSTATE, change.iItem, reinterpret_cast<LPARAM>(&tick));
+        filling_ = false;
     }
 }
 

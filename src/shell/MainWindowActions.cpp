@@ -165,17 +165,25 @@ void MainWindow::FillPlugins()
     filling_ = true;
     ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     int index = 0;
+    const auto& definitions = session_.plugins.Definitions();
     for (const PluginLine& line : session_.plugins.Lines()) {
-        std::wstring name = WideFromUtf8(line.name), description = WideFromUtf8(line.description);
+        const CleaningEntry* entry =
+            line.definition >= 0 ? &definitions[static_cast<std::size_t>(line.definition)] : nullptr;
+        std::wstring columns[] = {
+            WideFromUtf8(line.name), WideFromUtf8(line.description),
+            WideFromUtf8(entry ? entry->group : kPluginGroup),
+            WideFromUtf8(entry ? entry->source : std::string("plugins\\") + TrimBlanks(line.name) + kPluginExtension)};
         LVITEMW item = {};
         item.mask = LVIF_TEXT;
         item.iItem = index;
-        item.pszText = name.data();
+        item.pszText = columns[0].data();
         ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        LVITEMW sub = {};
-        sub.iSubItem = 1;
-        sub.pszText = description.data();
-        ::SendMessageW(list, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&sub));
+        for (int column = 1; column < 4; ++column) {
+            LVITEMW sub = {};
+            sub.iSubItem = column;
+            sub.pszText = columns[column].data();
+            ::SendMessageW(list, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&sub));
+        }
         LVITEMA tick = {};
         tick.stateMask = LVIS_STATEIMAGEMASK;
         tick.state = INDEXTOSTATEIMAGEMASK(line.ticked ? 2 : 1);

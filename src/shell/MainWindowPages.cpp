@@ -227,9 +227,9 @@ void MainWindow::CreatePluginPage(HWND page)
                      ids::kPlugins, 16, 22, width - 32, 160);
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    const char* captions[] = {"Plugin", "Decription"};
-    const int widths[] = {180, width - 32 - 180 - 24};
-    for (int i = 0; i < 2; ++i) {
+    const char* captions[] = {"Plugin", "Decription", "Group", "Source"};
+    const int widths[] = {180, width - 32 - 180 - 24 - 200, 90, 110};
+    for (int i = 0; i < 4; ++i) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = const_cast<char*>(captions[i]);

@@ -131,6 +131,12 @@ std::string CustomDirRefusal(const std::string& folder)
     return CustomDirRefusal(folder, CurrentProtectedFolders());
 }
 
+std::string ProtectedFolderReason(const std::wstring& canonical, const ProtectedFolders& p)
+{
+    if (canonical.empty() || IsVolumeRoot(canonical)) return "it is the root of a drive";
+    return Holds(canonical, p);
+}
+
 std::string PatternFolderRefusal(const std::string& folder, const ProtectedFolders& p)
 {
     if (!IsAbsolutePath(folder)) return "the pattern is not a full path";

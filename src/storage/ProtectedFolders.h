@@ -31,5 +31,9 @@ std::string CustomDirRefusal(const std::string& folder, const ProtectedFolders& 
 std::string CustomDirRefusal(const std::string& folder);
 // The folder of a file pattern: not a root, not the Windows folder.
 std::string PatternFolderRefusal(const std::string& folder, const ProtectedFolders& protectedFolders);
+// Why a canonical folder is protected as a whole: a drive or share root, or a folder that
+// is or holds the Windows folder, a Program Files folder, ProgramData, the profile or the
+// folder of profiles. Empty when it is none of these.
+std::string ProtectedFolderReason(const std::wstring& canonical, const ProtectedFolders& protectedFolders);
 
 } // namespace sweepora

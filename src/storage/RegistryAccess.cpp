@@ -226,4 +226,26 @@ RegistryFailures DeleteSubKeys(HKEY root, const std::string& path, bool live, co
     }
     return failures;
 }
+
+RegistryFailures DeleteRegKey(HKEY root, const std::string& path, const std::atomic<bool>& abortFlag)
+{
+    const std::size_t slash = path.find_last_of('\\');
+    const std::string parentPath = slash == std::string::npos ? std::string() : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty()) return {{Kind::Key, {}, ERROR_INVALID_PARAMETER}};
+    UniqueKey owner;
+    HKEY parent = nullptr;
+    const LONG result = OpenKey(root, parentPath, kReadAccess, owner, parent);
+    if (result == ERROR_FILE_NOT_FOUND) return {};
+    if (result != ERROR_SUCCESS) return {{Kind::Key, {}, result}};
+    RegistryFailures failures;
+    DeleteTree(parent, WideFromUtf8(name), {}, failures, abortFlag);
+    // Below the key the failures are named from the key itself.
+    for (RegistryFailure& f : failures)
+        if (f.kind == Kind::Subkey && !f.name.empty() && f.name[0] == '\\') f.name.erase(0, 1);
+    for (RegistryFailure& f : failures)
+        if (f.kind == Kind::Subkey && f.name.empty()) f.kind = Kind::Key;
+    return failures;
+}
+
 } // namespace sweepora

@@ -54,4 +54,8 @@ RegistryFailures DeleteAllRegValues(HKEY root, const std::string& path, const st
 // removed as a link and never followed. The key itself is kept.
 RegistryFailures DeleteSubKeys(HKEY root, const std::string& path, bool live, const std::atomic<bool>& abortFlag);
 
+// Deletes the key (UTF-8 path below the root) with everything below it; a link goes as a
+// link. A missing key is no failure.
+RegistryFailures DeleteRegKey(HKEY root, const std::string& path, const std::atomic<bool>& abortFlag);
+
 } // namespace sweepora

@@ -43,4 +43,28 @@ void RegistrySettingsStore::Set(const std::string& section, const std::string& k
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
+std::vector<std::pair<std::string, std::string>> RegistrySettingsStore::Section(const std::string& section) const
+{
+    std::vector<std::pair<std::string, std::string>> values;
+    UniqueKey k;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, WideFromUtf8(root_ + "\\" + section).c_str(), 0, KEY_QUERY_VALUE,
+                        k.put()) != ERROR_SUCCESS)
+        return values;
+    std::wstring name(16384, L'\0');
+    std::vector<wchar_t> data(4096);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        DWORD type = 0;
+        const LONG result = ::RegEnumValueW(k.get(), index, &name[0], &nameLength, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(data.data()), &size);
+        if (result == ERROR_MORE_DATA) continue; // far longer than any setting: passed over
+        if (result != ERROR_SUCCESS) break;
+        if (type != REG_SZ) continue;
+        const std::wstring text(data.data(), size / sizeof(wchar_t));
+        values.emplace_back(Utf8FromWide(name.substr(0, nameLength)), Utf8FromWide(text.substr(0, text.find(L'\0'))));
+    }
+    return values;
+}
+
 } // namespace sweepora

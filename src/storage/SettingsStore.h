@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace sweepora {
 
@@ -11,6 +13,8 @@ public:
     virtual std::string Get(const std::string& section, const std::string& key,
                             const std::string& defaultValue) const = 0;
     virtual void Set(const std::string& section, const std::string& key, const std::string& value) = 0;
+    // Every text value of the section, in one read.
+    virtual std::vector<std::pair<std::string, std::string>> Section(const std::string& section) const = 0;
 };
 
 // Keeps the values as REG_SZ under HKEY_CURRENT_USER\<root>\<section>, through the wide
@@ -24,6 +28,7 @@ public:
                     const std::string& defaultValue) const override;
     // Write failures are dropped: the in-memory settings stay in force.
     void Set(const std::string& section, const std::string& key, const std::string& value) override;
+    std::vector<std::pair<std::string, std::string>> Section(const std::string& section) const override;
 
 private:
     std::string root_;

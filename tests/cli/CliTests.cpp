@@ -101,11 +101,14 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
 
 TEST_F(CliFixture, RejectsBadArgumentsAndFollowsTheSavedCategories)
 {
-    for (const char* args : {"", "bogus", "clean preview", "preview --report", "clean --report a --report b"}) {
+    for (const char* args : {"", "bogus", "clean preview", "preview --report", "clean --report a --report b",
+                             "preview --only", "preview --all", "definitions --only x", "clean --only Nobody"}) {
         const Result r = RunProgram(exe, args);
         EXPECT_EQ(r.exitCode, 2u) << args;
-        ASSERT_EQ(r.tasks.size(), 1u) << args << ": " << r.out;
-        EXPECT_EQ(r.tasks[0].rfind("usage: sweepora-cli preview|clean [--report FILE]", 0), 0u) << r.out;
+        ASSERT_FALSE(r.tasks.empty()) << args;
+        EXPECT_TRUE(r.tasks[0].rfind("usage: sweepora-cli preview|clean", 0) == 0 ||
+                    r.tasks[0] == "sweepora-cli: no plugin or offered definition is named Nobody")
+            << r.out;
     }
     const Result unwritable = RunProgram(exe, "preview --report " + folder.File("no\\such\\report.txt"));
     EXPECT_EQ(unwritable.exitCode, 0u);
@@ -119,4 +122,36 @@ TEST_F(CliFixture, RejectsBadArgumentsAndFollowsTheSavedCategories)
     ASSERT_FALSE(clean.tasks.empty());
     EXPECT_EQ(clean.tasks[0], "Find File List cleared");
     EXPECT_EQ(Left(kRunMruKey) + Left(kTypedUrlsKey), 2u + 3u);
+}
+
+TEST_F(CliFixture, ListsTheDefinitionsAndRunsOnlyTheNamedOnes)
+{
+    const std::string data = folder.File("data");
+    ::CreateDirectoryA(data.c_str(), nullptr);
+    for (const char* name : {"a.trace", "b.other"}) test::WriteFileBytes(data + "\\" + name, "x");
+    test::WriteFileBytes(folder.File("winapp2.ini"),
+                         "[Mine *]\r\nLangSecRef=3024\r\nFileKey1=" + data + "|*.trace\r\n"
+                         "[Other One *]\r\nFileKey1=" + data + "|*.other\r\n"
+                         "[Absent *]\r\nDetectFile=" + data + "\\nothing\r\nFileKey1=" + data + "|*\r\n"
+                         "[Broken *]\r\nFileKey1=no bar here\r\n");
+    const Result offered = RunProgram(exe, "definitions");
+    EXPECT_EQ(offered.exitCode, 0u);
+    ASSERT_EQ(offered.tasks.size(), 3u) << offered.out;
+    EXPECT_NE(offered.out.find("\tMine\twinapp2.ini\n"), std::string::npos) << offered.out;
+    EXPECT_NE(offered.out.find("4 entries: 2 offered, 1 not offered, 1 unusable"), std::string::npos) << offered.out;
+    const Result all = RunProgram(exe, "definitions --all");
+    EXPECT_NE(all.out.find("\tAbsent\twinapp2.ini\tnot offered: "), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find("\tBroken\twinapp2.ini\tunusable"), std::string::npos) << all.out;
+
+    // Entries start unticked: a run without --only leaves both files.
+    EXPECT_EQ(RunProgram(exe, "clean").exitCode, 0u);
+    EXPECT_TRUE(FileExists(data + "\\a.trace") && FileExists(data + "\\b.other"));
+    const Result preview = RunProgram(exe, "preview --only Mine");
+    EXPECT_NE(preview.out.find("Testing : Plugin : Mine\tCompleted : "), std::string::npos) << preview.out;
+    EXPECT_TRUE(FileExists(data + "\\a.trace"));
+    const Result clean = RunProgram(exe, "clean --only mine");
+    EXPECT_EQ(clean.exitCode, 0u);
+    EXPECT_EQ(clean.out.find("Plugin : Other One"), std::string::npos) << clean.out;
+    EXPECT_FALSE(FileExists(data + "\\a.trace"));
+    EXPECT_TRUE(FileExists(data + "\\b.other"));
 }

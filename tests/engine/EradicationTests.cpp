@@ -1,7 +1,7 @@
 #include "engine/DirectoryList.h"
 #include "engine/Eradication.h"
 #include "engine/LogReport.h"
-#include "plugins/MatchingFiles.h"
+#include "storage/ProtectedFolders.h"
 #include "storage/FileIo.h"
 #include "storage/HostPlatform.h"
 #include "storage/LongPath.h"
@@ -311,8 +311,7 @@ TEST_F(EradicationFixture, LinksAreNeverWrittenThrough)
     const auto hard = std::find_if(lines.begin(), lines.end(), [](const LogLine& l) { return l.task.find("hard.doc") != std::string::npos; });
     ASSERT_NE(hard, lines.end());
     EXPECT_EQ(hard->status, "one of 2 names of the file: the other names still hold the data");
-    // A plugin pattern through a link to the Windows folder is the Windows folder.
-    std::string refusal;
-    EXPECT_EQ(MatchingFiles(walk + "\\..\\winlink\\*.ini", &refusal), Texts{});
-    EXPECT_EQ(refusal, "it names the Windows folder");
+    // A folder reached through a link to the Windows folder is the Windows folder.
+    EXPECT_EQ(ProtectedFolderReason(CanonicalFolder(walk + "\\..\\winlink\\"), CurrentProtectedFolders()),
+              "it holds the Windows folder");
 }

@@ -162,24 +162,28 @@ TEST_F(RunnerFixture, PluginsLogInListOrderAndStopAtAnAbort)
     EXPECT_EQ(Lines()[1], "Testing : Plugin : Alpha|**aborted**");
 }
 
-TEST_F(RunnerFixture, PatternsNeverReachFoldersRootsOrTheWindowsFolder)
+TEST_F(RunnerFixture, PatternsNameFilesOnlyAndNeverEveryFileOfASystemFolder)
 {
     ::CreateDirectoryA(folder.File("sub").c_str(), nullptr);
     test::WriteFileBytes(folder.File("one.log"), "x");
+    test::WriteFileBytes(folder.File("sub\\two.log"), "x");
     const std::string windows = CurrentPluginVariables().windowsPath, root = folder.Path().substr(0, 3);
-    const std::string rootFile = root + "sweepora-root.tmp";
-    test::WriteFileBytes(rootFile, "x");
-    ASSERT_TRUE(FileExists(rootFile) && FileExists(windows + "\\win.ini")); // something to refuse
-    const Texts refused = {"*.tmp", folder.File(""), folder.File("sub"), root + "*.tmp", "\\*.tmp",
-                           folder.File("..\\..\\..\\..\\..\\..\\*.tmp"), root + "x/../*.tmp", windows + "\\*.ini",
-                           UpperCase(windows) + "\\SYSTEM32\\..\\win.ini", folder.File("missing\\*"),
-                           // the same folders in their long and share spellings
-                           "\\\\?\\" + windows + "\\*.ini", "\\\\?\\" + root + "*.tmp",
-                           "\\\\localhost\\" + windows.substr(0, 1) + "$" + windows.substr(2) + "\\*.ini",
-                           "\\\\?\\UNC\\127.0.0.1\\" + windows.substr(0, 1) + "$" + windows.substr(2) + "\\*.ini"};
-    for (const std::string& pattern : refused) EXPECT_EQ(MatchingFiles(pattern), Texts{}) << pattern;
-    ::DeleteFileA(rootFile.c_str());
-    EXPECT_EQ(MatchingFiles(folder.File("one.lo?")), Texts{folder.File("one.log")});
+    const Texts refused = {"\\*.tmp", root + "*.*", root + "x/../*", windows + "\\*", "%WIN%\\SYSTEM32\\..\\?*",
+                           "\\\\?\\" + windows + "\\*.*",
+                           "\\\\localhost\\" + windows.substr(0, 1) + "$" + windows.substr(2) + "\\*"};
+    Texts entries;
+    for (const std::string& pattern : refused) entries.push_back("DelFile" + std::to_string(entries.size() + 1) + "=" + pattern);
+    entries.push_back("DelFile" + std::to_string(entries.size() + 1) + "=" + folder.File("ONE.lo?"));
+    entries.push_back("DelFile" + std::to_string(entries.size() + 1) + "=" + folder.File("*\\*.log")); // every subfolder
+    WritePlugin("Guarded", entries);
+    session.pluginVariables.windowsPath = windows;
+    session.run.live = true;
+    RunPlugins(session);
+    int refusals = 0;
+    for (const std::string& line : Lines()) refusals += line.find("|Refused: ") != std::string::npos;
+    EXPECT_EQ(refusals, static_cast<int>(refused.size()));
+    EXPECT_FALSE(FileExists(folder.File("one.log")) || FileExists(folder.File("sub\\two.log")));
+    EXPECT_TRUE(FileExists(windows + "\\win.ini"));
 
     // Only the long name counts: the system's own search also matches "NOTES~1.TMP".
     EXPECT_FALSE(LongNameMatches(L"notes.tmpl", L"*.tmp"));

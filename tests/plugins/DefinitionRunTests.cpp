@@ -1,0 +1,241 @@
+// Definitions run through the same runner as the plugins, within the same guards.
+#include "engine/CleaningCommands.h"
+#include "engine/ShellFolders.h"
+#include "plugins/DefinitionSources.h"
+#include "plugins/PluginSession.h"
+#include "storage/Paths.h"
+#include "storage/UniqueHandle.h"
+
+#include <algorithm>
+
+using namespace sweepora;
+using test::Texts;
+
+namespace {
+
+constexpr const char* kKeys = "Software\\SweeporaTests\\Definitions";
+
+struct DefinitionFixture : test::PluginSession {
+    test::ScratchKey keys{kKeys};
+    std::string local = folder.File("local"), roaming = folder.File("roaming");
+    DefinitionEnvironment environment;
+
+    DefinitionFixture()
+    {
+        environment.variables["LOCALAPPDATA"] = {local};
+        environment.variables["APPDATA"] = {roaming};
+        environment.variables["WINDIR"] = {GetWindowsFolder()};
+        environment.variables["SYSTEMDRIVE"] = {GetWindowsFolder().substr(0, 2)};
+        environment.variables["USERPROFILE"] = {test::EnvironmentText("USERPROFILE")};
+    }
+    // Writes the file with its folders.
+    void Seed(const std::string& path, const std::string& bytes)
+    {
+        for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+            ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        test::WriteFileBytes(path, bytes);
+    }
+    // The offered entries of `text`, every one ticked.
+    void Offer(const std::string& text)
+    {
+        const DefinitionsLoad load = ParseDefinitions(text, "sample.ini", environment);
+        UseDefinitions(load.definitions);
+    }
+    void UseDefinitions(const std::vector<LoadedDefinition>& loaded, const Texts& ticked = {})
+    {
+        std::vector<CleaningEntry> entries;
+        std::vector<bool> ticks;
+        for (const LoadedDefinition& d : loaded) {
+            if (!d.offered) continue;
+            entries.push_back(d.entry);
+            ticks.push_back(ticked.empty() || std::find(ticked.begin(), ticked.end(), d.entry.name) != ticked.end());
+        }
+        session.plugins.SetDefinitions(std::move(entries), ticks);
+    }
+    Texts Sorted() const
+    {
+        Texts lines = Lines();
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+};
+
+} // namespace
+
+TEST_F(DefinitionFixture, APreviewLogsExactlyWhatTheRunErasesAndNothingElseIsTouched)
+{
+    const std::string data = local + "\\App\\User Data\\", crash = local + "\\App\\Crash\\", temp = local + "\\App\\Temp\\";
+    Texts gone, kept;
+    for (const char* profile : {"Default", "Profile 1", "Profile 2"}) {
+        const std::string p = data + profile + "\\";
+        for (const char* f : {"History", "Cache\\data_0", "Cache\\sub\\f_1", "Logs\\a.log"}) gone.push_back(p + f);
+        for (const char* f : {"Bookmarks", "Logs\\keep.log", "Logs\\a.txt"}) kept.push_back(p + f);
+    }
+    gone.insert(gone.end(), {crash + "r1.dmp", crash + "deep\\r2.dmp", temp + "t.tmp"});
+    kept.insert(kept.end(), {temp + "Kept\\k.tmp", local + "\\Other\\History", roaming + "\\History"});
+    for (const std::string& f : gone) Seed(f, "trace");
+    for (const std::string& f : kept) Seed(f, "keep " + f);
+    const std::string hkcu = std::string("HKCU\\") + kKeys;
+    for (const char* key : {"Gone\\Below", "Mixed\\Drop", "Mixed\\Keep"}) test::WriteString(HKEY_CURRENT_USER, kKeys + std::string("\\") + key, "v", "1");
+    for (const char* value : {"secret", "other"}) test::WriteString(HKEY_CURRENT_USER, kKeys + std::string("\\Vals"), value, "1");
+    Offer("[Sample *]\r\n"
+          "FileKey1=%LocalAppData%\\App\\User Data\\*|History\r\n"
+          "FileKey2=%LocalAppData%\\App\\User Data\\*\\Cache|*.*|RECURSE\r\n"
+          "FileKey3=%localappdata%\\App\\User Data\\*\\Logs|*.log\r\n"
+          "FileKey4=%LocalAppData%\\App\\Crash|*.*|REMOVESELF\r\n"
+          "FileKey5=%LocalAppData%\\App\\Temp|*.*|REMOVESELF\r\n"
+          "ExcludeKey1=FILE|%LocalAppData%\\App\\User Data\\*\\Logs\\|keep.log\r\n"
+          "ExcludeKey2=PATH|%LocalAppData%\\App\\Temp\\Kept\\|*.*\r\n"
+          "RegKey1=" + hkcu + "\\Gone\r\nRegKey2=" + hkcu + "\\Vals|secret\r\nRegKey3=" + hkcu + "\\Mixed\r\n"
+          "ExcludeKey3=REG|" + hkcu + "\\Mixed\\Keep\r\n");
+    ASSERT_EQ(session.plugins.Definitions().size(), 1u);
+
+    Texts expected;
+    for (const std::string& f : gone) expected.push_back(f + " eradicated|@");
+    expected.insert(expected.end(), {crash + "deep\\|@", crash + "|@", temp + "Kept\\|Not removed: not empty, something inside was kept",
+                                     temp + "|Not removed: not empty, something inside was kept", "Plugin : Sample|Completed"});
+    std::sort(expected.begin(), expected.end());
+    const auto timeless = [this](const std::string& prefix) {
+        Texts lines;
+        for (const LogLine& l : session.log.Lines()) {
+            const bool dated = l.status.find(" @ ") != std::string::npos && l.task.rfind(prefix + "Plugin", 0) != 0;
+            lines.push_back(l.task.substr(prefix.size()) + "|" + (dated ? "@" : l.status.rfind("Completed", 0) == 0 ? "Completed" : l.status));
+        }
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    RunPlugins(session);
+    EXPECT_EQ(timeless("Testing : "), expected);
+    for (const std::string& f : gone) EXPECT_EQ(test::ReadFileBytes(f), "trace") << f;
+    EXPECT_EQ(session.run.registryKeys, 3);
+    EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, kKeys + std::string("\\Gone\\Below")));
+
+    session.run.live = true;
+    session.log.Clear();
+    RunPlugins(session);
+    EXPECT_EQ(timeless(""), expected);
+    for (const std::string& f : gone) EXPECT_FALSE(FileExists(f)) << f;
+    for (const std::string& f : kept) EXPECT_EQ(test::ReadFileBytes(f), "keep " + f);
+    EXPECT_FALSE(FileExists(crash) || test::KeyExists(HKEY_CURRENT_USER, kKeys + std::string("\\Gone")) ||
+                 test::KeyExists(HKEY_CURRENT_USER, kKeys + std::string("\\Mixed\\Drop")));
+    EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, kKeys + std::string("\\Mixed\\Keep")));
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kKeys + std::string("\\Vals")), Texts{"other"});
+}
+
+TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
+{
+    const std::string windows = GetWindowsFolder(), profile = test::EnvironmentText("USERPROFILE");
+    Seed(local + "\\App\\a.tmp", "x");
+    Seed(profile + "\\sweepora-kept.tmp", "x");
+    Offer("[Risky *]\r\n"
+          "FileKey1=%SystemDrive%\\|*.*\r\n"                      // a root, every file
+          "FileKey2=%WinDir%|*|RECURSE\r\n"                      // the Windows folder, a tree
+          "FileKey3=%UserProfile%|*.tmp|RECURSE\r\n"             // the profile, a tree
+          "FileKey4=%UserProfile%\\..|?*\r\n"                    // the folder of profiles
+          "FileKey5=%SystemDrive%\\*|sweepora-none.tmp\r\n"      // a wildcard into protected folders
+          "FileKey6=%LocalAppData%\\App|*.tmp\r\n"               // the one harmless key
+          "RegKey1=HKCU\\Software\r\nRegKey2=HKEY_CURRENT_USER\r\nRegKey3=HKLM\\SYSTEM\\CurrentControlSet\\Services\r\n"
+          "RegKey4=HKCU\\Software\\Microsoft\r\nRegKey5=HKU\\.DEFAULT\\Software\r\n");
+    ASSERT_EQ(session.plugins.Definitions().size(), 1u);
+    ASSERT_EQ(session.plugins.Definitions()[0].registry.size(), 5u); // each key parsed, none dropped early
+    session.run.live = true;
+    RunPlugins(session);
+    int refused = 0, wildcard = 0;
+    for (const LogLine& l : session.log.Lines()) {
+        if (l.status.rfind("Refused: ", 0) != 0) continue;
+        ++refused;
+        if (l.status.find("a wildcard may not reach") != std::string::npos) ++wildcard;
+    }
+    EXPECT_GE(wildcard, 2) << "the Windows folder and the folder of profiles at least";
+    EXPECT_EQ(refused - wildcard, 4 + 5);
+    EXPECT_FALSE(FileExists(local + "\\App\\a.tmp"));
+    EXPECT_TRUE(FileExists(profile + "\\sweepora-kept.tmp") && FileExists(windows + "\\win.ini"));
+    ::DeleteFileA((profile + "\\sweepora-kept.tmp").c_str());
+    EXPECT_EQ(Lines().back(), "Plugin : Risky|Completed");
+}
+
+TEST_F(DefinitionFixture, TheShippedBrowserDefinitionsKeepBookmarksAndPasswords)
+{
+    const DefinitionsLoad load = ReadDefinitions(AddBackslash(FolderOf(ExecutablePath())) + "definitions\\browsers.ini",
+                                                 "definitions\\browsers.ini", environment);
+    ASSERT_TRUE(load.error.empty()) << load.error;
+    const std::string chrome = local + "\\Google\\Chrome\\User Data\\";
+    const std::string fox = roaming + "\\Mozilla\\Firefox\\Profiles\\", foxLocal = local + "\\Mozilla\\Firefox\\Profiles\\";
+    Texts history, cache, cookies, kept;
+    for (const char* p : {"Default\\", "Profile 1\\"}) {
+        for (const char* f : {"History", "History-journal", "Visited Links", "Top Sites"}) history.push_back(chrome + p + f);
+        for (const char* f : {"Cache\\Cache_Data\\data_0", "Cache\\Cache_Data\\f_000001", "Code Cache\\js\\index",
+                              "GPUCache\\data_1", "Service Worker\\CacheStorage\\ab\\cd"})
+            cache.push_back(chrome + p + f);
+        cookies.push_back(chrome + p + "Network\\Cookies");
+        for (const char* f : {"Bookmarks", "Login Data", "Preferences"}) kept.push_back(chrome + p + f);
+    }
+    for (const char* p : {"a1b2.default-release\\", "c3d4.work\\"}) {
+        for (const char* f : {"formhistory.sqlite", "sessionstore-backups\\recovery.jsonlz4"}) history.push_back(fox + p + f);
+        cache.push_back(foxLocal + p + "cache2\\entries\\0A1B");
+        cookies.push_back(fox + p + "cookies.sqlite");
+        for (const char* f : {"places.sqlite", "logins.json", "key4.db", "prefs.js"}) kept.push_back(fox + p + f);
+    }
+    for (const Texts* group : {&history, &cache, &cookies, &kept})
+        for (const std::string& f : *group) Seed(f, "browser " + f);
+    const DefinitionsLoad detected = ReadDefinitions(AddBackslash(FolderOf(ExecutablePath())) + "definitions\\browsers.ini",
+                                                     "definitions\\browsers.ini", environment);
+    Texts offered;
+    for (const LoadedDefinition& d : detected.definitions)
+        if (d.offered) offered.push_back(d.entry.name);
+    EXPECT_EQ(offered, (Texts{"Google Chrome - Cache", "Google Chrome - History", "Google Chrome - Cookies",
+                              "Mozilla Firefox - Cache", "Mozilla Firefox - History", "Mozilla Firefox - Cookies"}));
+    for (const LoadedDefinition& d : detected.definitions)
+        EXPECT_EQ(!d.entry.warning.empty(), d.entry.name.find("Cookies") != std::string::npos) << d.entry.name;
+
+    UseDefinitions(detected.definitions, {"Google Chrome - Cache", "Google Chrome - History", "Mozilla Firefox - Cache",
+                                          "Mozilla Firefox - History"});
+    session.run.live = true;
+    {
+        // A running browser holds its history open.
+        UniqueFile held(::CreateFileA(history[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        RunPlugins(session);
+    }
+    EXPECT_TRUE(FileExists(history[0]));
+    const Texts lines = Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Google Chrome|Some files are in use: close Google Chrome first, then clean again"),
+              lines.end());
+    for (std::size_t i = 1; i < history.size(); ++i) EXPECT_FALSE(FileExists(history[i])) << history[i];
+    for (const std::string& f : cache) EXPECT_FALSE(FileExists(f)) << f;
+    for (const std::string& f : cookies) EXPECT_EQ(test::ReadFileBytes(f), "browser " + f);
+    for (const std::string& f : kept) EXPECT_EQ(test::ReadFileBytes(f), "browser " + f);
+
+    UseDefinitions(detected.definitions, {"Google Chrome - Cookies", "Mozilla Firefox - Cookies"});
+    RunPlugins(session);
+    for (const std::string& f : cookies) EXPECT_FALSE(FileExists(f)) << f;
+    for (const std::string& f : kept) EXPECT_EQ(test::ReadFileBytes(f), "browser " + f);
+}
+
+TEST_F(DefinitionFixture, TicksAreKeptPerUserAndAWarnedEntryIsNeverTickedWholesale)
+{
+    DefinitionSources sources;
+    sources.all = ParseDefinitions("[Quiet *]\r\nFileKey1=%LocalAppData%\\Q|*.q\r\n[Loud *]\r\nWarning=Signs you out.\r\n"
+                                   "FileKey1=%LocalAppData%\\L|*.l\r\n[Absent *]\r\nDetectFile=%LocalAppData%\\nowhere\r\n"
+                                   "FileKey1=%LocalAppData%\\A|*.a\r\n",
+                                   "sample.ini", environment)
+                      .definitions;
+    LoadDefinitions(session.plugins, sources, store);
+    const auto ticks = [this] {
+        std::string shown;
+        for (const PluginLine& l : session.plugins.Lines()) shown += (l.ticked ? "[x] " : "[ ] ") + l.name + ";";
+        return shown;
+    };
+    EXPECT_EQ(ticks(), "[ ] Loud;[ ] Quiet;"); // grouped and sorted, unticked, the absent one not offered
+    session.plugins.SelectAll();
+    EXPECT_EQ(ticks(), "[ ] Loud;[x] Quiet;");
+    SaveAllSettings(session);
+    session.plugins.Lines()[0].ticked = true;
+    LoadDefinitions(session.plugins, sources, store);
+    EXPECT_EQ(ticks(), "[ ] Loud;[x] Quiet;");
+    session.plugins.DeselectAll();
+    SaveAllSettings(session);
+    LoadDefinitions(session.plugins, sources, store);
+    EXPECT_EQ(ticks(), "[ ] Loud;[ ] Quiet;");
+}
