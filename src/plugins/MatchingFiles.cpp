@@ -17,9 +17,10 @@ wchar_t Upper(wchar_t c)
     return c;
 }
 
-bool HasWildcard(const std::string& part)
+// The "?" of a "\\?\" prefix is no wildcard.
+bool HasWildcard(const std::string& path)
 {
-    return part.find_first_of("*?") != std::string::npos;
+    return path.find_first_of("*?", path.rfind("\\\\?\\", 0) == 0 ? 4 : 0) != std::string::npos;
 }
 
 std::vector<std::string> Parts(const std::string& path)

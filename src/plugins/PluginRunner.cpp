@@ -111,7 +111,7 @@ void RunRegistryTarget(const RegistryTarget& t, const std::vector<Exclusion>& ex
     const std::atomic<bool>& abort = host.AbortFlag();
     host.CountRegistryEntry();
     // An unknown root deletes nothing, as a registry call with no key would.
-    const HKEY root = t.key.find('\\') == std::string::npos ? nullptr : RootKeyFromPath(t.key);
+    const HKEY root = RootKeyFromPath(t.key.find('\\') == std::string::npos ? t.key + "\\" : t.key);
     if (root == nullptr) return;
     const std::string why = RegistryKeyRefusal(t.key);
     if (!why.empty()) {
@@ -160,7 +160,9 @@ public:
     // True when everything below the folder is gone (or, in a test run, would be).
     bool Walk(const std::string& folder, bool top)
     {
-        const std::wstring longPath = LongPath(folder);
+        std::wstring longPath = LongPath(folder);
+        // The system names a folder without the trailing backslash.
+        while (longPath.size() > 7 && longPath.back() == L'\\') longPath.pop_back();
         FolderListing listing = ListFolder(longPath);
         if (listing.error == ERROR_FILE_NOT_FOUND || listing.error == ERROR_PATH_NOT_FOUND) return top;
         if (listing.isLink) {

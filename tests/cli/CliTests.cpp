@@ -137,7 +137,7 @@ TEST_F(CliFixture, ListsTheDefinitionsAndRunsOnlyTheNamedOnes)
     const Result offered = RunProgram(exe, "definitions");
     EXPECT_EQ(offered.exitCode, 0u);
     ASSERT_EQ(offered.tasks.size(), 3u) << offered.out;
-    EXPECT_NE(offered.out.find("\tMine\twinapp2.ini\n"), std::string::npos) << offered.out;
+    EXPECT_NE(offered.out.find("Utilities\tMine\twinapp2.ini"), std::string::npos) << offered.out;
     EXPECT_NE(offered.out.find("4 entries: 2 offered, 1 not offered, 1 unusable"), std::string::npos) << offered.out;
     const Result all = RunProgram(exe, "definitions --all");
     EXPECT_NE(all.out.find("\tAbsent\twinapp2.ini\tnot offered: "), std::string::npos) << all.out;

@@ -147,7 +147,7 @@ TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
         if (l.status.find("a wildcard may not reach") != std::string::npos) ++wildcard;
     }
     EXPECT_GE(wildcard, 2) << "the Windows folder and the folder of profiles at least";
-    EXPECT_EQ(refused - wildcard, 4 + 5);
+    EXPECT_EQ(refused - wildcard, 4 + 5) << ::testing::PrintToString(Lines());
     EXPECT_FALSE(FileExists(local + "\\App\\a.tmp"));
     EXPECT_TRUE(FileExists(profile + "\\sweepora-kept.tmp") && FileExists(windows + "\\win.ini"));
     ::DeleteFileA((profile + "\\sweepora-kept.tmp").c_str());

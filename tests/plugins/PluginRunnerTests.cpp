@@ -181,7 +181,7 @@ TEST_F(RunnerFixture, PatternsNameFilesOnlyAndNeverEveryFileOfASystemFolder)
     RunPlugins(session);
     int refusals = 0;
     for (const std::string& line : Lines()) refusals += line.find("|Refused: ") != std::string::npos;
-    EXPECT_EQ(refusals, static_cast<int>(refused.size()));
+    EXPECT_EQ(refusals, static_cast<int>(refused.size())) << ::testing::PrintToString(Lines());
     EXPECT_FALSE(FileExists(folder.File("one.log")) || FileExists(folder.File("sub\\two.log")));
     EXPECT_TRUE(FileExists(windows + "\\win.ini"));
 
