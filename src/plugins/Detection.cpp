@@ -1,0 +1,170 @@
+#include "plugins/Detection.h"
+
+#include "plugins/MatchingFiles.h"
+#include "storage/LongPath.h"
+#include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
+
+#include <vector>
+
+namespace sweepora {
+
+namespace {
+
+struct Root {
+    const char* shortName;
+    const char* fullName;
+    HKEY handle;
+};
+
+const Root kRoots[] = {
+    {"HKCU", "HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKLM", "HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {"HKCR", "HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKU", "HKEY_USERS", HKEY_USERS},
+    {"HKCC", "HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+};
+
+bool SameAscii(std::string_view a, const char* b)
+{
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+bool HasWildcard(std::string_view part) { return part.find_first_of("*?") != std::string_view::npos; }
+
+std::string CacheKey(const std::string& text)
+{
+    std::string key = text;
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+// Depth first, so that the first existing match ends the search.
+bool Exists(std::string& prefix, const std::vector<std::string_view>& parts, std::size_t next)
+{
+    if (next == parts.size()) {
+        if (::GetFileAttributesW(LongPath(prefix).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        // A file the system will not describe to us is still there.
+        const DWORD error = ::GetLastError();
+        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    }
+    const std::size_t mark = prefix.size();
+    if (!HasWildcard(parts[next])) {
+        prefix += '\\';
+        prefix.append(parts[next]);
+        const bool found = Exists(prefix, parts, next + 1);
+        prefix.resize(mark);
+        return found;
+    }
+    const bool last = next + 1 == parts.size();
+    const std::wstring pattern = WideFromUtf8(std::string(parts[next]));
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW(LongPath(prefix + "\\" + std::string(parts[next])).c_str(), FindExInfoBasic,
+                                       &data, last ? FindExSearchNameMatch : FindExSearchLimitToDirectories, nullptr,
+                                       0));
+    if (!find) return false;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (!last && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        // The system matches short 8.3 names too; the definition means the long one.
+        if (!LongNameMatches(name, pattern)) continue;
+        if (last) return true;
+        prefix += '\\';
+        prefix += Utf8FromWide(name);
+        const bool found = Exists(prefix, parts, next + 1);
+        prefix.resize(mark);
+        if (found) return true;
+    } while (::FindNextFileW(find.get(), &data));
+    return false;
+}
+
+bool PathExistsUncached(const std::string& path)
+{
+    std::string normal = path;
+    for (char& c : normal)
+        if (c == '/') c = '\\';
+    std::vector<std::string_view> parts;
+    std::string_view rest(normal);
+    while (!rest.empty()) {
+        const std::size_t slash = rest.find('\\');
+        const std::string_view part = rest.substr(0, slash);
+        if (!part.empty()) parts.push_back(part);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    }
+    // The root never holds a wildcard: "C:" or "\\server\share".
+    const std::size_t rootParts = normal.compare(0, 2, "\\\\") == 0 ? 2 : 1;
+    if (parts.size() < rootParts) return false;
+    std::string prefix = rootParts == 2 ? "\\\\" + std::string(parts[0]) + "\\" + std::string(parts[1])
+                                        : std::string(parts[0]);
+    parts.erase(parts.begin(), parts.begin() + rootParts);
+    if (parts.empty()) prefix += '\\';
+    return Exists(prefix, parts, 0);
+}
+
+} // namespace
+
+HKEY ParseRegistryKey(std::string_view text, std::string& fullName)
+{
+    const std::size_t slash = text.find('\\');
+    std::string_view root = text.substr(0, slash);
+    while (!root.empty() && root.back() == ' ') root.remove_suffix(1);
+    while (!root.empty() && root.front() == ' ') root.remove_prefix(1);
+    for (const Root& r : kRoots) {
+        if (!SameAscii(root, r.shortName) && !SameAscii(root, r.fullName)) continue;
+        fullName = r.fullName;
+        if (slash != std::string_view::npos) {
+            std::string_view path = text.substr(slash + 1);
+            while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+            if (!path.empty()) {
+                fullName += '\\';
+                fullName.append(path);
+            }
+        }
+        return r.handle;
+    }
+    return nullptr;
+}
+
+bool Detector::KeyExists(const std::string& fullName)
+{
+    const std::string cacheKey = CacheKey(fullName);
+    const auto cached = keys_.find(cacheKey);
+    if (cached != keys_.end()) return cached->second;
+    std::string ignored;
+    const HKEY root = ParseRegistryKey(fullName, ignored);
+    bool found = false;
+    if (root != nullptr) {
+        const std::size_t slash = fullName.find('\\');
+        const std::wstring path = slash == std::string::npos ? std::wstring() : WideFromUtf8(fullName.substr(slash + 1));
+        // Without a view flag a 32-bit process would see only the 32-bit view of HKLM.
+        const REGSAM views[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+        const std::size_t viewCount = root == HKEY_LOCAL_MACHINE ? 2 : 1;
+        for (std::size_t v = 0; v < viewCount && !found; ++v) {
+            UniqueKey key;
+            const REGSAM view = root == HKEY_LOCAL_MACHINE ? views[v] : 0;
+            const LONG result = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE | view, key.put());
+            // A key we may not read is still installed.
+            found = result == ERROR_SUCCESS || result == ERROR_ACCESS_DENIED;
+        }
+    }
+    keys_.emplace(cacheKey, found);
+    return found;
+}
+
+bool Detector::PathExists(const std::string& path)
+{
+    const std::string cacheKey = CacheKey(path);
+    const auto cached = paths_.find(cacheKey);
+    if (cached != paths_.end()) return cached->second;
+    const bool found = PathExistsUncached(path);
+    paths_.emplace(cacheKey, found);
+    return found;
+}
+
+} // namespace sweepora

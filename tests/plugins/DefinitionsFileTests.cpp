@@ -1,0 +1,243 @@
+#include "plugins/DefinitionsFile.h"
+#include "storage/FileIo.h"
+#include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+using namespace sweepora;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+// The shared test support brings the plugin file's own RegistryTarget along, which clashes
+// with the model's; these two helpers stand in until the two are one.
+struct ScratchTree {
+    HKEY root;
+    std::wstring path;
+    REGSAM view;
+    ScratchTree(HKEY r, const wchar_t* p, REGSAM v = 0) : root(r), path(p), view(v)
+    {
+        Remove();
+        UniqueKey key;
+        ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, key.put(), nullptr);
+    }
+    ~ScratchTree() { Remove(); }
+    void Remove() { ::RegDeleteKeyExW(root, path.c_str(), view, 0); }
+};
+
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder()
+    {
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        path = std::string(temp) + "sweepora-defs-" + std::to_string(::GetCurrentProcessId());
+        ::CreateDirectoryA(path.c_str(), nullptr);
+    }
+    ~ScratchFolder()
+    {
+        const std::string from = path + std::string(1, '\0');
+        SHFILEOPSTRUCTA op = {};
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+        ::SHFileOperationA(&op);
+    }
+    std::string File(const std::string& name) const { return path + "\\" + name; }
+};
+
+constexpr const char* kKeys = "Software\\SweeporaTests\\Definitions";
+const std::string kHkcu = std::string("HKEY_CURRENT_USER\\") + kKeys;
+
+std::string Shape(const FileTarget& t)
+{
+    std::string masks;
+    for (const std::string& m : t.masks) masks += (masks.empty() ? "" : ";") + m;
+    return t.folder + "|" + masks + (t.recurse ? "|RECURSE" : "") + (t.removeSelf ? "|REMOVESELF" : "");
+}
+
+Texts Shapes(const CleaningEntry& e)
+{
+    Texts shapes;
+    for (const FileTarget& t : e.files) shapes.push_back(Shape(t));
+    for (const RegistryTarget& r : e.registry)
+        shapes.push_back((r.action == RegistryAction::DeleteKey ? "key " : "value ") + r.key + "|" + r.value);
+    const char* kinds[] = {"FILE ", "PATH ", "REG "};
+    for (const Exclusion& x : e.exclusions)
+        shapes.push_back(kinds[static_cast<int>(x.kind)] + x.folder + x.key + "|" + x.mask + x.value);
+    return shapes;
+}
+
+struct DefinitionsFixture : ::testing::Test {
+    ScratchTree keys{HKEY_CURRENT_USER, L"Software\\SweeporaTests\\Definitions\\Quill"};
+    ScratchFolder folder;
+    std::string local = folder.File("Local");
+    DefinitionEnvironment environment;
+
+    DefinitionsFixture()
+    {
+        environment.variables["LOCALAPPDATA"] = {local};
+        environment.variables["PROGRAMFILES"] = {folder.File("Programs"), folder.File("Programs (x86)")};
+        environment.windowsMajor = 6;
+        environment.windowsMinor = 1;
+        for (const char* sub : {"Local", "Local\\Lantern", "Programs", "Programs (x86)", "Programs (x86)\\Ferry 2",
+                                "Programs (x86)\\Ferry 2\\bin"})
+            ::CreateDirectoryA(folder.File(sub).c_str(), nullptr);
+        WriteWholeFile(local + "\\Lantern\\lantern.exe", "MZ");
+        WriteWholeFile(folder.File("Programs (x86)\\Ferry 2\\bin\\ferry.exe"), "MZ");
+    }
+};
+
+} // namespace
+
+TEST_F(DefinitionsFixture, EveryKeyFormReadsIntoTheModelAndEveryEntryIsCountedOnce)
+{
+    // Only in the 32-bit view, as a 32-bit installer leaves it on 64-bit Windows.
+    ScratchTree onlyIn32BitView{HKEY_LOCAL_MACHINE, L"Software\\SweeporaTests\\Definitions32", KEY_WOW64_32KEY};
+    const std::string sample = std::string("\xEF\xBB\xBF; a sample of our own\r\n") +
+        "[Quill Notes *]\r\nLangSecRef=3024\r\nDetect=HKCU\\Software\\SweeporaTests\\Definitions\\NoSuch\r\n"
+        "Detect2=HKCU\\Software\\SweeporaTests\\Definitions\\Quill\r\n"
+        "FileKey2=%LocalAppData%\\Quill\\Cache\\|*.tmp; *.log|recurse\r\n"
+        "FileKey1=%LOCALAPPDATA%\\Quill\\Thumbs|*.db\r\n"
+        "FileKey12=%localappdata%\\Quill\\Old|*|REMOVESELF\r\n"
+        "FileKey3=%LocalAppData%\\Quill\\Profiles\\*\\Cache|*\r\n"
+        "RegKey1=HKCU\\Software\\SweeporaTests\\Definitions\\Quill\\Recent\r\n"
+        "RegKey2=HKEY_CURRENT_USER\\Software\\SweeporaTests\\Definitions\\Quill|LastFile\r\n"
+        "ExcludeKey1=FILE|%LocalAppData%\\Quill\\Cache\\|keep.log\r\n"
+        "ExcludeKey2=PATH|%LocalAppData%\\Quill\\Cache\\Pinned\\\r\n"
+        "ExcludeKey3=path|%LocalAppData%\\Quill\\Cache\\|*.pin;*.star\r\n"
+        "ExcludeKey4=REG|HKCU\\Software\\SweeporaTests\\Definitions\\Quill|Keep\r\n"
+        "Warning=Closes every open note.\r\nSpecialDetect=DET_QUILL\r\nnot a key\r\n"
+        "FileKey4=%LocalAppData%\\Quill|*.tmp|RECURSIVE\r\nFileKey5=%LocalAppData%\\Quill\r\n"
+        "FileKey6=|*.tmp\r\nFileKey7=%LocalAppData%\\Quill|*.tmp;;*.log\r\n"
+        "FileKey8=%LocalAppData%\\Quill|sub\\*.tmp\r\nFileKey9=Quill\\Relative|*.tmp\r\n"
+        "RegKey3=HKXX\\Software\\Quill\r\nExcludeKey5=DIR|%LocalAppData%\\Quill\\|*.x\r\n"
+        "FileKey11=%Nowhere%\\Quill|*.tmp\r\n"
+        "[Lantern Caf\xC3\xA9 *]\nSection=Media Tools\nDetectFile1=%LocalAppData%\\Lantern\\missing.exe\n"
+        "DetectFile2=%LocalAppData%\\Lant?rn\\*.exe\nDefault=False\nRegKey=HKLM\\Software\\Lantern\n"
+        "[Ferry Mail *]\nLangSecRef=9999\nDetectFile=%ProgramFiles%\\Ferry*\\bin\\ferry.exe\n"
+        "FileKey1=%ProgramFiles%\\Ferry 2\\logs|*.log\n"
+        "[Ferry Mail *]\nFileKey1=%LocalAppData%\\Other|*.log\n"
+        "[Old Viewer *]\nDetectOS=|5.2\nRegKey1=HKCU\\Software\\OldViewer\n"
+        "[New Viewer *]\nDetectOS=6.2|\nRegKey1=HKCU\\Software\\NewViewer\n"
+        "[Ranged Tool]\nDetectOS=6.0|6.1\nDetectFile=%LocalAppData%\\Lantern\\lantern.exe\n"
+        "RegKey1=HKCU\\Software\\Ranged\n"
+        "[Wow Tool *]\nDetect=HKLM\\Software\\SweeporaTests\\Definitions32\nRegKey1=HKCU\\Software\\Wow\n"
+        "[Missing App *]\nDetect=HKLM\\Software\\SweeporaTests\\NoSuch\nDetectFile=%LocalAppData%\\NoSuch\\*.exe\n"
+        "RegKey1=HKCU\\Software\\Missing\n"
+        "[Empty Shell *]\nDetect=HKCU\\Software\\SweeporaTests\\Definitions\\Quill\nFileKey1=%Nowhere%\\x|*.x\n";
+    const std::string path = folder.File("sample.ini");
+    WriteWholeFile(path, sample);
+    const DefinitionsLoad load = ReadDefinitions(path, "sample.ini", environment);
+    ASSERT_EQ(load.error, "");
+
+    Texts summary;
+    for (const LoadedDefinition& d : load.definitions)
+        summary.push_back(d.entry.name + "|" + d.entry.group + "|" +
+                          (d.offered ? "offered" : d.unusable ? "unusable" : d.notOfferedReason));
+    EXPECT_EQ(summary, (Texts{"Quill Notes|Utilities|offered", "Lantern Caf\xC3\xA9|Media Tools|offered",
+                              "Ferry Mail|Other|offered", "Ferry Mail|Other|another entry has this name",
+                              "Old Viewer|Other|needs Windows 5.2 or earlier",
+                              "New Viewer|Other|needs Windows 6.2 or later", "Ranged Tool|Other|offered",
+                              "Wow Tool|Other|offered", "Missing App|Other|not installed",
+                              "Empty Shell|Other|unusable"}));
+
+    const CleaningEntry& quill = load.definitions[0].entry;
+    EXPECT_EQ(Shapes(quill),
+              (Texts{local + "\\Quill\\Thumbs|*.db", local + "\\Quill\\Cache|*.tmp;*.log|RECURSE",
+                     local + "\\Quill\\Profiles\\*\\Cache|*", local + "\\Quill\\Old|*|REMOVESELF",
+                     "key " + kHkcu + "\\Quill\\Recent|", "value " + kHkcu + "\\Quill|LastFile",
+                     "FILE " + local + "\\Quill\\Cache|keep.log", "PATH " + local + "\\Quill\\Cache\\Pinned|",
+                     "PATH " + local + "\\Quill\\Cache|*.pin", "PATH " + local + "\\Quill\\Cache|*.star",
+                     "REG " + kHkcu + "\\Quill|Keep"}));
+    EXPECT_EQ(quill.files[1].text, "%LocalAppData%\\Quill\\Cache\\|*.tmp; *.log|recurse");
+    EXPECT_EQ(quill.warning, "Closes every open note.");
+    EXPECT_EQ(quill.source, "sample.ini");
+    EXPECT_EQ(Shapes(load.definitions[2].entry), (Texts{folder.File("Programs\\Ferry 2\\logs|*.log"),
+                                                        folder.File("Programs (x86)\\Ferry 2\\logs|*.log")}));
+
+    const DefinitionsReport& r = load.report;
+    EXPECT_EQ(r.entries, 10);
+    EXPECT_EQ(r.offered, 5);
+    EXPECT_EQ(r.notOffered, 4);
+    EXPECT_EQ(r.unusable, 1);
+    EXPECT_EQ(r.badKeys, 9);
+    EXPECT_EQ(r.unknownVariableKeys, 2);
+    EXPECT_EQ(r.ignoredKeys, 2);
+    EXPECT_EQ(r.notOfferedReasons, (std::map<std::string, int>{{"another entry has this name", 1},
+                                                                {"needs Windows 5.2 or earlier", 1},
+                                                                {"needs Windows 6.2 or later", 1},
+                                                                {"not installed", 1}}));
+}
+
+TEST_F(DefinitionsFixture, AnsiFilesAndMissingFilesAreReadOrRefusedCleanly)
+{
+    const std::string ansi = folder.File("ansi.ini");
+    WriteWholeFile(ansi, "[Caf\xE9 *]\r\nRegKey1=HKCU\\Software\\Cafe\r\n");
+    const DefinitionsLoad load = ReadDefinitions(ansi, "ansi.ini", environment);
+    ASSERT_EQ(load.definitions.size(), 1u);
+    EXPECT_EQ(load.definitions[0].entry.name, Utf8FromAnsi("Caf\xE9"));
+    EXPECT_TRUE(load.definitions[0].offered);
+
+    const DefinitionsLoad missing = ReadDefinitions(folder.File("none.ini"), "none.ini", environment);
+    EXPECT_NE(missing.error.find("none.ini"), std::string::npos);
+    EXPECT_TRUE(missing.definitions.empty());
+    EXPECT_EQ(missing.report.entries, 0);
+}
+
+TEST_F(DefinitionsFixture, FourThousandGeneratedEntriesAreEachCountedOnce)
+{
+    // Five kinds in turn: installed, not installed, too old a Windows, unusable, no detect
+    // key; every tenth of the last kind repeats the name of an installed entry.
+    std::string text;
+    for (int i = 0; i < 4000; ++i) {
+        const int kind = i % 5;
+        const int named = kind == 4 && i % 50 == 4 ? i - 4 : i;
+        text += "[App " + std::to_string(named) + " *]\nLangSecRef=302" + std::to_string(i % 6) + "\n";
+        if (kind == 0) text += "Detect=HKCU\\Software\\SweeporaTests\\Definitions\\Quill\n";
+        if (kind == 1) text += "DetectFile=%LocalAppData%\\Gone" + std::to_string(i) + "\\*\\app.exe\n";
+        if (kind == 2) text += "DetectOS=10.0|\n";
+        text += kind == 3 ? "FileKey1=%LocalAppData%\\App|\n"
+                          : "FileKey1=%LocalAppData%\\App" + std::to_string(i) + "|*.log|RECURSE\n";
+        text += "RegKey1=HKCU\\Software\\App" + std::to_string(i) + "\nSpecialDetect=DET_APP\n";
+        if (kind == 3) text.erase(text.rfind("RegKey1"), std::string::npos);
+    }
+    const DefinitionsLoad load = ParseDefinitions(text, "generated.ini", environment);
+    const DefinitionsReport& r = load.report;
+    EXPECT_EQ(load.definitions.size(), 4000u);
+    EXPECT_EQ(r.entries, 4000);
+    EXPECT_EQ(r.offered + r.notOffered + r.unusable, 4000);
+    EXPECT_EQ(r.offered, 800 + 800 - 80);
+    EXPECT_EQ(r.unusable, 800);
+    EXPECT_EQ(r.notOfferedReasons, (std::map<std::string, int>{{"another entry has this name", 80},
+                                                                {"needs Windows 10.0 or later", 800},
+                                                                {"not installed", 800}}));
+    EXPECT_EQ(r.badKeys, 800);
+    EXPECT_EQ(r.ignoredKeys, 3200);
+}
+
+TEST(DefinitionEnvironment, EveryVariableStandsForAFullPathOrAName)
+{
+    const DefinitionEnvironment here = CurrentDefinitionEnvironment();
+    for (const char* name : {"LOCALAPPDATA", "APPDATA", "LOCALLOWAPPDATA", "PROGRAMFILES", "COMMONPROGRAMFILES",
+                             "PROGRAMDATA", "USERPROFILE", "WINDIR", "SYSTEMDRIVE", "PUBLIC", "TEMP", "USERNAME",
+                             "DOCUMENTS"}) {
+        const auto found = here.variables.find(name);
+        ASSERT_NE(found, here.variables.end()) << name;
+        for (const std::string& value : found->second) {
+            EXPECT_FALSE(value.empty()) << name;
+            if (std::string(name) == "USERNAME") continue;
+            EXPECT_EQ(value.substr(1, 1), ":") << name << " " << value;
+            EXPECT_NE(value.back(), '\\') << name << " " << value;
+        }
+    }
+    // Both Program Files folders where a 64-bit Windows has two, each once.
+    const auto& programs = here.variables.at("PROGRAMFILES");
+    BOOL wow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &wow64);
+    EXPECT_EQ(programs.size(), sizeof(void*) == 8 || wow64 ? 2u : 1u);
+    EXPECT_GE(here.windowsMajor, 5);
+}
