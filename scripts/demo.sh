@@ -43,7 +43,7 @@ prefix="$demo/prefix"
 install="$prefix/drive_c/Program Files/Sweepora"
 mkdir -p "$install"
 cp "$root/build/bin/sweepora-cli.exe" "$root/build/bin/iea.exe" "$install/"
-cp -r "$root/build/bin/plugins" "$install/"
+cp -r "$root/build/bin/plugins" "$root/build/bin/definitions" "$install/"
 cli='C:\Program Files\Sweepora\sweepora-cli.exe'
 
 echo "== Seeding traces"
@@ -119,6 +119,27 @@ plugin_state() {
   files "$viewer_files"
 }
 
+# Today's browsers: two Chrome profiles and a Firefox profile, laid out as the browsers lay
+# them out. The cache and history definitions are ticked; the cookie ones stay unticked.
+profile_dir="$prefix/drive_c/users/$(basename "$(dirname "$temp")")"
+chrome="$profile_dir/AppData/Local/Google/Chrome/User Data"
+firefox="$profile_dir/AppData/Roaming/Mozilla/Firefox/Profiles/k3x9.default-release"
+firefox_cache="$profile_dir/AppData/Local/Mozilla/Firefox/Profiles/k3x9.default-release"
+for p in Default "Profile 1"; do
+  mkdir -p "$chrome/$p/Cache/Cache_Data" "$chrome/$p/Code Cache/js" "$chrome/$p/Network"
+  for f in History "Visited Links" "Top Sites" Bookmarks "Login Data" Network/Cookies Cache/Cache_Data/data_0 "Code Cache/js/index"; do
+    echo "$p $f" > "$chrome/$p/$f"
+  done
+done
+mkdir -p "$firefox/sessionstore-backups" "$firefox_cache/cache2/entries"
+for f in places.sqlite formhistory.sqlite cookies.sqlite logins.json sessionstore-backups/recovery.jsonlz4; do
+  echo "$f" > "$firefox/$f"
+done
+echo page > "$firefox_cache/cache2/entries/5A0C"
+for entry in "Google Chrome - Cache" "Google Chrome - History" "Mozilla Firefox - Cache" "Mozilla Firefox - History"; do
+  reg_add 'Software\Sweepora\Definitions' "$entry" 1
+done
+
 # Browser cache, cookies, history and the clipboard need a Windows program.
 seeder seed
 cookie_file=$(seeder list | tr -d '\r' | sed -n 's/.*Cookie:.*@bank\.example\/  (file \(.*\))$/\1/p')
@@ -136,9 +157,13 @@ show "$runmru" "$docfind" "$filesnamed" "$typed" "$forms"
 echo "  temporary folder:"; (cd "$temp" && find . -type f | sed 's/^/    /')
 files "$trash" "$netscape" "$scratch" "$prefix/drive_c/Docs"
 plugin_state
+files "$chrome" "$firefox" "$firefox_cache"
 seeder list
 head_of "${index_dats[@]}"
 
+echo
+echo "== sweepora-cli definitions (the entries this machine offers)"
+wine_ "$cli" definitions
 echo
 echo "== sweepora-cli preview"
 wine_ "$cli" preview
@@ -154,6 +179,8 @@ echo "   contents; the thesis outside keeps its data: only the custom folder's s
 files "$trash" "$netscape" "$scratch" "$prefix/drive_c/Docs"
 echo "  (the plugin leaves the History key, the Zoom value and viewer.ini)"
 plugin_state
+echo "  (the browsers keep their bookmarks, passwords, cookies and places.sqlite)"
+files "$chrome" "$firefox" "$firefox_cache"
 seeder list
 head_of "${index_dats[@]}"
 echo

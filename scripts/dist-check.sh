@@ -11,7 +11,8 @@ for arch in x86_64 i686; do
   name="sweepora-$version-$arch"
   zip="$root/dist/$name.zip"
   listing=$(unzip -Z1 "$zip")
-  expected=(sweepora.exe sweepora-cli.exe iea.exe help/Help.htm README.md LICENSE)
+  expected=(sweepora.exe sweepora-cli.exe iea.exe help/Help.htm README.md LICENSE policy/sweepora.admx
+    policy/en-US/sweepora.adml)
   for plugin in "$root/plugins/"*.plg; do expected+=("plugins/$(basename "$plugin")"); done
   for definitions in "$root/definitions/"*.ini; do expected+=("definitions/$(basename "$definitions")"); done
   for entry in "${expected[@]}"; do

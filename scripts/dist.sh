@@ -17,10 +17,12 @@ for arch in x86_64 i686; do
   name="sweepora-$version-$arch"
   stage="$root/dist/$name"
   rm -rf "$stage" "$stage.zip"
-  mkdir -p "$stage/plugins" "$stage/definitions" "$stage/help"
+  mkdir -p "$stage/plugins" "$stage/definitions" "$stage/help" "$stage/policy/en-US"
   cp "$bin/sweepora.exe" "$bin/sweepora-cli.exe" "$bin/iea.exe" "$stage/"
   cp "$root/plugins/"*.plg "$stage/plugins/"
   cp "$root/definitions/"*.ini "$stage/definitions/"
+  cp "$root/policy/sweepora.admx" "$stage/policy/"
+  cp "$root/policy/en-US/sweepora.adml" "$stage/policy/en-US/"
   cp "$root/help/Help.htm" "$stage/help/"
   cp "$root/README.md" "$root/LICENSE" "$stage/"
   # The program writes its own manifest beside itself at start; none is shipped.

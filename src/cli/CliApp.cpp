@@ -10,6 +10,7 @@
 #include "safelists/TypedUrlLoader.h"
 #include "shell/Win32Desktop.h"
 #include "storage/Paths.h"
+#include "storage/PolicySettingsStore.h"
 #include "storage/SettingsPersistence.h"
 #include "storage/Text.h"
 
@@ -161,7 +162,8 @@ bool TickOnly(PluginList& list, const std::vector<std::string>& names, std::stri
 
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
 {
-    RegistrySettingsStore store(std::string("Software\\") + kAppTitle);
+    RegistrySettingsStore own(std::string("Software\\") + kAppTitle);
+    PolicySettingsStore store(own);
     ConsoleHost host;
     Win32Desktop desktop;
     Session session(store, host, desktop, ExecutablePath());

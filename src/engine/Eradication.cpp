@@ -367,7 +367,7 @@ bool WalkFolder(Session& s, const std::string& display, const std::wstring& long
             emptied = WalkFolder(s, t.display + "\\", t.longPath, removeSubfolders, removeSubfolders, false) &&
                       removeSubfolders && emptied;
         } else {
-            emptied = EraseTarget(s, t, s.settings.NoOverWrites) && emptied;
+            emptied = EraseTarget(s, t, s.settings.Passes()) && emptied;
         }
         yield();
     }
@@ -427,7 +427,14 @@ bool RemoveWalkedFolder(Session& s, const std::string& folderPath, bool emptied)
 
 void CleanCustomDirs(Session& s)
 {
-    for (const std::string& folder : s.settings.CustomDirList) {
+    // The administrator's folders join the user's, each folder once.
+    std::vector<std::string> folders = s.settings.CustomDirList;
+    for (const std::string& folder : s.settings.PolicyCustomDirList) {
+        bool listed = false;
+        for (const std::string& own : folders) listed = listed || EqualsIgnoringCase(own, folder);
+        if (!listed) folders.push_back(folder);
+    }
+    for (const std::string& folder : folders) {
         const std::string refusal = CustomDirRefusal(folder);
         if (!refusal.empty()) {
             s.log.AddLogEntry(folder, "Skipped: " + refusal);
@@ -444,7 +451,7 @@ void EradicateChosenFile(Session& s)
 {
     std::string chosen;
     if (!s.desktop.ChooseFileToOpen("All Files(*.*)|*.*", OFN_HIDEREADONLY, chosen)) return;
-    if (!TrimBlanks(chosen).empty()) EradicateFile(s, chosen, s.settings.NoOverWrites);
+    if (!TrimBlanks(chosen).empty()) EradicateFile(s, chosen, s.settings.Passes());
 }
 
 } // namespace sweepora

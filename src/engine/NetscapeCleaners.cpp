@@ -41,7 +41,7 @@ void CleanNetscapeCache(Session& s)
     }
     std::string cache = *folder + "cache";
     EradicateFolder(s, cache, false, true);
-    if (!s.run.abort) EradicateFile(s, *folder + "cookies.txt", s.settings.NoOverWrites);
+    if (!s.run.abort) EradicateFile(s, *folder + "cookies.txt", s.settings.Passes());
     if (s.run.abort)
         s.log.AddLogEntry("Netscape Cache/Cookies ", "**Aborted**");
     else
@@ -56,7 +56,7 @@ void CleanNetscapeHistory(Session& s)
         s.log.AddLogEntry(kHistoryTask, kTerminated);
         return;
     }
-    EradicateFile(s, *folder + "netscape.hst", s.settings.NoOverWrites);
+    EradicateFile(s, *folder + "netscape.hst", s.settings.Passes());
     s.log.AddLogEntry(kHistoryTask, s.run.abort ? kAboted : TimestampText());
 }
 
@@ -65,8 +65,8 @@ void CleanNetscapeMail(Session& s)
     s.host.YieldToQueue();
     const std::optional<std::string> folder = GetNetscapeUserDir();
     if (!folder || s.run.abort) return;
-    EradicateFile(s, *folder + "mail\\trash", s.settings.NoOverWrites);
-    EradicateFile(s, *folder + "mail\\trash.nsm", s.settings.NoOverWrites);
+    EradicateFile(s, *folder + "mail\\trash", s.settings.Passes());
+    EradicateFile(s, *folder + "mail\\trash.nsm", s.settings.Passes());
     if (s.run.abort)
         s.log.AddLogEntry("Netscape mails History", kAboted);
     else

@@ -25,7 +25,7 @@ public:
     void CountRegistryEntry() override { ++s_.run.registryKeys; }
     DWORD EradicateFile(const std::string& path) override
     {
-        return sweepora::EradicateFile(s_, path, s_.settings.NoOverWrites);
+        return sweepora::EradicateFile(s_, path, s_.settings.Passes());
     }
     bool RemoveFolder(const std::string& path, bool emptied) override
     {
@@ -61,10 +61,21 @@ std::string SessionPluginFolder(const Session& s)
     return PluginFolder(s.programFolder);
 }
 
+bool IsRequired(const Session& s, const PluginLine& line)
+{
+    for (const std::string& name : s.settings.RequiredDefinitions)
+        if (EqualsIgnoringCase(TrimBlanks(line.name), name)) return true;
+    return false;
+}
+
 void RunPlugins(Session& s)
 {
     SessionPluginHost host(s);
-    RunPlugins(s.plugins, SessionPluginFolder(s), s.pluginVariables, host);
+    if (s.settings.RequiredDefinitions.empty()) return RunPlugins(s.plugins, SessionPluginFolder(s), s.pluginVariables, host);
+    // The administrator's entries run whatever the ticks say; the ticks themselves stay the user's.
+    PluginList list = s.plugins;
+    for (PluginLine& line : list.Lines()) line.ticked = line.ticked || IsRequired(s, line);
+    RunPlugins(list, SessionPluginFolder(s), s.pluginVariables, host);
 }
 
 DefinitionSources LoadSessionDefinitions(Session& s)

@@ -16,8 +16,12 @@ PluginVariables CurrentPluginVariables();
 // The session's plugin folder: "plugins" beside the executable.
 std::string SessionPluginFolder(const Session& session);
 
-// Runs the ticked plugins of the session's list within the current run.
+// Runs the ticked plugins and definitions of the session's list within the current run,
+// and those an administrator's policy requires, ticked or not.
 void RunPlugins(Session& session);
+
+// True for a plugin or definition that a policy makes run in every run.
+bool IsRequired(const Session& session, const PluginLine& line);
 
 // Reads the definition files beside the program and fills the session's list with the
 // offered entries, ticked as the settings store keeps them. A file that could not be read

@@ -26,6 +26,7 @@
 #include "shell/WindowParts.h"
 #include "storage/NumberRule.h"
 #include "storage/Paths.h"
+#include "storage/PolicySettingsStore.h"
 #include "storage/SettingsPersistence.h"
 #include "storage/Text.h"
 #include "storage/WideText.h"
@@ -219,8 +220,9 @@ void MainWindow::LoadEraseSettings()
         SetCheck(Control(ids::kCleanFirst + i), TextToInt16(s.*CleaningBoxes()[i].setting) == 1 ? 1 : 0);
     FillDirs();
     UpdateDirButtons();
-    const int level = s.NoOverWrites == 7 ? 1 : s.NoOverWrites == 20 ? 2 : 0;
+    const int level = s.Passes() == 7 ? 1 : s.Passes() == 20 ? 2 : 0;
     for (int i = 0; i < 3; ++i) SetCheck(Control(ids::kLevelFirst + i), i == level ? 1 : 0);
+    LockPolicySettings();
     LoadPlugins(session_.plugins, pluginFolder);
     for (const auto& [file, why] : LoadSessionDefinitions(session_).failures)
         session_.log.AddLogEntry("Definitions : " + file, "Not read: " + why);
@@ -250,6 +252,7 @@ void MainWindow::LoadGeneralSettings()
     ::SendMessageA(Control(ids::kMinutesUpDown), UDM_SETPOS32, 0, minutes == 0 ? 10 : minutes);
     OnScheduling(); // the enabling rules, now that the period buttons show the settings
     if (s.ScheduleArmed() && !scheduler_.Armed()) ArmScheduler();
+    LockPolicySettings();
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -568,7 +571,18 @@ void MainWindow::OnNotify(const NMHDR& header)
         auto& lines = session_.plugins.Lines();
         if (change.iItem < 0 || static_cast<std::size_t>(change.iItem) >= lines.size()) return;
         PluginLine& line = lines[change.iItem];
-        line.ticked = ((change.uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+        const bool ticked = ((change.uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+        const auto show = [&](bool on) {
+            LVITEMA tick = {};
+            tick.stateMask = LVIS_STATEIMAGEMASK;
+            tick.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+            filling_ = true;
+            ::SendMessageA(header.hwndFrom, LVM_SETITEMSTATE, change.iItem, reinterpret_cast<LPARAM>(&tick));
+            filling_ = false;
+        };
+        // What a policy requires runs anyway; its box stays ticked and the user's own tick stays as it was.
+        if (IsRequired(session_, line)) return show(true);
+        line.ticked = ticked;
         if (!line.ticked || line.definition < 0) return;
         // A definition that warns is ticked only once the user has read the warning.
         const CleaningEntry& entry = session_.plugins.Definitions()[static_cast<std::size_t>(line.definition)];
@@ -576,12 +590,7 @@ void MainWindow::OnNotify(const NMHDR& header)
             session_.desktop.MessageBox(entry.warning, entry.name, MB_OKCANCEL | MB_ICONWARNING) == IDOK)
             return;
         line.ticked = false;
-        LVITEMA tick = {};
-        tick.stateMask = LVIS_STATEIMAGEMASK;
-        tick.state = INDEXTOSTATEIMAGEMASK(1);
-        filling_ = true;
-        ::SendMessageA(header.hwndFrom, LVM_SETITEMSTATE, change.iItem, reinterpret_cast<LPARAM>(&tick));
-        filling_ = false;
+        show(false);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <array>
+#include <set>
 #include <string>
 
 namespace sweepora {
@@ -97,6 +98,9 @@ private:
     HWND Label(HWND parent, const char* text, int x, int y, int w, int h = 16, int id = -1);
     HWND Frame(HWND parent, const char* text, int x, int y, int w, int h);
     void Tip(HWND control, const char* text);
+    // Disables every control whose setting an administrator's policy sets, with a tip that says so.
+    void LockPolicySettings();
+    bool UnderPolicy(std::string AppSettings::*setting) const;
     void CreateStatusPage(HWND page);
     void CreateCleaningPage(HWND page);
     void CreateMorePages(HWND page);
@@ -177,6 +181,7 @@ private:
     UniqueIcon bigIcon_, smallIcon_;
     UniqueGdiObject uiFont_, bannerFont_, footerBrush_;
     HWND tooltip_ = nullptr;
+    std::set<HWND> policyTips_;
     HWND hoverLabel_ = nullptr;
     WNDPROC minutesDefault_ = nullptr;
     std::array<HWND, 5> mainPages_{};

@@ -56,6 +56,7 @@ void MainWindow::UpdateDirButtons()
 void MainWindow::SelectAllBoxes(int value)
 {
     for (int i = 0; i < kCleaningBoxCount; ++i) {
+        if (UnderPolicy(CleaningBoxes()[i].setting)) continue;
         ::SendMessageA(Control(ids::kCleanFirst + i), BM_SETCHECK, value, 0);
         OnCleaningBox(i);
         YieldToQueue();
@@ -186,7 +187,7 @@ void MainWindow::FillPlugins()
         }
         LVITEMA tick = {};
         tick.stateMask = LVIS_STATEIMAGEMASK;
-        tick.state = INDEXTOSTATEIMAGEMASK(line.ticked ? 2 : 1);
+        tick.state = INDEXTOSTATEIMAGEMASK(line.ticked || IsRequired(session_, line) ? 2 : 1);
         ::SendMessageA(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&tick));
         ++index;
     }
@@ -205,6 +206,7 @@ void MainWindow::OnScheduling()
         ArmScheduler();
     else
         DisarmScheduler();
+    LockPolicySettings();
 }
 
 void MainWindow::OnPeriod(int index)
@@ -214,6 +216,7 @@ void MainWindow::OnPeriod(int index)
     const bool minutes = period == SchedulePeriod::Minutes;
     ::EnableWindow(Control(ids::kMinutes), minutes);
     ::EnableWindow(Control(ids::kMinutesUpDown), minutes);
+    LockPolicySettings();
 }
 
 void MainWindow::SetMinutesText(const std::string& text)

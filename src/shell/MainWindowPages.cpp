@@ -7,6 +7,7 @@
 #include "controls/XpRadioButton.h"
 #include "shell/OptionBoxes.h"
 #include "shell/WindowParts.h"
+#include "storage/PolicySettingsStore.h"
 
 #include <commctrl.h>
 
@@ -86,6 +87,50 @@ void MainWindow::Tip(HWND control, const char* text)
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = const_cast<char*>(text);
     ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// A disabled control gets no mouse messages, so its tip hangs on the page over its rectangle.
+void MainWindow::LockPolicySettings()
+{
+    std::vector<HWND> locked;
+    const auto lockBoxes = [&](int first, const OptionBox* boxes, int count) {
+        for (int i = 0; i < count; ++i)
+            if (UnderPolicy(boxes[i].setting)) locked.push_back(Control(first + i));
+    };
+    lockBoxes(ids::kCleanFirst, CleaningBoxes(), kCleaningBoxCount);
+    lockBoxes(ids::kStartupFirst, StartupBoxes(), kStartupBoxCount);
+    lockBoxes(ids::kHotkeyFirst, HotkeyBoxes(), kHotkeyBoxCount);
+    if (UnderPolicy(&AppSettings::NoSchedule)) locked.push_back(Control(ids::kScheduling));
+    if (UnderPolicy(&AppSettings::ScheduleHour) || UnderPolicy(&AppSettings::ScheduleDay) ||
+        UnderPolicy(&AppSettings::ScheduleMinutes) || UnderPolicy(&AppSettings::ScheduleMin)) {
+        for (int i = 0; i < 3; ++i) locked.push_back(Control(ids::kPeriodFirst + i));
+        locked.insert(locked.end(), {Control(ids::kMinutes), Control(ids::kMinutesUpDown)});
+    }
+    static const std::int16_t levels[] = {0, 7, 20};
+    const bool levelSet = session_.store.UnderPolicy(kSectionErase, kNoOverWritesKey);
+    for (int i = 0; i < 3; ++i)
+        if (levelSet || levels[i] < session_.settings.NoOverWritesMinimum) locked.push_back(Control(ids::kLevelFirst + i));
+    for (HWND control : locked) {
+        ::EnableWindow(control, FALSE);
+        if (!policyTips_.insert(control).second) continue;
+        RECT r;
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        TOOLINFOA info = {};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_SUBCLASS;
+        info.hwnd = ::GetParent(control);
+        info.uId = static_cast<UINT_PTR>(::GetDlgCtrlID(control));
+        info.rect = r;
+        info.lpszText = const_cast<char*>(kSetByAdministrator);
+        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+bool MainWindow::UnderPolicy(std::string AppSettings::*setting) const
+{
+    const SettingKey& key = KeyOf(setting);
+    return session_.store.UnderPolicy(key.section, key.name);
 }
 
 // A page is a plain child that hands its controls' messages to the main window.

@@ -3,7 +3,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/Win32Desktop.h"
 #include "storage/Paths.h"
-#include "storage/SettingsStore.h"
+#include "storage/PolicySettingsStore.h"
 
 #include <windows.h>
 
@@ -13,7 +13,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     SingleInstance instance;
     if (!instance.First()) return 0;
 
-    RegistrySettingsStore store(std::string("Software\\") + kAppTitle);
+    RegistrySettingsStore own(std::string("Software\\") + kAppTitle);
+    PolicySettingsStore store(own);
     Win32Desktop desktop;
     // End-to-end tests press the log-off hotkey: the session's end is only written down then.
     char record[MAX_PATH] = {};

@@ -31,8 +31,15 @@ struct AppSettings {
     // The folders the custom-directories category empties, in list order.
     std::vector<std::string> CustomDirList;
 
+    // Set by an administrator's policy only; never saved.
+    std::vector<std::string> PolicyCustomDirList; // emptied besides the user's own folders
+    std::int16_t NoOverWritesMinimum = 0;
+    std::vector<std::string> RequiredDefinitions; // plugins and definitions that always run
+
     // True when scheduling is on and a schedule period is chosen.
     bool ScheduleArmed() const;
+    // The overwrite passes a run uses: the user's level, never fewer than the policy's.
+    std::int16_t Passes() const { return NoOverWrites < NoOverWritesMinimum ? NoOverWritesMinimum : NoOverWrites; }
 };
 
 // One text setting: where it lives, its default and its member.

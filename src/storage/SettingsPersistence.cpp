@@ -1,6 +1,7 @@
 #include "storage/SettingsPersistence.h"
 
 #include "storage/NumberRule.h"
+#include "storage/PolicySettingsStore.h"
 #include "storage/Text.h"
 
 #include <string>
@@ -56,6 +57,20 @@ void Write(SettingsStore& store, const AppSettings& settings, Member member)
     store.Set(key.section, key.name, settings.*member);
 }
 
+// "a|b||c" -> a, b, c: blanks around each trimmed, empty ones dropped.
+std::vector<std::string> SplitList(const std::string& joined)
+{
+    std::vector<std::string> items;
+    for (std::size_t pos = 0; pos <= joined.size();) {
+        std::size_t end = joined.find(kCustomDirSeparator, pos);
+        if (end == std::string::npos) end = joined.size();
+        const std::string item = TrimBlanks(joined.substr(pos, end - pos));
+        if (!item.empty()) items.push_back(item);
+        pos = end + 1;
+    }
+    return items;
+}
+
 } // namespace
 
 bool LoadSettings(const SettingsStore& store, AppSettings& settings)
@@ -69,15 +84,11 @@ bool LoadSettings(const SettingsStore& store, AppSettings& settings)
         const char* name = step.nameOverride ? step.nameOverride : key.name;
         settings.*step.member = TrimBlanks(store.Get(key.section, name, key.defaultValue));
     }
-    settings.CustomDirList.clear();
-    const std::string dirs = store.Get(kSectionErase, kCustomDirListKey, "");
-    for (std::size_t pos = 0; pos <= dirs.size();) {
-        std::size_t end = dirs.find(kCustomDirSeparator, pos);
-        if (end == std::string::npos) end = dirs.size();
-        const std::string dir = TrimBlanks(dirs.substr(pos, end - pos));
-        if (!dir.empty()) settings.CustomDirList.push_back(dir);
-        pos = end + 1;
-    }
+    settings.CustomDirList = SplitList(store.Get(kSectionErase, kCustomDirListKey, ""));
+    settings.PolicyCustomDirList = SplitList(store.PolicyValue(kSectionErase, kPolicyCustomDirListKey));
+    settings.RequiredDefinitions = SplitList(store.PolicyValue(kSectionErase, kRequiredDefinitionsKey));
+    const std::string minimum = store.PolicyValue(kSectionErase, kNoOverWritesMinimumKey);
+    settings.NoOverWritesMinimum = minimum.empty() ? 0 : TextToInt16(minimum);
     return settings.NoSchedule == "1";
 }
 

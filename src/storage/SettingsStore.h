@@ -15,6 +15,12 @@ public:
     virtual void Set(const std::string& section, const std::string& key, const std::string& value) = 0;
     // Every text value of the section, in one read.
     virtual std::vector<std::pair<std::string, std::string>> Section(const std::string& section) const = 0;
+
+    // True when an administrator's policy sets the entry: Get gives the policy's value and
+    // Set leaves both the policy and the user's own value alone.
+    virtual bool UnderPolicy(const std::string& /*section*/, const std::string& /*key*/) const { return false; }
+    // The policy's own value of an entry, also of the keys only a policy has; empty when unset.
+    virtual std::string PolicyValue(const std::string& /*section*/, const std::string& /*key*/) const { return {}; }
 };
 
 // Keeps the values as REG_SZ under HKEY_CURRENT_USER\<root>\<section>, through the wide

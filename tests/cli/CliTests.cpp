@@ -155,3 +155,21 @@ TEST_F(CliFixture, ListsTheDefinitionsAndRunsOnlyTheNamedOnes)
     EXPECT_FALSE(FileExists(data + "\\a.trace"));
     EXPECT_TRUE(FileExists(data + "\\b.other"));
 }
+
+TEST_F(CliFixture, ARunFollowsTheAdministratorsPolicyOverTheUsersOwn)
+{
+    const char* policies = "Software\\Policies\\Sweepora\\EraseSettings";
+    test::ScratchKey cleanup{"Software\\Policies\\Sweepora"};
+    const std::string lab = folder.File("lab");
+    ::CreateDirectoryA(lab.c_str(), nullptr);
+    test::WriteFileBytes(lab + "\\session.log", "x");
+    test::WriteString(HKEY_CURRENT_USER, "Software\\Sweepora\\EraseSettings", "RunHistory", "1");
+    test::WriteString(HKEY_CURRENT_USER, policies, "RunHistory", "0");
+    test::WriteString(HKEY_CURRENT_USER, policies, "CustomDirs", "1");
+    test::WriteString(HKEY_CURRENT_USER, policies, "CustomDirList", lab);
+    const Result clean = RunProgram(exe, "clean");
+    EXPECT_EQ(clean.exitCode, 0u) << clean.out;
+    EXPECT_EQ(Left(kRunMruKey), 2u);
+    EXPECT_FALSE(FileExists(lab)) << clean.out;
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, "Software\\Sweepora\\EraseSettings"), Texts{"RunHistory"});
+}
