@@ -23,9 +23,6 @@ bool KeyExists(HKEY root, const std::string& path)
     return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-ScratchKey::ScratchKey(std::string path, HKEY root) : path_(std::move(path)), root_(root) { DeleteKeyTree(root_, path_); }
-ScratchKey::~ScratchKey() { DeleteKeyTree(root_, path_); }
-
 void WriteRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes)
 {
     UniqueKey key;
@@ -106,14 +103,6 @@ std::string EnvironmentText(const char* name)
     const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
-
-ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
-    : name_(name), old_(EnvironmentText(name)), wasSet_(::GetEnvironmentVariableA(name, nullptr, 0) > 0)
-{
-    ::SetEnvironmentVariableA(name, value.c_str());
-}
-
-ScopedEnvironment::~ScopedEnvironment() { ::SetEnvironmentVariableA(name_, wasSet_ ? old_.c_str() : nullptr); }
 
 std::string ReadFileBytes(const std::string& path)
 {
