@@ -36,17 +36,14 @@ struct RecordingTable {
     RunTable Make()
     {
         RunCleaners c;
-        const std::pair<Cleaner RunCleaners::*, const char*> names[] = {
-            {&RunCleaners::runHistory, "run"}, {&RunCleaners::findHistory, "find"},
-            {&RunCleaners::ieHistory, "ie history"}, {&RunCleaners::netscapeHistory, "netscape history"},
-            {&RunCleaners::autoCompleteForms, "forms"}, {&RunCleaners::cookies, "cookies"},
-            {&RunCleaners::netscapeCache, "netscape cache"}, {&RunCleaners::loadCookies, "load cookies"},
-            {&RunCleaners::cacheFiles, "cache"}, {&RunCleaners::visitedUrls, "visited"},
-            {&RunCleaners::typedUrls, "typed"}, {&RunCleaners::netscapeMail, "mail"},
-            {&RunCleaners::clipboard, "clipboard"}, {&RunCleaners::customDirs, "dirs"},
-            {&RunCleaners::recycleBin, "bin"}, {&RunCleaners::recentDocs, "recent"},
-            {&RunCleaners::windowsTemp, "temp"}, {&RunCleaners::plugins, "plugins"},
-            {&RunCleaners::indexDat, "index.dat"}};
+        using R = RunCleaners;
+        const std::pair<Cleaner R::*, const char*> names[] = {
+            {&R::runHistory, "run"}, {&R::findHistory, "find"}, {&R::ieHistory, "ie history"},
+            {&R::netscapeHistory, "netscape history"}, {&R::autoCompleteForms, "forms"}, {&R::cookies, "cookies"},
+            {&R::netscapeCache, "netscape cache"}, {&R::loadCookies, "load cookies"}, {&R::cacheFiles, "cache"},
+            {&R::visitedUrls, "visited"}, {&R::typedUrls, "typed"}, {&R::netscapeMail, "mail"},
+            {&R::clipboard, "clipboard"}, {&R::customDirs, "dirs"}, {&R::recycleBin, "bin"}, {&R::recentDocs, "recent"},
+            {&R::windowsTemp, "temp"}, {&R::plugins, "plugins"}, {&R::indexDat, "index.dat"}};
         for (const auto& [member, name] : names)
             c.*member = [this, n = std::string(name)](Session& s) {
                 ran.push_back(n);

@@ -99,13 +99,11 @@ TEST(SystemName, TheReportNamesTheSystemWineActsAs)
     for (const auto& [version, name] : versions) {
         // A folder each: the runner puts a program's output beside it.
         const std::string as = *version != '\0' ? version : "default", exe = "sweepora-cli-" + as + ".exe";
-        const std::string copy = folder.File(as) + "\\" + exe;
         ::CreateDirectoryA(folder.File(as).c_str(), nullptr);
-        ASSERT_TRUE(::CopyFileA(cli.c_str(), copy.c_str(), FALSE)) << cli;
-        const std::string key = "Software\\Wine\\AppDefaults\\" + exe;
-        appDefaults.push_back(std::make_unique<test::ScratchKey>(key));
-        if (*version != '\0') test::WriteString(HKEY_CURRENT_USER, key, "Version", version);
-        runs.push_back(std::async(std::launch::async, test::RunProgram, copy,
+        ASSERT_TRUE(::CopyFileA(cli.c_str(), (folder.File(as) + "\\" + exe).c_str(), FALSE)) << cli;
+        appDefaults.push_back(std::make_unique<test::ScratchKey>("Software\\Wine\\AppDefaults\\" + exe));
+        if (*version != '\0') test::WriteString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + exe, "Version", version);
+        runs.push_back(std::async(std::launch::async, test::RunProgram, folder.File(as) + "\\" + exe,
                                   "preview --report \"" + folder.File(as) + "\\report.txt\""));
     }
     for (std::size_t i = 0; i < runs.size(); ++i) {
