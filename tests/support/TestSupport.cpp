@@ -75,14 +75,6 @@ void RemoveTreeW(const std::wstring& folder)
 
 void RemoveTree(const std::string& folder) { RemoveTreeW(LongPath(folder)); }
 
-bool TakeFirst(std::vector<std::string>& queue, std::string& taken)
-{
-    if (queue.empty()) return false;
-    taken = queue.front();
-    queue.erase(queue.begin());
-    return true;
-}
-
 } // namespace
 
 TempFolder::TempFolder()
@@ -114,25 +106,6 @@ std::string ReadFileBytes(const std::string& path)
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
-}
-
-bool FakeDesktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path)
-{
-    dialogs.push_back({filter, flags});
-    return TakeFirst(chosenFiles, path);
-}
-
-bool FakeDesktop::ChooseFileToSave(const std::string& filter, DWORD flags, const std::string&, std::string& path)
-{
-    dialogs.push_back({filter, flags});
-    return TakeFirst(savedFiles, path);
-}
-
-std::string FakeDesktop::BrowseForFolder(const std::string&)
-{
-    std::string folder;
-    TakeFirst(chosenFolders, folder);
-    return folder;
 }
 
 ScratchHistory::ScratchHistory() { CURLHistory().Clear(); }

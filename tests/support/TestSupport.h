@@ -116,10 +116,22 @@ public:
         asked.push_back({prompt, title, flags});
         return answer;
     }
-    bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override;
-    bool ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
-                          std::string& path) override;
-    std::string BrowseForFolder(const std::string& title) override;
+    bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override
+    {
+        dialogs.push_back({filter, flags});
+        return Take(chosenFiles, path);
+    }
+    bool ChooseFileToSave(const std::string& filter, DWORD flags, const std::string&, std::string& path) override
+    {
+        dialogs.push_back({filter, flags});
+        return Take(savedFiles, path);
+    }
+    std::string BrowseForFolder(const std::string&) override
+    {
+        std::string folder;
+        Take(chosenFolders, folder);
+        return folder;
+    }
     std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                    const std::string& parameters, const std::string& directory,
                                    int showCommand) override
@@ -146,6 +158,15 @@ public:
     std::vector<UINT> sessionEnds;
     std::intptr_t launchResult = 42;
     std::vector<Launch> launched;
+
+private:
+    static bool Take(std::vector<std::string>& queue, std::string& taken)
+    {
+        if (queue.empty()) return false;
+        taken = queue.front();
+        queue.erase(queue.begin());
+        return true;
+    }
 };
 
 // Calls back on every line the log takes while it lives.
