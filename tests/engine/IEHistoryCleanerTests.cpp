@@ -60,14 +60,10 @@ TEST_F(IEHistoryFixture, KeepsExactlyTheSafeAddressesAndContainsARefusedOne)
     KeepInMemory({"http://KEPT.example/", "http://new.example/"});
     test::WriteFileBytes(folder.File("SafeHistory.dat"), "http://KEPT.example/\r\nhttp://new.example/\r\n");
 
-    CleanIEHistory(session); // test mode
-    EXPECT_EQ(test::HistoryUrls().size(), 3u);
-    EXPECT_EQ(Tasks(), Urls{"Testing : Internet Explorer History"});
-
-    session.run.live = true;
+    session.run.live = true; // a preview keeping them is the console program's test
     CleanIEHistory(session);
     EXPECT_EQ(test::HistoryUrls(), (Urls{"http://KEPT.example/", "http://new.example/"}));
-    EXPECT_EQ(Tasks().size(), 2u);
+    EXPECT_EQ(Tasks().size(), 1u);
     EXPECT_EQ(Last(), "Internet Explorer History|@");
     EXPECT_TRUE(session.safeLists.history.clean.Empty()); // reloaded: all that is left is kept
     EXPECT_EQ(session.safeLists.history.safe.Count(), 2u);
@@ -76,8 +72,8 @@ TEST_F(IEHistoryFixture, KeepsExactlyTheSafeAddressesAndContainsARefusedOne)
     KeepInMemory({"", "http://kept.example/"});
     CleanIEHistory(session);
     EXPECT_EQ(test::HistoryUrls(), Urls{"http://kept.example/"});
-    ASSERT_EQ(Tasks().size(), 4u);
-    const LogLine& refused = session.log.Lines()[2];
+    ASSERT_EQ(Tasks().size(), 3u);
+    const LogLine& refused = session.log.Lines()[1];
     EXPECT_EQ(refused.task, "Internet Explorer History");
     EXPECT_EQ(refused.status.rfind("AddURL \"\": ", 0), 0u) << refused.status;
     EXPECT_EQ(Last(), "Internet Explorer History|@");

@@ -30,12 +30,7 @@ struct NetscapeFixture : test::SessionFixture {
 TEST_F(NetscapeFixture, NoProfileOrNoDirRoot)
 {
     test::WriteString(HKEY_LOCAL_MACHINE, kNetscapeUsersKey, "CurrentUser", "");
-    session.run.live = true;
-    CleanNetscapeCache(session);
-    CleanNetscapeHistory(session);
-    CleanNetscapeMail(session); // says nothing
-    ASSERT_EQ(Tasks(), (test::Texts{"Netscape Cache/Cookies", "Netscape History"}));
-    EXPECT_EQ(session.log.Lines()[0].status + "|" + session.log.Lines()[1].status, "Terminated|Terminated");
+    EXPECT_FALSE(GetNetscapeUserDir());
     // A profile without a usable DirRoot is no profile: never the root of a drive.
     test::WriteString(HKEY_LOCAL_MACHINE, kNetscapeUsersKey, "CurrentUser", "bob");
     const std::string bob = std::string(kNetscapeUsersKey) + "\\bob";
@@ -46,9 +41,11 @@ TEST_F(NetscapeFixture, NoProfileOrNoDirRoot)
     }
     test::WriteRaw(HKEY_LOCAL_MACHINE, bob, "DirRoot", REG_EXPAND_SZ, std::string("C:\\bob\0", 7));
     EXPECT_FALSE(GetNetscapeUserDir());
-    session.log.Clear();
+    session.run.live = true;
     CleanNetscapeCache(session);
     CleanNetscapeHistory(session);
+    CleanNetscapeMail(session); // says nothing
+    ASSERT_EQ(Tasks(), (test::Texts{"Netscape Cache/Cookies", "Netscape History"}));
     EXPECT_EQ(session.log.Lines()[0].status + "|" + session.log.Lines()[1].status, "Terminated|Terminated");
 }
 

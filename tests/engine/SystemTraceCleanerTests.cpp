@@ -3,6 +3,7 @@
 #include "storage/Paths.h"
 #include "storage/Text.h"
 #include "storage/UniqueHandle.h"
+#include "storage/WideText.h"
 
 #include "support/TestSupport.h"
 
@@ -25,8 +26,7 @@ std::string SandboxTrashFolder()
     const auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void (*)()>(
         ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
     WCHAR* wide = data.empty() || toDos == nullptr ? nullptr : toDos((data + "/Trash").c_str());
-    char path[MAX_PATH * 2] = {};
-    if (wide != nullptr) ::WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, nullptr, nullptr);
+    const std::string path = wide != nullptr ? Utf8FromWide(wide) : "";
     ::HeapFree(::GetProcessHeap(), 0, wide);
     return path;
 }
@@ -165,9 +165,9 @@ TEST_F(SystemTraceFixture, AutoCompleteProgramIsStartedHiddenFromTheProgramFolde
     CleanAutoCompleteForms(session);
     EXPECT_EQ(Tasks(), (test::Texts{"Testing : IE Autocomplete forms Cleared", "IE Autocomplete forms Cleared"}));
     ASSERT_EQ(desktop.launched.size(), 1u);
-    for (const test::FakeDesktop::Launch& l : desktop.launched)
-        EXPECT_EQ(l.operation + "|" + l.file + "|" + l.parameters + "|" + l.directory + "|" + std::to_string(l.showCommand),
-                  "open|" + folder.File("iea.exe") + "|1|" + folder.Path() + "|" + std::to_string(SW_HIDE));
+    const test::FakeDesktop::Launch& l = desktop.launched[0];
+    EXPECT_EQ(l.operation + "|" + l.file + "|" + l.parameters + "|" + l.directory + "|" + std::to_string(l.showCommand),
+              "open|" + folder.File("iea.exe") + "|1|" + folder.Path() + "|" + std::to_string(SW_HIDE));
 }
 
 TEST_F(SystemTraceFixture, IndexDatFilesAreOverwrittenWithSpacesAndKept)

@@ -89,11 +89,7 @@ ended() { # ended: true once the program has exited
   ! running
 }
 
-setting HotKeyActions Hide 1
-setting HotKeyActions PerformCleaning 0
-setting HotKeyActions MinimizeWindows 1
-setting HotKeyActions Logoff 1
-setting HotKeyActions Shutdown 1
+for s in "Hide 1" "PerformCleaning 0" "MinimizeWindows 1" "Logoff 1" "Shutdown 1"; do setting HotKeyActions $s; done
 setting Startup DonotShowMessBox 1
 launch
 check "started with \"m\": in the tray only" hidden Sweepora
@@ -117,9 +113,7 @@ check "... and run no action" recorded "MinimizeAllWindows 0,ExitWindowsSession 
 quit
 
 # From here on CTRL+ALT+H only minimises all windows, which takes the program's own too.
-setting HotKeyActions Hide 0
-setting HotKeyActions Logoff 0
-setting HotKeyActions Shutdown 0
+for s in Hide Logoff Shutdown; do setting HotKeyActions $s 0; done
 : > "$record"
 launch
 tray_click 1

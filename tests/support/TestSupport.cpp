@@ -23,9 +23,6 @@ bool KeyExists(HKEY root, const std::string& path)
     return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-ScratchKey::ScratchKey(std::string path, HKEY root) : path_(std::move(path)), root_(root) { DeleteKeyTree(root_, path_); }
-ScratchKey::~ScratchKey() { DeleteKeyTree(root_, path_); }
-
 void WriteRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes)
 {
     UniqueKey key;
@@ -78,14 +75,6 @@ void RemoveTreeW(const std::wstring& folder)
 
 void RemoveTree(const std::string& folder) { RemoveTreeW(LongPath(folder)); }
 
-bool TakeFirst(std::vector<std::string>& queue, std::string& taken)
-{
-    if (queue.empty()) return false;
-    taken = queue.front();
-    queue.erase(queue.begin());
-    return true;
-}
-
 } // namespace
 
 TempFolder::TempFolder()
@@ -107,14 +96,6 @@ std::string EnvironmentText(const char* name)
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
-ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
-    : name_(name), old_(EnvironmentText(name)), wasSet_(::GetEnvironmentVariableA(name, nullptr, 0) > 0)
-{
-    ::SetEnvironmentVariableA(name, value.c_str());
-}
-
-ScopedEnvironment::~ScopedEnvironment() { ::SetEnvironmentVariableA(name_, wasSet_ ? old_.c_str() : nullptr); }
-
 std::string ReadFileBytes(const std::string& path)
 {
     std::string bytes;
@@ -125,25 +106,6 @@ std::string ReadFileBytes(const std::string& path)
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
-}
-
-bool FakeDesktop::ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path)
-{
-    dialogs.push_back({filter, flags});
-    return TakeFirst(chosenFiles, path);
-}
-
-bool FakeDesktop::ChooseFileToSave(const std::string& filter, DWORD flags, const std::string&, std::string& path)
-{
-    dialogs.push_back({filter, flags});
-    return TakeFirst(savedFiles, path);
-}
-
-std::string FakeDesktop::BrowseForFolder(const std::string&)
-{
-    std::string folder;
-    TakeFirst(chosenFolders, folder);
-    return folder;
 }
 
 ScratchHistory::ScratchHistory() { CURLHistory().Clear(); }

@@ -18,17 +18,11 @@ namespace sweepora::test {
 
 using Texts = std::vector<std::string>;
 
-// Deletes <root>\<path> with everything below it, now and when it goes.
-class ScratchKey {
-public:
-    explicit ScratchKey(std::string path, HKEY root = HKEY_CURRENT_USER);
-    ~ScratchKey();
-    ScratchKey(const ScratchKey&) = delete;
-    ScratchKey& operator=(const ScratchKey&) = delete;
-
-private:
-    std::string path_;
-    HKEY root_;
+// The helpers below own something outside the process: copying them would let it go twice.
+struct NoCopy {
+    NoCopy() = default;
+    NoCopy(const NoCopy&) = delete;
+    NoCopy& operator=(const NoCopy&) = delete;
 };
 
 void DeleteKeyTree(HKEY root, const std::string& path);
@@ -38,13 +32,23 @@ void WriteRaw(HKEY root, const std::string& path, const std::string& name, DWORD
 // Value names of the key in enumeration order; empty when the key is missing.
 std::vector<std::string> ValueNames(HKEY root, const std::string& path);
 
+// Deletes <root>\<path> with everything below it, now and when it goes.
+struct ScratchKey : NoCopy {
+    explicit ScratchKey(std::string path, HKEY root = HKEY_CURRENT_USER) : path_(std::move(path)), root_(root)
+    {
+        DeleteKeyTree(root_, path_);
+    }
+    ~ScratchKey() { DeleteKeyTree(root_, path_); }
+
+private:
+    std::string path_;
+    HKEY root_;
+};
+
 // A fresh folder under the temporary folder, removed with its files when it goes.
-class TempFolder {
-public:
+struct TempFolder : NoCopy {
     TempFolder();
     ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
@@ -52,24 +56,27 @@ private:
     std::string path_;
 };
 
+// The variable's value; empty when it is not set.
+std::string EnvironmentText(const char* name);
+
 // Points an environment variable of this process (and of the programs it starts)
 // elsewhere for the scope.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value);
-    ~ScopedEnvironment();
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+struct ScopedEnvironment : NoCopy {
+    ScopedEnvironment(const char* name, const std::string& value)
+        : name_(name), old_(EnvironmentText(name)), wasSet_(::GetEnvironmentVariableA(name, nullptr, 0) > 0)
+    {
+        ::SetEnvironmentVariableA(name, value.c_str());
+    }
+    ~ScopedEnvironment() { ::SetEnvironmentVariableA(name_, wasSet_ ? old_.c_str() : nullptr); }
 
 private:
     const char* name_;
     std::string old_;
     bool wasSet_;
 };
-// The variable's value; empty when it is not set.
-std::string EnvironmentText(const char* name);
 
 std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Starts a program hidden and waits up to a minute for it; its standard output and error
 // go to a file beside it (under Wine a pipe can outlive the program). Throws when it
@@ -79,7 +86,6 @@ struct ProgramResult {
     std::string out;
 };
 ProgramResult RunProgram(const std::string& exe, const std::string& args);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Records what the engine asks of its host; `onYield` lets a test act "during" a run.
 class FakeHost final : public RunHost {
@@ -110,10 +116,22 @@ public:
         asked.push_back({prompt, title, flags});
         return answer;
     }
-    bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override;
-    bool ChooseFileToSave(const std::string& filter, DWORD flags, const std::string& defaultExtension,
-                          std::string& path) override;
-    std::string BrowseForFolder(const std::string& title) override;
+    bool ChooseFileToOpen(const std::string& filter, DWORD flags, std::string& path) override
+    {
+        dialogs.push_back({filter, flags});
+        return Take(chosenFiles, path);
+    }
+    bool ChooseFileToSave(const std::string& filter, DWORD flags, const std::string&, std::string& path) override
+    {
+        dialogs.push_back({filter, flags});
+        return Take(savedFiles, path);
+    }
+    std::string BrowseForFolder(const std::string&) override
+    {
+        std::string folder;
+        Take(chosenFolders, folder);
+        return folder;
+    }
     std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                    const std::string& parameters, const std::string& directory,
                                    int showCommand) override
@@ -140,18 +158,25 @@ public:
     std::vector<UINT> sessionEnds;
     std::intptr_t launchResult = 42;
     std::vector<Launch> launched;
+
+private:
+    static bool Take(std::vector<std::string>& queue, std::string& taken)
+    {
+        if (queue.empty()) return false;
+        taken = queue.front();
+        queue.erase(queue.begin());
+        return true;
+    }
 };
 
 // Calls back on every line the log takes while it lives.
-class LineWatcher final : public LogObserver {
+class LineWatcher final : public LogObserver, NoCopy {
 public:
     LineWatcher(ActivityLog& log, std::function<void()> onLine) : log_(log), onLine_(std::move(onLine))
     {
         log_.AddObserver(this);
     }
     ~LineWatcher() override { log_.RemoveObserver(this); }
-    LineWatcher(const LineWatcher&) = delete;
-    LineWatcher& operator=(const LineWatcher&) = delete;
     void LineAdded(const LogLine&) override { onLine_(); }
     void Cleared() override {}
 
@@ -161,11 +186,9 @@ private:
 };
 
 // Empties the browser's URL history now and when it goes.
-struct ScratchHistory {
+struct ScratchHistory : NoCopy {
     ScratchHistory();
     ~ScratchHistory();
-    ScratchHistory(const ScratchHistory&) = delete;
-    ScratchHistory& operator=(const ScratchHistory&) = delete;
 };
 
 // The addresses in the URL history, sorted.
