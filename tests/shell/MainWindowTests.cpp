@@ -10,6 +10,7 @@
 #include "shell/WindowParts.h"
 #include "storage/Ini.h"
 #include "storage/Paths.h"
+#include "storage/PolicySettingsStore.h"
 
 #include <commctrl.h>
 
@@ -430,3 +431,60 @@ TEST_F(MainWindowTest, KeyboardMovesThroughThePageAndReachesTheRun)
 
 } // namespace
 } // namespace sweepora
+
+TEST_F(MainWindowTest, PoliciesHoldTheirSettingsAndWarnedDefinitionsAskFirst)
+{
+    const char* policies = "Software\\SweeporaTests\\MainPolicies";
+    test::ScratchKey policyKey{policies};
+    test::WriteString(HKEY_CURRENT_USER, std::string(policies) + "\\EraseSettings", "RunHistory", "0");
+    test::WriteString(HKEY_CURRENT_USER, std::string(policies) + "\\EraseSettings", "NoOverWritesMinimum", "7");
+    test::WriteString(HKEY_CURRENT_USER, std::string(policies) + "\\EraseSettings", "RequiredDefinitions", "Viewer");
+    store.Set(kSectionErase, "RunHistory", "1");
+    for (const char* sub : {"plugins", "definitions"}) ::CreateDirectoryA(folder.File(sub).c_str(), nullptr);
+    test::WriteFileBytes(folder.File("plugins\\Viewer.plg"), "[Info]\r\nSelected=1\r\n");
+    test::WriteFileBytes(folder.File("definitions\\mine.ini"),
+                         "[Quiet *]\r\nFileKey1=C:\\Nowhere|*.q\r\n[Loud *]\r\nWarning=Signs you out.\r\nFileKey1=C:\\Nowhere|*.l\r\n");
+    PolicySettingsStore policyStore(store, policies);
+    window = std::make_unique<MainWindow>(policyStore, desktop, folder.File("sweepora.exe"), MainWindowOptions{});
+    ASSERT_TRUE(window->Create());
+
+    int runHistory = 0;
+    while (CleaningBoxes()[runHistory].setting != &AppSettings::RunHistory) ++runHistory;
+    EXPECT_FALSE(Enabled(ids::kCleanFirst + runHistory));
+    EXPECT_EQ(Check(ids::kCleanFirst + runHistory), 0);
+    EXPECT_TRUE(!Enabled(ids::kLevelFirst) && Enabled(ids::kLevelFirst + 1) && Enabled(ids::kLevelFirst + 2));
+    EXPECT_EQ(Check(ids::kLevelFirst + 1), 1);
+    test::Click(C(ids::kSelectAll));
+    EXPECT_EQ(Check(ids::kCleanFirst + runHistory), 0);
+
+    SelectTabAsUser(C(ids::kTabMain), 2);
+    HWND list = C(ids::kPlugins);
+    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3); // Viewer, then Loud and Quiet
+    const auto ticked = [list](int i) { return ((::SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK) >> 12) == 2); };
+    const auto tick = [list](int i, bool on) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+        ::SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+    };
+    EXPECT_TRUE(ticked(0) && !ticked(1) && !ticked(2));
+    tick(0, false); // required: it stays ticked
+    desktop.answer = IDCANCEL;
+    tick(1, true);
+    EXPECT_FALSE(ticked(1));
+    desktop.answer = IDOK;
+    tick(1, true);
+    EXPECT_TRUE(ticked(0) && ticked(1));
+    ASSERT_EQ(desktop.asked.size(), 2u);
+    EXPECT_EQ(desktop.asked[0].prompt + "|" + desktop.asked[0].title, "Signs you out.|Loud");
+
+    Close();
+    EXPECT_EQ(store.Get(kSectionErase, "RunHistory", "?"), "1");
+    EXPECT_EQ(store.Get(kSectionErase, "NoOverWrites", "?"), "0");
+    EXPECT_EQ(store.Get("Definitions", "Loud", "?"), "1");
+    EXPECT_EQ(store.Get("Definitions", "Quiet", "?"), "?");
+    clsIni viewer;
+    viewer.IniPath(folder.File("plugins\\Viewer.plg"));
+    EXPECT_EQ(viewer.GetIniSetting("Info", "Selected"), "1"); // the user's own tick, kept
+    window.reset(); // before the policy store it holds goes
+}
