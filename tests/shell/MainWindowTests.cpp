@@ -429,8 +429,6 @@ TEST_F(MainWindowTest, KeyboardMovesThroughThePageAndReachesTheRun)
     EXPECT_EQ(S().log.Lines().back().task, kAbortedByUser);
 }
 
-} // namespace
-} // namespace sweepora
 
 TEST_F(MainWindowTest, PoliciesHoldTheirSettingsAndWarnedDefinitionsAskFirst)
 {
@@ -488,3 +486,6 @@ TEST_F(MainWindowTest, PoliciesHoldTheirSettingsAndWarnedDefinitionsAskFirst)
     EXPECT_EQ(viewer.GetIniSetting("Info", "Selected"), "1"); // the user's own tick, kept
     window.reset(); // before the policy store it holds goes
 }
+
+} // namespace
+} // namespace sweepora
