@@ -4,7 +4,7 @@
 # wine32:i386 runs the i686 tests and needs the i386 architecture added first).
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine xvfb xdotool zip unzip wine32:i386 libxml2-utils)
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wine32:i386 libxml2-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include "cli/JsonReport.h"
 #include "engine/CleaningRun.h"
 #include "engine/IEHistoryCleaner.h"
 #include "engine/LogReport.h"
@@ -90,6 +91,7 @@ bool ParseCliArguments(const std::vector<std::string>& args, CliOptions& options
     };
     bool haveMode = false;
     bool haveReport = false;
+    bool haveJson = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--report" || a == "--only") {
@@ -101,6 +103,11 @@ bool ParseCliArguments(const std::vector<std::string>& args, CliOptions& options
             if (haveReport) return fail("--report given twice");
             options.reportPath = args[++i];
             haveReport = true;
+        } else if (a == "--json") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return fail("--json needs a file name");
+            if (haveJson) return fail("--json given twice");
+            options.jsonPath = args[++i];
+            haveJson = true;
         } else if (a == "preview" || a == "clean" || a == "definitions") {
             if (haveMode) return fail("give one of preview, clean or definitions");
             options.live = a == "clean";
@@ -113,7 +120,7 @@ bool ParseCliArguments(const std::vector<std::string>& args, CliOptions& options
         }
     }
     if (!haveMode) return fail("give one of preview, clean or definitions");
-    if (options.listDefinitions && (haveReport || !options.only.empty()))
+    if (options.listDefinitions && (haveReport || haveJson || !options.only.empty()))
         return fail("definitions takes only --all");
     if (!options.listDefinitions && options.allDefinitions) return fail("--all goes with definitions");
     return true;
@@ -188,6 +195,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     ConsolePrinter printer(out);
     session.log.AddObserver(&printer);
     if (!historyFailure.empty()) session.log.AddLogEntry(kIEHistoryTask, historyFailure);
+    const std::time_t started = std::time(nullptr);
     RunOutcome outcome;
     {
         ConsoleAbortBinding ctrlC(session.run.abort);
@@ -199,6 +207,11 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     if (!options.reportPath.empty() &&
         !WriteLogReport(options.reportPath, session.log.Lines(), CurrentReportHeader(), session.Yielder())) {
         err << "sweepora-cli: could not write the report to " << options.reportPath << std::endl;
+    }
+    if (!options.jsonPath.empty() &&
+        !WriteJsonReport(options.jsonPath, FinishedRunFacts(session, started, outcome == RunOutcome::Aborted, status),
+                         session.log.Lines())) {
+        err << "sweepora-cli: could not write the JSON report to " << options.jsonPath << std::endl;
     }
     return status;
 }

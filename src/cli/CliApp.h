@@ -10,13 +10,14 @@ constexpr int kExitAborted = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kCliUsage =
-    "usage: sweepora-cli preview|clean [--report FILE] [--only NAME]...\n"
+    "usage: sweepora-cli preview|clean [--report FILE] [--json FILE] [--only NAME]...\n"
     "       sweepora-cli definitions [--all]";
 
-// sweepora-cli preview|clean [--report FILE] [--only NAME]... | definitions [--all]
+// sweepora-cli preview|clean [--report FILE] [--json FILE] [--only NAME]... | definitions [--all]
 struct CliOptions {
     bool live = false;
     std::string reportPath;
+    std::string jsonPath; // the machine-readable report
     // The plugins and definitions to run instead of the ticked ones.
     std::vector<std::string> only;
     bool listDefinitions = false;
@@ -29,7 +30,7 @@ bool ParseCliArguments(const std::vector<std::string>& args, CliOptions& options
 // "definitions": one line per entry, "group<TAB>name<TAB>source", and with --all the entries
 // not offered too, with "<TAB>not offered: <why>" or "<TAB>unusable". Then the load's counts.
 // Otherwise: loads the saved settings and safe lists, runs, prints every log line as "task<TAB>status"
-// and writes the report when asked. Returns the exit status.
+// and writes the text and JSON reports when asked. Returns the exit status.
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace sweepora

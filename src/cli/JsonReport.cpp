@@ -1,0 +1,90 @@
+#include "cli/JsonReport.h"
+
+#include "engine/SystemInfo.h"
+#include "shell/ProgramVersion.h"
+#include "storage/FileIo.h"
+#include "storage/WideText.h"
+
+#include <nlohmann/json.hpp>
+
+#include <windows.h>
+
+namespace sweepora {
+
+namespace {
+
+std::string ComputerName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &size) ? Utf8FromWide(name, size) : std::string();
+}
+
+// The resource says "Version 2.0.0"; a report wants the number alone.
+std::string VersionNumber()
+{
+    const std::string text = ProgramVersionText();
+    const std::string prefix = "Version ";
+    return text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : text;
+}
+
+} // namespace
+
+JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool aborted, int exitCode)
+{
+    JsonRunFacts facts;
+    facts.version = VersionNumber();
+    facts.machine = ComputerName();
+    facts.user = GetNetUserName();
+    facts.live = session.run.live;
+    facts.started = started;
+    facts.finished = std::time(nullptr);
+    facts.aborted = aborted;
+    facts.exitCode = exitCode;
+    // The run counts bytes in 32 bits; read unsigned, a clean of 2 to 4 GB is still right.
+    facts.bytesFreed = static_cast<std::uint32_t>(session.run.spaceSaved);
+    facts.files = session.run.files;
+    facts.registryKeys = session.run.registryKeys;
+    return facts;
+}
+
+std::string IsoUtcText(std::time_t at)
+{
+    const std::tm* utc = std::gmtime(&at);
+    if (!utc) return {};
+    char text[32] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", utc);
+    return text;
+}
+
+std::string FormatJsonReport(const JsonRunFacts& facts, const std::vector<LogLine>& lines)
+{
+    using nlohmann::ordered_json;
+    ordered_json entries = ordered_json::array();
+    for (const LogLine& line : lines) entries.push_back({{"task", line.task}, {"status", line.status}});
+    const ordered_json document = {
+        {"version", facts.version},
+        {"machine", facts.machine},
+        {"user", facts.user},
+        {"mode", facts.live ? "clean" : "preview"},
+        {"started", IsoUtcText(facts.started)},
+        {"finished", IsoUtcText(facts.finished)},
+        {"aborted", facts.aborted},
+        {"exitCode", facts.exitCode},
+        {"summary",
+         {{"bytesFreed", facts.bytesFreed},
+          {"files", facts.files},
+          {"registryKeys", facts.registryKeys},
+          {"seconds", static_cast<long long>(facts.finished - facts.started)}}},
+        {"entries", std::move(entries)},
+    };
+    // A name read from a damaged registry value must not cost the whole report.
+    return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+bool WriteJsonReport(const std::string& path, const JsonRunFacts& facts, const std::vector<LogLine>& lines)
+{
+    return WriteWholeFile(path, FormatJsonReport(facts, lines));
+}
+
+} // namespace sweepora

@@ -1,0 +1,134 @@
+// The console program's JSON report, read back from real runs of a copy of the program.
+#include "engine/RegistryMruCleaners.h"
+#include "engine/SystemInfo.h"
+#include "storage/AppSettings.h"
+#include "storage/Paths.h"
+#include "storage/SettingsStore.h"
+#include "storage/WideText.h"
+
+#include "support/TestSupport.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <ctime>
+#include <iomanip>
+#include <regex>
+#include <sstream>
+
+using namespace sweepora;
+using nlohmann::json;
+
+namespace {
+
+std::string UtcNow()
+{
+    SYSTEMTIME t;
+    ::GetSystemTime(&t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return text;
+}
+
+long long SecondsOf(const std::string& iso)
+{
+    std::tm t = {};
+    std::istringstream(iso) >> std::get_time(&t, "%Y-%m-%dT%H:%M:%SZ");
+    return static_cast<long long>(_mkgmtime(&t));
+}
+
+struct JsonReportFixture : ::testing::Test {
+    test::ScratchKey settings{"Software\\Sweepora"}, runMru{kRunMruKey};
+    test::TempFolder folder;
+    std::string exe = folder.File("sweepora-cli.exe");
+    std::string custom = folder.File("custom");
+    std::string diary = custom + "\\日記.txt";
+    test::ScopedEnvironment tmp{"TMP", folder.File("temp")};
+
+    void SetUp() override
+    {
+        const std::string built = AddBackslash(FolderOf(ExecutablePath())) + "sweepora-cli.exe";
+        ASSERT_TRUE(::CopyFileA(built.c_str(), exe.c_str(), FALSE)) << built;
+        for (const std::string& dir : {custom, folder.File("temp")}) ::CreateDirectoryA(dir.c_str(), nullptr);
+        test::WriteFileBytes(diary, std::string(1000, 'd'));
+        test::WriteFileBytes(folder.File("temp\\trace.tmp"), "t");
+        test::WriteString(HKEY_CURRENT_USER, kRunMruKey, "a", "notepad\\1");
+        test::WriteString(HKEY_CURRENT_USER, kRunMruKey, "MRUList", "a");
+        RegistrySettingsStore store("Software\\Sweepora");
+        store.Set(kSectionErase, "CustomDirs", "1");
+        store.Set(kSectionErase, kCustomDirListKey, custom);
+    }
+
+    // Runs the program with --json and checks the document against its own printed log.
+    json Run(const std::string& mode)
+    {
+        const std::string path = folder.File(mode + ".json");
+        const std::string before = UtcNow();
+        const test::ProgramResult r = test::RunProgram(exe, mode + " --json \"" + path + "\"");
+        const std::string after = UtcNow();
+        EXPECT_EQ(r.exitCode, 0u) << r.out;
+        const json doc = json::parse(test::ReadFileBytes(path));
+
+        const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
+        for (const char* key : {"version", "machine", "user", "mode", "started", "finished"})
+            EXPECT_TRUE(doc.at(key).is_string()) << key;
+        EXPECT_TRUE(std::regex_match(doc.at("version").get<std::string>(), std::regex(R"(\d+\.\d+\.\d+)")));
+        wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1];
+        DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+        ::GetComputerNameW(computer, &size);
+        EXPECT_EQ(doc.at("machine"), Utf8FromWide(computer, size));
+        EXPECT_EQ(doc.at("user"), GetNetUserName());
+        EXPECT_EQ(doc.at("mode"), mode);
+        const std::string started = doc.at("started").get<std::string>(), finished = doc.at("finished").get<std::string>();
+        EXPECT_TRUE(std::regex_match(started, iso) && std::regex_match(finished, iso)) << started << ' ' << finished;
+        EXPECT_TRUE(before <= started && started <= finished && finished <= after)
+            << before << ' ' << started << ' ' << finished << ' ' << after;
+        EXPECT_EQ(doc.at("aborted"), false);
+        EXPECT_TRUE(doc.at("exitCode").is_number_integer());
+        EXPECT_EQ(doc.at("exitCode"), r.exitCode);
+
+        const json& summary = doc.at("summary");
+        for (const char* key : {"bytesFreed", "files", "registryKeys", "seconds"})
+            EXPECT_TRUE(summary.at(key).is_number_integer()) << key;
+        EXPECT_EQ(summary.at("bytesFreed"), 1001);
+        EXPECT_EQ(summary.at("seconds"), SecondsOf(finished) - SecondsOf(started));
+
+        // Every printed line, in order, is an entry; the summary line carries the same counts.
+        std::vector<std::pair<std::string, std::string>> printed, entries;
+        std::istringstream out(r.out);
+        for (std::string line; std::getline(out, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            const std::size_t tab = line.find('\t');
+            printed.emplace_back(line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1));
+        }
+        for (const json& e : doc.at("entries")) entries.emplace_back(e.at("task").get<std::string>(), e.at("status").get<std::string>());
+        EXPECT_EQ(entries, printed);
+        const std::string counts = "Files : " + std::to_string(summary.at("files").get<int>()) +
+                                   ",Registory keys : " + std::to_string(summary.at("registryKeys").get<int>()) + ",";
+        EXPECT_NE(r.out.find(counts), std::string::npos) << counts << '\n' << r.out;
+        return doc;
+    }
+};
+
+} // namespace
+
+TEST_F(JsonReportFixture, PreviewAndCleanReportTheRunWithTheRealNames)
+{
+    const json preview = Run("preview");
+    EXPECT_EQ(preview.at("summary").at("files"), 2);
+    EXPECT_TRUE(FileExists(diary));
+
+    const json clean = Run("clean");
+    EXPECT_EQ(clean.at("summary").at("files"), 2);
+    EXPECT_GE(clean.at("summary").at("registryKeys"), 1);
+    EXPECT_FALSE(FileExists(diary));
+    bool named = false;
+    for (const json& e : clean.at("entries")) named = named || e.at("task") == diary + " eradicated";
+    EXPECT_TRUE(named) << clean.at("entries").dump();
+
+    // A report that cannot be written is said so; the run's status stays its own.
+    const test::ProgramResult r = test::RunProgram(exe, "preview --json " + folder.File("no\\such\\run.json"));
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_NE(r.out.find("sweepora-cli: could not write the JSON report to "), std::string::npos) << r.out;
+}
