@@ -11,7 +11,9 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kCliUsage =
     "usage: sweepora-cli preview|clean [--report FILE] [--json FILE] [--only NAME]...\n"
-    "       sweepora-cli definitions [--all]";
+    "       sweepora-cli definitions [--all]\n"
+    "       sweepora-cli schedule add (--at-logon | --daily HH:MM | --weekly DAY HH:MM) [--clean | --preview]\n"
+    "       sweepora-cli schedule list | remove NAME | remove --all";
 
 // sweepora-cli preview|clean [--report FILE] [--json FILE] [--only NAME]... | definitions [--all]
 struct CliOptions {

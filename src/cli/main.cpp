@@ -1,4 +1,5 @@
 #include "cli/CliApp.h"
+#include "cli/TaskSchedule.h"
 #include "storage/WideText.h"
 
 #include <windows.h>
@@ -16,6 +17,15 @@ int main()
     if (LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc)) {
         for (int i = 1; i < argc; ++i) args.push_back(sweepora::Utf8FromWide(argv[i], ::lstrlenW(argv[i])));
         ::LocalFree(argv);
+    }
+    if (!args.empty() && args[0] == "schedule") {
+        sweepora::ScheduleOptions schedule;
+        std::string why;
+        if (!sweepora::ParseScheduleArguments({args.begin() + 1, args.end()}, schedule, why)) {
+            std::cerr << sweepora::kCliUsage << "\n(" << why << ")" << std::endl;
+            return sweepora::kExitUsage;
+        }
+        return sweepora::RunSchedule(schedule, std::cout, std::cerr);
     }
     sweepora::CliOptions options;
     std::string error;
