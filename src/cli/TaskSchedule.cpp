@@ -121,7 +121,7 @@ private:
     bool initialised_;
 };
 
-// "DOMAIN\\user", the form the Task Scheduler takes for a principal.
+// "DOMAIN\user", the form the Task Scheduler takes for a principal.
 std::string CurrentUser()
 {
     wchar_t name[512];
