@@ -1,6 +1,6 @@
 # `make run`: build, then clean a seeded demo sandbox with the console program.
 # `make test`: build both architectures and run every test under Wine.
-# `make dist`: the portable zips, one per architecture, in dist/.
+# `make dist`: the portable zips and the MSI packages, one of each per architecture, in dist/.
 .PHONY: run gui test bench build dist clean
 
 run:

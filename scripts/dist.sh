@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the x86_64 and i686 programs and packs a portable zip for each into dist/:
+# Builds the x86_64 and i686 programs and packs a portable zip and an MSI package for each
+# into dist/:
 #   dist.sh            build, then pack
 #   dist.sh --no-build pack what build/ and build-i686/ already hold
 set -euo pipefail
@@ -30,3 +31,9 @@ for arch in x86_64 i686; do
   rm -rf "$stage"
   echo "$root/dist/$name.zip"
 done
+# The MSIs carry the program's icon, drawn once by the x86_64 build under Wine.
+icon=$("$root/packaging/icon.sh" "$root/build")
+"$root/packaging/msi.sh" x64 "$root/build/bin" "$icon" "$root/dist/sweepora-$version-x64.msi"
+"$root/packaging/msi.sh" x86 "$root/build-i686/bin" "$icon" "$root/dist/sweepora-$version-x86.msi"
+echo "$root/dist/sweepora-$version-x64.msi"
+echo "$root/dist/sweepora-$version-x86.msi"

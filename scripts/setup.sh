@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian, when it is missing (wine brings
 # the wine and wineserver commands; wine64 alone has neither; Xvfb gives windows a screen;
-# wine32:i386 runs the i686 tests and needs the i386 architecture added first).
+# wine32:i386 runs the i686 tests and needs the i386 architecture added first; wixl builds
+# the MSI packages).
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wine32:i386 libxml2-utils)
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
