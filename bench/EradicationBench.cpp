@@ -1,5 +1,6 @@
 // Prints eradication throughput, folder-walk and URL cache walk rates for this machine, one
 // figure per line as "name value unit"; the eradication figures are medians of three runs.
+#include "DefinitionsBench.h"
 #include "UrlCacheBench.h"
 #include "engine/Eradication.h"
 #include "engine/SilentDesktop.h"
@@ -93,6 +94,8 @@ void FloorWalk(const std::wstring& folder, int passes)
 
 int main(int argc, char** argv)
 {
+    // "definitions": only the definitions load.
+    if (argc > 1 && std::string(argv[1]) == "definitions") return bench::BenchDefinitions();
     // "walk": only the folder walks and their floors, for quick comparisons.
     const bool walksOnly = argc > 1 && std::string(argv[1]) == "walk";
     char temp[MAX_PATH];
@@ -146,6 +149,7 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
     if (!walksOnly) bench::BenchUrlCache(session);
+    if (!walksOnly) bench::BenchDefinitions();
     ::RemoveDirectoryA(work.c_str());
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "plugins/Detection.h"
 
-#include "plugins/MatchingFiles.h"
 #include "storage/LongPath.h"
+#include "storage/Text.h"
 #include "storage/UniqueHandle.h"
 #include "storage/WideText.h"
 
@@ -44,59 +44,109 @@ std::string CacheKey(const std::string& text)
     return key;
 }
 
-// Depth first, so that the first existing match ends the search.
-bool Exists(std::string& prefix, const std::vector<std::string_view>& parts, std::size_t next)
+// "*" any run, "?" any one character; both texts already upper-cased, so that the
+// thousands of names a load may compare need no case mapping each.
+bool UpperMatches(const std::wstring& name, const std::wstring& pattern)
 {
-    if (next == parts.size()) {
-        if (::GetFileAttributesW(LongPath(prefix).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-        // A file the system will not describe to us is still there.
-        const DWORD error = ::GetLastError();
-        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    std::size_t n = 0, p = 0, star = std::wstring::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
     }
-    const std::size_t mark = prefix.size();
-    if (!HasWildcard(parts[next])) {
-        prefix += '\\';
-        prefix.append(parts[next]);
-        const bool found = Exists(prefix, parts, next + 1);
-        prefix.resize(mark);
-        return found;
-    }
-    const bool last = next + 1 == parts.size();
-    const std::wstring pattern = WideFromUtf8(std::string(parts[next]));
-    WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileExW(LongPath(prefix + "\\" + std::string(parts[next])).c_str(), FindExInfoBasic,
-                                       &data, last ? FindExSearchNameMatch : FindExSearchLimitToDirectories, nullptr,
-                                       0));
-    if (!find) return false;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (!last && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-        // The system matches short 8.3 names too; the definition means the long one.
-        if (!LongNameMatches(name, pattern)) continue;
-        if (last) return true;
-        prefix += '\\';
-        prefix += Utf8FromWide(name);
-        const bool found = Exists(prefix, parts, next + 1);
-        prefix.resize(mark);
-        if (found) return true;
-    } while (::FindNextFileW(find.get(), &data));
-    return false;
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
 }
 
-bool PathExistsUncached(const std::string& path)
+std::vector<std::string_view> SplitPath(const std::string& path)
 {
-    std::string normal = path;
-    for (char& c : normal)
-        if (c == '/') c = '\\';
     std::vector<std::string_view> parts;
-    std::string_view rest(normal);
+    std::string_view rest(path);
     while (!rest.empty()) {
         const std::size_t slash = rest.find('\\');
         const std::string_view part = rest.substr(0, slash);
         if (!part.empty()) parts.push_back(part);
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
     }
+    return parts;
+}
+
+} // namespace
+
+const Detector::Listing& Detector::List(const std::string& folder)
+{
+    const std::string cacheKey = CacheKey(folder);
+    const auto cached = listings_.find(cacheKey);
+    if (cached != listings_.end()) return cached->second;
+    Listing& listing = listings_[cacheKey];
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW(LongPath(folder + "\\*").c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return listing;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        listing.names.push_back(name);
+        listing.upperNames.push_back(UpperCaseWide(name));
+        listing.folders.push_back((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        listing.upper.insert(listing.upperNames.back());
+    } while (::FindNextFileW(find.get(), &data));
+    return listing;
+}
+
+// Depth first, so that the first existing match ends the search. Below a wildcard part
+// every name is looked up in its folder's listing, which the entries that share a vendor
+// folder share too; above it the literal path goes to the system once, at the end.
+bool Detector::Exists(std::string& prefix, const std::vector<std::string_view>& parts,
+                      const std::vector<std::wstring>& upperParts, std::size_t next, bool listed)
+{
+    if (next == parts.size()) {
+        if (listed || ::GetFileAttributesW(LongPath(prefix).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        // A file the system will not describe to us is still there.
+        const DWORD error = ::GetLastError();
+        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    }
+    const std::size_t mark = prefix.size();
+    const bool last = next + 1 == parts.size();
+    const std::string part(parts[next]);
+    if (!HasWildcard(part)) {
+        if (listed && List(prefix).upper.count(upperParts[next]) == 0) return false;
+        prefix += '\\';
+        prefix += part;
+        const bool found = Exists(prefix, parts, upperParts, next + 1, listed);
+        prefix.resize(mark);
+        return found;
+    }
+    const Listing& listing = List(prefix);
+    for (std::size_t i = 0; i < listing.names.size(); ++i) {
+        if (!last && !listing.folders[i]) continue;
+        // Matched against the long name alone: the system's own search takes 8.3 names too.
+        if (!UpperMatches(listing.upperNames[i], upperParts[next])) continue;
+        if (last) return true;
+        prefix += '\\';
+        prefix += Utf8FromWide(listing.names[i]);
+        const bool found = Exists(prefix, parts, upperParts, next + 1, true);
+        prefix.resize(mark);
+        if (found) return true;
+    }
+    return false;
+}
+
+bool Detector::PathExistsUncached(const std::string& path)
+{
+    std::string normal = path;
+    for (char& c : normal)
+        if (c == '/') c = '\\';
+    std::vector<std::string_view> parts = SplitPath(normal);
     // The root never holds a wildcard: "C:" or "\\server\share".
     const std::size_t rootParts = normal.compare(0, 2, "\\\\") == 0 ? 2 : 1;
     if (parts.size() < rootParts) return false;
@@ -104,10 +154,10 @@ bool PathExistsUncached(const std::string& path)
                                         : std::string(parts[0]);
     parts.erase(parts.begin(), parts.begin() + rootParts);
     if (parts.empty()) prefix += '\\';
-    return Exists(prefix, parts, 0);
+    std::vector<std::wstring> upperParts;
+    for (std::string_view part : parts) upperParts.push_back(UpperCaseWide(WideFromUtf8(std::string(part))));
+    return Exists(prefix, parts, upperParts, 0, false);
 }
-
-} // namespace
 
 HKEY ParseRegistryKey(std::string_view text, std::string& fullName)
 {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace sweepora {
 
@@ -18,12 +20,25 @@ public:
     // The key exists; HKEY_LOCAL_MACHINE is looked up in the 64-bit and the 32-bit view.
     bool KeyExists(const std::string& fullName);
     // A file or folder exists at the path (UTF-8, full). "*" and "?" may stand in any part;
-    // each such part is listed once per folder reached, and the search stops at the first hit.
+    // a folder a wildcard part is matched in is listed once per load (never a walk below
+    // it), and the search stops at the first hit.
     bool PathExists(const std::string& path);
 
 private:
+    // A folder's names as listed once; `upper` for the literal parts below a wildcard.
+    struct Listing {
+        std::vector<std::wstring> names, upperNames;
+        std::vector<bool> folders;
+        std::unordered_set<std::wstring> upper;
+    };
+    const Listing& List(const std::string& folder);
+    bool Exists(std::string& prefix, const std::vector<std::string_view>& parts,
+                const std::vector<std::wstring>& upperParts, std::size_t next, bool listed);
+    bool PathExistsUncached(const std::string& path);
+
     std::unordered_map<std::string, bool> keys_;
     std::unordered_map<std::string, bool> paths_;
+    std::unordered_map<std::string, Listing> listings_;
 };
 
 } // namespace sweepora
