@@ -91,7 +91,12 @@ const Detector::Listing& Detector::List(const std::string& folder)
     WIN32_FIND_DATAW data;
     UniqueFind find(::FindFirstFileExW(LongPath(folder + "\\*").c_str(), FindExInfoBasic, &data,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) return listing;
+    if (!find) {
+        const DWORD error = ::GetLastError();
+        listing.state = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? Listing::State::Closed
+                                                                                         : Listing::State::Missing;
+        return listing;
+    }
     do {
         const std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
@@ -103,9 +108,10 @@ const Detector::Listing& Detector::List(const std::string& folder)
     return listing;
 }
 
-// Depth first, so that the first existing match ends the search. Below a wildcard part
-// every name is looked up in its folder's listing, which the entries that share a vendor
-// folder share too; above it the literal path goes to the system once, at the end.
+// Depth first, so that the first existing match ends the search. Each part is looked up in
+// its folder's listing, and most entries share their first folders (the profile's, Program
+// Files): an application that is not there costs no call of its own. Below a folder we may
+// not list, the rest of the path goes to the system as written.
 bool Detector::Exists(std::string& prefix, const std::vector<std::string_view>& parts,
                       const std::vector<std::wstring>& upperParts, std::size_t next, bool listed)
 {
@@ -117,16 +123,19 @@ bool Detector::Exists(std::string& prefix, const std::vector<std::string_view>& 
     }
     const std::size_t mark = prefix.size();
     const bool last = next + 1 == parts.size();
-    const std::string part(parts[next]);
-    if (!HasWildcard(part)) {
-        if (listed && List(prefix).upper.count(upperParts[next]) == 0) return false;
+    const Listing& listing = List(prefix);
+    if (listing.state == Listing::State::Missing) return false;
+    if (!HasWildcard(parts[next])) {
+        // A short 8.3 name is not in the listing: the system resolves it.
+        const bool inListing = listing.upper.count(upperParts[next]) != 0;
+        if (listing.state == Listing::State::Listed && !inListing && parts[next].find('~') == std::string_view::npos)
+            return false;
         prefix += '\\';
-        prefix += part;
-        const bool found = Exists(prefix, parts, upperParts, next + 1, listed);
+        prefix.append(parts[next]);
+        const bool found = Exists(prefix, parts, upperParts, next + 1, inListing);
         prefix.resize(mark);
         return found;
     }
-    const Listing& listing = List(prefix);
     for (std::size_t i = 0; i < listing.names.size(); ++i) {
         if (!last && !listing.folders[i]) continue;
         // Matched against the long name alone: the system's own search takes 8.3 names too.

@@ -20,13 +20,15 @@ public:
     // The key exists; HKEY_LOCAL_MACHINE is looked up in the 64-bit and the 32-bit view.
     bool KeyExists(const std::string& fullName);
     // A file or folder exists at the path (UTF-8, full). "*" and "?" may stand in any part;
-    // a folder a wildcard part is matched in is listed once per load (never a walk below
-    // it), and the search stops at the first hit.
+    // each folder on the way is listed once per load (never a walk below it), and the
+    // search stops at the first hit.
     bool PathExists(const std::string& path);
 
 private:
-    // A folder's names as listed once; `upper` for the literal parts below a wildcard.
+    // A folder's names as listed once per load, upper-cased for the lookups.
     struct Listing {
+        enum class State { Listed, Missing, Closed }; // Closed: there, but we may not list it
+        State state = State::Listed;
         std::vector<std::wstring> names, upperNames;
         std::vector<bool> folders;
         std::unordered_set<std::wstring> upper;
