@@ -113,7 +113,8 @@ DefinitionEnvironment CurrentDefinitionEnvironment()
     set("PROGRAMFILES", Distinct({ShellFolder(CSIDL_PROGRAM_FILES), ShellFolder(CSIDL_PROGRAM_FILESX86),
                                   Environment(L"ProgramW6432")}));
     set("COMMONPROGRAMFILES", Distinct({ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
-                                        ShellFolder(CSIDL_PROGRAM_FILES_COMMONX86), Environment(L"CommonProgramW6432")}));
+                                        ShellFolder(CSIDL_PROGRAM_FILES_COMMONX86),
+                                        Environment(L"CommonProgramW6432")}));
     one("PROGRAMDATA", FirstOf({ShellFolder(CSIDL_COMMON_APPDATA), Environment(L"ProgramData")}));
     one("USERPROFILE", profile);
     one("WINDIR", windows);

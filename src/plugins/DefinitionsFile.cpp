@@ -445,7 +445,10 @@ bool Loader::Detected(bool lookUp)
     }
     for (const NumberedKey& detect : section_.detectFiles) {
         std::vector<std::string> expansions = ExpandDefinitionVariables(detect.value, environment_);
-        if (detect.value.empty()) ++load_.report.badKeys;
+        const bool full = std::all_of(expansions.begin(), expansions.end(), [](const std::string& path) {
+            return IsAbsolutePath(path);
+        });
+        if (detect.value.empty() || !full) ++load_.report.badKeys;
         else if (expansions.empty()) ++load_.report.unknownVariableKeys;
         else
             for (std::string& path : expansions) paths.push_back(std::move(path));
@@ -455,7 +458,7 @@ bool Loader::Detected(bool lookUp)
     for (const std::string& key : keys)
         if (detector_.KeyExists(key)) return true;
     for (const std::string& path : paths)
-        if (IsAbsolutePath(path) && detector_.PathExists(path)) return true;
+        if (detector_.PathExists(path)) return true;
     return false;
 }
 

@@ -200,7 +200,8 @@ bool Detector::KeyExists(const std::string& fullName)
     bool found = false;
     if (root != nullptr) {
         const std::size_t slash = fullName.find('\\');
-        const std::wstring path = slash == std::string::npos ? std::wstring() : WideFromUtf8(fullName.substr(slash + 1));
+        const std::wstring path =
+            slash == std::string::npos ? std::wstring() : WideFromUtf8(fullName.substr(slash + 1));
         // Without a view flag a 32-bit process would see only the 32-bit view of HKLM.
         const REGSAM views[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
         const std::size_t viewCount = root == HKEY_LOCAL_MACHINE ? 2 : 1;

@@ -117,7 +117,8 @@ TEST_F(DefinitionsFixture, EveryKeyFormReadsIntoTheModelAndEveryEntryIsCountedOn
         "RegKey3=HKXX\\Software\\Quill\r\nExcludeKey5=DIR|%LocalAppData%\\Quill\\|*.x\r\n"
         "FileKey11=%Nowhere%\\Quill|*.tmp\r\n"
         "[Lantern Caf\xC3\xA9 *]\nSection=Media Tools\nDetectFile1=%LocalAppData%\\Lantern\\missing.exe\n"
-        "DetectFile2=%LocalAppData%\\Lant?rn\\*.exe\nDefault=False\nRegKey=HKLM\\Software\\Lantern\n"
+        "DetectFile2=%LocalAppData%\\Lant?rn\\*.exe\nDetectFile3=Lantern\\lantern.exe\nDefault=False\n"
+        "RegKey=HKLM\\Software\\Lantern\n"
         "[Ferry Mail *]\nLangSecRef=9999\nDetectFile=%ProgramFiles%\\Ferry*\\bin\\ferry.exe\n"
         "FileKey1=%ProgramFiles%\\Ferry 2\\logs|*.log\n"
         "[Ferry Mail *]\nFileKey1=%LocalAppData%\\Other|*.log\n"
@@ -164,7 +165,7 @@ TEST_F(DefinitionsFixture, EveryKeyFormReadsIntoTheModelAndEveryEntryIsCountedOn
     EXPECT_EQ(r.offered, 5);
     EXPECT_EQ(r.notOffered, 4);
     EXPECT_EQ(r.unusable, 1);
-    EXPECT_EQ(r.badKeys, 9);
+    EXPECT_EQ(r.badKeys, 10);
     EXPECT_EQ(r.unknownVariableKeys, 2);
     EXPECT_EQ(r.ignoredKeys, 2);
     EXPECT_EQ(r.notOfferedReasons, (std::map<std::string, int>{{"another entry has this name", 1},
