@@ -2,55 +2,27 @@
 #include "storage/FileIo.h"
 #include "storage/UniqueHandle.h"
 #include "storage/WideText.h"
-
-#include <gtest/gtest.h>
-#include <windows.h>
-#include <shellapi.h>
+#include "support/TestSupport.h"
 
 using namespace sweepora;
-using Texts = std::vector<std::string>;
+using test::Texts;
 
 namespace {
 
-// The shared test support brings the plugin file's own RegistryTarget along, which clashes
-// with the model's; these two helpers stand in until the two are one.
-struct ScratchTree {
-    HKEY root;
-    std::wstring path;
-    REGSAM view;
-    ScratchTree(HKEY r, const wchar_t* p, REGSAM v = 0) : root(r), path(p), view(v)
-    {
-        Remove();
-        UniqueKey key;
-        ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, key.put(), nullptr);
-    }
-    ~ScratchTree() { Remove(); }
-    void Remove() { ::RegDeleteKeyExW(root, path.c_str(), view, 0); }
-};
-
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder()
-    {
-        char temp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, temp);
-        path = std::string(temp) + "sweepora-defs-" + std::to_string(::GetCurrentProcessId());
-        ::CreateDirectoryA(path.c_str(), nullptr);
-    }
-    ~ScratchFolder()
-    {
-        const std::string from = path + std::string(1, '\0');
-        SHFILEOPSTRUCTA op = {};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-        ::SHFileOperationA(&op);
-    }
-    std::string File(const std::string& name) const { return path + "\\" + name; }
-};
-
 constexpr const char* kKeys = "Software\\SweeporaTests\\Definitions";
 const std::string kHkcu = std::string("HKEY_CURRENT_USER\\") + kKeys;
+
+// A key in the 32-bit view of HKLM only, as a 32-bit installer leaves it on 64-bit Windows.
+struct Key32 : test::NoCopy {
+    static constexpr const wchar_t* kPath = L"Software\\SweeporaTests\\Definitions32";
+    Key32()
+    {
+        UniqueKey key;
+        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr,
+                          key.put(), nullptr);
+    }
+    ~Key32() { ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kPath, KEY_WOW64_32KEY, 0); }
+};
 
 std::string Shape(const FileTarget& t)
 {
@@ -72,8 +44,8 @@ Texts Shapes(const CleaningEntry& e)
 }
 
 struct DefinitionsFixture : ::testing::Test {
-    ScratchTree keys{HKEY_CURRENT_USER, L"Software\\SweeporaTests\\Definitions\\Quill"};
-    ScratchFolder folder;
+    test::ScratchKey keys{kKeys};
+    test::TempFolder folder;
     std::string local = folder.File("Local");
     DefinitionEnvironment environment;
 
@@ -88,6 +60,7 @@ struct DefinitionsFixture : ::testing::Test {
             ::CreateDirectoryA(folder.File(sub).c_str(), nullptr);
         WriteWholeFile(local + "\\Lantern\\lantern.exe", "MZ");
         WriteWholeFile(folder.File("Programs (x86)\\Ferry 2\\bin\\ferry.exe"), "MZ");
+        test::WriteString(HKEY_CURRENT_USER, std::string(kKeys) + "\\Quill", "Version", "3");
     }
 };
 
@@ -95,8 +68,7 @@ struct DefinitionsFixture : ::testing::Test {
 
 TEST_F(DefinitionsFixture, EveryKeyFormReadsIntoTheModelAndEveryEntryIsCountedOnce)
 {
-    // Only in the 32-bit view, as a 32-bit installer leaves it on 64-bit Windows.
-    ScratchTree onlyIn32BitView{HKEY_LOCAL_MACHINE, L"Software\\SweeporaTests\\Definitions32", KEY_WOW64_32KEY};
+    Key32 onlyIn32BitView;
     const std::string sample = std::string("\xEF\xBB\xBF; a sample of our own\r\n") +
         "[Quill Notes *]\r\nLangSecRef=3024\r\nDetect=HKCU\\Software\\SweeporaTests\\Definitions\\NoSuch\r\n"
         "Detect2=HKCU\\Software\\SweeporaTests\\Definitions\\Quill\r\n"
