@@ -175,6 +175,8 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     Win32Desktop desktop;
     Session session(store, host, desktop, ExecutablePath());
     LoadSettings(store, session.settings);
+    for (const std::string& name : PreparePluginFolder(session))
+        err << "sweepora-cli: the plugin " << name << " was not copied to " << SessionPluginFolder(session) << std::endl;
     // The plugin files and the store hold the ticks; a console run never rewrites them.
     LoadPlugins(session.plugins, SessionPluginFolder(session));
     const DefinitionSources definitions = LoadSessionDefinitions(session);
@@ -186,10 +188,10 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
         err << "sweepora-cli: no plugin or offered definition is named " << missing << std::endl;
         return kExitUsage;
     }
-    LoadCookies(session.safeLists.cookies, session.programFolder, session.Yielder());
-    LoadTypedUrls(session.safeLists.typedUrls, session.programFolder, session.Yielder());
+    LoadCookies(session.safeLists.cookies, session.ListFolders(), session.Yielder());
+    LoadTypedUrls(session.safeLists.typedUrls, session.ListFolders(), session.Yielder());
     const std::string historyFailure =
-        LoadHistory(session.safeLists.history, session.programFolder, session.Yielder());
+        LoadHistory(session.safeLists.history, session.ListFolders(), session.Yielder());
     session.run.live = options.live;
 
     ConsolePrinter printer(out);

@@ -11,7 +11,7 @@ void SaveAllSettings(Session& s)
     SavePluginSettings(s.plugins, SessionPluginFolder(s));
     SaveDefinitionTicks(s.plugins, s.store);
     SaveEraseSettingKeys(s.store, s.settings);
-    SaveSafeLists(s.safeLists, s.programFolder);
+    SaveSafeLists(s.safeLists, s.dataFolder);
     SaveGeneralSettings(s.store, s.settings, [&s] { UpdateRunEntry(s.settings, s.exePath); });
 }
 

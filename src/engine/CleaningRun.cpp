@@ -20,7 +20,7 @@ const RunCleaners& StandardCleaners()
     static const RunCleaners cleaners = {
         &CleanRunHistory, &CleanFindHistory, &CleanIEHistory, &CleanNetscapeHistory, &CleanAutoCompleteForms,
         &CleanCookies, &CleanNetscapeCache,
-        [](Session& s) { LoadCookies(s.safeLists.cookies, s.programFolder, s.Yielder()); },
+        [](Session& s) { LoadCookies(s.safeLists.cookies, s.ListFolders(), s.Yielder()); },
         &CleanCacheFiles, &CleanVisitedUrls, &CleanTypedUrls, &CleanNetscapeMail, &CleanClipboard,
         &CleanCustomDirs, [](Session& s) { EmptyRecycleBin(s, "", true, true, true); }, &CleanRecentDocs,
         &CleanWindowsTemp, [](Session& s) { RunPlugins(s); }, &CleanIndexDat,

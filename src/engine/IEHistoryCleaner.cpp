@@ -41,7 +41,7 @@ void CleanIEHistoryIn(Session& s, const HistoryStoreSource& source)
         }
         // A store that failed would only fail the reload again, with a second line.
         if (storeWorks) {
-            const std::string failure = LoadHistory(s.safeLists.history, s.programFolder, s.Yielder(), source);
+            const std::string failure = LoadHistory(s.safeLists.history, s.ListFolders(), s.Yielder(), source);
             if (!failure.empty()) s.log.AddLogEntry(kIEHistoryTask, failure);
         }
     }

@@ -91,7 +91,7 @@ void CleanTypedUrls(Session& s)
                 }
             }
         }
-        LoadTypedUrls(s.safeLists.typedUrls, s.programFolder, yield);
+        LoadTypedUrls(s.safeLists.typedUrls, s.ListFolders(), yield);
         if (s.run.abort)
             s.log.AddLogEntry("Internet typed Urls ", kAborted);
         else

@@ -25,8 +25,12 @@ struct Session {
     RunHost& host;
     Desktop& desktop;
     const std::string exePath;
-    // Where the safe-list files and the plugin folder live: beside the executable.
+    // The executable's folder: the definitions, the help and the starting values lie there.
     const std::string programFolder;
+    // Where what the program writes and reads back lives: the safe lists, the plugin folder
+    // and the theme manifest. The program folder itself when it may be written to and is
+    // not under Program Files, else the per-user folder.
+    const std::string dataFolder;
 
     AppSettings settings;
     RunState run;
@@ -37,6 +41,9 @@ struct Session {
     PluginVariables pluginVariables;
     // The file-system calls of an overwrite; tests put a failing disk here.
     const EraseIo* eraseIo = &SystemEraseIo();
+
+    // The safe lists are kept in the data folder; until then, the ones beside the program count.
+    SafeListFolders ListFolders() const { return {dataFolder, programFolder}; }
 
     YieldFn Yielder() { return [this] { host.YieldToQueue(); }; }
 };

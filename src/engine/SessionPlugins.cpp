@@ -58,7 +58,15 @@ PluginVariables CurrentPluginVariables()
 
 std::string SessionPluginFolder(const Session& s)
 {
-    return PluginFolder(s.programFolder);
+    return PluginFolder(s.dataFolder);
+}
+
+std::vector<std::string> PreparePluginFolder(const Session& s)
+{
+    const std::string folder = SessionPluginFolder(s);
+    EnsureFolder(folder);
+    if (s.dataFolder == s.programFolder) return {};
+    return CopyMissingPlugins(PluginFolder(s.programFolder), folder);
 }
 
 bool IsRequired(const Session& s, const PluginLine& line)

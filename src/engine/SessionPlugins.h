@@ -4,6 +4,7 @@
 #include "plugins/PluginFile.h"
 
 #include <string>
+#include <vector>
 
 namespace sweepora {
 
@@ -13,8 +14,13 @@ struct Session;
 // shell has none), %USERNAME% (the network user name) and %WIN% (the Windows folder).
 PluginVariables CurrentPluginVariables();
 
-// The session's plugin folder: "plugins" beside the executable.
+// The session's plugin folder: "plugins" in the data folder.
 std::string SessionPluginFolder(const Session& session);
+
+// Creates the session's plugin folder when missing. When the data folder is not the
+// program's, the plugins shipped beside the program that it lacks are copied in first.
+// Returns the names of those that could not be copied.
+std::vector<std::string> PreparePluginFolder(const Session& session);
 
 // Runs the ticked plugins and definitions of the session's list within the current run,
 // and those an administrator's policy requires, ticked or not.

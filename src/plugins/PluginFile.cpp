@@ -19,9 +19,9 @@ std::string ReplaceAll(std::string text, const std::string& what, const std::str
 
 } // namespace
 
-std::string PluginFolder(const std::string& programFolder)
+std::string PluginFolder(const std::string& folder)
 {
-    return AddBackslash(programFolder) + "plugins";
+    return AddBackslash(folder) + "plugins";
 }
 
 std::string PluginFilePath(const std::string& pluginFolder, const std::string& name)

@@ -21,8 +21,8 @@ constexpr const char* kDefaultValueName = "Default";
 // The heading plugin files are listed under, beside the definitions' groups.
 constexpr const char* kPluginGroup = "Plugins";
 
-// "plugins" in the program's folder.
-std::string PluginFolder(const std::string& programFolder);
+// "plugins" in the folder (the data folder, or the program's for the plugins it ships).
+std::string PluginFolder(const std::string& folder);
 // The file of the plugin `name`, the name kept exactly as listed, blanks around it included.
 std::string PluginFilePath(const std::string& pluginFolder, const std::string& name);
 

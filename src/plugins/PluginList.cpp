@@ -26,6 +26,20 @@ bool HasPluginExtension(const std::string& name)
     return name.size() > n && EqualsIgnoringCase(name.substr(name.size() - n), kPluginExtension);
 }
 
+// The "*.plg" files of the folder as a file list box would show them, in no order.
+std::vector<std::string> PluginFileNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data;
+    const std::wstring pattern = WideFromUtf8(AddBackslash(folder) + "*" + kPluginExtension);
+    UniqueFind find(::FindFirstFileW(pattern.c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
+        const std::string name = Utf8FromWide(data.cFileName);
+        if (!(data.dwFileAttributes & kNotListed) && HasPluginExtension(name)) names.push_back(name);
+    }
+    return names;
+}
+
 } // namespace
 
 void PluginList::SelectAll()
@@ -69,16 +83,22 @@ void EnsureFolder(const std::string& path)
     ::CreateDirectoryW(wide.c_str(), nullptr);
 }
 
+std::vector<std::string> CopyMissingPlugins(const std::string& from, const std::string& to)
+{
+    std::vector<std::string> failed;
+    for (const std::string& name : PluginFileNames(from)) {
+        const std::wstring target = WideFromUtf8(AddBackslash(to) + name);
+        // Fail-if-exists: the user's copy, ticks and edits included, is never replaced.
+        if (!::CopyFileW(WideFromUtf8(AddBackslash(from) + name).c_str(), target.c_str(), TRUE) &&
+            ::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+            failed.push_back(name);
+    }
+    return failed;
+}
+
 void LoadPlugins(PluginList& list, const std::string& pluginFolder)
 {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW data;
-    const std::wstring pattern = WideFromUtf8(AddBackslash(pluginFolder) + "*" + kPluginExtension);
-    UniqueFind find(::FindFirstFileW(pattern.c_str(), &data));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
-        const std::string name = Utf8FromWide(data.cFileName);
-        if (!(data.dwFileAttributes & kNotListed) && HasPluginExtension(name)) names.push_back(name);
-    }
+    std::vector<std::string> names = PluginFileNames(pluginFolder);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         const std::string ua = UpperCaseUtf8(a), ub = UpperCaseUtf8(b);
         return ua != ub ? ua < ub : a < b;

@@ -42,6 +42,10 @@ private:
 // Creates the folder when it is missing; only its last level, never the ones above.
 void EnsureFolder(const std::string& path);
 
+// Copies each "*.plg" file of `from` that `to` lacks (by name) into `to`; a file already
+// there is the user's and stays as it is. Returns the names that could not be copied.
+std::vector<std::string> CopyMissingPlugins(const std::string& from, const std::string& to);
+
 // Refills the list: one line per "*.plg" file of the folder, in name order ignoring case,
 // ticked unless its Selected is exactly "1".
 void LoadPlugins(PluginList& list, const std::string& pluginFolder);

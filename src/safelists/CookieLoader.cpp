@@ -11,9 +11,9 @@ std::string CookieName(const std::string& localPath)
     return slash == std::string::npos ? localPath : localPath.substr(slash + 1);
 }
 
-void LoadCookies(ListPair& page, const std::string& folder, const YieldFn& yield)
+void LoadCookies(ListPair& page, const SafeListFolders& folders, const YieldFn& yield)
 {
-    LoadListFromFile(page.safe, SafeListPath(folder, kSafeCookieFile), yield);
+    LoadListFromFile(page.safe, SafeListReadPath(folders, kSafeCookieFile), yield);
     page.clean.Clear();
     WalkUrlCache(
         kCookiePrefix,

@@ -10,8 +10,8 @@ constexpr const char* kCookiePrefix = "Cookie:";
 // A cookie is known by its file: the part of the entry's local path after the last "\".
 std::string CookieName(const std::string& localPath);
 
-// Refills the cookie page: the safe list from its file in `folder`, the clean list from
+// Refills the cookie page: the safe list from its file (see SafeListReadPath), the clean list from
 // the cookies in the URL cache, less the entries the safe list keeps.
-void LoadCookies(ListPair& page, const std::string& folder, const YieldFn& yield);
+void LoadCookies(ListPair& page, const SafeListFolders& folders, const YieldFn& yield);
 
 } // namespace sweepora

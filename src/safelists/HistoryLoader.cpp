@@ -8,7 +8,7 @@
 
 namespace sweepora {
 
-std::string LoadHistory(ListPair& page, const std::string& folder, const YieldFn& yield,
+std::string LoadHistory(ListPair& page, const SafeListFolders& folders, const YieldFn& yield,
                         const HistoryStoreSource& source)
 {
     page.safe.Clear();
@@ -27,7 +27,7 @@ std::string LoadHistory(ListPair& page, const std::string& folder, const YieldFn
         page.clean.Clear();
         failure = e.what();
     }
-    LoadListFromFile(page.safe, SafeListPath(folder, kSafeHistoryFile), yield);
+    LoadListFromFile(page.safe, SafeListReadPath(folders, kSafeHistoryFile), yield);
     RemoveKeptEntries(page.clean, page.safe, yield);
     return failure;
 }

@@ -14,10 +14,10 @@ namespace sweepora {
 using HistoryStoreSource = std::function<ComPtr<IUrlHistoryStg2>()>;
 
 // Refills the IE history page: the clean list from the URL history (local files never
-// appear), the safe list from its file in `folder`, then the clean list less the kept
+// appear), the safe list from its file (see SafeListReadPath), then the clean list less the kept
 // entries. Without a source the platform's store is used. A failing store leaves the
 // clean list empty; the text of that failure is returned (empty when there was none).
-std::string LoadHistory(ListPair& page, const std::string& folder, const YieldFn& yield,
+std::string LoadHistory(ListPair& page, const SafeListFolders& folders, const YieldFn& yield,
                         const HistoryStoreSource& source = {});
 
 } // namespace sweepora

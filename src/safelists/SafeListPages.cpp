@@ -10,6 +10,12 @@ std::string SafeListPath(const std::string& folder, const char* fileName)
     return AddBackslash(folder) + fileName;
 }
 
+std::string SafeListReadPath(const SafeListFolders& folders, const char* fileName)
+{
+    const std::string own = SafeListPath(folders.data, fileName);
+    return FileExists(own) ? own : SafeListPath(folders.starting, fileName);
+}
+
 void SaveSafeLists(const SafeListPages& pages, const std::string& folder)
 {
     SaveListToFile(pages.cookies.safe, SafeListPath(folder, kSafeCookieFile));

@@ -6,9 +6,9 @@
 
 namespace sweepora {
 
-void LoadTypedUrls(ListPair& page, const std::string& folder, const YieldFn& yield)
+void LoadTypedUrls(ListPair& page, const SafeListFolders& folders, const YieldFn& yield)
 {
-    LoadListFromFile(page.safe, SafeListPath(folder, kSafeUrlsFile), yield);
+    LoadListFromFile(page.safe, SafeListReadPath(folders, kSafeUrlsFile), yield);
     page.clean.Clear();
 
     UniqueKey key;

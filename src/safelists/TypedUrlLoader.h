@@ -7,8 +7,8 @@ namespace sweepora {
 
 constexpr const char* kTypedUrlsKey = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
-// Refills the typed-URL page: the safe list from its file in `folder`, the clean list from
+// Refills the typed-URL page: the safe list from its file (see SafeListReadPath), the clean list from
 // the browser's typed-URL key, less the entries the safe list keeps.
-void LoadTypedUrls(ListPair& page, const std::string& folder, const YieldFn& yield);
+void LoadTypedUrls(ListPair& page, const SafeListFolders& folders, const YieldFn& yield);
 
 } // namespace sweepora

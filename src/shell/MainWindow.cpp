@@ -24,6 +24,7 @@
 #include "shell/ThemeManifest.h"
 #include "shell/WebPages.h"
 #include "shell/WindowParts.h"
+#include "storage/ErrorText.h"
 #include "storage/NumberRule.h"
 #include "storage/Paths.h"
 #include "storage/PolicySettingsStore.h"
@@ -105,7 +106,10 @@ HWND MainWindow::Control(int id) const
 bool MainWindow::Create()
 {
     // Form_Initialize: the visual style first, so the common controls pick it up.
-    WriteThemeManifest(session_.desktop, session_.exePath);
+    const std::string manifest = ThemeManifestPath(session_.exePath, session_.dataFolder);
+    DWORD themeError = 0;
+    if (WriteThemeManifest(session_.desktop, manifest) && session_.dataFolder != session_.programFolder)
+        themeError = theme_.Activate(manifest);
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS |
                                                       ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&common);
@@ -152,6 +156,7 @@ bool MainWindow::Create()
                                     DEFAULT_PITCH | FF_SWISS, "Arial"));
     footerBrush_.reset(::CreateSolidBrush(kFooterColour));
     CreateContent();
+    if (themeError) session_.log.AddLogEntry("Windows XP theme", "Not enabled: " + ErrorText(themeError));
     CreateMenus();
     osName_ = GetOSName();
     FormLoad();
@@ -214,7 +219,8 @@ void MainWindow::FormLoad()
 void MainWindow::LoadEraseSettings()
 {
     const std::string pluginFolder = SessionPluginFolder(session_);
-    EnsureFolder(pluginFolder);
+    for (const std::string& name : PreparePluginFolder(session_))
+        session_.log.AddLogEntry("Plugins : " + name, "Not copied to " + pluginFolder);
     const AppSettings& s = session_.settings;
     for (int i = 0; i < kCleaningBoxCount; ++i)
         SetCheck(Control(ids::kCleanFirst + i), TextToInt16(s.*CleaningBoxes()[i].setting) == 1 ? 1 : 0);
@@ -228,10 +234,10 @@ void MainWindow::LoadEraseSettings()
         session_.log.AddLogEntry("Definitions : " + file, "Not read: " + why);
     FillPlugins();
     const YieldFn yield = session_.Yielder();
-    LoadCookies(session_.safeLists.cookies, session_.programFolder, yield);
-    const std::string failure = LoadHistory(session_.safeLists.history, session_.programFolder, yield);
+    LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield);
+    const std::string failure = LoadHistory(session_.safeLists.history, session_.ListFolders(), yield);
     if (!failure.empty()) session_.log.AddLogEntry(kIEHistoryTask, failure);
-    LoadTypedUrls(session_.safeLists.typedUrls, session_.programFolder, yield);
+    LoadTypedUrls(session_.safeLists.typedUrls, session_.ListFolders(), yield);
     FillSafeLists();
 }
 
@@ -524,9 +530,9 @@ void MainWindow::SelectMainTab(int index)
         // During a run the lists are the run's; they are refilled when it ends.
         if (session_.run.running) return;
         const YieldFn yield = session_.Yielder();
-        LoadCookies(session_.safeLists.cookies, session_.programFolder, yield);
-        LoadTypedUrls(session_.safeLists.typedUrls, session_.programFolder, yield);
-        const std::string failure = LoadHistory(session_.safeLists.history, session_.programFolder, yield);
+        LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield);
+        LoadTypedUrls(session_.safeLists.typedUrls, session_.ListFolders(), yield);
+        const std::string failure = LoadHistory(session_.safeLists.history, session_.ListFolders(), yield);
         if (!failure.empty()) session_.log.AddLogEntry(kIEHistoryTask, failure);
         LoadPlugins(session_.plugins, SessionPluginFolder(session_));
         FillSafeLists();
@@ -539,7 +545,7 @@ void MainWindow::SelectMainTab(int index)
 void MainWindow::SelectMoreTab(int index)
 {
     HWND tab = Control(ids::kTabMore);
-    if (CurrentTab(tab) != index && !session_.run.running) SaveSafeLists(session_.safeLists, session_.programFolder);
+    if (CurrentTab(tab) != index && !session_.run.running) SaveSafeLists(session_.safeLists, session_.dataFolder);
     ::SendMessageA(tab, TCM_SETCURSEL, index, 0);
     ShowOnly(morePages_.data(), static_cast<int>(morePages_.size()), index);
 }
@@ -555,7 +561,7 @@ void MainWindow::OnNotify(const NMHDR& header)
     const int id = static_cast<int>(header.idFrom);
     if (header.code == TCN_SELCHANGING && id == ids::kTabMore) {
         // Leaving a sub-page writes the three safe lists, whichever page it was.
-        if (!session_.run.running) SaveSafeLists(session_.safeLists, session_.programFolder);
+        if (!session_.run.running) SaveSafeLists(session_.safeLists, session_.dataFolder);
         return;
     }
     if (header.code == TCN_SELCHANGE) {

@@ -3,6 +3,7 @@
 #include "engine/Session.h"
 #include "shell/Hotkeys.h"
 #include "shell/Scheduler.h"
+#include "shell/ThemeManifest.h"
 #include "shell/TrayIcon.h"
 
 #include <windows.h>
@@ -173,6 +174,8 @@ private:
     static LRESULT CALLBACK MinutesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Before everything that makes windows: the style stays in effect until they are gone.
+    ThemeActivation theme_;
     Session session_;
     MainWindowOptions options_;
     Scheduler scheduler_;

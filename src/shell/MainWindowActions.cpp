@@ -151,7 +151,7 @@ void MainWindow::OnSafeListCommand(int base, int offset, int code)
         MoveAll(pair.safe, pair.clean, yield);
         break;
     case ids::kRefresh:
-        LoadCookies(session_.safeLists.cookies, session_.programFolder, yield);
+        LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield);
         break;
     default:
         return;

@@ -18,14 +18,11 @@ std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
 
 } // namespace
 
-std::string ThemeManifestPath(const std::string& programPath)
+std::string ThemeManifestPath(const std::string& programPath, const std::string& dataFolder)
 {
-    const std::size_t slash = programPath.find_last_of("\\/");
-    std::string folder = slash == std::string::npos ? std::string() : programPath.substr(0, slash + 1);
-    std::string file = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
-    const std::size_t dot = file.find_last_of('.');
-    if (dot != std::string::npos) file.erase(dot);
-    return folder + file + ".exe.manifest";
+    const std::string name = BaseNameWithoutExtension(programPath);
+    if (dataFolder == FolderOf(programPath)) return AddBackslash(dataFolder) + name + ".exe.manifest";
+    return AddBackslash(dataFolder) + name + "." + kArchitecture + ".manifest";
 }
 
 std::string ThemeManifestText()
@@ -42,10 +39,9 @@ std::string ThemeManifestText()
            " /> </dependentAssembly> </dependency> </assembly>\r\n";
 }
 
-void WriteThemeManifest(Desktop& desktop, const std::string& programPath)
+bool WriteThemeManifest(Desktop& desktop, const std::string& path)
 {
-    const std::string path = ThemeManifestPath(programPath);
-    if (FileExists(path)) return;
+    if (FileExists(path)) return true;
     const std::wstring wide = LongPath(path); // the program's folder may have any name
     const std::string text = ThemeManifestText();
     bool created = false, written = false;
@@ -57,12 +53,38 @@ void WriteThemeManifest(Desktop& desktop, const std::string& programPath)
         written = created && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
                   done == text.size();
     }
-    if (written && ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN)) return;
+    if (written && ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN)) return true;
     // A half-written manifest could keep the program from starting at all.
     if (created && !written) ::DeleteFileW(wide.c_str());
     desktop.MessageBox("Error creating Windows XP theme file. You may be running EXE file from a network drive with "
                        "which you dont have write permissions. Themes will not be enabled.",
                        "Themeing Error!", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+DWORD ThemeActivation::Activate(const std::string& manifestPath)
+{
+    if (context_ != INVALID_HANDLE_VALUE) return ERROR_ALREADY_INITIALIZED;
+    const std::wstring source = LongPath(manifestPath);
+    ACTCTXW request = {};
+    request.cbSize = sizeof request;
+    request.lpSource = source.c_str();
+    const HANDLE context = ::CreateActCtxW(&request);
+    if (context == INVALID_HANDLE_VALUE) return ::GetLastError();
+    if (!::ActivateActCtx(context, &cookie_)) {
+        const DWORD error = ::GetLastError();
+        ::ReleaseActCtx(context);
+        return error;
+    }
+    context_ = context;
+    return 0;
+}
+
+ThemeActivation::~ThemeActivation()
+{
+    if (context_ == INVALID_HANDLE_VALUE) return;
+    ::DeactivateActCtx(0, cookie_);
+    ::ReleaseActCtx(context_);
 }
 
 } // namespace sweepora

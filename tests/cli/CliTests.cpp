@@ -1,11 +1,14 @@
 // Runs the console program as a user would: a copy in its own folder, real registry traces.
 #include "engine/RegistryMruCleaners.h"
 #include "safelists/TypedUrlLoader.h"
+#include "storage/DataFolder.h"
 #include "storage/Paths.h"
+#include "storage/UniqueHandle.h"
 #include "storage/UrlHistory.h"
 
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <sstream>
 
 using namespace sweepora;
@@ -172,4 +175,65 @@ TEST_F(CliFixture, ARunFollowsTheAdministratorsPolicyOverTheUsersOwn)
     EXPECT_EQ(Left(kRunMruKey), 2u);
     EXPECT_FALSE(FileExists(lab)) << clean.out;
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, "Software\\Sweepora\\EraseSettings"), Texts{"RunHistory"});
+}
+
+namespace {
+
+// The names in a folder, its subfolders' files as "sub\name".
+Texts FolderContents(const std::string& folder)
+{
+    Texts names;
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &data)) {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(name);
+        else for (const std::string& inner : FolderContents(folder + "\\" + name)) names.push_back(name + "\\" + inner);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+// An installed copy writes nothing beside itself: the per-user folder keeps its data, and
+// the files shipped beside it are only the starting values.
+TEST_F(CliFixture, AnInstalledCopyKeepsItsListsAndPluginsPerUser)
+{
+    test::ScratchFolder installed{test::EnvironmentText("ProgramFiles") + "\\Sweepora Test"};
+    test::ScratchFolder perUser{PerUserFolder()};
+    const std::string cli = installed.File("sweepora-cli.exe");
+    ASSERT_TRUE(::CopyFileA(exe.c_str(), cli.c_str(), FALSE));
+    test::WriteFileBytes(installed.File(kSafeUrlsFile), "http://KEPT.example/\r\n");
+    ::CreateDirectoryA(installed.File("plugins").c_str(), nullptr);
+    ::CreateDirectoryA(perUser.File("plugins").c_str(), nullptr);
+    const std::string shipped = "[Plugin]\r\nSelected=1\r\nDescription=shipped\r\n";
+    for (const char* name : {"plugins\\New.plg", "plugins\\Edited.plg"}) test::WriteFileBytes(installed.File(name), shipped);
+    const std::string edited = "[Plugin]\r\nSelected=1\r\nDescription=the user's\r\n";
+    test::WriteFileBytes(perUser.File("plugins\\Edited.plg"), edited);
+
+    // The first time, the list beside the program counts; the missing plugin is copied in.
+    EXPECT_EQ(RunProgram(cli, "clean").exitCode, 0u);
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey), Texts{"url2"});
+    EXPECT_EQ(test::ReadFileBytes(perUser.File("plugins\\New.plg")), shipped);
+    EXPECT_EQ(test::ReadFileBytes(perUser.File("plugins\\Edited.plg")), edited);
+
+    // The window saves the lists into the per-user folder, and a run reads them back from there.
+    test::FakeHost host;
+    test::FakeDesktop desktop;
+    RegistrySettingsStore store("Software\\SweeporaTests\\Session");
+    Session session(store, host, desktop, cli);
+    EXPECT_EQ(session.dataFolder, perUser.Path());
+    session.safeLists.typedUrls.safe.Add("http://news.example/");
+    SaveSafeLists(session.safeLists, session.dataFolder);
+    const char* urls[][2] = {{"url1", "http://bank.example/"}, {"url2", "http://kept.example/"},
+                              {"url3", "http://news.example/"}};
+    for (const auto& t : urls) test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, t[0], t[1]);
+    EXPECT_EQ(RunProgram(cli, "clean").exitCode, 0u);
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey), Texts{"url3"});
+
+    const Texts untouched = {"SafeURLs.dat", "output.txt", "plugins\\Edited.plg", "plugins\\New.plg", "sweepora-cli.exe"};
+    EXPECT_EQ(FolderContents(installed.Path()), untouched);
+    EXPECT_EQ(test::ReadFileBytes(installed.File(kSafeUrlsFile)), "http://KEPT.example/\r\n");
 }

@@ -7,6 +7,8 @@
 
 #include "support/TestSupport.h"
 
+#include <commctrl.h>
+
 #include <future>
 
 using namespace sweepora;
@@ -16,7 +18,9 @@ TEST(ThemeManifest, WrittenOnceHiddenWithTheBuildsArchitecture)
     test::TempFolder folder;
     test::FakeDesktop desktop;
     const std::string program = folder.File("Sweepora.exe"), manifest = program + ".manifest";
-    WriteThemeManifest(desktop, program);
+    // Beside the program it has the one name Windows looks for.
+    ASSERT_EQ(ThemeManifestPath(program, folder.Path()), manifest);
+    EXPECT_TRUE(WriteThemeManifest(desktop, manifest));
     const std::string arch = sizeof(void*) == 8 ? "amd64" : "X86";
     const std::string text = test::ReadFileBytes(manifest);
     EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" processorArchitecture=\"" +
@@ -27,17 +31,44 @@ TEST(ThemeManifest, WrittenOnceHiddenWithTheBuildsArchitecture)
     // Whatever is there already stays as it is, attributes included.
     ::SetFileAttributesA(manifest.c_str(), FILE_ATTRIBUTE_NORMAL);
     test::WriteFileBytes(manifest, "the user's own");
-    WriteThemeManifest(desktop, program);
+    EXPECT_TRUE(WriteThemeManifest(desktop, manifest));
     EXPECT_EQ(test::ReadFileBytes(manifest), "the user's own");
     EXPECT_EQ(::GetFileAttributesA(manifest.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
     EXPECT_TRUE(desktop.asked.empty());
 
     // A folder it cannot write to: told at every start, nothing left behind.
-    const std::string missing = folder.File("gone\\Sweepora.exe");
-    WriteThemeManifest(desktop, missing);
+    const std::string missing = folder.File("gone\\Sweepora.exe.manifest");
+    EXPECT_FALSE(WriteThemeManifest(desktop, missing));
     WriteThemeManifest(desktop, missing);
     EXPECT_EQ(desktop.asked.size(), 2u);
-    EXPECT_FALSE(FileExists(missing + ".manifest"));
+    EXPECT_FALSE(FileExists(missing));
+}
+
+TEST(ThemeManifest, KeptAwayFromTheProgramStylesTheControlsWhileActive)
+{
+    test::TempFolder programs, data;
+    test::FakeDesktop desktop;
+    const std::string manifest = ThemeManifestPath(programs.File("Sweepora.exe"), data.Path());
+    EXPECT_EQ(FolderOf(manifest), data.Path());
+    ASSERT_TRUE(WriteThemeManifest(desktop, manifest));
+    // Only version 6 of the common controls gives a push button its ideal size.
+    const auto styled = [] {
+        HWND button = ::CreateWindowExW(0, L"Button", L"x", WS_POPUP | BS_PUSHBUTTON, 0, 0, 10, 10, nullptr, nullptr,
+                                        nullptr, nullptr);
+        SIZE ideal = {};
+        const bool v6 = ::SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
+        ::DestroyWindow(button);
+        return v6;
+    };
+    EXPECT_FALSE(styled());
+    {
+        ThemeActivation theme;
+        EXPECT_EQ(theme.Activate(manifest), 0u);
+        EXPECT_TRUE(styled());
+    }
+    EXPECT_FALSE(styled());
+    ThemeActivation broken;
+    EXPECT_NE(broken.Activate(data.File("missing.manifest")), 0u);
 }
 
 TEST(SystemInfoTool, ReadsValuesInTheirFormsAndStartsTheToolItFinds)

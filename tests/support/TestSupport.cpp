@@ -89,6 +89,14 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
+ScratchFolder::ScratchFolder(std::string path) : path_(std::move(path))
+{
+    RemoveTree(path_);
+    if (!::CreateDirectoryW(LongPath(path_).c_str(), nullptr)) throw std::runtime_error("cannot make " + path_);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
 std::string EnvironmentText(const char* name)
 {
     char value[32768];

@@ -56,6 +56,17 @@ private:
     std::string path_;
 };
 
+// A folder at a given place, emptied and made now, removed with its files when it goes.
+struct ScratchFolder : NoCopy {
+    explicit ScratchFolder(std::string path);
+    ~ScratchFolder();
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
 // The variable's value; empty when it is not set.
 std::string EnvironmentText(const char* name);
 
