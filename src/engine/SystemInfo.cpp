@@ -1,5 +1,7 @@
 #include "engine/SystemInfo.h"
 
+#include "storage/HostPlatform.h"
+
 #include "storage/WideText.h"
 
 #include <winnetwk.h>
@@ -58,15 +60,8 @@ std::string OSNameFromVersion(const OSVERSIONINFOA& v, bool server)
 
 std::string GetOSName()
 {
-    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    // Looked up at run time: the 9x family has no such export.
-    const auto rtlGetVersion = ntdll == nullptr ? nullptr
-                                                : reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void (*)()>(
-                                                      ::GetProcAddress(ntdll, "RtlGetVersion")));
-    OSVERSIONINFOEXW real = {};
-    real.dwOSVersionInfoSize = sizeof real;
-    if (rtlGetVersion != nullptr && rtlGetVersion(&real) == 0) {
+    OSVERSIONINFOEXW real;
+    if (RealWindowsVersion(real)) {
         OSVERSIONINFOA v = {};
         v.dwOSVersionInfoSize = sizeof v;
         v.dwMajorVersion = real.dwMajorVersion;

@@ -1,5 +1,6 @@
 #include "plugins/DefinitionVariables.h"
 
+#include "storage/HostPlatform.h"
 #include "storage/Text.h"
 #include "storage/WideText.h"
 
@@ -20,9 +21,7 @@ std::string WithoutBackslash(std::string path)
 
 std::string ShellFolder(int csidl)
 {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || !path[0]) return {};
-    return WithoutBackslash(Utf8FromWide(path));
+    return WithoutBackslash(Utf8FromWide(ShellFolderPath(csidl)));
 }
 
 std::string KnownFolder(REFKNOWNFOLDERID id)
@@ -36,12 +35,7 @@ std::string KnownFolder(REFKNOWNFOLDERID id)
 
 std::string Environment(const wchar_t* name)
 {
-    const DWORD n = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (n == 0) return {};
-    std::wstring value(n, L'\0');
-    const DWORD m = ::GetEnvironmentVariableW(name, &value[0], n);
-    value.resize(m < n ? m : 0);
-    return WithoutBackslash(Utf8FromWide(value));
+    return WithoutBackslash(Utf8FromWide(EnvironmentVariable(name)));
 }
 
 std::string FirstOf(std::initializer_list<std::string> candidates)
@@ -125,15 +119,8 @@ DefinitionEnvironment CurrentDefinitionEnvironment()
     one("USERNAME", UserName());
     one("DOCUMENTS", FirstOf({ShellFolder(CSIDL_PERSONAL), profile.empty() ? std::string() : profile + "\\Documents"}));
 
-    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    // The real version: GetVersionEx reports 6.2 to a program without a compatibility manifest.
-    const auto rtlGetVersion = ntdll == nullptr ? nullptr
-                                                : reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void (*)()>(
-                                                      ::GetProcAddress(ntdll, "RtlGetVersion")));
-    OSVERSIONINFOEXW version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (rtlGetVersion != nullptr && rtlGetVersion(&version) == 0) {
+    OSVERSIONINFOEXW version;
+    if (RealWindowsVersion(version)) {
         e.windowsMajor = static_cast<int>(version.dwMajorVersion);
         e.windowsMinor = static_cast<int>(version.dwMinorVersion);
     }

@@ -1,5 +1,6 @@
 #include "plugins/Detection.h"
 
+#include "plugins/MatchingFiles.h"
 #include "storage/LongPath.h"
 #include "storage/Text.h"
 #include "storage/UniqueHandle.h"
@@ -42,29 +43,6 @@ std::string CacheKey(const std::string& text)
     for (char& c : key)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return key;
-}
-
-// "*" any run, "?" any one character; both texts already upper-cased, so that the
-// thousands of names a load may compare need no case mapping each.
-bool UpperMatches(const std::wstring& name, const std::wstring& pattern)
-{
-    std::size_t n = 0, p = 0, star = std::wstring::npos, resume = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++;
-            resume = n;
-        } else if (star != std::wstring::npos) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*') ++p;
-    return p == pattern.size();
 }
 
 std::vector<std::string_view> SplitPath(const std::string& path)
@@ -139,7 +117,7 @@ bool Detector::Exists(std::string& prefix, const std::vector<std::string_view>& 
     for (std::size_t i = 0; i < listing.names.size(); ++i) {
         if (!last && !listing.folders[i]) continue;
         // Matched against the long name alone: the system's own search takes 8.3 names too.
-        if (!UpperMatches(listing.upperNames[i], upperParts[next])) continue;
+        if (!UpperNameMatches(listing.upperNames[i], upperParts[next])) continue;
         if (last) return true;
         prefix += '\\';
         prefix += Utf8FromWide(listing.names[i]);

@@ -73,13 +73,15 @@ void Expand(const std::string& base, const std::vector<std::string>& parts, std:
 
 } // namespace
 
-bool LongNameMatches(const std::wstring& name, const std::wstring& pattern)
+namespace {
+
+// Greedy match with one backtrack point, the usual wildcard walk.
+template <typename Same>
+bool WildcardMatches(const std::wstring& name, const std::wstring& pattern, Same same)
 {
-    if (pattern == L"*" || pattern == L"*.*") return true;
-    // Greedy match with one backtrack point, the usual wildcard walk.
     std::size_t n = 0, p = 0, star = std::wstring::npos, resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || Upper(pattern[p]) == Upper(name[n]))) {
+        if (p < pattern.size() && (pattern[p] == L'?' || same(pattern[p], name[n]))) {
             ++n;
             ++p;
         } else if (p < pattern.size() && pattern[p] == L'*') {
@@ -94,6 +96,19 @@ bool LongNameMatches(const std::wstring& name, const std::wstring& pattern)
     }
     while (p < pattern.size() && pattern[p] == L'*') ++p;
     return p == pattern.size();
+}
+
+} // namespace
+
+bool LongNameMatches(const std::wstring& name, const std::wstring& pattern)
+{
+    if (pattern == L"*" || pattern == L"*.*") return true;
+    return WildcardMatches(name, pattern, [](wchar_t a, wchar_t b) { return Upper(a) == Upper(b); });
+}
+
+bool UpperNameMatches(const std::wstring& name, const std::wstring& pattern)
+{
+    return WildcardMatches(name, pattern, [](wchar_t a, wchar_t b) { return a == b; });
 }
 
 bool FolderMatches(const std::string& path, const std::string& pattern, bool orBelow)

@@ -9,6 +9,9 @@ namespace sweepora {
 // only: the system's own search also matches short 8.3 names, so "*.tmp" would take
 // "notes.tmpl".
 bool LongNameMatches(const std::wstring& name, const std::wstring& pattern);
+// The same for a name and a pattern both upper-cased already, where thousands of names
+// are compared: no case mapping per character. "*.*" is taken literally here.
+bool UpperNameMatches(const std::wstring& name, const std::wstring& pattern);
 
 // True when `path` is the folder `pattern` names (its parts may hold wildcards), or, with
 // `orBelow`, lies below it. Both UTF-8, compared part by part ignoring case.

@@ -1,6 +1,6 @@
 #include "storage/HostPlatform.h"
 
-#include <windows.h>
+#include <shlobj.h>
 
 namespace sweepora {
 
@@ -8,6 +8,36 @@ bool RunningUnderWine()
 {
     const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::wstring EnvironmentVariable(const wchar_t* name)
+{
+    const DWORD n = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (n == 0) return {};
+    std::wstring value(n, L'\0');
+    const DWORD m = ::GetEnvironmentVariableW(name, &value[0], n);
+    value.resize(m < n ? m : 0);
+    return value;
+}
+
+std::wstring ShellFolderPath(int csidl)
+{
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || !path[0]) return {};
+    return path;
+}
+
+bool RealWindowsVersion(OSVERSIONINFOEXW& version)
+{
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    // Looked up at run time: the 9x family has no such export.
+    const auto rtlGetVersion = ntdll == nullptr ? nullptr
+                                                : reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void (*)()>(
+                                                      ::GetProcAddress(ntdll, "RtlGetVersion")));
+    version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    return rtlGetVersion != nullptr && rtlGetVersion(&version) == 0;
 }
 
 } // namespace sweepora

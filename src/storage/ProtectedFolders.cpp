@@ -1,5 +1,6 @@
 #include "storage/ProtectedFolders.h"
 
+#include "storage/HostPlatform.h"
 #include "storage/LongPath.h"
 #include "storage/UniqueHandle.h"
 #include "storage/WideText.h"
@@ -10,23 +11,6 @@
 namespace sweepora {
 
 namespace {
-
-std::wstring ShellFolder(int csidl)
-{
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || !path[0]) return {};
-    return path;
-}
-
-std::wstring Environment(const wchar_t* name)
-{
-    const DWORD n = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (n == 0) return {};
-    std::wstring value(n, L'\0');
-    const DWORD m = ::GetEnvironmentVariableW(name, &value[0], n);
-    value.resize(m < n ? m : 0);
-    return value;
-}
 
 std::wstring Canonical(const std::wstring& folder)
 {
@@ -76,7 +60,7 @@ bool TempSettingIsRelative()
 {
     // The variables in the order the system reads them; the first one set decides.
     for (const wchar_t* name : {L"TMP", L"TEMP", L"USERPROFILE"}) {
-        const std::wstring value = Environment(name);
+        const std::wstring value = EnvironmentVariable(name);
         if (!value.empty()) return !IsAbsolutePath(Utf8FromWide(value));
     }
     return false;
@@ -85,15 +69,15 @@ bool TempSettingIsRelative()
 ProtectedFolders CurrentProtectedFolders()
 {
     ProtectedFolders p;
-    p.windows = Canonical(ShellFolder(CSIDL_WINDOWS));
-    for (const std::wstring& programs : {ShellFolder(CSIDL_PROGRAM_FILES), ShellFolder(CSIDL_PROGRAM_FILESX86),
-                                         Environment(L"ProgramW6432")}) {
+    p.windows = Canonical(ShellFolderPath(CSIDL_WINDOWS));
+    for (const std::wstring& programs : {ShellFolderPath(CSIDL_PROGRAM_FILES), ShellFolderPath(CSIDL_PROGRAM_FILESX86),
+                                         EnvironmentVariable(L"ProgramW6432")}) {
         const std::wstring c = Canonical(programs);
         if (!c.empty()) p.programFiles.push_back(c);
     }
-    p.programData = Canonical(ShellFolder(CSIDL_COMMON_APPDATA));
-    p.profile = Canonical(ShellFolder(CSIDL_PROFILE));
-    if (p.profile.empty()) p.profile = Canonical(Environment(L"USERPROFILE"));
+    p.programData = Canonical(ShellFolderPath(CSIDL_COMMON_APPDATA));
+    p.profile = Canonical(ShellFolderPath(CSIDL_PROFILE));
+    if (p.profile.empty()) p.profile = Canonical(EnvironmentVariable(L"USERPROFILE"));
     p.profilesRoot = Canonical(ProfilesDirectory());
     if (p.profilesRoot.empty()) p.profilesRoot = Parent(p.profile);
     return p;
