@@ -9,7 +9,10 @@
 #include "storage/WideText.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 namespace sweepora {
@@ -43,6 +46,9 @@ constexpr const char* kOtherGroup = "Other";
 
 constexpr const char* kDuplicateName = "another entry has this name";
 constexpr const char* kNotInstalled = "not installed";
+// Detection waits on the system far more than it computes: a few lookups run side by side.
+constexpr std::size_t kDetectThreads = 4;
+constexpr std::size_t kEntriesPerThread = 64;
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -197,8 +203,10 @@ private:
     // The expansions of a folder, each a full path; false (and counted) when there are none.
     bool ExpandFolder(View folder, std::vector<std::string>& folders);
     std::string OsReason();
-    // The entry's detect keys, each read and a bad one counted; the answer only on `lookUp`.
-    bool Detected(bool lookUp);
+    // The entry's detect keys, each read and a bad one counted; false when it has none.
+    bool ReadDetectKeys(std::vector<std::string>& keys, std::vector<std::string>& paths);
+    // Looks up the entries that wait on their detect keys, several at a time, then counts them.
+    void Resolve();
 
     const std::string& source_;
     const DefinitionEnvironment& environment_;
@@ -206,6 +214,13 @@ private:
     Section section_;
     bool inSection_ = false;
     Detector detector_;
+    // An entry whose offer depends on whether its application is here.
+    struct Pending {
+        std::size_t index;
+        std::vector<std::string> keys, paths;
+        bool found = false;
+    };
+    std::vector<Pending> pending_;
     std::unordered_set<std::string> names_;
     std::vector<View> fields_, masks_;
     std::vector<std::string> expanded_;
@@ -239,6 +254,7 @@ DefinitionsLoad Loader::Parse(View text)
         }
     }
     if (inSection_) Finish();
+    Resolve();
     return std::move(load_);
 }
 
@@ -435,9 +451,8 @@ std::string Loader::OsReason()
 
 // Every detect key is read (and a bad one counted) before any is looked up, so that the
 // report does not depend on which one happened to answer first.
-bool Loader::Detected(bool lookUp)
+bool Loader::ReadDetectKeys(std::vector<std::string>& keys, std::vector<std::string>& paths)
 {
-    std::vector<std::string> keys, paths;
     for (const NumberedKey& detect : section_.detects) {
         std::string key;
         if (ParseRegistryKey(detect.value, key) == nullptr) ++load_.report.badKeys;
@@ -453,13 +468,44 @@ bool Loader::Detected(bool lookUp)
         else
             for (std::string& path : expansions) paths.push_back(std::move(path));
     }
-    if (section_.detects.empty() && section_.detectFiles.empty()) return true;
-    if (!lookUp) return false;
-    for (const std::string& key : keys)
-        if (detector_.KeyExists(key)) return true;
-    for (const std::string& path : paths)
-        if (detector_.PathExists(path)) return true;
-    return false;
+    return !section_.detects.empty() || !section_.detectFiles.empty();
+}
+
+void Loader::Resolve()
+{
+    std::atomic<std::size_t> next{0};
+    const auto work = [this, &next] {
+        for (std::size_t i = next++; i < pending_.size(); i = next++) {
+            Pending& p = pending_[i];
+            for (const std::string& key : p.keys)
+                if ((p.found = detector_.KeyExists(key))) break;
+            if (p.found) continue;
+            for (const std::string& path : p.paths)
+                if ((p.found = detector_.PathExists(path))) break;
+        }
+    };
+    std::vector<std::thread> helpers;
+    try {
+        for (std::size_t t = 1; t < kDetectThreads && t * kEntriesPerThread < pending_.size(); ++t)
+            helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // Fewer threads, or none: this one does the rest.
+    }
+    work();
+    for (std::thread& helper : helpers) helper.join();
+    DefinitionsReport& report = load_.report;
+    for (const Pending& p : pending_) {
+        LoadedDefinition& loaded = load_.definitions[p.index];
+        loaded.offered = p.found;
+        if (p.found) {
+            ++report.offered;
+        } else {
+            loaded.notOfferedReason = kNotInstalled;
+            ++report.notOffered;
+            ++report.notOfferedReasons[kNotInstalled];
+        }
+    }
+    pending_.clear();
 }
 
 void Loader::Finish()
@@ -487,15 +533,19 @@ void Loader::Finish()
     // The first of two entries of one name wins: ticks are kept by name.
     const bool duplicate = !entry.name.empty() && !names_.insert(UpperCaseUtf8(entry.name)).second;
     const bool unusable = entry.name.empty() || (entry.files.empty() && entry.registry.empty());
-    const bool detected = Detected(!duplicate && !unusable && osReason.empty());
+    std::vector<std::string> keys, paths;
+    const bool detects = ReadDetectKeys(keys, paths);
     if (duplicate) {
         loaded.notOfferedReason = kDuplicateName;
     } else if (unusable) {
         loaded.unusable = true;
     } else if (!osReason.empty()) {
         loaded.notOfferedReason = osReason;
-    } else if (!detected) {
-        loaded.notOfferedReason = kNotInstalled;
+    } else if (detects) {
+        // Counted once its detect keys are looked up, with the other entries' at the end.
+        pending_.push_back({load_.definitions.size(), std::move(keys), std::move(paths)});
+        load_.definitions.push_back(std::move(loaded));
+        return;
     } else {
         loaded.offered = true;
     }

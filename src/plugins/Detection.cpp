@@ -63,9 +63,20 @@ std::vector<std::string_view> SplitPath(const std::string& path)
 const Detector::Listing& Detector::List(const std::string& folder)
 {
     const std::string cacheKey = CacheKey(folder);
-    const auto cached = listings_.find(cacheKey);
-    if (cached != listings_.end()) return cached->second;
-    Listing& listing = listings_[cacheKey];
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        const auto cached = listings_.find(cacheKey);
+        if (cached != listings_.end()) return cached->second;
+    }
+    Listing listing;
+    ListInto(folder, listing);
+    const std::lock_guard<std::mutex> hold(lock_);
+    // Another thread may have listed it meanwhile: the first listing stays.
+    return listings_.emplace(cacheKey, std::move(listing)).first->second;
+}
+
+void Detector::ListInto(const std::string& folder, Listing& listing)
+{
     WIN32_FIND_DATAW data;
     UniqueFind find(::FindFirstFileExW(LongPath(folder + "\\*").c_str(), FindExInfoBasic, &data,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -73,7 +84,7 @@ const Detector::Listing& Detector::List(const std::string& folder)
         const DWORD error = ::GetLastError();
         listing.state = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? Listing::State::Closed
                                                                                          : Listing::State::Missing;
-        return listing;
+        return;
     }
     do {
         const std::wstring name = data.cFileName;
@@ -83,7 +94,6 @@ const Detector::Listing& Detector::List(const std::string& folder)
         listing.folders.push_back((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
         listing.upper.insert(listing.upperNames.back());
     } while (::FindNextFileW(find.get(), &data));
-    return listing;
 }
 
 // Depth first, so that the first existing match ends the search. Each part is looked up in
@@ -171,8 +181,11 @@ HKEY ParseRegistryKey(std::string_view text, std::string& fullName)
 bool Detector::KeyExists(const std::string& fullName)
 {
     const std::string cacheKey = CacheKey(fullName);
-    const auto cached = keys_.find(cacheKey);
-    if (cached != keys_.end()) return cached->second;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        const auto cached = keys_.find(cacheKey);
+        if (cached != keys_.end()) return cached->second;
+    }
     std::string ignored;
     const HKEY root = ParseRegistryKey(fullName, ignored);
     bool found = false;
@@ -191,6 +204,7 @@ bool Detector::KeyExists(const std::string& fullName)
             found = result == ERROR_SUCCESS || result == ERROR_ACCESS_DENIED;
         }
     }
+    const std::lock_guard<std::mutex> hold(lock_);
     keys_.emplace(cacheKey, found);
     return found;
 }
@@ -198,9 +212,13 @@ bool Detector::KeyExists(const std::string& fullName)
 bool Detector::PathExists(const std::string& path)
 {
     const std::string cacheKey = CacheKey(path);
-    const auto cached = paths_.find(cacheKey);
-    if (cached != paths_.end()) return cached->second;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        const auto cached = paths_.find(cacheKey);
+        if (cached != paths_.end()) return cached->second;
+    }
     const bool found = PathExistsUncached(path);
+    const std::lock_guard<std::mutex> hold(lock_);
     paths_.emplace(cacheKey, found);
     return found;
 }

@@ -2,6 +2,7 @@
 // Whether an application is installed, as a definition's Detect and DetectFile keys ask.
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +16,8 @@ namespace sweepora {
 HKEY ParseRegistryKey(std::string_view text, std::string& fullName);
 
 // Answers for one load: a key or path asked again (many entries share one) is looked up once.
+// Several threads may ask at once: under Wine each lookup mostly waits on the server, so
+// lookups side by side take far less time than one after the other.
 class Detector {
 public:
     // The key exists; HKEY_LOCAL_MACHINE is looked up in the 64-bit and the 32-bit view.
@@ -34,12 +37,15 @@ private:
         std::unordered_set<std::wstring> upper;
     };
     const Listing& List(const std::string& folder);
+    static void ListInto(const std::string& folder, Listing& listing);
     bool Exists(std::string& prefix, const std::vector<std::string_view>& parts,
                 const std::vector<std::wstring>& upperParts, std::size_t next, bool listed);
     bool PathExistsUncached(const std::string& path);
 
+    std::mutex lock_; // guards the three caches, never held during a lookup
     std::unordered_map<std::string, bool> keys_;
     std::unordered_map<std::string, bool> paths_;
+    // Node-based: a listing stays where it is while others are added.
     std::unordered_map<std::string, Listing> listings_;
 };
 
