@@ -3,8 +3,6 @@
 #include "storage/LongPath.h"
 #include "storage/Paths.h"
 #include "storage/Text.h"
-#include "storage/UniqueHandle.h"
-#include "storage/WideText.h"
 
 #include <windows.h>
 
@@ -16,23 +14,6 @@ namespace sweepora {
 namespace {
 
 constexpr const char* kNameTaken = "another entry has this name";
-
-std::vector<std::string> ShippedFiles(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileExW((AddBackslashW(LongPath(folder)) + L"*.ini").c_str(), FindExInfoBasic, &data,
-                                       FindExSearchNameMatch, nullptr, 0));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::string name = Utf8FromWide(data.cFileName);
-        // "*.ini" also finds "x.ini_old" through its short name on some volumes.
-        if (name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), ".ini")) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return UpperCaseUtf8(a) < UpperCaseUtf8(b); });
-    return names;
-}
 
 void Add(DefinitionSources& sources, DefinitionsLoad load, std::set<std::string>& names, const std::string& file)
 {
@@ -73,7 +54,7 @@ DefinitionSources ReadDefinitionSources(const std::string& programFolder, const 
         Add(sources, ReadDefinitions(community, kCommunityDefinitionsFile, environment), names,
             kCommunityDefinitionsFile);
     const std::string folder = AddBackslash(programFolder) + kDefinitionsFolder;
-    for (const std::string& name : ShippedFiles(folder)) {
+    for (const std::string& name : FilesWithExtension(folder, ".ini")) {
         const std::string source = std::string(kDefinitionsFolder) + "\\" + name;
         Add(sources, ReadDefinitions(AddBackslash(folder) + name, source, environment), names, source);
     }

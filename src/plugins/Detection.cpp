@@ -60,19 +60,27 @@ std::vector<std::string_view> SplitPath(const std::string& path)
 
 } // namespace
 
-const Detector::Listing& Detector::List(const std::string& folder)
+template <typename Value, typename Compute>
+const Value& Detector::Cached(std::unordered_map<std::string, Value>& cache, const std::string& key, Compute compute)
 {
-    const std::string cacheKey = CacheKey(folder);
+    const std::string cacheKey = CacheKey(key);
     {
         const std::lock_guard<std::mutex> hold(lock_);
-        const auto cached = listings_.find(cacheKey);
-        if (cached != listings_.end()) return cached->second;
+        const auto cached = cache.find(cacheKey);
+        if (cached != cache.end()) return cached->second;
     }
-    Listing listing;
-    ListInto(folder, listing);
+    Value value = compute();
     const std::lock_guard<std::mutex> hold(lock_);
-    // Another thread may have listed it meanwhile: the first listing stays.
-    return listings_.emplace(cacheKey, std::move(listing)).first->second;
+    return cache.emplace(cacheKey, std::move(value)).first->second;
+}
+
+const Detector::Listing& Detector::List(const std::string& folder)
+{
+    return Cached(listings_, folder, [&folder] {
+        Listing listing;
+        ListInto(folder, listing);
+        return listing;
+    });
 }
 
 void Detector::ListInto(const std::string& folder, Listing& listing)
@@ -180,47 +188,29 @@ HKEY ParseRegistryKey(std::string_view text, std::string& fullName)
 
 bool Detector::KeyExists(const std::string& fullName)
 {
-    const std::string cacheKey = CacheKey(fullName);
-    {
-        const std::lock_guard<std::mutex> hold(lock_);
-        const auto cached = keys_.find(cacheKey);
-        if (cached != keys_.end()) return cached->second;
-    }
-    std::string ignored;
-    const HKEY root = ParseRegistryKey(fullName, ignored);
-    bool found = false;
-    if (root != nullptr) {
+    return Cached(keys_, fullName, [&fullName] {
+        std::string ignored;
+        const HKEY root = ParseRegistryKey(fullName, ignored);
+        if (root == nullptr) return false;
         const std::size_t slash = fullName.find('\\');
-        const std::wstring path =
-            slash == std::string::npos ? std::wstring() : WideFromUtf8(fullName.substr(slash + 1));
+        const std::wstring path = slash == std::string::npos ? std::wstring() : WideFromUtf8(fullName.substr(slash + 1));
         // Without a view flag a 32-bit process would see only the 32-bit view of HKLM.
         const REGSAM views[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
         const std::size_t viewCount = root == HKEY_LOCAL_MACHINE ? 2 : 1;
-        for (std::size_t v = 0; v < viewCount && !found; ++v) {
+        for (std::size_t v = 0; v < viewCount; ++v) {
             UniqueKey key;
             const REGSAM view = root == HKEY_LOCAL_MACHINE ? views[v] : 0;
             const LONG result = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE | view, key.put());
             // A key we may not read is still installed.
-            found = result == ERROR_SUCCESS || result == ERROR_ACCESS_DENIED;
+            if (result == ERROR_SUCCESS || result == ERROR_ACCESS_DENIED) return true;
         }
-    }
-    const std::lock_guard<std::mutex> hold(lock_);
-    keys_.emplace(cacheKey, found);
-    return found;
+        return false;
+    });
 }
 
 bool Detector::PathExists(const std::string& path)
 {
-    const std::string cacheKey = CacheKey(path);
-    {
-        const std::lock_guard<std::mutex> hold(lock_);
-        const auto cached = paths_.find(cacheKey);
-        if (cached != paths_.end()) return cached->second;
-    }
-    const bool found = PathExistsUncached(path);
-    const std::lock_guard<std::mutex> hold(lock_);
-    paths_.emplace(cacheKey, found);
-    return found;
+    return Cached(paths_, path, [this, &path] { return PathExistsUncached(path); });
 }
 
 } // namespace sweepora

@@ -36,6 +36,10 @@ private:
         std::vector<bool> folders;
         std::unordered_set<std::wstring> upper;
     };
+    // The cached answer for `key`, or what `compute` finds, computed without the lock held;
+    // when two threads ask at once, the first answer stays.
+    template <typename Value, typename Compute>
+    const Value& Cached(std::unordered_map<std::string, Value>& cache, const std::string& key, Compute compute);
     const Listing& List(const std::string& folder);
     static void ListInto(const std::string& folder, Listing& listing);
     bool Exists(std::string& prefix, const std::vector<std::string_view>& parts,

@@ -3,8 +3,6 @@
 #include "plugins/PluginFile.h"
 #include "storage/Ini.h"
 #include "storage/Paths.h"
-#include "storage/Text.h"
-#include "storage/UniqueHandle.h"
 #include "storage/WideText.h"
 
 #include <windows.h>
@@ -13,34 +11,6 @@
 #include <cstring>
 
 namespace sweepora {
-
-namespace {
-
-// What a file list box shows by default: no folders, hidden or system files.
-constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-bool HasPluginExtension(const std::string& name)
-{
-    const std::size_t n = std::strlen(kPluginExtension);
-    // "*.plg" also finds "x.plgold" through its short name on some volumes.
-    return name.size() > n && EqualsIgnoringCase(name.substr(name.size() - n), kPluginExtension);
-}
-
-// The "*.plg" files of the folder as a file list box would show them, in no order.
-std::vector<std::string> PluginFileNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW data;
-    const std::wstring pattern = WideFromUtf8(AddBackslash(folder) + "*" + kPluginExtension);
-    UniqueFind find(::FindFirstFileW(pattern.c_str(), &data));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
-        const std::string name = Utf8FromWide(data.cFileName);
-        if (!(data.dwFileAttributes & kNotListed) && HasPluginExtension(name)) names.push_back(name);
-    }
-    return names;
-}
-
-} // namespace
 
 void PluginList::SelectAll()
 {
@@ -86,7 +56,7 @@ void EnsureFolder(const std::string& path)
 std::vector<std::string> CopyMissingPlugins(const std::string& from, const std::string& to)
 {
     std::vector<std::string> failed;
-    for (const std::string& name : PluginFileNames(from)) {
+    for (const std::string& name : FilesWithExtension(from, kPluginExtension)) {
         const std::wstring target = WideFromUtf8(AddBackslash(to) + name);
         // Fail-if-exists: the user's copy, ticks and edits included, is never replaced.
         if (!::CopyFileW(WideFromUtf8(AddBackslash(from) + name).c_str(), target.c_str(), TRUE) &&
@@ -98,11 +68,7 @@ std::vector<std::string> CopyMissingPlugins(const std::string& from, const std::
 
 void LoadPlugins(PluginList& list, const std::string& pluginFolder)
 {
-    std::vector<std::string> names = PluginFileNames(pluginFolder);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string ua = UpperCaseUtf8(a), ub = UpperCaseUtf8(b);
-        return ua != ub ? ua < ub : a < b;
-    });
+    const std::vector<std::string> names = FilesWithExtension(pluginFolder, kPluginExtension);
 
     std::vector<PluginLine> lines;
     clsIni ini;

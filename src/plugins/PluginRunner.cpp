@@ -151,10 +151,11 @@ void RunRegistryTarget(const RegistryTarget& t, const std::vector<Exclusion>& ex
 // One file target on one concrete folder.
 class FolderWalk {
 public:
-    FolderWalk(const FileTarget& target, std::vector<std::string> masks, const std::vector<Exclusion>& exclusions,
-               PluginRunHost& host)
-        : target_(target), masks_(std::move(masks)), exclusions_(exclusions), host_(host)
+    FolderWalk(const FileTarget& target, const std::vector<std::string>& masks,
+               const std::vector<Exclusion>& exclusions, PluginRunHost& host)
+        : target_(target), exclusions_(exclusions), host_(host)
     {
+        for (const std::string& mask : masks) masks_.push_back(WideFromUtf8(mask));
     }
 
     // True when everything below the folder is gone (or, in a test run, would be).
@@ -177,6 +178,7 @@ public:
             host_.AddLogEntry(folder, ErrorText(listing.error));
             return false;
         }
+        const std::vector<std::wstring> kept = KeptHere(folder);
         bool emptied = true;
         for (const ListedEntry& entry : listing.entries) {
             if (host_.AbortFlag()) return false;
@@ -184,7 +186,7 @@ public:
             const bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             if (isFolder && !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (target_.recurse || target_.removeSelf)) {
                 emptied = Walk(folder + name + "\\", false) && emptied;
-            } else if (!isFolder && !(entry.attributes & kNeverMatches) && Wanted(folder, entry.name)) {
+            } else if (!isFolder && !(entry.attributes & kNeverMatches) && Wanted(entry.name, kept)) {
                 if (host_.AbortFlag()) return false;
                 const DWORD error = host_.EradicateFile(folder + name);
                 if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) inUse_ = true;
@@ -202,22 +204,28 @@ public:
     bool FilesInUse() const { return inUse_; }
 
 private:
-    bool Wanted(const std::string& folder, const std::wstring& name) const
+    // The masks of the file exclusions that apply in this folder; an empty one keeps every file.
+    std::vector<std::wstring> KeptHere(const std::string& folder) const
+    {
+        std::vector<std::wstring> kept;
+        for (const Exclusion& e : exclusions_)
+            if (e.kind != Exclusion::Kind::Registry && FolderMatches(folder, e.folder, e.kind == Exclusion::Kind::Path))
+                kept.push_back(WideFromUtf8(e.mask));
+        return kept;
+    }
+
+    bool Wanted(const std::wstring& name, const std::vector<std::wstring>& kept) const
     {
         bool match = false;
-        for (const std::string& mask : masks_) match = match || LongNameMatches(name, WideFromUtf8(mask));
+        for (const std::wstring& mask : masks_) match = match || LongNameMatches(name, mask);
         if (!match) return false;
-        const std::string utf8 = Utf8FromWide(name);
-        for (const Exclusion& e : exclusions_) {
-            if (e.kind == Exclusion::Kind::Registry) continue;
-            if (!FolderMatches(folder, e.folder, e.kind == Exclusion::Kind::Path)) continue;
-            if (e.mask.empty() || LongNameMatches(name, WideFromUtf8(e.mask))) return false;
-        }
+        for (const std::wstring& mask : kept)
+            if (mask.empty() || LongNameMatches(name, mask)) return false;
         return true;
     }
 
     const FileTarget& target_;
-    const std::vector<std::string> masks_;
+    std::vector<std::wstring> masks_;
     const std::vector<Exclusion>& exclusions_;
     PluginRunHost& host_;
     bool inUse_ = false;
@@ -257,7 +265,7 @@ bool RunFileTarget(const FileTarget& t, const std::vector<Exclusion>& exclusions
             masks.swap(fixed);
             if (masks.empty()) continue;
         }
-        FolderWalk walk(t, std::move(masks), exclusions, host);
+        FolderWalk walk(t, masks, exclusions, host);
         walk.Walk(folder.path, true);
         inUse = inUse || walk.FilesInUse();
     }

@@ -1,9 +1,13 @@
 #include "storage/Paths.h"
 
 #include "storage/LongPath.h"
+#include "storage/Text.h"
+#include "storage/UniqueHandle.h"
 #include "storage/WideText.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 #include <vector>
 
@@ -46,6 +50,27 @@ std::string BaseNameWithoutExtension(const std::string& path)
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const auto dot = name.find_last_of('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::vector<std::string> FilesWithExtension(const std::string& folder, const std::string& extension)
+{
+    constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW((AddBackslashW(LongPath(folder)) + L"*" + WideFromUtf8(extension)).c_str(),
+                                       FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
+        const std::string name = Utf8FromWide(data.cFileName);
+        // "*.plg" also finds "x.plgold" through its short name on some volumes.
+        if (!(data.dwFileAttributes & kNotListed) && name.size() > extension.size() &&
+            EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string ua = UpperCaseUtf8(a), ub = UpperCaseUtf8(b);
+        return ua != ub ? ua < ub : a < b;
+    });
+    return names;
 }
 
 } // namespace sweepora

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace sweepora {
 
@@ -15,5 +16,9 @@ std::string FolderOf(const std::string& path);
 
 // "C:\Tools\sweepora.exe" -> "sweepora"
 std::string BaseNameWithoutExtension(const std::string& path);
+
+// The names of the files in `folder` whose long names end in `extension` (".plg"), as a
+// file list box shows them (no folders, hidden or system files), in name order ignoring case.
+std::vector<std::string> FilesWithExtension(const std::string& folder, const std::string& extension);
 
 } // namespace sweepora

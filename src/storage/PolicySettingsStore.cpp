@@ -2,8 +2,6 @@
 
 #include "storage/AppSettings.h"
 #include "storage/Text.h"
-#include "storage/UniqueHandle.h"
-#include "storage/WideText.h"
 
 #include <windows.h>
 
@@ -14,45 +12,6 @@ namespace {
 std::string MapKey(const std::string& section, const std::string& key)
 {
     return UpperCaseUtf8(section) + "\\" + UpperCaseUtf8(key);
-}
-
-std::vector<std::wstring> Subkeys(HKEY key)
-{
-    std::vector<std::wstring> names;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = 256;
-        if (::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.emplace_back(name, length);
-    }
-    return names;
-}
-
-// Every REG_SZ value of every section below `root`; an earlier hive's value is kept.
-void ReadHive(HKEY hive, const std::string& root, std::map<std::string, std::string>& into)
-{
-    UniqueKey policies;
-    if (::RegOpenKeyExW(hive, WideFromUtf8(root).c_str(), 0, KEY_READ, policies.put()) != ERROR_SUCCESS) return;
-    for (const std::wstring& section : Subkeys(policies.get())) {
-        UniqueKey key;
-        if (::RegOpenKeyExW(policies.get(), section.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) continue;
-        wchar_t name[16384];
-        std::vector<wchar_t> data(8192);
-        for (DWORD i = 0;; ++i) {
-            DWORD nameLength = 16384;
-            DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-            DWORD type = 0;
-            const LONG result = ::RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type,
-                                                reinterpret_cast<BYTE*>(data.data()), &size);
-            if (result == ERROR_MORE_DATA) continue; // no setting is that long: not ours
-            if (result != ERROR_SUCCESS) break;
-            if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
-            std::wstring value(data.data(), size / sizeof(wchar_t));
-            value = value.substr(0, value.find(L'\0'));
-            into.emplace(MapKey(Utf8FromWide(section), Utf8FromWide(std::wstring(name, nameLength))),
-                         TrimBlanks(Utf8FromWide(value)));
-        }
-    }
 }
 
 } // namespace
@@ -71,8 +30,13 @@ std::vector<std::pair<std::string, std::string>> PolicyKeys()
 
 PolicySettingsStore::PolicySettingsStore(SettingsStore& own, const std::string& policyRoot) : own_(own)
 {
-    ReadHive(HKEY_LOCAL_MACHINE, policyRoot, policies_);
-    ReadHive(HKEY_CURRENT_USER, policyRoot, policies_);
+    // Machine policy first: a value already read is kept.
+    for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        const RegistrySettingsStore policies(policyRoot, hive);
+        for (const std::string& section : policies.Sections())
+            for (const auto& [key, value] : policies.Section(section))
+                policies_.emplace(MapKey(section, key), TrimBlanks(value));
+    }
     // No stealth: the two settings that hide the program are held off.
     if (const std::string* off = Find(kSectionStartup, kDisableStealthKey); off && *off == "1") {
         policies_[MapKey(kSectionStartup, "Stealth")] = "0";

@@ -7,14 +7,14 @@
 
 namespace sweepora {
 
-RegistrySettingsStore::RegistrySettingsStore(std::string root) : root_(std::move(root)) {}
+RegistrySettingsStore::RegistrySettingsStore(std::string root, HKEY hive) : root_(std::move(root)), hive_(hive) {}
 
 std::string RegistrySettingsStore::Get(const std::string& section, const std::string& key,
                                        const std::string& defaultValue) const
 {
     UniqueKey k;
     const std::wstring path = WideFromUtf8(root_ + "\\" + section);
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, k.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(hive_, path.c_str(), 0, KEY_QUERY_VALUE, k.put()) != ERROR_SUCCESS)
         return defaultValue;
     const std::wstring name = WideFromUtf8(key);
     DWORD type = 0;
@@ -35,7 +35,7 @@ void RegistrySettingsStore::Set(const std::string& section, const std::string& k
 {
     UniqueKey k;
     const std::wstring path = WideFromUtf8(root_ + "\\" + section);
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(),
+    if (::RegCreateKeyExW(hive_, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(),
                           nullptr) != ERROR_SUCCESS)
         return;
     const std::wstring text = WideFromUtf8(value);
@@ -47,7 +47,7 @@ std::vector<std::pair<std::string, std::string>> RegistrySettingsStore::Section(
 {
     std::vector<std::pair<std::string, std::string>> values;
     UniqueKey k;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, WideFromUtf8(root_ + "\\" + section).c_str(), 0, KEY_QUERY_VALUE,
+    if (::RegOpenKeyExW(hive_, WideFromUtf8(root_ + "\\" + section).c_str(), 0, KEY_QUERY_VALUE,
                         k.put()) != ERROR_SUCCESS)
         return values;
     std::wstring name(16384, L'\0');
@@ -65,6 +65,21 @@ std::vector<std::pair<std::string, std::string>> RegistrySettingsStore::Section(
         values.emplace_back(Utf8FromWide(name.substr(0, nameLength)), Utf8FromWide(text.substr(0, text.find(L'\0'))));
     }
     return values;
+}
+
+std::vector<std::string> RegistrySettingsStore::Sections() const
+{
+    std::vector<std::string> names;
+    UniqueKey k;
+    if (::RegOpenKeyExW(hive_, WideFromUtf8(root_).c_str(), 0, KEY_ENUMERATE_SUB_KEYS, k.put()) != ERROR_SUCCESS)
+        return names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (::RegEnumKeyExW(k.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.push_back(Utf8FromWide(std::wstring(name, length)));
+    }
+    return names;
 }
 
 } // namespace sweepora

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,17 +29,21 @@ public:
 // functions: names and values are UTF-8 in memory, so no folder name is narrowed to the code page.
 class RegistrySettingsStore final : public SettingsStore {
 public:
-    // `root` is relative to HKEY_CURRENT_USER, such as "Software\Sweepora".
-    explicit RegistrySettingsStore(std::string root);
+    // `root` is relative to the hive, such as "Software\Sweepora"; the policy store reads the
+    // same layout from HKEY_LOCAL_MACHINE as well.
+    explicit RegistrySettingsStore(std::string root, HKEY hive = HKEY_CURRENT_USER);
 
     std::string Get(const std::string& section, const std::string& key,
                     const std::string& defaultValue) const override;
     // Write failures are dropped: the in-memory settings stay in force.
     void Set(const std::string& section, const std::string& key, const std::string& value) override;
     std::vector<std::pair<std::string, std::string>> Section(const std::string& section) const override;
+    // The names of the sections that exist.
+    std::vector<std::string> Sections() const;
 
 private:
     std::string root_;
+    HKEY hive_;
 };
 
 } // namespace sweepora
