@@ -124,8 +124,8 @@ install older-x64.msi
 [ "$(entries | cut -d'|' -f2)" = 0.1 ] || fail "x64: the older package did not install: $(entries)"
 try_package x64 "$drive/packages/sweepora-$version-x64.msi" "Program Files"
 
-if [ ! -f "$drive/windows/syswow64/kernel32.dll" ]; then
-  echo "== x86: skipped, no 32-bit Wine"
+if ! sandboxed --can-run-32 || [ ! -f "$drive/windows/syswow64/kernel32.dll" ]; then
+  echo "== x86: skipped, no 32-bit Wine, or a kernel that cannot start 32-bit programs"
 elif [ ! -f "$root/build-i686/bin/sweepora-cli.exe" ]; then
   echo "== x86: skipped, no i686 build (scripts/build.sh i686)"
 else
