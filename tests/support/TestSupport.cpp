@@ -77,17 +77,14 @@ void RemoveTree(const std::string& folder) { RemoveTreeW(LongPath(folder)); }
 
 } // namespace
 
-TempFolder::TempFolder()
+std::string FreshTempPath()
 {
     // The platform picks a name no one holds; the file it makes gives way to the folder.
     char temp[MAX_PATH], name[MAX_PATH];
-    if (!::GetTempPathA(MAX_PATH, temp) || !::GetTempFileNameA(temp, "swt", 0, name) || !::DeleteFileA(name) ||
-        !::CreateDirectoryA(name, nullptr))
+    if (!::GetTempPathA(MAX_PATH, temp) || !::GetTempFileNameA(temp, "swt", 0, name) || !::DeleteFileA(name))
         throw std::runtime_error("cannot make a temporary folder");
-    path_ = name;
+    return name;
 }
-
-TempFolder::~TempFolder() { RemoveTree(path_); }
 
 ScratchFolder::ScratchFolder(std::string path) : path_(std::move(path))
 {

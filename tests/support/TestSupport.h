@@ -45,17 +45,6 @@ private:
     HKEY root_;
 };
 
-// A fresh folder under the temporary folder, removed with its files when it goes.
-struct TempFolder : NoCopy {
-    TempFolder();
-    ~TempFolder();
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
-
 // A folder at a given place, emptied and made now, removed with its files when it goes.
 struct ScratchFolder : NoCopy {
     explicit ScratchFolder(std::string path);
@@ -65,6 +54,12 @@ struct ScratchFolder : NoCopy {
 
 private:
     std::string path_;
+};
+
+// A fresh folder under the temporary folder, with a name no one holds.
+std::string FreshTempPath();
+struct TempFolder : ScratchFolder {
+    TempFolder() : ScratchFolder(FreshTempPath()) {}
 };
 
 // The variable's value; empty when it is not set.
