@@ -52,9 +52,12 @@ struct DefinitionFixture : test::PluginSession {
         }
         session.plugins.SetDefinitions(std::move(entries), ticks);
     }
-    Texts Sorted() const
+    // The log as Lines() gives it, each line's `mark` taken off, sorted.
+    Texts Sorted(const std::string& mark = "") const
     {
-        Texts lines = Lines();
+        Texts lines;
+        for (const std::string& line : Lines())
+            lines.push_back(line.rfind(mark, 0) == 0 ? line.substr(mark.size()) : "unmarked " + line);
         std::sort(lines.begin(), lines.end());
         return lines;
     }
@@ -95,17 +98,8 @@ TEST_F(DefinitionFixture, APreviewLogsExactlyWhatTheRunErasesAndNothingElseIsTou
     expected.insert(expected.end(), {crash + "deep\\|@", crash + "|@", temp + "Kept\\|Not removed: not empty, something inside was kept",
                                      temp + "|Not removed: not empty, something inside was kept", "Plugin : Sample|Completed"});
     std::sort(expected.begin(), expected.end());
-    const auto timeless = [this](const std::string& prefix) {
-        Texts lines;
-        for (const LogLine& l : session.log.Lines()) {
-            const bool dated = l.status.find(" @ ") != std::string::npos && l.task.rfind(prefix + "Plugin", 0) != 0;
-            lines.push_back(l.task.substr(prefix.size()) + "|" + (dated ? "@" : l.status.rfind("Completed", 0) == 0 ? "Completed" : l.status));
-        }
-        std::sort(lines.begin(), lines.end());
-        return lines;
-    };
     RunPlugins(session);
-    EXPECT_EQ(timeless("Testing : "), expected);
+    EXPECT_EQ(Sorted("Testing : "), expected);
     for (const std::string& f : gone) EXPECT_EQ(test::ReadFileBytes(f), "trace") << f;
     EXPECT_EQ(session.run.registryKeys, 3);
     EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, kKeys + std::string("\\Gone\\Below")));
@@ -113,7 +107,7 @@ TEST_F(DefinitionFixture, APreviewLogsExactlyWhatTheRunErasesAndNothingElseIsTou
     session.run.live = true;
     session.log.Clear();
     RunPlugins(session);
-    EXPECT_EQ(timeless(""), expected);
+    EXPECT_EQ(Sorted(), expected);
     for (const std::string& f : gone) EXPECT_FALSE(FileExists(f)) << f;
     for (const std::string& f : kept) EXPECT_EQ(test::ReadFileBytes(f), "keep " + f);
     EXPECT_FALSE(FileExists(crash) || test::KeyExists(HKEY_CURRENT_USER, kKeys + std::string("\\Gone")) ||
@@ -156,9 +150,6 @@ TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
 
 TEST_F(DefinitionFixture, TheShippedBrowserDefinitionsKeepBookmarksAndPasswords)
 {
-    const DefinitionsLoad load = ReadDefinitions(AddBackslash(FolderOf(ExecutablePath())) + "definitions\\browsers.ini",
-                                                 "definitions\\browsers.ini", environment);
-    ASSERT_TRUE(load.error.empty()) << load.error;
     const std::string chrome = local + "\\Google\\Chrome\\User Data\\";
     const std::string fox = roaming + "\\Mozilla\\Firefox\\Profiles\\", foxLocal = local + "\\Mozilla\\Firefox\\Profiles\\";
     Texts history, cache, cookies, kept;
@@ -180,6 +171,7 @@ TEST_F(DefinitionFixture, TheShippedBrowserDefinitionsKeepBookmarksAndPasswords)
         for (const std::string& f : *group) Seed(f, "browser " + f);
     const DefinitionsLoad detected = ReadDefinitions(AddBackslash(FolderOf(ExecutablePath())) + "definitions\\browsers.ini",
                                                      "definitions\\browsers.ini", environment);
+    ASSERT_TRUE(detected.error.empty()) << detected.error;
     Texts offered;
     for (const LoadedDefinition& d : detected.definitions)
         if (d.offered) offered.push_back(d.entry.name);

@@ -66,7 +66,7 @@ struct DefinitionsFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(DefinitionsFixture, EveryKeyFormReadsIntoTheModelAndEveryEntryIsCountedOnce)
+TEST_F(DefinitionsFixture, EveryKeyFormReadsIntoTheModelEveryEntryIsCountedOnceAndAnsiReadsToo)
 {
     Key32 onlyIn32BitView;
     const std::string sample = std::string("\xEF\xBB\xBF; a sample of our own\r\n") +
@@ -144,21 +144,16 @@ TEST_F(DefinitionsFixture, EveryKeyFormReadsIntoTheModelAndEveryEntryIsCountedOn
                                                                 {"needs Windows 5.2 or earlier", 1},
                                                                 {"needs Windows 6.2 or later", 1},
                                                                 {"not installed", 1}}));
-}
 
-TEST_F(DefinitionsFixture, AnsiFilesAndMissingFilesAreReadOrRefusedCleanly)
-{
-    const std::string ansi = folder.File("ansi.ini");
-    WriteWholeFile(ansi, "[Caf\xE9 *]\r\nRegKey1=HKCU\\Software\\Cafe\r\n");
-    const DefinitionsLoad load = ReadDefinitions(ansi, "ansi.ini", environment);
-    ASSERT_EQ(load.definitions.size(), 1u);
-    EXPECT_EQ(load.definitions[0].entry.name, Utf8FromAnsi("Caf\xE9"));
-    EXPECT_TRUE(load.definitions[0].offered);
-
+    // A file in the code page reads as the same characters; a missing file is refused cleanly.
+    WriteWholeFile(path, "[Caf\xE9 *]\r\nRegKey1=HKCU\\Software\\Cafe\r\n");
+    const DefinitionsLoad ansi = ReadDefinitions(path, "sample.ini", environment);
+    ASSERT_EQ(ansi.definitions.size(), 1u);
+    EXPECT_EQ(ansi.definitions[0].entry.name, Utf8FromAnsi("Caf\xE9"));
+    EXPECT_TRUE(ansi.definitions[0].offered);
     const DefinitionsLoad missing = ReadDefinitions(folder.File("none.ini"), "none.ini", environment);
     EXPECT_NE(missing.error.find("none.ini"), std::string::npos);
-    EXPECT_TRUE(missing.definitions.empty());
-    EXPECT_EQ(missing.report.entries, 0);
+    EXPECT_TRUE(missing.definitions.empty() && missing.report.entries == 0);
 }
 
 TEST_F(DefinitionsFixture, FourThousandGeneratedEntriesAreEachCountedOnce)

@@ -11,12 +11,16 @@ struct PluginSession : SessionFixture {
 
     PluginSession() { ::CreateDirectoryA(plugins.c_str(), nullptr); }
     void Write(const std::string& file, const std::string& bytes) { WriteFileBytes(plugins + "\\" + file, bytes); }
-    // Log lines as "task|status", a finished plugin's status shortened to "Completed".
+    // Log lines as "task|status", a finished plugin's status shortened to "Completed" and
+    // any other timestamp shown as "@".
     Texts Lines() const
     {
         Texts lines;
-        for (const LogLine& l : session.log.Lines())
-            lines.push_back(l.task + "|" + (l.status.rfind("Completed : ", 0) == 0 ? "Completed" : l.status));
+        for (const LogLine& l : session.log.Lines()) {
+            const bool completed = l.status.rfind("Completed : ", 0) == 0;
+            const bool dated = l.status.find(" @ ") != std::string::npos;
+            lines.push_back(l.task + "|" + (completed ? "Completed" : dated ? "@" : l.status));
+        }
         return lines;
     }
 };
