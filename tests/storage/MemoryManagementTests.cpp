@@ -10,7 +10,7 @@
 
 using sweepora::clsMemoryManagement;
 
-TEST(MemoryManagement, StatesAndBoundedCopies)
+TEST(MemoryManagement, StatesBoundedCopiesAndTextInBounds)
 {
     clsMemoryManagement buffer;
     char dest[8] = "unset!";
@@ -35,26 +35,22 @@ TEST(MemoryManagement, StatesAndBoundedCopies)
     buffer.ReadFrom(dest, 7);
     EXPECT_EQ(std::string(dest, 7), "0123456");
 
-    buffer.ReleaseMemory();
-    buffer.ReleaseMemory();
-    EXPECT_EQ(buffer.Handle(), nullptr);
-}
 
-TEST(MemoryManagement, ExtractStringStaysInBoundsAndCutsAtMax)
-{
-    clsMemoryManagement buffer;
+    // Text inside the block stops at its end; outside it, at the terminator or the maximum.
     EXPECT_EQ(buffer.ExtractString(nullptr, 100), "");
     buffer.Allocate(8);
     buffer.WriteTo("abcdefgh", 8); // no terminator inside the block
     const char* block = static_cast<const char*>(buffer.Handle());
     EXPECT_EQ(buffer.ExtractString(block + 2, 100), "cdefgh");
     EXPECT_EQ(buffer.ExtractString(block, 3), "abc");
-
-    const char outside[] = "outside the block";
-    EXPECT_EQ(buffer.ExtractString(outside, 100), "outside the block");
-    EXPECT_EQ(buffer.ExtractString(outside, 7), "outside");
+    EXPECT_EQ(buffer.ExtractString("outside the block", 100), "outside the block");
+    EXPECT_EQ(buffer.ExtractString("outside the block", 7), "outside");
     // An address nothing is mapped at reads as empty text instead of faulting.
     EXPECT_EQ(buffer.ExtractString(reinterpret_cast<const void*>(std::uintptr_t{0x10}), 100), "");
+
+    buffer.ReleaseMemory();
+    buffer.ReleaseMemory();
+    EXPECT_EQ(buffer.Handle(), nullptr);
 }
 
 TEST(MemoryManagement, ManyAllocationsReserveNoMoreAddressSpace)

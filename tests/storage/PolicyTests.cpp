@@ -41,11 +41,13 @@ struct CountingIo final : EraseIo {
 
 } // namespace
 
-TEST_F(PolicyTest, MachineBeatsUserBeatsOwnAndSavingLeavesEveryValueAsItWas)
+TEST_F(PolicyTest, MachineBeatsUserBeatsOwnSavingLeavesEveryValueAndAMinimumLevelHolds)
 {
     ownStore.Set(kSectionErase, "RunHistory", "1");
     ownStore.Set(kSectionStartup, "Stealth", "1");
     ownStore.Set(kSectionErase, kCustomDirListKey, "C:\\Mine");
+    ownStore.Set(kSectionErase, kNoOverWritesKey, "0");
+    Policy(HKEY_CURRENT_USER, kSectionErase, kNoOverWritesMinimumKey, "7");
     Policy(HKEY_LOCAL_MACHINE, kSectionErase, "RunHistory", "0");
     Policy(HKEY_CURRENT_USER, kSectionErase, "RunHistory", "1");
     Policy(HKEY_CURRENT_USER, kSectionErase, "NetHistory", " 0 ");
@@ -75,13 +77,8 @@ TEST_F(PolicyTest, MachineBeatsUserBeatsOwnAndSavingLeavesEveryValueAsItWas)
     EXPECT_EQ(ownStore.Get(kSectionErase, kCustomDirListKey, "?"), "C:\\Mine");
     EXPECT_EQ(test::ValueNames(HKEY_LOCAL_MACHINE, std::string(kPolicies) + "\\" + kSectionErase), Texts{"RunHistory"});
     EXPECT_EQ(RegistrySettingsStore(kPolicies).Get(kSectionErase, "NetHistory", "?"), " 0 ");
-}
 
-TEST_F(PolicyTest, AMinimumLevelRaisesTheRunsPassesButNotTheUsersChoice)
-{
-    ownStore.Set(kSectionErase, kNoOverWritesKey, "0");
-    Policy(HKEY_CURRENT_USER, kSectionErase, kNoOverWritesMinimumKey, "7");
-    PolicySettingsStore store(ownStore, kPolicies);
+    // A minimum level raises the run's passes, but not the user's own choice.
     test::FakeHost host;
     test::FakeDesktop desktop;
     test::TempFolder folder;

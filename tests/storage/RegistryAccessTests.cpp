@@ -41,7 +41,7 @@ struct RegistryAccess : ::testing::Test {
 
 } // namespace
 
-TEST_F(RegistryAccess, ReadsOnlyTextAndWritesOnlyTextOrBinary)
+TEST_F(RegistryAccess, ReadsOnlyTextWritesOnlyTextOrBinaryAndKnowsRootsByFullName)
 {
     test::WriteRaw(kCu, kKey, "expand", REG_EXPAND_SZ, std::string("%TEMP%\0", 7));
     test::WriteRaw(kCu, kKey, "dword", REG_DWORD, std::string("\1\0\0\0", 4));
@@ -63,14 +63,12 @@ TEST_F(RegistryAccess, ReadsOnlyTextAndWritesOnlyTextOrBinary)
     ::RegOpenKeyExA(kCu, Sub("New").c_str(), 0, KEY_READ, key.put());
     EXPECT_EQ(::RegQueryValueExA(key.get(), "empty", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_TRUE(type == REG_SZ && size == 0) << type << " " << size;
-}
 
-TEST(RootKeyFromPath, KnowsOnlyTheFullNames)
-{
+    // A path's root is known only by its full name.
     const std::pair<const char*, HKEY> roots[] = {
         {"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"  HKEY_LOCAL_MACHINE  ", HKEY_LOCAL_MACHINE},
         {"hkey_local_machine", nullptr}, {"HKLM", nullptr}};
-    for (const auto& [name, key] : roots) EXPECT_EQ(RootKeyFromPath(std::string(name) + "\\x"), key) << name;
+    for (const auto& [name, root] : roots) EXPECT_EQ(RootKeyFromPath(std::string(name) + "\\x"), root) << name;
     EXPECT_THROW(RootKeyFromPath("HKEY_CURRENT_USER"), std::invalid_argument);
 }
 

@@ -5,7 +5,7 @@
 
 using namespace sweepora;
 
-TEST(Settings, LoadTakesDefaultsTrimsAndReadsTheOldSpelling)
+TEST(Settings, LoadTakesDefaultsTrimsAndKeepsNamesInAnyScript)
 {
     const char* root = "Software\\SweeporaTests\\Store";
     test::ScratchKey scratch(root);
@@ -34,27 +34,11 @@ TEST(Settings, LoadTakesDefaultsTrimsAndReadsTheOldSpelling)
     EXPECT_EQ(s.NoOverWrites, 8);
     store.Set("Scheduling", "NoSchedule", "01");
     EXPECT_FALSE(LoadSettings(store, s));
-}
 
-TEST(Settings, NumberRule)
-{
-    const std::pair<const char*, double> numbers[] = {
-        {"  -12.75kg", -12.75}, {"+3", 3}, {".5", 0.5}, {"x12", 0}, {"-", 0}, {"", 0}};
-    for (const auto& [text, number] : numbers) EXPECT_EQ(LeadingNumber(text), number) << text;
-    const std::pair<const char*, int> ints[] = {{"0.5", 0}, {"1.5", 2}, {"2.5", 2}, {"-2.5", -2},
-                                                {"2.6", 3}, {"40000", 32767}, {"-99999999999999999999", -32768}};
-    for (const auto& [text, value] : ints) EXPECT_EQ(TextToInt16(text), value) << text;
-}
-
-TEST(Settings, FolderNamesOutsideTheCodePageSurviveASaveAndALoad)
-{
-    const char* root = "Software\\SweeporaTests\\Store";
-    test::ScratchKey scratch(root);
-    RegistrySettingsStore store(root);
-    AppSettings s;
+    // Folder names outside the code page survive a save and a load, stored as the characters
+    // themselves, as the registry editor shows them.
     s.CustomDirList = {"C:\\данные\\отчёты", "D:\\日記"};
     SaveEraseSettingKeys(store, s);
-    // Stored as the characters themselves, as the registry editor shows them.
     wchar_t stored[64] = {};
     DWORD size = sizeof stored;
     ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\SweeporaTests\\Store\\EraseSettings", L"CustomDirList",
@@ -67,4 +51,14 @@ TEST(Settings, FolderNamesOutsideTheCodePageSurviveASaveAndALoad)
     // A value an older version wrote through the code page reads as the same characters.
     test::WriteString(HKEY_CURRENT_USER, std::string(root) + "\\EraseSettings", "CustomDirList", "C:\\Caf\xe9");
     EXPECT_EQ(store.Get("EraseSettings", "CustomDirList", ""), "C:\\Café");
+}
+
+TEST(Settings, NumberRule)
+{
+    const std::pair<const char*, double> numbers[] = {
+        {"  -12.75kg", -12.75}, {"+3", 3}, {".5", 0.5}, {"x12", 0}, {"-", 0}, {"", 0}};
+    for (const auto& [text, number] : numbers) EXPECT_EQ(LeadingNumber(text), number) << text;
+    const std::pair<const char*, int> ints[] = {{"0.5", 0}, {"1.5", 2}, {"2.5", 2}, {"-2.5", -2},
+                                                {"2.6", 3}, {"40000", 32767}, {"-99999999999999999999", -32768}};
+    for (const auto& [text, value] : ints) EXPECT_EQ(TextToInt16(text), value) << text;
 }
