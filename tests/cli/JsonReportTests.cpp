@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <ctime>
 #include <iomanip>
 #include <regex>
@@ -23,11 +22,9 @@ namespace {
 
 std::string UtcNow()
 {
-    SYSTEMTIME t;
-    ::GetSystemTime(&t);
+    const std::time_t now = std::time(nullptr);
     char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
     return text;
 }
 
@@ -71,8 +68,6 @@ struct JsonReportFixture : ::testing::Test {
         const json doc = json::parse(test::ReadFileBytes(path));
 
         const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
-        for (const char* key : {"version", "machine", "user", "mode", "started", "finished"})
-            EXPECT_TRUE(doc.at(key).is_string()) << key;
         EXPECT_TRUE(std::regex_match(doc.at("version").get<std::string>(), std::regex(R"(\d+\.\d+\.\d+)")));
         wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1];
         DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
