@@ -63,7 +63,7 @@ TEST_F(MainWindowTest, ASecondCopyEndsAtOnce)
     EXPECT_EQ(test::RunProgram(exe, "").exitCode, 0u);
 }
 
-TEST_F(MainWindowTest, CleaningPageEnablingRules)
+TEST_F(MainWindowTest, CleaningPageEnablingRulesAndTheDirectoryList)
 {
     Open();
     test::Click(C(ids::kDeselectAll));
@@ -79,6 +79,29 @@ TEST_F(MainWindowTest, CleaningPageEnablingRules)
     EXPECT_EQ(S().settings.CustomDirs, "1");
     EXPECT_TRUE(Enabled(ids::kDirs) && Enabled(ids::kAddDir) && Enabled(ids::kCleanDir));
     EXPECT_FALSE(Enabled(ids::kRemoveDir) || Enabled(ids::kRemoveAllDirs));
+    const std::string reports = u8"C:\\Work\\\u043e\u0442\u0447\u0451\u0442\u044b \u65e5\u8a18 \U0001F512\\";
+    // A folder that a run would empty whole is refused with a box that names it and says why;
+    // which folders those are is the engine tests' business.
+    desktop.chosenFolders = {reports, "C:\\users\\", "C:\\Work\\Scratch\\", "c:\\work\\scratch\\", "C:\\Other\\"};
+    for (int i = 0; i < 6; ++i) test::Click(C(ids::kAddDir)); // the last one is cancelled
+    ASSERT_EQ(desktop.asked.size(), 1u);
+    EXPECT_EQ(desktop.asked[0].prompt.rfind("\"C:\\users\\\" was not added to the list: it is ", 0), 0u)
+        << desktop.asked[0].prompt;
+    // Names in any script are shown whole.
+    EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{reports, "C:\\Work\\Scratch\\", "C:\\Other\\"}));
+    EXPECT_TRUE(Enabled(ids::kRemoveAllDirs));
+    EXPECT_FALSE(Enabled(ids::kRemoveDir));
+    Choose(ids::kDirs, 0);
+    EXPECT_TRUE(Enabled(ids::kRemoveDir));
+    test::Click(C(ids::kRemoveDir));
+    EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{"C:\\Work\\Scratch\\", "C:\\Other\\"}));
+    desktop.answer = IDNO;
+    test::Click(C(ids::kRemoveAllDirs));
+    EXPECT_EQ(desktop.asked.back().prompt, "Are you sure to remove all directories?");
+    EXPECT_EQ(ListItems(ids::kDirs).size(), 2u);
+    desktop.answer = IDYES; // that the list outlives the program is the end-to-end test's
+    test::Click(C(ids::kRemoveAllDirs));
+    EXPECT_TRUE(ListItems(ids::kDirs).empty());
     test::Click(C(ids::kCleanFirst + kCustomDirsBox));
     for (int id : {ids::kDirs, ids::kAddDir, ids::kRemoveDir, ids::kRemoveAllDirs, ids::kCleanDir})
         EXPECT_FALSE(Enabled(id));
@@ -147,59 +170,6 @@ TEST_F(MainWindowTest, SafeListPagesMoveEntriesAndSaveOnPageChange)
     EXPECT_EQ(ListItems(clean).size(), 2u);
 }
 
-TEST_F(MainWindowTest, PluginTicksReachTheFilesWhenTheWindowCloses)
-{
-    const std::string plugins = folder.File("plugins");
-    ::CreateDirectoryA(plugins.c_str(), nullptr);
-    test::WriteFileBytes(plugins + "\\Viewer.plg", "[Info]\r\nDescription=Viewer traces\r\nSelected=1\r\n");
-    test::WriteFileBytes(plugins + "\\Editor.plg", "[Info]\r\nDescription=Editor traces\r\nSelected=0\r\n");
-    Open();
-    SelectTabAsUser(C(ids::kTabMain), 2);
-    HWND list = C(ids::kPlugins);
-    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
-    EXPECT_EQ(ListView_GetCheckState(list, 0), 1u); // Editor
-    EXPECT_EQ(ListView_GetCheckState(list, 1), 0u); // Viewer
-    ListView_SetCheckState(list, 1, TRUE);
-    ListView_SetCheckState(list, 0, FALSE);
-
-    Close();
-    clsIni viewer, editor;
-    viewer.IniPath(plugins + "\\Viewer.plg");
-    editor.IniPath(plugins + "\\Editor.plg");
-    EXPECT_EQ(viewer.GetIniSetting("Info", "Selected"), "0");
-    EXPECT_EQ(editor.GetIniSetting("Info", "Selected"), "1");
-}
-
-TEST_F(MainWindowTest, DirectoryListAddsOnceAndAsksBeforeRemovingAll)
-{
-    store.Set(kSectionErase, "CustomDirs", "1");
-    Open();
-    const std::string reports = u8"C:\\Work\\\u043e\u0442\u0447\u0451\u0442\u044b \u65e5\u8a18 \U0001F512\\";
-    // A folder that a run would empty whole is refused with a box that names it and says why;
-    // which folders those are is the engine tests' business.
-    desktop.chosenFolders = {reports, "C:\\users\\", "C:\\Work\\Scratch\\", "c:\\work\\scratch\\", "C:\\Other\\"};
-    for (int i = 0; i < 6; ++i) test::Click(C(ids::kAddDir)); // the last one is cancelled
-    ASSERT_EQ(desktop.asked.size(), 1u);
-    EXPECT_EQ(desktop.asked[0].prompt.rfind("\"C:\\users\\\" was not added to the list: it is ", 0), 0u)
-        << desktop.asked[0].prompt;
-    // Names in any script are shown whole.
-    EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{reports, "C:\\Work\\Scratch\\", "C:\\Other\\"}));
-    EXPECT_TRUE(Enabled(ids::kRemoveAllDirs));
-    EXPECT_FALSE(Enabled(ids::kRemoveDir));
-    Choose(ids::kDirs, 0);
-    EXPECT_TRUE(Enabled(ids::kRemoveDir));
-    test::Click(C(ids::kRemoveDir));
-    EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{"C:\\Work\\Scratch\\", "C:\\Other\\"}));
-
-    desktop.answer = IDNO;
-    test::Click(C(ids::kRemoveAllDirs));
-    EXPECT_EQ(desktop.asked.back().prompt, "Are you sure to remove all directories?");
-    EXPECT_EQ(ListItems(ids::kDirs).size(), 2u);
-    desktop.answer = IDYES; // that the list outlives the program is the end-to-end test's
-    test::Click(C(ids::kRemoveAllDirs));
-    EXPECT_TRUE(ListItems(ids::kDirs).empty());
-}
-
 TEST(Scheduler, CountsEachPeriodsMinutesAndStopsCountingWithoutOne)
 {
     AppSettings s;
@@ -218,15 +188,36 @@ TEST(Scheduler, CountsEachPeriodsMinutesAndStopsCountingWithoutOne)
     EXPECT_EQ(scheduler.Counter(), 32767);
 }
 
-TEST_F(MainWindowTest, ScheduledRunsStartOnTheTickStopForGoodWhenDisabledAndKeepTheHour)
+TEST_F(MainWindowTest, MinutesBoxValidatesAndScheduledRunsStartOnTheTickAndStopWhenDisabled)
 {
     store.Set(kSectionScheduling, "NoSchedule", "1");
     store.Set(kSectionScheduling, "ScheduleMinutes", "1");
-    store.Set(kSectionScheduling, "ScheduleMin", "2");
+    store.Set(kSectionScheduling, "ScheduleMin", "30");
     MainWindowOptions options;
     options.schedulerTickMilliseconds = 40;
     Open(options);
     OnlyClipboard();
+    // The box filters keys, steps within 1 to 30 and says so when a value is out of range.
+    HWND box = C(ids::kMinutes);
+    EXPECT_TRUE(Enabled(ids::kMinutes));
+    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "30");
+    ::SendMessageA(box, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "30");
+    ::SendMessageA(box, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(S().settings.ScheduleMin, "29");
+    ::SetWindowTextA(box, "");
+    for (char key : {'a', '4', '5'}) ::SendMessageA(box, WM_CHAR, key, 0);
+    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "45");
+    Tell(ids::kMinutes, EN_KILLFOCUS);
+    ASSERT_FALSE(desktop.asked.empty());
+    EXPECT_EQ(desktop.asked.back().prompt, "Enter value in range 1 to 30 only");
+    ::SendMessageA(C(ids::kMinutesUpDown), UDM_SETPOS32, 0, 12);
+    ::SendMessageA(window->Handle(), WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(C(ids::kMinutesUpDown)));
+    EXPECT_EQ(S().settings.ScheduleMin, "12");
+    ::SetWindowTextA(box, "1");
+    ::SendMessageA(box, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(S().settings.ScheduleMin, "1");
+
     for (int i = 0; i < 100 && Runs() < 2; ++i) test::Pump(20);
     EXPECT_GE(Runs(), 2) << "runs again once the run has re-armed it";
     EXPECT_EQ(Tab(ids::kTabMain), 0);
@@ -254,56 +245,8 @@ TEST_F(MainWindowTest, ScheduledRunsStartOnTheTickStopForGoodWhenDisabledAndKeep
     EXPECT_EQ(std::to_string(Check(ids::kPeriodFirst + 0)) + std::to_string(Check(ids::kPeriodFirst + 1)), "10");
 }
 
-TEST_F(MainWindowTest, MinutesBoxFiltersKeysStepsAndValidates)
-{
-    store.Set(kSectionScheduling, "NoSchedule", "1");
-    store.Set(kSectionScheduling, "ScheduleMinutes", "1");
-    store.Set(kSectionScheduling, "ScheduleMin", "30");
-    Open();
-    HWND box = C(ids::kMinutes);
-    EXPECT_TRUE(Enabled(ids::kMinutes));
-    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "30");
-    ::SendMessageA(box, WM_KEYDOWN, VK_UP, 0);
-    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "30");
-    ::SendMessageA(box, WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(S().settings.ScheduleMin, "29");
-    ::SetWindowTextA(box, "");
-    ::SendMessageA(box, WM_CHAR, 'a', 0);
-    ::SendMessageA(box, WM_CHAR, '4', 0);
-    ::SendMessageA(box, WM_CHAR, '5', 0);
-    EXPECT_EQ(test::ItemText(::GetParent(box), ids::kMinutes), "45");
-    Tell(ids::kMinutes, EN_KILLFOCUS);
-    ASSERT_FALSE(desktop.asked.empty());
-    EXPECT_EQ(desktop.asked.back().prompt, "Enter value in range 1 to 30 only");
-    ::SetWindowTextA(box, "1");
-    ::SendMessageA(box, WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(S().settings.ScheduleMin, "1");
-    ::SendMessageA(C(ids::kMinutesUpDown), UDM_SETPOS32, 0, 12);
-    ::SendMessageA(window->Handle(), WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(C(ids::kMinutesUpDown)));
-    EXPECT_EQ(S().settings.ScheduleMin, "12");
-}
-
 // What closing saves is the end-to-end test's.
-TEST_F(MainWindowTest, OnlyTheSessionsEndCleansAndItCleansBeforeItSaves)
-{
-    Open();
-    ::SendMessageA(window->Handle(), WM_QUERYENDSESSION, 0, 0);
-    ::SendMessageA(window->Handle(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(LogRows(), 0) << "no cleaning at the session's end unless asked";
-    test::Click(C(ids::kStartupFirst + 2)); // clean at shutdown
-    // Cleaning comes first: while the run logs, the store still holds the old settings.
-    std::vector<std::string> storedDuringRun;
-    {
-        test::LineWatcher watch(S().log, [&] { storedDuringRun.push_back(store.Get(kSectionScheduling, "Shutdown", "")); });
-        ::SendMessageA(window->Handle(), WM_ENDSESSION, TRUE, 0);
-    }
-    ASSERT_GT(LogRows(), 0);
-    EXPECT_EQ(S().log.Lines().back().task.rfind("Testing : Finished :- ", 0), 0u);
-    EXPECT_EQ(storedDuringRun, std::vector<std::string>(S().log.Lines().size(), "0"));
-    EXPECT_EQ(store.Get(kSectionScheduling, "Shutdown", ""), "1");
-}
-
-TEST_F(MainWindowTest, LogCommandsAskFirstAndTheListShowsNamesWhole)
+TEST_F(MainWindowTest, LogCommandsAskFirstAndOnlyTheSessionsEndCleansBeforeItSaves)
 {
     Open();
     test::Click(C(ids::kSaveLog));
@@ -320,19 +263,27 @@ TEST_F(MainWindowTest, LogCommandsAskFirstAndTheListShowsNamesWhole)
     desktop.answer = IDYES;
     test::Click(C(ids::kClearLog));
     EXPECT_EQ(LogRows(), 0);
+
+    ::SendMessageA(window->Handle(), WM_QUERYENDSESSION, 0, 0);
+    ::SendMessageA(window->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(LogRows(), 0) << "no cleaning at the session's end unless asked";
+    test::Click(C(ids::kStartupFirst + 2)); // clean at shutdown
+    // Cleaning comes first: while the run logs, the store still holds the old settings.
+    std::vector<std::string> storedDuringRun;
+    {
+        test::LineWatcher watch(S().log, [&] { storedDuringRun.push_back(store.Get(kSectionScheduling, "Shutdown", "")); });
+        ::SendMessageA(window->Handle(), WM_ENDSESSION, TRUE, 0);
+    }
+    ASSERT_GT(LogRows(), 0);
+    EXPECT_EQ(S().log.Lines().back().task.rfind("Testing : Finished :- ", 0), 0u);
+    EXPECT_EQ(storedDuringRun, std::vector<std::string>(S().log.Lines().size(), "0"));
+    EXPECT_EQ(store.Get(kSectionScheduling, "Shutdown", ""), "1");
 }
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM list)
 {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
     return TRUE;
-}
-
-std::string ClassOf(HWND window)
-{
-    char name[64] = {};
-    ::GetClassNameA(window, name, sizeof name);
-    return name;
 }
 
 // How much room the control's caption needs in its own font, in pixels.
@@ -357,9 +308,10 @@ TEST_F(MainWindowTest, LayoutFitsAt96And120Dpi)
         ::EnumChildWindows(window->Handle(), &CollectChild, reinterpret_cast<LPARAM>(&children));
         ASSERT_GT(children.size(), 100u);
         for (HWND child : children) {
-            char text[256] = {};
+            char text[256] = {}, name[64] = {};
             ::GetWindowTextA(child, text, sizeof text);
-            const std::string cls = ClassOf(child);
+            ::GetClassNameA(child, name, sizeof name);
+            const std::string cls = name;
             const std::string where = std::to_string(dpi) + " dpi, " + cls + " \"" + text + "\"";
             RECT inside, r;
             ::GetClientRect(::GetParent(child), &inside);
@@ -430,6 +382,7 @@ TEST_F(MainWindowTest, KeyboardMovesThroughThePageAndReachesTheRun)
 }
 
 
+// The ticks reach the plugin files and the store when the window closes.
 TEST_F(MainWindowTest, PoliciesHoldTheirSettingsAndWarnedDefinitionsAskFirst)
 {
     const char* policies = "Software\\SweeporaTests\\MainPolicies";
@@ -440,6 +393,7 @@ TEST_F(MainWindowTest, PoliciesHoldTheirSettingsAndWarnedDefinitionsAskFirst)
     store.Set(kSectionErase, "RunHistory", "1");
     for (const char* sub : {"plugins", "definitions"}) ::CreateDirectoryA(folder.File(sub).c_str(), nullptr);
     test::WriteFileBytes(folder.File("plugins\\Viewer.plg"), "[Info]\r\nSelected=1\r\n");
+    test::WriteFileBytes(folder.File("plugins\\Editor.plg"), "[Info]\r\nDescription=Editor traces\r\nSelected=1\r\n");
     test::WriteFileBytes(folder.File("definitions\\mine.ini"),
                          "[Quiet *]\r\nFileKey1=C:\\Nowhere|*.q\r\n[Loud *]\r\nWarning=Signs you out.\r\nFileKey1=C:\\Nowhere|*.l\r\n");
     PolicySettingsStore policyStore(store, policies);
@@ -457,22 +411,18 @@ TEST_F(MainWindowTest, PoliciesHoldTheirSettingsAndWarnedDefinitionsAskFirst)
 
     SelectTabAsUser(C(ids::kTabMain), 2);
     HWND list = C(ids::kPlugins);
-    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3); // Viewer, then Loud and Quiet
-    const auto ticked = [list](int i) { return ((::SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK) >> 12) == 2); };
-    const auto tick = [list](int i, bool on) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_STATEIMAGEMASK;
-        item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
-        ::SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
-    };
-    EXPECT_TRUE(ticked(0) && !ticked(1) && !ticked(2));
-    tick(0, false); // required: it stays ticked
+    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4); // Editor and Viewer, then Loud and Quiet
+    const auto ticked = [list](int i) { return ListView_GetCheckState(list, i) == 1; };
+    // "Selected=1" in a plugin file is an unticked line, as it always was.
+    EXPECT_TRUE(!ticked(0) && ticked(1) && !ticked(2) && !ticked(3));
+    ListView_SetCheckState(list, 0, TRUE);
+    ListView_SetCheckState(list, 1, FALSE); // required: it stays ticked
     desktop.answer = IDCANCEL;
-    tick(1, true);
-    EXPECT_FALSE(ticked(1));
+    ListView_SetCheckState(list, 2, TRUE);
+    EXPECT_FALSE(ticked(2));
     desktop.answer = IDOK;
-    tick(1, true);
-    EXPECT_TRUE(ticked(0) && ticked(1));
+    ListView_SetCheckState(list, 2, TRUE);
+    EXPECT_TRUE(ticked(0) && ticked(1) && ticked(2));
     ASSERT_EQ(desktop.asked.size(), 2u);
     EXPECT_EQ(desktop.asked[0].prompt + "|" + desktop.asked[0].title, "Signs you out.|Loud");
 
@@ -481,9 +431,11 @@ TEST_F(MainWindowTest, PoliciesHoldTheirSettingsAndWarnedDefinitionsAskFirst)
     EXPECT_EQ(store.Get(kSectionErase, "NoOverWrites", "?"), "0");
     EXPECT_EQ(store.Get("Definitions", "Loud", "?"), "1");
     EXPECT_EQ(store.Get("Definitions", "Quiet", "?"), "?");
-    clsIni viewer;
+    clsIni viewer, editor;
     viewer.IniPath(folder.File("plugins\\Viewer.plg"));
+    editor.IniPath(folder.File("plugins\\Editor.plg"));
     EXPECT_EQ(viewer.GetIniSetting("Info", "Selected"), "1"); // the user's own tick, kept
+    EXPECT_EQ(editor.GetIniSetting("Info", "Selected"), "0");
     window.reset(); // before the policy store it holds goes
 }
 

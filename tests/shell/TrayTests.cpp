@@ -58,14 +58,15 @@ struct TrayTest : MainWindowTest {
     bool Shown() const { return ::IsWindowVisible(W()) && !::IsIconic(W()); }
 };
 
-// The icon's clicks and minimising to the tray are the end-to-end script's.
-TEST_F(TrayTest, TheButtonsDropTheirMenus)
+// The icon's clicks, minimising to the tray and Hide without the notice are the end-to-end
+// script's.
+TEST_F(TrayTest, ButtonsDropTheirMenusTheCommandsReachTheDesktopAndPanicHidesUnderANotice)
 {
     Open();
+    OnlyClipboard();
     // "Mode" and "Help" drop their menus from the button's right edge, halfway down.
-    Closer closer;
     for (int button : {ids::kMode, ids::kHelp}) {
-        seen = {};
+        Closer closer;
         test::Click(C(button));
         RECT r;
         ::GetWindowRect(C(button), &r);
@@ -74,39 +75,28 @@ TEST_F(TrayTest, TheButtonsDropTheirMenus)
         EXPECT_EQ(seen.menuAt.top, r.top + (r.bottom - r.top) / 2) << button;
         EXPECT_EQ(seen.items.front(), button == ids::kMode ? "Hide Sweepora and Minimize all Windows" : "About Sweepora");
     }
-}
 
-TEST_F(TrayTest, MenuCommandsReachTheDesktopTheRunAndTheEraser)
-{
-    Open();
-    OnlyClipboard();
     Command(ids::kMenuMinimizeAll);
     Command(ids::kMenuLogoff);
     Command(ids::kMenuShutDown);
     EXPECT_EQ(desktop.minimized, std::vector<int>{0});
     EXPECT_EQ(desktop.sessionEnds, (std::vector<UINT>{EWX_LOGOFF, EWX_SHUTDOWN}));
-
     Command(ids::kMenuPerformCleaning);
     EXPECT_TRUE(S().run.live);
     EXPECT_EQ(Runs(), 1);
     EXPECT_EQ(S().log.Lines().front().task.rfind("Testing : ", 0), std::string::npos);
-
     // What happens to the chosen file is the eraser's own tests' business.
     desktop.chosenFiles = {folder.File("doomed.txt")};
     test::WriteFileBytes(desktop.chosenFiles[0], "secret");
     Command(ids::kMenuEradicateFile);
     EXPECT_FALSE(FileExists(folder.File("doomed.txt")));
-
     Command(ids::kMenuHelp);
     ASSERT_FALSE(desktop.launched.empty());
     EXPECT_EQ(desktop.launched.back().file, AddBackslash(folder.Path()) + "help\\Help.htm");
     EXPECT_EQ(desktop.launched.back().showCommand, SW_SHOWMAXIMIZED);
-}
 
-// Hide without the notice and the unhide key are the end-to-end script's.
-TEST_F(TrayTest, PanicMinimisesFirstThenHidesUnderAModalNotice)
-{
-    Open();
+    // Panic minimises the other windows first, then hides under a modal notice.
+    desktop.minimized.clear();
     bool shownWhenMinimizing = false;
     desktop.onMinimize = [&] { shownWhenMinimizing = ::IsWindowVisible(W()) != FALSE; };
     {
