@@ -18,6 +18,7 @@ public:
     }
     void MinimizeAllWindows(int) override {}
     void ExitWindowsSession(UINT) override {}
+    void ShowInTaskList(const std::string&, bool) override {}
 };
 
 } // namespace sweepora

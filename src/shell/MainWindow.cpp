@@ -20,7 +20,6 @@
 #include "shell/LoadingWindow.h"
 #include "shell/OptionBoxes.h"
 #include "shell/ProgramIcon.h"
-#include "shell/TaskList.h"
 #include "shell/ThemeManifest.h"
 #include "shell/WebPages.h"
 #include "shell/WindowParts.h"
@@ -203,7 +202,7 @@ void MainWindow::FormLoad()
             tray_.Add();
         }
         if (TrimBlanks(session_.settings.Stealth) == "1") {
-            HideFromTaskList(osName_);
+            session_.desktop.ShowInTaskList(osName_, false);
             tray_.Delete();
         }
         if (TrimBlanks(session_.settings.Startup) == "1") RunCleaning(session_);

@@ -4,7 +4,6 @@
 
 #include "engine/CleaningRun.h"
 #include "shell/MessageBoxWindow.h"
-#include "shell/TaskList.h"
 #include "storage/AppSettings.h"
 
 namespace sweepora {
@@ -106,7 +105,7 @@ void MainWindow::Panic()
 // Stealth: no icon, no window, no task-list entry; only CTRL+ALT+U brings the program back.
 void MainWindow::Hide()
 {
-    HideFromTaskList(osName_);
+    session_.desktop.ShowInTaskList(osName_, false);
     tray_.Delete();
     ::ShowWindow(window_.get(), SW_HIDE);
     if (session_.store.Get(kSectionStartup, "DonotShowMessBox", "0") != "0") return;
@@ -120,7 +119,7 @@ void MainWindow::Unhide()
 {
     RestoreWindow(window_.get());
     tray_.Add();
-    ShowInTaskList(osName_);
+    session_.desktop.ShowInTaskList(osName_, true);
 }
 
 // The ticked actions, in their fixed order; logging off leaves no room for shutting down.
@@ -130,7 +129,7 @@ void MainWindow::HotkeyActions()
     if (s.Hide == "1") {
         HideWindow(window_.get());
         tray_.Delete();
-        HideFromTaskList(osName_);
+        session_.desktop.ShowInTaskList(osName_, false);
     }
     if (s.MinimizeWindows == "1") session_.desktop.MinimizeAllWindows(0);
     // Erases only once Start Cleaning has been used; a nested run is refused by the run itself.

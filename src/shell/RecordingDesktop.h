@@ -35,6 +35,7 @@ public:
     }
     void MinimizeAllWindows(int flag) override;
     void ExitWindowsSession(UINT flags) override;
+    void ShowInTaskList(const std::string& osName, bool shown) override { real_.ShowInTaskList(osName, shown); }
 
 private:
     void Record(const std::string& line) const;

@@ -1,5 +1,6 @@
 #include "shell/Win32Desktop.h"
 
+#include "shell/TaskList.h"
 #include "storage/HostPlatform.h"
 #include "storage/Paths.h"
 #include "storage/WideText.h"
@@ -139,5 +140,13 @@ void Win32Desktop::MinimizeAllWindows(int flag)
 }
 
 void Win32Desktop::ExitWindowsSession(UINT flags) { ::ExitWindowsEx(flags, 0); }
+
+void Win32Desktop::ShowInTaskList(const std::string& osName, bool shown)
+{
+    if (shown)
+        sweepora::ShowInTaskList(osName);
+    else
+        HideFromTaskList(osName);
+}
 
 } // namespace sweepora

@@ -19,6 +19,7 @@ public:
                                int showCommand) override;
     void MinimizeAllWindows(int flag) override;
     void ExitWindowsSession(UINT flags) override;
+    void ShowInTaskList(const std::string& osName, bool shown) override;
 
 private:
     bool RunFileDialog(bool save, const std::string& filter, DWORD flags, const std::string& defaultExtension,

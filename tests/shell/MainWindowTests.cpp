@@ -41,6 +41,9 @@ TEST_F(MainWindowTest, LoadSequenceFollowsTheStartupSettings)
         Open(options);
         EXPECT_EQ(::IsWindowVisible(window->Handle()) != FALSE, c.visible) << c.arg << c.loadMin << c.stealth;
         EXPECT_EQ(window->TrayIconPresent(), c.tray) << c.arg << c.loadMin << c.stealth;
+        // Stealth also asks for the task-list entry to go.
+        EXPECT_EQ(desktop.taskListEntry, std::vector<bool>(c.tray ? 0 : 1, false)) << c.stealth;
+        desktop.taskListEntry.clear();
         window.reset();
     }
 

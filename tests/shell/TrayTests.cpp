@@ -111,6 +111,11 @@ TEST_F(TrayTest, ButtonsDropTheirMenusTheCommandsReachTheDesktopAndPanicHidesUnd
     EXPECT_EQ(desktop.minimized, std::vector<int>{0});
     EXPECT_FALSE(::IsWindowVisible(W()));
     EXPECT_FALSE(window->TrayIconPresent());
+    EXPECT_EQ(desktop.taskListEntry, std::vector<bool>{false});
+    Release();
+    Hotkey(Hotkeys::kUnhide);
+    EXPECT_TRUE(Shown() && window->TrayIconPresent());
+    EXPECT_EQ(desktop.taskListEntry, (std::vector<bool>{false, true}));
 }
 
 // A held press and the two keys together are the end-to-end script's.
@@ -131,6 +136,7 @@ TEST_F(TrayTest, ActionsKeyRunsTheTickedActionsInOrder)
     }
     EXPECT_TRUE(hiddenAtRun && minimizedAtRun) << "hide and minimise come before the cleaning";
     EXPECT_FALSE(window->TrayIconPresent());
+    EXPECT_EQ(desktop.taskListEntry, std::vector<bool>{false});
     EXPECT_EQ(Runs(), 1);
     for (const LogLine& line : S().log.Lines())
         EXPECT_EQ(line.task.rfind("Testing : ", 0), 0u) << "Start Cleaning was never used: " << line.task;

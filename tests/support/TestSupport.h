@@ -151,8 +151,10 @@ public:
         if (onMinimize) onMinimize();
     }
     void ExitWindowsSession(UINT flags) override { sessionEnds.push_back(flags); }
+    void ShowInTaskList(const std::string&, bool shown) override { taskListEntry.push_back(shown); }
 
     int answer = IDNO;
+    std::vector<bool> taskListEntry;
     std::vector<Box> asked;
     // Each Open dialog takes the next of these; with none left it is cancelled.
     std::vector<std::string> chosenFiles;
