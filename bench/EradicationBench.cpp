@@ -3,7 +3,10 @@
 #include "DefinitionsBench.h"
 #include "UrlCacheBench.h"
 #include "engine/Eradication.h"
+#include "engine/FileOverwrite.h"
 #include "engine/SilentDesktop.h"
+#include "storage/FolderListing.h"
+#include "storage/UniqueHandle.h"
 #include "storage/FileIo.h"
 #include "storage/SettingsStore.h"
 
@@ -11,6 +14,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <cwchar>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -57,12 +62,27 @@ void MakeTree(const std::string& root)
     }
 }
 
+void FloorWalkFile(const std::wstring& path, int passes)
+{
+    static const std::string block(1024, 'f');
+    if (passes > 0) {
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        for (int pass = 0; pass < passes; ++pass) {
+            DWORD written = 0;
+            ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+            ::WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
+            ::FlushFileBuffers(file);
+        }
+        ::CloseHandle(file);
+    }
+    ::DeleteFileW(path.c_str());
+}
+
 // The platform's floor for the same walk: find-first, find-next and delete-file and
 // nothing else, folders removed after; with `passes`, each file first gets that many
 // flushed 1 KiB writes, as the bare form of an overwrite.
 void FloorWalk(const std::wstring& folder, int passes)
 {
-    static const std::string block(1024, 'f');
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return;
@@ -74,20 +94,98 @@ void FloorWalk(const std::wstring& folder, int passes)
             FloorWalk(full, passes);
             continue;
         }
-        if (passes > 0) {
-            HANDLE file = ::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            for (int pass = 0; pass < passes; ++pass) {
-                DWORD written = 0;
-                ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-                ::WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
-                ::FlushFileBuffers(file);
-            }
-            ::CloseHandle(file);
-        }
-        ::DeleteFileW(full.c_str());
+        FloorWalkFile(full, passes);
     } while (::FindNextFileW(find, &data));
     ::FindClose(find);
     ::RemoveDirectoryW(folder.c_str());
+}
+
+// One file at the given step of the eradicator's sequence, each step adding to the one
+// before: 0 is DeleteFileW; 1 opens once and deletes through the handle; 2 adds the link
+// count and file index (the handle's file descriptor, under Wine); 3 the handle's own name,
+// which is how a link to a file shows; 4, with passes, the emptying and two renames.
+void StepFile(const std::wstring& path, int step, int passes)
+{
+    static const std::string block(1024, 'f');
+    if (step == 0 && passes == 0) {
+        ::DeleteFileW(path.c_str());
+        return;
+    }
+    if (step == 0) {
+        FloorWalkFile(path, passes);
+        return;
+    }
+    const DWORD access = DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES | (passes > 0 ? GENERIC_READ | GENERIC_WRITE : 0);
+    UniqueFile file(::CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return;
+    FileFacts facts;
+    if (step >= 2) QueryFileFacts(file.get(), facts);
+    if (step >= 3) FinalPathOf(file.get());
+    for (int pass = 0; pass < passes; ++pass) {
+        SystemEraseIo().Write(file.get(), 0, block.data(), static_cast<DWORD>(block.size()));
+        SystemEraseIo().Flush(file.get());
+    }
+    if (step >= 4 && passes > 0) {
+        FILE_END_OF_FILE_INFO end = {};
+        ::SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end);
+        for (const wchar_t* name : {L"q1w2e3r4t5", L"z"}) {
+            std::vector<std::uint64_t> buffer(64);
+            auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+            info->FileNameLength = static_cast<DWORD>(std::wcslen(name) * sizeof(wchar_t));
+            std::memcpy(info->FileName, name, info->FileNameLength);
+            ::SetFileInformationByHandle(file.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size() * 8));
+        }
+    }
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+void StepWalk(const std::wstring& folder, int step, int passes)
+{
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            StepWalk(folder + L"\\" + name, step, passes);
+        else
+            StepFile(folder + L"\\" + name, step, passes);
+    } while (::FindNextFileW(find.get(), &data));
+    find.reset();
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+// What each step that the eradicator may not leave out costs, as a share of the floor:
+// the ceiling of the walk's ratio on this platform.
+// The eradicator's own walk closes each list, so its distance from the last step is what
+// its own bookkeeping (log lines, counters) costs.
+int BenchSteps(Session& session, const std::string& work)
+{
+    const std::string root = work + "\\steps";
+    for (int passes : {0, 7}) {
+        session.settings.NoOverWrites = static_cast<std::int16_t>(passes);
+        const int last = passes == 0 ? 3 : 4;
+        std::vector<std::vector<double>> runs(last + 2);
+        for (int round = 0; round < 3; ++round) {
+            for (int step = 0; step <= last; ++step) {
+                MakeTree(root);
+                runs[step].push_back(Seconds([&] { StepWalk(std::wstring(root.begin(), root.end()), step, passes); }));
+            }
+            MakeTree(root);
+            session.log.Clear();
+            std::string path = root;
+            runs[last + 1].push_back(Seconds([&] { EradicateFolder(session, path, true, true); }));
+        }
+        for (int step = 0; step <= last + 1; ++step)
+            std::printf("walk-steps-level%d-%s %.1f files/s, ratio %.2f\n", passes,
+                        step > last ? "eradicator" : ("step" + std::to_string(step)).c_str(),
+                        kFolders * kFilesPerFolder / Median(runs[step]), Median(runs[0]) / Median(runs[step]));
+        std::fflush(stdout);
+    }
+    ::RemoveDirectoryA(work.c_str());
+    return 0;
 }
 
 } // namespace
@@ -111,6 +209,8 @@ int main(int argc, char** argv)
     SilentDesktop desktop;
     Session session(store, host, desktop, work + "\\sweepora.exe");
     session.run.live = true;
+    // "steps": what each step of the eradicator's sequence costs against the floor.
+    if (argc > 1 && std::string(argv[1]) == "steps") return BenchSteps(session, work);
 
     const std::string big(kBigFile, 'b');
     const std::string bigPath = work + "\\big.bin";
