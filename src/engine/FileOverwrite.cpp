@@ -42,12 +42,13 @@ char PatternCharacter(std::mt19937& random)
 
 DWORD EraseIo::Write(HANDLE file, std::uint64_t offset, const char* bytes, DWORD length) const
 {
-    // The position travels with the write: one call instead of a seek and a write.
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    // A seek and a plain write: a position given in an OVERLAPPED costs Wine a request to
+    // its server on every write, while the seek stays in the process.
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
     DWORD written = 0;
-    if (!::WriteFile(file, bytes, length, &written, &at)) return ::GetLastError();
+    if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !::WriteFile(file, bytes, length, &written, nullptr))
+        return ::GetLastError();
     return written == length ? ERROR_SUCCESS : ERROR_DISK_FULL;
 }
 
