@@ -62,6 +62,8 @@ void MakeTree(const std::string& root)
     }
 }
 
+// The platform's floor for one file: delete-file and nothing else; with `passes`, the file
+// first gets that many flushed 1 KiB writes, as the bare form of an overwrite.
 void FloorWalkFile(const std::wstring& path, int passes)
 {
     static const std::string block(1024, 'f');
@@ -78,28 +80,6 @@ void FloorWalkFile(const std::wstring& path, int passes)
     ::DeleteFileW(path.c_str());
 }
 
-// The platform's floor for the same walk: find-first, find-next and delete-file and
-// nothing else, folders removed after; with `passes`, each file first gets that many
-// flushed 1 KiB writes, as the bare form of an overwrite.
-void FloorWalk(const std::wstring& folder, int passes)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::wstring full = folder + L"\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            FloorWalk(full, passes);
-            continue;
-        }
-        FloorWalkFile(full, passes);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    ::RemoveDirectoryW(folder.c_str());
-}
-
 // One file at the given step of the eradicator's sequence, each step adding to the one
 // before: 0 is DeleteFileW; 1 opens once and deletes through the handle; 2 adds the link
 // count and file index (the handle's file descriptor, under Wine); 3 the handle's own name,
@@ -107,10 +87,6 @@ void FloorWalk(const std::wstring& folder, int passes)
 void StepFile(const std::wstring& path, int step, int passes)
 {
     static const std::string block(1024, 'f');
-    if (step == 0 && passes == 0) {
-        ::DeleteFileW(path.c_str());
-        return;
-    }
     if (step == 0) {
         FloorWalkFile(path, passes);
         return;
@@ -140,6 +116,8 @@ void StepFile(const std::wstring& path, int step, int passes)
     ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
 }
 
+// Find-first, find-next and each file at `step`, folders removed after; step 0 is the
+// floor the walks are measured against.
 void StepWalk(const std::wstring& folder, int step, int passes)
 {
     WIN32_FIND_DATAW data;
@@ -158,9 +136,8 @@ void StepWalk(const std::wstring& folder, int step, int passes)
 }
 
 // What each step that the eradicator may not leave out costs, as a share of the floor:
-// the ceiling of the walk's ratio on this platform.
-// The eradicator's own walk closes each list, so its distance from the last step is what
-// its own bookkeeping (log lines, counters) costs.
+// the ceiling of the walk's ratio on this platform. The eradicator's own walk closes each
+// list, so its distance from the last step is what its own bookkeeping costs.
 int BenchSteps(Session& session, const std::string& work)
 {
     const std::string root = work + "\\steps";
@@ -237,7 +214,7 @@ int main(int argc, char** argv)
         for (int i = 0; i < 3; ++i) {
             std::string root = work + "\\tree";
             MakeTree(root);
-            floor.push_back(Seconds([&] { FloorWalk(std::wstring(root.begin(), root.end()), level); }));
+            floor.push_back(Seconds([&] { StepWalk(std::wstring(root.begin(), root.end()), 0, level); }));
             MakeTree(root);
             session.log.Clear();
             ours.push_back(Seconds([&] { EradicateFolder(session, root, true, true); }));
