@@ -5,7 +5,9 @@
 # uninstall that leaves nothing of ours but the user's own settings. The x86 package is tried
 # too when 32-bit Wine and an i686 build are there.
 #   msi-check.sh [BUILD_DIR]
-set -euo pipefail
+set -Eeuo pipefail
+# A step that fails outside a check would otherwise end the script without a word.
+trap 'echo "msi-check.sh: line $LINENO: \"$BASH_COMMAND\" exited with $?"' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 version=$(sed -n 's/^project(Sweepora VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
@@ -99,7 +101,8 @@ try_package() {
   done
 
   # The user's own settings are theirs: the uninstall must leave them.
-  sandboxed --wine reg add 'HKCU\Software\Sweepora\Options' /v Kept /d yes /f >/dev/null
+  sandboxed --wine reg add 'HKCU\Software\Sweepora\Options' /v Kept /d yes /f >/dev/null ||
+    fail "$arch: reg add of the user's setting exited with $?"
   local data=("$drive"/users/*/AppData/Local)
   mkdir -p "${data[0]}/Sweepora"
   echo kept > "${data[0]}/Sweepora/SafeURLs.dat"
