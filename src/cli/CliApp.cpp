@@ -10,10 +10,10 @@
 #include "safelists/HistoryLoader.h"
 #include "safelists/TypedUrlLoader.h"
 #include "shell/Win32Desktop.h"
-#include "storage/Paths.h"
-#include "storage/PolicySettingsStore.h"
-#include "storage/SettingsPersistence.h"
-#include "storage/Text.h"
+#include "platform/Paths.h"
+#include "settings/PolicySettingsStore.h"
+#include "settings/SettingsPersistence.h"
+#include "platform/Text.h"
 
 #include <windows.h>
 

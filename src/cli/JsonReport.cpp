@@ -2,8 +2,8 @@
 
 #include "engine/SystemInfo.h"
 #include "shell/ProgramVersion.h"
-#include "storage/FileIo.h"
-#include "storage/WideText.h"
+#include "platform/FileIo.h"
+#include "platform/WideText.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,12 +1,12 @@
 #include "cli/TaskSchedule.h"
 
 #include "cli/CliApp.h"
-#include "storage/ComPtr.h"
-#include "storage/DataFolder.h"
-#include "storage/ErrorText.h"
-#include "storage/Paths.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "platform/ComPtr.h"
+#include "settings/DataFolder.h"
+#include "platform/ErrorText.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 #include <windows.h>
 #define SECURITY_WIN32

@@ -1,6 +1,6 @@
 #include "cli/CliApp.h"
 #include "cli/TaskSchedule.h"
-#include "storage/WideText.h"
+#include "platform/WideText.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,6 +1,6 @@
 #pragma once
 // Owners for the GDI and window handles the windows and controls draw with.
-#include "storage/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
 
 #include <windows.h>
 

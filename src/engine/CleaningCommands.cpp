@@ -1,8 +1,8 @@
 #include "engine/CleaningCommands.h"
 
 #include "engine/SessionPlugins.h"
-#include "storage/RunEntry.h"
-#include "storage/SettingsPersistence.h"
+#include "settings/StartupEntry.h"
+#include "settings/SettingsPersistence.h"
 
 namespace sweepora {
 
@@ -12,7 +12,7 @@ void SaveAllSettings(Session& s)
     SaveDefinitionTicks(s.plugins, s.store);
     SaveEraseSettingKeys(s.store, s.settings);
     SaveSafeLists(s.safeLists, s.dataFolder);
-    SaveGeneralSettings(s.store, s.settings, [&s] { UpdateRunEntry(s.settings, s.exePath); });
+    SaveGeneralSettings(s.store, s.settings, [&s] { UpdateStartupEntry(s.settings, s.exePath); });
 }
 
 RunOutcome StartCleaning(Session& s, const RunTable& table)

@@ -8,7 +8,7 @@
 #include "engine/SystemTraceCleaners.h"
 #include "engine/UrlCacheCleaners.h"
 #include "safelists/CookieLoader.h"
-#include "storage/NumberRule.h"
+#include "settings/NumberRule.h"
 
 #include <cmath>
 #include <ctime>

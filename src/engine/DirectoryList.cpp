@@ -1,7 +1,7 @@
 #include "engine/DirectoryList.h"
 
-#include "storage/AppSettings.h"
-#include "storage/Text.h"
+#include "settings/AppSettings.h"
+#include "platform/Text.h"
 
 namespace sweepora {
 

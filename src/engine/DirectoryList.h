@@ -1,6 +1,6 @@
 #pragma once
 // CustomDirRefusal (why a folder may not be listed) comes with the list.
-#include "storage/ProtectedFolders.h"
+#include "erasure/ProtectedFolders.h"
 
 #include <string>
 #include <vector>

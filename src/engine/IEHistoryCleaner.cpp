@@ -1,7 +1,7 @@
 #include "engine/IEHistoryCleaner.h"
 
 #include "engine/Timestamp.h"
-#include "storage/UrlHistory.h"
+#include "platform/UrlHistory.h"
 
 #include <memory>
 

@@ -2,10 +2,10 @@
 
 #include "engine/SystemInfo.h"
 #include "engine/Timestamp.h"
-#include "storage/AppSettings.h"
-#include "storage/FileIo.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "settings/AppSettings.h"
+#include "platform/FileIo.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 namespace sweepora {
 

@@ -2,11 +2,11 @@
 
 #include "engine/Eradication.h"
 #include "engine/Timestamp.h"
-#include "storage/LongPath.h"
-#include "storage/Paths.h"
-#include "storage/RegistryAccess.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "platform/LongPath.h"
+#include "platform/Paths.h"
+#include "platform/RegistryAccess.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 namespace sweepora {
 

@@ -2,8 +2,8 @@
 
 #include "engine/Timestamp.h"
 #include "safelists/TypedUrlLoader.h"
-#include "storage/RegistryAccess.h"
-#include "storage/UniqueHandle.h"
+#include "platform/RegistryAccess.h"
+#include "platform/UniqueHandle.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #include "engine/Session.h"
 
 #include "engine/SessionPlugins.h"
-#include "storage/DataFolder.h"
-#include "storage/Paths.h"
+#include "settings/DataFolder.h"
+#include "platform/Paths.h"
 
 namespace sweepora {
 

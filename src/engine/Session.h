@@ -1,14 +1,14 @@
 #pragma once
 #include "engine/ActivityLog.h"
 #include "engine/Desktop.h"
-#include "engine/FileOverwrite.h"
+#include "erasure/FileOverwrite.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
 #include "plugins/PluginFile.h"
 #include "plugins/PluginList.h"
 #include "safelists/SafeListPages.h"
-#include "storage/AppSettings.h"
-#include "storage/SettingsStore.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsStore.h"
 
 #include <string>
 

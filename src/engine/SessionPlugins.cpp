@@ -6,7 +6,7 @@
 #include "engine/SystemInfo.h"
 #include "engine/Timestamp.h"
 #include "plugins/PluginRunner.h"
-#include "storage/Text.h"
+#include "platform/Text.h"
 
 #include <commdlg.h>
 

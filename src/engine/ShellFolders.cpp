@@ -1,6 +1,6 @@
 #include "engine/ShellFolders.h"
 
-#include "storage/WideText.h"
+#include "platform/WideText.h"
 
 #include <windows.h>
 #include <shlobj.h>

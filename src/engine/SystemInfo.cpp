@@ -1,8 +1,8 @@
 #include "engine/SystemInfo.h"
 
-#include "storage/HostPlatform.h"
+#include "platform/HostPlatform.h"
 
-#include "storage/WideText.h"
+#include "platform/WideText.h"
 
 #include <winnetwk.h>
 

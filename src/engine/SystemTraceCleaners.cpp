@@ -3,13 +3,13 @@
 #include "engine/Eradication.h"
 #include "engine/ShellFolders.h"
 #include "engine/Timestamp.h"
-#include "storage/FolderListing.h"
-#include "storage/LongPath.h"
-#include "storage/Paths.h"
-#include "storage/ProtectedFolders.h"
-#include "storage/Text.h"
-#include "storage/UniqueHandle.h"
-#include "storage/WideText.h"
+#include "platform/FolderListing.h"
+#include "platform/LongPath.h"
+#include "platform/Paths.h"
+#include "erasure/ProtectedFolders.h"
+#include "platform/Text.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,6 +1,6 @@
 #include "engine/Timestamp.h"
 
-#include "storage/WideText.h"
+#include "platform/WideText.h"
 
 namespace sweepora {
 

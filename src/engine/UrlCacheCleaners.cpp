@@ -2,9 +2,9 @@
 
 #include "engine/Timestamp.h"
 #include "safelists/CookieLoader.h"
-#include "storage/LongPath.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "platform/LongPath.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/Session.h"
-#include "storage/UrlCacheWalk.h"
+#include "platform/UrlCacheWalk.h"
 
 #include <functional>
 #include <string>

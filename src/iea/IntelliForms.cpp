@@ -1,6 +1,6 @@
 #include "iea/IntelliForms.h"
 
-#include "storage/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
 
 #include <windows.h>
 

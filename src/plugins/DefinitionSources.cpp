@@ -1,8 +1,8 @@
 #include "plugins/DefinitionSources.h"
 
-#include "storage/LongPath.h"
-#include "storage/Paths.h"
-#include "storage/Text.h"
+#include "platform/LongPath.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <windows.h>
 

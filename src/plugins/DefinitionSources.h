@@ -3,7 +3,7 @@
 // and "definitions\*.ini" shipped with it; and where their ticks are kept.
 #include "plugins/DefinitionsFile.h"
 #include "plugins/PluginList.h"
-#include "storage/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <string>
 #include <utility>

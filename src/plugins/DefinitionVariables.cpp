@@ -1,8 +1,8 @@
 #include "plugins/DefinitionVariables.h"
 
-#include "storage/HostPlatform.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "platform/HostPlatform.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 #include <windows.h>
 #include <knownfolders.h>

@@ -2,11 +2,11 @@
 
 #include "plugins/DefinitionVariables.h"
 #include "plugins/Detection.h"
-#include "storage/ErrorText.h"
-#include "storage/FileIo.h"
-#include "storage/LongPath.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "platform/ErrorText.h"
+#include "platform/FileIo.h"
+#include "platform/LongPath.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 #include <algorithm>
 #include <atomic>

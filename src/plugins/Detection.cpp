@@ -1,10 +1,10 @@
 #include "plugins/Detection.h"
 
-#include "plugins/MatchingFiles.h"
-#include "storage/LongPath.h"
-#include "storage/Text.h"
-#include "storage/UniqueHandle.h"
-#include "storage/WideText.h"
+#include "erasure/MatchingFiles.h"
+#include "platform/LongPath.h"
+#include "platform/Text.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 
 #include <vector>
 

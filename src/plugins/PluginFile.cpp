@@ -1,8 +1,8 @@
 #include "plugins/PluginFile.h"
 
-#include "storage/Ini.h"
-#include "storage/Paths.h"
-#include "storage/Text.h"
+#include "platform/Ini.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <windows.h>
 

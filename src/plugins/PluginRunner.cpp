@@ -1,14 +1,14 @@
 #include "plugins/PluginRunner.h"
 
-#include "plugins/MatchingFiles.h"
-#include "plugins/TargetGuards.h"
-#include "storage/ErrorText.h"
-#include "storage/FolderListing.h"
-#include "storage/LongPath.h"
-#include "storage/RegistryAccess.h"
-#include "storage/Text.h"
-#include "storage/UniqueHandle.h"
-#include "storage/WideText.h"
+#include "erasure/MatchingFiles.h"
+#include "erasure/TargetGuards.h"
+#include "platform/ErrorText.h"
+#include "platform/FolderListing.h"
+#include "platform/LongPath.h"
+#include "platform/RegistryAccess.h"
+#include "platform/Text.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 
 #include <exception>
 #include <optional>

@@ -2,7 +2,7 @@
 #include "plugins/CleaningEntry.h"
 #include "plugins/PluginFile.h"
 #include "plugins/PluginList.h"
-#include "storage/ProtectedFolders.h"
+#include "erasure/ProtectedFolders.h"
 
 #include <windows.h>
 

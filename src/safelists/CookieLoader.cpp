@@ -1,7 +1,7 @@
 #include "safelists/CookieLoader.h"
 
 #include "safelists/SafeListFile.h"
-#include "storage/UrlCacheWalk.h"
+#include "platform/UrlCacheWalk.h"
 
 namespace sweepora {
 

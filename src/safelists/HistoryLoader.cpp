@@ -1,8 +1,8 @@
 #include "safelists/HistoryLoader.h"
 
 #include "safelists/SafeListFile.h"
-#include "storage/Text.h"
-#include "storage/UrlHistory.h"
+#include "platform/Text.h"
+#include "platform/UrlHistory.h"
 
 #include <memory>
 

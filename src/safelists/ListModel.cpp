@@ -1,6 +1,6 @@
 #include "safelists/ListModel.h"
 
-#include "storage/Text.h"
+#include "platform/Text.h"
 
 namespace sweepora {
 

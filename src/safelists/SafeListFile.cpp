@@ -1,7 +1,7 @@
 #include "safelists/SafeListFile.h"
 
-#include "storage/FileIo.h"
-#include "storage/Paths.h"
+#include "platform/FileIo.h"
+#include "platform/Paths.h"
 
 namespace sweepora {
 

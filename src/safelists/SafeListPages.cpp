@@ -1,7 +1,7 @@
 #include "safelists/SafeListPages.h"
 
 #include "safelists/SafeListFile.h"
-#include "storage/Paths.h"
+#include "platform/Paths.h"
 
 namespace sweepora {
 

@@ -1,8 +1,8 @@
 #include "safelists/TypedUrlLoader.h"
 
 #include "safelists/SafeListFile.h"
-#include "storage/RegistryAccess.h"
-#include "storage/UniqueHandle.h"
+#include "platform/RegistryAccess.h"
+#include "platform/UniqueHandle.h"
 
 namespace sweepora {
 

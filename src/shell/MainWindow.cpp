@@ -23,13 +23,13 @@
 #include "shell/ThemeManifest.h"
 #include "shell/WebPages.h"
 #include "shell/WindowParts.h"
-#include "storage/ErrorText.h"
-#include "storage/NumberRule.h"
-#include "storage/Paths.h"
-#include "storage/PolicySettingsStore.h"
-#include "storage/SettingsPersistence.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "platform/ErrorText.h"
+#include "settings/NumberRule.h"
+#include "platform/Paths.h"
+#include "settings/PolicySettingsStore.h"
+#include "settings/SettingsPersistence.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 #include <commctrl.h>
 

@@ -7,9 +7,9 @@
 #include "shell/OptionBoxes.h"
 #include "engine/SessionPlugins.h"
 #include "safelists/CookieLoader.h"
-#include "storage/NumberRule.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "settings/NumberRule.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 #include <commdlg.h>
 

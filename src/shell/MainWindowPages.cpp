@@ -7,7 +7,7 @@
 #include "controls/XpRadioButton.h"
 #include "shell/OptionBoxes.h"
 #include "shell/WindowParts.h"
-#include "storage/PolicySettingsStore.h"
+#include "settings/PolicySettingsStore.h"
 
 #include <commctrl.h>
 

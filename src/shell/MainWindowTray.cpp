@@ -4,7 +4,7 @@
 
 #include "engine/CleaningRun.h"
 #include "shell/MessageBoxWindow.h"
-#include "storage/AppSettings.h"
+#include "settings/AppSettings.h"
 
 namespace sweepora {
 

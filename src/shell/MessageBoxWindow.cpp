@@ -3,7 +3,7 @@
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
 #include "shell/WindowParts.h"
-#include "storage/AppSettings.h"
+#include "settings/AppSettings.h"
 
 namespace sweepora {
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "shell/SmallWindow.h"
-#include "storage/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <string>
 

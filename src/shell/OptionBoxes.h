@@ -1,5 +1,5 @@
 #pragma once
-#include "storage/AppSettings.h"
+#include "settings/AppSettings.h"
 
 #include <string>
 

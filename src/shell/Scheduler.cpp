@@ -1,6 +1,6 @@
 #include "shell/Scheduler.h"
 
-#include "storage/NumberRule.h"
+#include "settings/NumberRule.h"
 
 #include <limits>
 

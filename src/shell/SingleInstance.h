@@ -1,5 +1,5 @@
 #pragma once
-#include "storage/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
 
 namespace sweepora {
 

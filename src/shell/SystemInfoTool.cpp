@@ -1,7 +1,7 @@
 #include "shell/SystemInfoTool.h"
 
-#include "storage/Paths.h"
-#include "storage/UniqueHandle.h"
+#include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 
 #include <cstdio>
 

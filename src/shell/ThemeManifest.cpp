@@ -1,8 +1,8 @@
 #include "shell/ThemeManifest.h"
 
-#include "storage/LongPath.h"
-#include "storage/Paths.h"
-#include "storage/UniqueHandle.h"
+#include "platform/LongPath.h"
+#include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 
 namespace sweepora {
 

@@ -1,9 +1,9 @@
 #include "shell/Win32Desktop.h"
 
 #include "shell/TaskList.h"
-#include "storage/HostPlatform.h"
-#include "storage/Paths.h"
-#include "storage/WideText.h"
+#include "platform/HostPlatform.h"
+#include "platform/Paths.h"
+#include "platform/WideText.h"
 
 #include <commdlg.h>
 #include <shellapi.h>

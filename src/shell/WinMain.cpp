@@ -2,8 +2,8 @@
 #include "shell/RecordingDesktop.h"
 #include "shell/SingleInstance.h"
 #include "shell/Win32Desktop.h"
-#include "storage/Paths.h"
-#include "storage/PolicySettingsStore.h"
+#include "platform/Paths.h"
+#include "settings/PolicySettingsStore.h"
 
 #include <windows.h>
 

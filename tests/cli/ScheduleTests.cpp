@@ -1,10 +1,10 @@
 // Schedules runs of the real console program with the Task Scheduler of the machine (Wine's
 // here) and checks the result through the Task Scheduler itself.
-#include "storage/ComPtr.h"
-#include "storage/DataFolder.h"
-#include "storage/HostPlatform.h"
-#include "storage/Paths.h"
-#include "storage/WideText.h"
+#include "platform/ComPtr.h"
+#include "settings/DataFolder.h"
+#include "platform/HostPlatform.h"
+#include "platform/Paths.h"
+#include "platform/WideText.h"
 
 #include "support/TestSupport.h"
 

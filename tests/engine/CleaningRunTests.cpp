@@ -2,8 +2,8 @@
 #include "engine/CleaningRun.h"
 #include "engine/RegistryMruCleaners.h"
 #include "safelists/TypedUrlLoader.h"
-#include "storage/RegistryAccess.h"
-#include "storage/RunEntry.h"
+#include "platform/RegistryAccess.h"
+#include "settings/StartupEntry.h"
 
 #include "support/TestSupport.h"
 

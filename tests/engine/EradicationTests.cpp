@@ -1,12 +1,12 @@
 #include "engine/DirectoryList.h"
 #include "engine/Eradication.h"
 #include "engine/LogReport.h"
-#include "storage/ProtectedFolders.h"
-#include "storage/FileIo.h"
-#include "storage/HostPlatform.h"
-#include "storage/LongPath.h"
-#include "storage/Paths.h"
-#include "storage/SettingsPersistence.h"
+#include "erasure/ProtectedFolders.h"
+#include "platform/FileIo.h"
+#include "platform/HostPlatform.h"
+#include "platform/LongPath.h"
+#include "platform/Paths.h"
+#include "settings/SettingsPersistence.h"
 
 #include "support/TestSupport.h"
 

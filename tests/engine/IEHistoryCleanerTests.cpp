@@ -1,5 +1,5 @@
 #include "engine/IEHistoryCleaner.h"
-#include "storage/UrlHistory.h"
+#include "platform/UrlHistory.h"
 
 #include "support/TestSupport.h"
 

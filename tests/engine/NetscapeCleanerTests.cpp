@@ -1,5 +1,5 @@
 #include "engine/NetscapeCleaners.h"
-#include "storage/Paths.h"
+#include "platform/Paths.h"
 
 #include "support/TestSupport.h"
 

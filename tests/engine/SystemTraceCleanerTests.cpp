@@ -1,9 +1,9 @@
 #include "engine/ShellFolders.h"
 #include "engine/SystemTraceCleaners.h"
-#include "storage/Paths.h"
-#include "storage/Text.h"
-#include "storage/UniqueHandle.h"
-#include "storage/WideText.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "engine/UrlCacheCleaners.h"
 #include "safelists/CookieLoader.h"
-#include "storage/Text.h"
+#include "platform/Text.h"
 
 #include "CacheSeeding.h"
 #include "support/TestSupport.h"

@@ -1,5 +1,5 @@
 // Starts the real iea.exe, as the cleaning run does, against seeded AutoComplete entries.
-#include "storage/Paths.h"
+#include "platform/Paths.h"
 
 #include "support/TestSupport.h"
 

@@ -3,8 +3,8 @@
 #include "engine/ShellFolders.h"
 #include "plugins/DefinitionSources.h"
 #include "plugins/PluginSession.h"
-#include "storage/Paths.h"
-#include "storage/UniqueHandle.h"
+#include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 
 #include <algorithm>
 

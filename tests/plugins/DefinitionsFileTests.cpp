@@ -1,7 +1,7 @@
 #include "plugins/DefinitionsFile.h"
-#include "storage/FileIo.h"
-#include "storage/UniqueHandle.h"
-#include "storage/WideText.h"
+#include "platform/FileIo.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 #include "support/TestSupport.h"
 
 using namespace sweepora;

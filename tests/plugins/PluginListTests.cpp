@@ -1,8 +1,8 @@
 #include "engine/CleaningCommands.h"
 #include "plugins/PluginSession.h"
-#include "storage/Paths.h"
-#include "storage/Text.h"
-#include "storage/WideText.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "platform/WideText.h"
 
 using namespace sweepora;
 using test::Texts;

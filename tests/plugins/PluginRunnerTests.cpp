@@ -1,9 +1,9 @@
 #include "engine/CleaningRun.h"
-#include "plugins/MatchingFiles.h"
+#include "erasure/MatchingFiles.h"
 #include "plugins/PluginSession.h"
-#include "storage/Paths.h"
-#include "storage/Text.h"
-#include "storage/UniqueHandle.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "platform/UniqueHandle.h"
 
 #include <sddl.h>
 

@@ -1,7 +1,7 @@
 #include "safelists/HistoryLoader.h"
 #include "safelists/SafeListFile.h"
 #include "safelists/SafeListPages.h"
-#include "storage/UrlHistory.h"
+#include "platform/UrlHistory.h"
 
 #include "support/TestSupport.h"
 

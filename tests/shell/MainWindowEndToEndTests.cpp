@@ -2,7 +2,7 @@
 // "Start Cleaning >>" over seeded traces, a saved report, and closing.
 #include "shell/MainWindow.h"
 #include "shell/WindowParts.h"
-#include "storage/RegistryAccess.h"
+#include "platform/RegistryAccess.h"
 #include "support/TestSupport.h"
 #include "support/WindowTesting.h"
 

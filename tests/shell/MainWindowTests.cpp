@@ -8,9 +8,9 @@
 #include "shell/OptionBoxes.h"
 #include "shell/SingleInstance.h"
 #include "shell/WindowParts.h"
-#include "storage/Ini.h"
-#include "storage/Paths.h"
-#include "storage/PolicySettingsStore.h"
+#include "platform/Ini.h"
+#include "platform/Paths.h"
+#include "settings/PolicySettingsStore.h"
 
 #include <commctrl.h>
 

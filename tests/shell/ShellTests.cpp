@@ -1,9 +1,9 @@
 #include "shell/OptionBoxes.h"
 #include "shell/SystemInfoTool.h"
 #include "shell/ThemeManifest.h"
-#include "storage/Paths.h"
-#include "storage/SettingsPersistence.h"
-#include "storage/UniqueHandle.h"
+#include "platform/Paths.h"
+#include "settings/SettingsPersistence.h"
+#include "platform/UniqueHandle.h"
 
 #include "support/TestSupport.h"
 

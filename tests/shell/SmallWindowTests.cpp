@@ -3,8 +3,8 @@
 #include "shell/MessageBoxWindow.h"
 #include "shell/SystemInfoTool.h"
 #include "shell/WebPages.h"
-#include "storage/AppSettings.h"
-#include "storage/UniqueHandle.h"
+#include "settings/AppSettings.h"
+#include "platform/UniqueHandle.h"
 
 #include "support/TestSupport.h"
 #include "support/WindowTesting.h"

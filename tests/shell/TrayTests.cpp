@@ -3,8 +3,8 @@
 #include "engine/CleaningRun.h"
 #include "shell/MainWindowFixture.h"
 #include "shell/MessageBoxWindow.h"
-#include "storage/AppSettings.h"
-#include "storage/Paths.h"
+#include "settings/AppSettings.h"
+#include "platform/Paths.h"
 
 #include <array>
 

@@ -1,9 +1,9 @@
 #include "support/TestSupport.h"
 
-#include "storage/FileIo.h"
-#include "storage/LongPath.h"
-#include "storage/UniqueHandle.h"
-#include "storage/UrlHistory.h"
+#include "platform/FileIo.h"
+#include "platform/LongPath.h"
+#include "platform/UniqueHandle.h"
+#include "platform/UrlHistory.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,0 +1,152 @@
+#include "erasure/MatchingFiles.h"
+
+#include "platform/LongPath.h"
+#include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
+
+#include <windows.h>
+
+namespace sweepora {
+
+namespace {
+
+wchar_t Upper(wchar_t c)
+{
+    ::CharUpperBuffW(&c, 1);
+    return c;
+}
+
+// The "?" of a "\\?\" prefix is no wildcard.
+bool HasWildcard(const std::string& path)
+{
+    return path.find_first_of("*?", path.rfind("\\\\?\\", 0) == 0 ? 4 : 0) != std::string::npos;
+}
+
+std::vector<std::string> Parts(const std::string& path)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path) {
+        if (c == '\\' || c == '/') {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+// The subfolders of `base` whose names match `part`; links and system folders are never entered.
+std::vector<std::string> MatchingSubfolders(const std::string& base, const std::string& part)
+{
+    std::vector<std::string> names;
+    const std::wstring wantedName = WideFromUtf8(part);
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW((AddBackslashW(LongPath(base)) + L"*").c_str(), FindExInfoBasic, &data,
+                                       FindExSearchLimitToDirectories, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
+        const DWORD a = data.dwFileAttributes;
+        if (!(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if ((a & FILE_ATTRIBUTE_SYSTEM) && (a & FILE_ATTRIBUTE_HIDDEN)) continue;
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (LongNameMatches(name, wantedName)) names.push_back(Utf8FromWide(name));
+    }
+    return names;
+}
+
+void Expand(const std::string& base, const std::vector<std::string>& parts, std::size_t next, bool wild,
+            std::vector<ExpandedFolder>& out)
+{
+    std::string path = base;
+    for (; next < parts.size() && !HasWildcard(parts[next]); ++next) path += parts[next] + "\\";
+    if (next == parts.size()) {
+        out.push_back({path, wild});
+        return;
+    }
+    for (const std::string& name : MatchingSubfolders(path, parts[next]))
+        Expand(path + name + "\\", parts, next + 1, true, out);
+}
+
+} // namespace
+
+namespace {
+
+// Greedy match with one backtrack point, the usual wildcard walk.
+template <typename Same>
+bool WildcardMatches(const std::wstring& name, const std::wstring& pattern, Same same)
+{
+    std::size_t n = 0, p = 0, star = std::wstring::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || same(pattern[p], name[n]))) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
+bool LongNameMatches(const std::wstring& name, const std::wstring& pattern)
+{
+    if (pattern == L"*" || pattern == L"*.*") return true;
+    return WildcardMatches(name, pattern, [](wchar_t a, wchar_t b) { return Upper(a) == Upper(b); });
+}
+
+bool UpperNameMatches(const std::wstring& name, const std::wstring& pattern)
+{
+    return WildcardMatches(name, pattern, [](wchar_t a, wchar_t b) { return a == b; });
+}
+
+bool FolderMatches(const std::string& path, const std::string& pattern, bool orBelow)
+{
+    const std::vector<std::string> have = Parts(path), want = Parts(pattern);
+    if (want.empty() || have.size() < want.size() || (!orBelow && have.size() != want.size())) return false;
+    for (std::size_t i = 0; i < want.size(); ++i)
+        if (!LongNameMatches(WideFromUtf8(have[i]), WideFromUtf8(want[i]))) return false;
+    return true;
+}
+
+std::vector<ExpandedFolder> ExpandFolderPattern(const std::string& folder)
+{
+    std::vector<ExpandedFolder> out;
+    if (!HasWildcard(folder)) {
+        out.push_back({AddBackslash(folder), false});
+        return out;
+    }
+    // The root ("C:\", "\\server\share\", "\\?\C:\") is taken as written, never expanded.
+    std::size_t rootEnd = 0;
+    if (folder.rfind("\\\\?\\UNC\\", 0) == 0) {
+        rootEnd = 8;
+    } else if (folder.rfind("\\\\?\\", 0) == 0) {
+        rootEnd = 4;
+    } else if (folder.rfind("\\\\", 0) == 0) {
+        rootEnd = 2;
+    }
+    const std::size_t driveOrShare = folder.rfind("\\\\", 0) == 0 && rootEnd != 4 ? 2 : 1;
+    std::size_t cut = rootEnd;
+    for (std::size_t i = 0; i < driveOrShare && cut != std::string::npos; ++i) {
+        cut = folder.find_first_of("\\/", cut);
+        if (cut != std::string::npos) ++cut;
+    }
+    if (cut == std::string::npos) return out;
+    const std::string root = folder.substr(0, cut);
+    if (HasWildcard(root)) return out;
+    Expand(root, Parts(folder.substr(cut)), 0, false, out);
+    return out;
+}
+
+} // namespace sweepora
