@@ -1,8 +1,8 @@
 #include "DefinitionsBench.h"
 
 #include "plugins/DefinitionsFile.h"
-#include "storage/FileIo.h"
-#include "storage/UniqueHandle.h"
+#include "platform/FileIo.h"
+#include "platform/UniqueHandle.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -3,12 +3,12 @@
 #include "DefinitionsBench.h"
 #include "UrlCacheBench.h"
 #include "engine/Eradication.h"
-#include "engine/FileOverwrite.h"
+#include "erasure/FileOverwrite.h"
 #include "engine/SilentDesktop.h"
-#include "storage/FolderListing.h"
-#include "storage/UniqueHandle.h"
-#include "storage/FileIo.h"
-#include "storage/SettingsStore.h"
+#include "platform/FolderListing.h"
+#include "platform/UniqueHandle.h"
+#include "platform/FileIo.h"
+#include "settings/SettingsStore.h"
 
 #include <windows.h>
 

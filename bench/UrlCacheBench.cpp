@@ -2,8 +2,8 @@
 
 #include "CacheSeeding.h"
 #include "engine/UrlCacheCleaners.h"
-#include "storage/UniqueHandle.h"
-#include "storage/UrlCacheWalk.h"
+#include "platform/UniqueHandle.h"
+#include "platform/UrlCacheWalk.h"
 
 #include <wininet.h>
 

@@ -1,7 +1,7 @@
 #include "CacheSeeding.h"
 
-#include "storage/UniqueHandle.h"
-#include "storage/UrlCacheWalk.h"
+#include "platform/UniqueHandle.h"
+#include "platform/UrlCacheWalk.h"
 
 #include <lmcons.h>
 #include <wininet.h>

@@ -1,8 +1,8 @@
 // sweepora-seed seed|list: puts browser and clipboard traces into the current prefix,
 // or prints the ones that are there, so a demo can show what a run left behind.
 #include "CacheSeeding.h"
-#include "storage/UniqueHandle.h"
-#include "storage/UrlHistory.h"
+#include "platform/UniqueHandle.h"
+#include "platform/UrlHistory.h"
 
 #include <windows.h>
 #include <wininet.h>

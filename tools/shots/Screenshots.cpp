@@ -10,11 +10,11 @@
 #include "shell/LoadingWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxWindow.h"
-#include "storage/Paths.h"
+#include "platform/Paths.h"
 #include "shell/WindowParts.h"
-#include "storage/SettingsStore.h"
-#include "storage/UrlHistory.h"
-#include "storage/WideText.h"
+#include "settings/SettingsStore.h"
+#include "platform/UrlHistory.h"
+#include "platform/WideText.h"
 
 #include <wincodec.h>
 
