@@ -41,8 +41,7 @@ JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool 
     facts.finished = std::time(nullptr);
     facts.aborted = aborted;
     facts.exitCode = exitCode;
-    // The run counts bytes in 32 bits; read unsigned, a clean of 2 to 4 GB is still right.
-    facts.bytesFreed = static_cast<std::uint32_t>(session.run.spaceSaved);
+    facts.bytesFreed = session.run.spaceSaved;
     facts.files = session.run.files;
     facts.registryKeys = session.run.registryKeys;
     return facts;

@@ -20,8 +20,8 @@ struct JsonRunFacts {
     bool aborted = false;
     int exitCode = 0;
     std::int64_t bytesFreed = 0;
-    std::int32_t files = 0;
-    std::int32_t registryKeys = 0;
+    std::int64_t files = 0;
+    std::int64_t registryKeys = 0;
 };
 
 // The facts of the run `session` has just made, which began at `started`, with this

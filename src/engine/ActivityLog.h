@@ -1,5 +1,6 @@
 #pragma once
-#include "engine/RunState.h"
+#include "erasure/EraseContext.h"
+#include "erasure/RunState.h"
 
 #include <string>
 #include <vector>
@@ -22,13 +23,13 @@ public:
 constexpr const char* kTestingPrefix = "Testing : ";
 
 // The activity log: lines are only ever appended, until Clear.
-class ActivityLog {
+class ActivityLog final : public EraseLog {
 public:
     explicit ActivityLog(const RunState& run) : run_(run) {}
 
     // Appends (task, status); the task carries "Testing : " while the run is not live.
     // Never throws: a line that cannot be added is simply missing.
-    void AddLogEntry(const std::string& task, const std::string& status) noexcept;
+    void AddLogEntry(const std::string& task, const std::string& status) noexcept override;
 
     const std::vector<LogLine>& Lines() const { return lines_; }
     void Clear();

@@ -71,7 +71,7 @@ std::string TimeText(long long elapsedSeconds)
     return "0:" + std::to_string(minutes) + ":" + std::to_string(elapsedSeconds - 60 * minutes);
 }
 
-long long MegabytesFreed(std::int32_t bytes)
+long long MegabytesFreed(std::int64_t bytes)
 {
     const double mb = static_cast<double>(bytes) / 1024 / 1024;
     const double fourPlaces = RoundHalfEven(mb * 10000) / 10000;
@@ -79,7 +79,7 @@ long long MegabytesFreed(std::int32_t bytes)
     return whole < 0 ? 0 : static_cast<long long>(whole);
 }
 
-std::string SummaryLine(std::int32_t bytes, std::int32_t files, std::int32_t registryKeys,
+std::string SummaryLine(std::int64_t bytes, std::int64_t files, std::int64_t registryKeys,
                         long long elapsedSeconds)
 {
     return "Finished :- Space saved : " + std::to_string(MegabytesFreed(bytes)) + " MB, Files : " +

@@ -40,8 +40,8 @@ RunOutcome RunCleaning(Session& session, const RunTable& table = StandardRunTabl
 // "0:<minutes>:<seconds>", minutes not folded into hours.
 std::string TimeText(long long elapsedSeconds);
 // Bytes to whole megabytes: 4 decimals first, then ties to even; never negative.
-long long MegabytesFreed(std::int32_t bytes);
-std::string SummaryLine(std::int32_t bytes, std::int32_t files, std::int32_t registryKeys,
+long long MegabytesFreed(std::int64_t bytes);
+std::string SummaryLine(std::int64_t bytes, std::int64_t files, std::int64_t registryKeys,
                         long long elapsedSeconds);
 
 constexpr const char* kAbortedByUser = "*****Aborted by user*******";

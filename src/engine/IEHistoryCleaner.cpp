@@ -1,6 +1,6 @@
 #include "engine/IEHistoryCleaner.h"
 
-#include "engine/Timestamp.h"
+#include "platform/Timestamp.h"
 #include "platform/UrlHistory.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #include "engine/LogReport.h"
 
 #include "engine/SystemInfo.h"
-#include "engine/Timestamp.h"
+#include "platform/Timestamp.h"
 #include "settings/AppSettings.h"
 #include "platform/FileIo.h"
 #include "platform/Text.h"

@@ -1,7 +1,7 @@
 #include "engine/NetscapeCleaners.h"
 
 #include "engine/Eradication.h"
-#include "engine/Timestamp.h"
+#include "platform/Timestamp.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
 #include "platform/RegistryAccess.h"

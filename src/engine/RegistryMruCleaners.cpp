@@ -1,6 +1,6 @@
 #include "engine/RegistryMruCleaners.h"
 
-#include "engine/Timestamp.h"
+#include "platform/Timestamp.h"
 #include "safelists/TypedUrlLoader.h"
 #include "platform/RegistryAccess.h"
 #include "platform/UniqueHandle.h"

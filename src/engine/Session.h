@@ -1,9 +1,10 @@
 #pragma once
 #include "engine/ActivityLog.h"
 #include "engine/Desktop.h"
+#include "erasure/EraseContext.h"
 #include "erasure/FileOverwrite.h"
 #include "engine/RunHost.h"
-#include "engine/RunState.h"
+#include "erasure/RunState.h"
 #include "plugins/PluginFile.h"
 #include "plugins/PluginList.h"
 #include "safelists/SafeListPages.h"
@@ -46,6 +47,8 @@ struct Session {
     SafeListFolders ListFolders() const { return {dataFolder, programFolder}; }
 
     YieldFn Yielder() { return [this] { host.YieldToQueue(); }; }
+    // What erasing at the user's level works with.
+    EraseContext Erasure() { return {run, log, Yielder(), settings.Passes(), eraseIo}; }
 };
 
 } // namespace sweepora

@@ -34,9 +34,4 @@ bool IsRequired(const Session& session, const PluginLine& line);
 // is in the result's failures; the caller says so.
 DefinitionSources LoadSessionDefinitions(Session& session);
 
-// The Import command: the Open dialog, then the copy; a failure is told by message box.
-void ImportPlugin(Session& session);
-
-constexpr const char* kPluginFilter = "Plugin Files(*.plg)|*.plg";
-
 } // namespace sweepora

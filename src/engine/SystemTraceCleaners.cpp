@@ -2,7 +2,7 @@
 
 #include "engine/Eradication.h"
 #include "engine/ShellFolders.h"
-#include "engine/Timestamp.h"
+#include "platform/Timestamp.h"
 #include "platform/FolderListing.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"

@@ -1,6 +1,6 @@
 #include "engine/UrlCacheCleaners.h"
 
-#include "engine/Timestamp.h"
+#include "platform/Timestamp.h"
 #include "safelists/CookieLoader.h"
 #include "platform/LongPath.h"
 #include "platform/Text.h"
@@ -20,15 +20,6 @@ std::int64_t LocalFileSize(const std::string& path)
     if (path.empty() || !::GetFileAttributesExW(LongPath(Utf8FromAnsi(path)).c_str(), GetFileExInfoStandard, &info))
         return 0;
     return (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-}
-
-// An addition that would leave the signed 32-bit range is dropped; returns what was added.
-std::int64_t AddWithinRange(std::int32_t& counter, std::int64_t bytes)
-{
-    const std::int64_t sum = static_cast<std::int64_t>(counter) + bytes;
-    if (sum > std::numeric_limits<std::int32_t>::max() || sum < std::numeric_limits<std::int32_t>::min()) return 0;
-    counter = static_cast<std::int32_t>(sum);
-    return bytes;
 }
 
 bool StartsWith(const std::string& text, const char* prefix)
@@ -56,7 +47,7 @@ void CleanCacheFiles(Session& s)
                          // Only the start decides; the longer prefix is as far as case matters.
                          const std::string head = UpperCase(entry.url.substr(0, 8));
                          if (StartsWith(head, "VISITED:") || StartsWith(head, "COOKIE:")) return;
-                         AddWithinRange(s.run.spaceSaved, LocalFileSize(entry.localPath));
+                         s.run.spaceSaved += LocalFileSize(entry.localPath);
                          if (s.run.live && !entry.url.empty()) ::DeleteUrlCacheEntryA(entry.url.c_str());
                      });
 }
@@ -74,10 +65,11 @@ void CleanVisitedUrls(Session& s)
 void CleanCookies(Session& s)
 {
     CacheEnumeration(s, kCookiePrefix, "Internet Cookies ", "Internet Cookies", [&s](const UrlCacheEntry& entry) {
-        const std::int64_t added = AddWithinRange(s.run.spaceSaved, LocalFileSize(entry.localPath));
+        const std::int64_t added = LocalFileSize(entry.localPath);
+        s.run.spaceSaved += added;
         if (!StartsWith(entry.url, kCookiePrefix)) return;
         if (IsInList(s.safeLists.cookies.safe, CookieName(entry.localPath), s.Yielder())) {
-            AddWithinRange(s.run.spaceSaved, -added);
+            s.run.spaceSaved -= added;
             return;
         }
         if (s.run.live) ::DeleteUrlCacheEntryA(entry.url.c_str());

@@ -18,16 +18,17 @@ wchar_t Upper(wchar_t c)
 }
 
 // The "?" of a "\\?\" prefix is no wildcard.
-bool HasWildcard(const std::string& path)
+bool HasWildcard(const std::wstring& path)
 {
-    return path.find_first_of("*?", path.rfind("\\\\?\\", 0) == 0 ? 4 : 0) != std::string::npos;
+    return path.find_first_of(L"*?", path.rfind(L"\\\\?\\", 0) == 0 ? 4 : 0) != std::wstring::npos;
 }
 
-std::vector<std::string> Parts(const std::string& path)
+template <typename Text>
+std::vector<Text> Parts(const Text& path)
 {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : path) {
+    std::vector<Text> parts;
+    Text part;
+    for (auto c : path) {
         if (c == '\\' || c == '/') {
             if (!part.empty()) parts.push_back(part);
             part.clear();
@@ -40,36 +41,47 @@ std::vector<std::string> Parts(const std::string& path)
 }
 
 // The subfolders of `base` whose names match `part`; links and system folders are never entered.
-std::vector<std::string> MatchingSubfolders(const std::string& base, const std::string& part)
+std::vector<std::wstring> MatchingSubfolders(const std::wstring& base, const std::wstring& part)
 {
-    std::vector<std::string> names;
-    const std::wstring wantedName = WideFromUtf8(part);
+    std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileExW((AddBackslashW(LongPath(base)) + L"*").c_str(), FindExInfoBasic, &data,
-                                       FindExSearchLimitToDirectories, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    UniqueFind find(::FindFirstFileExW((AddBackslashW(LongPath(Utf8FromWide(base))) + L"*").c_str(), FindExInfoBasic,
+                                       &data, FindExSearchLimitToDirectories, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &data)) {
         const DWORD a = data.dwFileAttributes;
         if (!(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         if ((a & FILE_ATTRIBUTE_SYSTEM) && (a & FILE_ATTRIBUTE_HIDDEN)) continue;
         const std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
-        if (LongNameMatches(name, wantedName)) names.push_back(Utf8FromWide(name));
+        if (LongNameMatches(name, part)) names.push_back(name);
     }
     return names;
 }
 
-void Expand(const std::string& base, const std::vector<std::string>& parts, std::size_t next, bool wild,
-            std::vector<ExpandedFolder>& out)
-{
-    std::string path = base;
-    for (; next < parts.size() && !HasWildcard(parts[next]); ++next) path += parts[next] + "\\";
-    if (next == parts.size()) {
-        out.push_back({path, wild});
-        return;
+struct Expansion {
+    const WildcardRefusal& refusal;
+    std::vector<std::string>& refusals;
+    std::vector<ExpandedFolder>& out;
+
+    void Expand(const std::wstring& base, const std::vector<std::wstring>& parts, std::size_t next, bool wild)
+    {
+        std::wstring path = base;
+        for (; next < parts.size() && !HasWildcard(parts[next]); ++next) path += parts[next] + L"\\";
+        if (next == parts.size()) {
+            out.push_back({path, wild});
+            return;
+        }
+        if (refusal) {
+            const std::string why = refusal(CanonicalFolder(Utf8FromWide(path)), next + 1 < parts.size());
+            if (!why.empty()) {
+                refusals.push_back(why);
+                return;
+            }
+        }
+        for (const std::wstring& name : MatchingSubfolders(path, parts[next]))
+            Expand(path + name + L"\\", parts, next + 1, true);
     }
-    for (const std::string& name : MatchingSubfolders(path, parts[next]))
-        Expand(path + name + "\\", parts, next + 1, true, out);
-}
+};
 
 } // namespace
 
@@ -120,32 +132,33 @@ bool FolderMatches(const std::string& path, const std::string& pattern, bool orB
     return true;
 }
 
-std::vector<ExpandedFolder> ExpandFolderPattern(const std::string& folder)
+std::vector<ExpandedFolder> ExpandFolderPattern(const std::wstring& folder, const WildcardRefusal& refusal,
+                                                std::vector<std::string>& refusals)
 {
     std::vector<ExpandedFolder> out;
     if (!HasWildcard(folder)) {
-        out.push_back({AddBackslash(folder), false});
+        out.push_back({AddBackslashW(folder), false});
         return out;
     }
     // The root ("C:\", "\\server\share\", "\\?\C:\") is taken as written, never expanded.
     std::size_t rootEnd = 0;
-    if (folder.rfind("\\\\?\\UNC\\", 0) == 0) {
+    if (folder.rfind(L"\\\\?\\UNC\\", 0) == 0) {
         rootEnd = 8;
-    } else if (folder.rfind("\\\\?\\", 0) == 0) {
+    } else if (folder.rfind(L"\\\\?\\", 0) == 0) {
         rootEnd = 4;
-    } else if (folder.rfind("\\\\", 0) == 0) {
+    } else if (folder.rfind(L"\\\\", 0) == 0) {
         rootEnd = 2;
     }
-    const std::size_t driveOrShare = folder.rfind("\\\\", 0) == 0 && rootEnd != 4 ? 2 : 1;
+    const std::size_t driveOrShare = folder.rfind(L"\\\\", 0) == 0 && rootEnd != 4 ? 2 : 1;
     std::size_t cut = rootEnd;
-    for (std::size_t i = 0; i < driveOrShare && cut != std::string::npos; ++i) {
-        cut = folder.find_first_of("\\/", cut);
-        if (cut != std::string::npos) ++cut;
+    for (std::size_t i = 0; i < driveOrShare && cut != std::wstring::npos; ++i) {
+        cut = folder.find_first_of(L"\\/", cut);
+        if (cut != std::wstring::npos) ++cut;
     }
-    if (cut == std::string::npos) return out;
-    const std::string root = folder.substr(0, cut);
+    if (cut == std::wstring::npos) return out;
+    const std::wstring root = folder.substr(0, cut);
     if (HasWildcard(root)) return out;
-    Expand(root, Parts(folder.substr(cut)), 0, false, out);
+    Expansion{refusal, refusals, out}.Expand(root, Parts(folder.substr(cut)), 0, false);
     return out;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,19 @@ bool FolderMatches(const std::string& path, const std::string& pattern, bool orB
 
 // One folder a folder pattern names on this machine, with a trailing backslash.
 struct ExpandedFolder {
-    std::string path;
+    std::wstring path;
     bool fromWildcard = false; // a part of it was chosen by a wildcard
 };
 
+// Why a wildcard part may not stand for the subfolders of `canonicalParent`; empty when
+// it may. `fixedFollows`: a part without wildcards comes after it.
+using WildcardRefusal = std::function<std::string(const std::wstring& canonicalParent, bool fixedFollows)>;
+
 // Expands every part of `folder` that holds "*" or "?" over the subfolders that exist,
-// one listing per part, never into a link or a hidden system folder. A folder without
-// wildcards comes back as it is, whether it exists or not.
-std::vector<ExpandedFolder> ExpandFolderPattern(const std::string& folder);
+// one listing per part, never into a link or a hidden system folder, and never where
+// `refusal` says no: its reasons are added to `refusals`. A folder without wildcards
+// comes back as it is, whether it exists or not.
+std::vector<ExpandedFolder> ExpandFolderPattern(const std::wstring& folder, const WildcardRefusal& refusal,
+                                                std::vector<std::string>& refusals);
 
 } // namespace sweepora

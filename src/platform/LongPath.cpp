@@ -129,19 +129,39 @@ std::wstring AddBackslashW(const std::wstring& path)
     return !path.empty() && path.back() == L'\\' ? path : path + L'\\';
 }
 
+namespace {
+
+template <typename Text>
+bool Absolute(const Text& path)
+{
+    const auto separator = [](auto c) { return c == '\\' || c == '/'; };
+    if (path.size() >= 3 && path[1] == ':' && separator(path[2])) return true;
+    return path.size() >= 2 && separator(path[0]) && separator(path[1]);
+}
+
+} // namespace
+
 bool IsAbsolutePath(const std::string& path)
 {
-    if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) return true;
-    return path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+    return Absolute(path);
+}
+
+bool IsAbsolutePath(const std::wstring& path)
+{
+    return Absolute(path);
 }
 
 std::wstring LongPath(const std::string& path)
 {
-    std::wstring wide = WideFromUtf8(path);
+    return LongPath(WideFromUtf8(path));
+}
+
+std::wstring LongPath(std::wstring wide)
+{
     if (StartsWith(wide, kLongPrefix)) return wide; // taken literally, as the system does
     for (wchar_t& c : wide)
         if (c == L'/') c = L'\\';
-    if (!IsAbsolutePath(path)) wide = CurrentFolderFull(wide);
+    if (!IsAbsolutePath(wide)) wide = CurrentFolderFull(wide);
     if (wide.size() >= 3 && wide[1] == L':')
         return ResolveDots(std::wstring(kLongPrefix) + wide.substr(0, 3), wide.substr(3));
     if (StartsWith(wide, L"\\\\.\\")) return ResolveDots(kLongPrefix, wide.substr(4));
@@ -164,6 +184,11 @@ std::string DisplayPath(const std::wstring& longPath)
 }
 
 std::wstring CanonicalFolder(const std::string& folder)
+{
+    return CanonicalFolder(WideFromUtf8(folder));
+}
+
+std::wstring CanonicalFolder(const std::wstring& folder)
 {
     if (folder.empty()) return {};
     std::wstring path = LocalShareAsDrive(LongPath(folder));

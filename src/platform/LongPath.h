@@ -11,6 +11,7 @@ namespace sweepora {
 // system takes a "\\?\" path literally; names keep their trailing blanks and dots.
 // A relative path is made absolute against the current folder.
 std::wstring LongPath(const std::string& path);
+std::wstring LongPath(std::wstring path);
 
 // The usual spelling back from a "\\?\" path, as UTF-8, for the log and the views.
 std::string DisplayPath(const std::wstring& longPath);
@@ -20,6 +21,7 @@ std::string DisplayPath(const std::wstring& longPath);
 // case): the long form, upper-cased, with one trailing backslash. The part of the path
 // that does not exist yet is resolved lexically below its nearest existing ancestor.
 std::wstring CanonicalFolder(const std::string& folder);
+std::wstring CanonicalFolder(const std::wstring& folder);
 
 // True when `inner` is `outer` or lies below it; both canonical.
 bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer);
@@ -32,5 +34,6 @@ std::wstring AddBackslashW(const std::wstring& path);
 
 // True for "C:\x", "\\srv\share", "\\?\..." paths; false for "x", "C:x" and "\x".
 bool IsAbsolutePath(const std::string& path);
+bool IsAbsolutePath(const std::wstring& path);
 
 } // namespace sweepora

@@ -348,8 +348,8 @@ void Loader::ReadFileKey(View value, CleaningEntry& entry)
     if (!ExpandFolder(fields_[0], expanded_)) return;
     for (std::string& folder : expanded_) {
         FileTarget target;
-        target.folder = std::move(folder);
-        target.masks.assign(masks_.begin(), masks_.end());
+        target.folder = WideFromUtf8(folder);
+        for (View mask : masks_) target.masks.push_back(WideFromUtf8(std::string(mask)));
         target.recurse = recurse;
         target.removeSelf = removeSelf;
         target.text = std::string(value);
@@ -421,8 +421,8 @@ void Loader::ReadExcludeKey(View value, CleaningEntry& entry)
         for (View mask : masks_) {
             Exclusion exclusion;
             exclusion.kind = isFile ? Exclusion::Kind::File : Exclusion::Kind::Path;
-            exclusion.folder = folder;
-            exclusion.mask = std::string(mask);
+            exclusion.folder = WideFromUtf8(folder);
+            exclusion.mask = WideFromUtf8(std::string(mask));
             entry.exclusions.push_back(std::move(exclusion));
         }
     }

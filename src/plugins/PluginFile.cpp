@@ -1,5 +1,7 @@
 #include "plugins/PluginFile.h"
 
+#include "platform/WideText.h"
+
 #include "platform/Ini.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -75,9 +77,9 @@ CleaningEntry ReadPluginEntry(const std::string& pluginFolder, const std::string
         const std::string path = ExpandVariables(text, variables);
         const std::size_t cut = path.find_last_of("\\/");
         FileTarget target;
-        target.folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+        if (cut != std::string::npos) target.folder = WideFromUtf8(path.substr(0, cut + 1));
         const std::string mask = cut == std::string::npos ? path : path.substr(cut + 1);
-        if (!mask.empty()) target.masks.push_back(mask);
+        if (!mask.empty()) target.masks.push_back(WideFromUtf8(mask));
         target.text = path;
         entry.files.push_back(std::move(target));
     });

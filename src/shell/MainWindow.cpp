@@ -1,3 +1,4 @@
+#include "shell/FileChoices.h"
 #include "shell/MainWindow.h"
 
 #include "controls/ControlMessages.h"

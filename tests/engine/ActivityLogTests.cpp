@@ -1,7 +1,7 @@
 #include "engine/ActivityLog.h"
 #include "engine/LogReport.h"
 #include "engine/SystemInfo.h"
-#include "engine/Timestamp.h"
+#include "platform/Timestamp.h"
 
 #include "support/TestSupport.h"
 

@@ -22,6 +22,9 @@ TEST(RunSummary, MinutesPastAnHourAndMegabytesRoundedTiesToEven)
     for (const auto& [bytes, mb] : sizes) EXPECT_EQ(MegabytesFreed(bytes), mb) << bytes;
     EXPECT_EQ(SummaryLine(3 * 1048576, 42, 4, 75),
               "Finished :- Space saved : 3 MB, Files : 42,Registory keys : 4, time taken : 0:1:15");
+    // Past the 32-bit range nothing wraps: 5 GiB, five billion files.
+    EXPECT_EQ(SummaryLine(5LL << 30, 5000000000LL, 4, 5),
+              "Finished :- Space saved : 5120 MB, Files : 5000000000,Registory keys : 4, time taken : 0:0:5");
 }
 
 namespace {

@@ -59,11 +59,11 @@ TEST_F(UrlCacheFixture, CacheFilesCountsAndDeletesContentOnly)
     for (const char* gone : {"a.example", "b.example"}) EXPECT_EQ(left.find(gone), npos) << gone;
     for (const char* kept : {"cOOkie:odd", "jar.example", "seen.example"}) EXPECT_NE(left.find(kept), npos) << kept;
 
-    // A sum past the 32-bit range is not applied.
+    // The counter goes past the 32-bit range instead of wrapping.
     seed::AddContent("http://big.example/", "0123456789");
     session.run.spaceSaved = std::numeric_limits<std::int32_t>::max() - 5;
     CleanCacheFiles(session);
-    EXPECT_EQ(session.run.spaceSaved, std::numeric_limits<std::int32_t>::max() - 5);
+    EXPECT_EQ(session.run.spaceSaved, std::int64_t{std::numeric_limits<std::int32_t>::max()} + 5);
 }
 
 TEST_F(UrlCacheFixture, VisitedUrlsLosesOnlyLocalFiles)

@@ -3,7 +3,7 @@
 # seen by Wine as drive D:, then a search of the raw image bytes: no byte of the erased
 # content may remain. A level-0 erase on the same volume is the control: its content must
 # still be found, or the search proves nothing. Whether the old names remain is printed.
-# Needs root, loop devices and FUSE; exits 77 when neither volume can be mounted.
+# ext4 needs root and loop devices, NTFS needs FUSE; exits 77 when neither can be mounted.
 #   physical-volume.sh SANDBOX_DIR SWEEPORA_CLI_EXE
 set -euo pipefail
 mkdir -p "$1"
@@ -13,7 +13,7 @@ ws="$(cd "$(dirname "$0")/../.." && pwd)/tools/wine-sandbox"
 work="$sandbox/physical-volume"
 mnt="$work/mnt"
 drive="$sandbox/prefix/dosdevices/d:"
-image="" mounted="" fuse_pid="" failures=0 touched_settings=0
+fs="" image="" mounted="" fuse_pid="" failures=0 touched_settings=0
 
 wine_quiet() { "$ws" "$sandbox" --wine "$@" >/dev/null 2>&1; }
 
@@ -44,6 +44,7 @@ cleanup() {
   if [ "$touched_settings" -eq 1 ]; then wine_quiet reg delete 'HKCU\Software\Sweepora' /f || true; fi
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 
 # Occurrences of TEXT in the image: as bytes, or in UTF-16LE with "utf16".
 count() { # count TEXT [utf16]
@@ -56,7 +57,7 @@ count() { # count TEXT [utf16]
   fi
 }
 
-fail() { echo "FAIL $mounted: $*"; failures=$((failures + 1)); }
+fail() { echo "FAIL $fs: $*"; failures=$((failures + 1)); }
 
 random_hex() { od -An -N12 -tx1 /dev/urandom | tr -d ' \n'; }
 
@@ -79,7 +80,8 @@ settings() { # settings PASSES FOLDER
   } > "$reg"
   touched_settings=1
   wine_quiet reg delete 'HKCU\Software\Sweepora' /f || true
-  wine_quiet reg import physical-volume.reg
+  # Without them the run would clean every default category of the sandbox.
+  wine_quiet reg import physical-volume.reg || { echo "FAIL: the settings could not be imported"; exit 1; }
   rm -f "$reg"
 }
 
@@ -143,14 +145,14 @@ check_volume() { # check_volume NAME_ENCODING
     [ "$(count "$marker")" -gt 0 ] || fail "$marker is not in the image before the erase"
   done
 
+  # The sandbox fixture makes the prefix; a run of its own makes it here.
+  [ -d "$sandbox/prefix/drive_c" ] || "$ws" "$sandbox" --init
   ln -sfn "$mnt" "$drive"
   clean_run 7 'D:\erase7'
   for name in "${names[@]}"; do [ ! -e "$mnt/erase7/$name" ] || fail "level 7 left $name on D:"; done
   clean_run 0 'D:\erase0'
   [ ! -e "$mnt/erase0/control.txt" ] || fail "level 0 left control.txt on D:"
-  local volume=$mounted
   unmount
-  mounted=$volume
 
   for marker in "${markers[@]}"; do
     n=$(count "$marker")
@@ -162,17 +164,18 @@ check_volume() { # check_volume NAME_ENCODING
   for name in "${names[@]}"; do
     echo "  measured: old name found $(count "$name" "$encoding") times ($encoding): $name"
   done
-  echo "  measured: control.txt found $(count control.txt "$encoding") times ($encoding)"
-  mounted=""
+  echo "  measured: control.txt (level 0) found $(count control.txt "$encoding") times ($encoding)"
 }
 
 ran=0
 for volume in ext4:utf8 ntfs:utf16; do
-  echo "== ${volume%%:*}"
-  unmount
+  fs=${volume%%:*}
+  echo "== $fs"
+  unmount # what a killed run left
+  mountpoint -q "$mnt" 2>/dev/null && { echo "FAIL: $mnt is still mounted"; exit 1; }
   rm -rf "$work"
   mkdir -p "$mnt"
-  "mount_${volume%%:*}"
+  "mount_$fs"
   [ -n "$mounted" ] || continue
   check_volume "${volume#*:}"
   ran=$((ran + 1))

@@ -95,7 +95,7 @@ TEST_F(DefinitionFixture, APreviewLogsExactlyWhatTheRunErasesAndNothingElseIsTou
 
     Texts expected;
     for (const std::string& f : gone) expected.push_back(f + " eradicated|@");
-    expected.insert(expected.end(), {crash + "deep\\|@", crash + "|@", temp + "Kept\\|Not removed: not empty, something inside was kept",
+    expected.insert(expected.end(), {crash + "deep\\|@", crash + "|@", temp + "Kept\\|Not removed: an exclusion keeps it",
                                      temp + "|Not removed: not empty, something inside was kept", "Plugin : Sample|Completed"});
     std::sort(expected.begin(), expected.end());
     RunPlugins(session);

@@ -27,8 +27,8 @@ struct Key32 : test::NoCopy {
 std::string Shape(const FileTarget& t)
 {
     std::string masks;
-    for (const std::string& m : t.masks) masks += (masks.empty() ? "" : ";") + m;
-    return t.folder + "|" + masks + (t.recurse ? "|RECURSE" : "") + (t.removeSelf ? "|REMOVESELF" : "");
+    for (const std::wstring& m : t.masks) masks += (masks.empty() ? "" : ";") + Utf8FromWide(m);
+    return Utf8FromWide(t.folder) + "|" + masks + (t.recurse ? "|RECURSE" : "") + (t.removeSelf ? "|REMOVESELF" : "");
 }
 
 Texts Shapes(const CleaningEntry& e)
@@ -39,7 +39,7 @@ Texts Shapes(const CleaningEntry& e)
         shapes.push_back((r.action == RegistryAction::DeleteKey ? "key " : "value ") + r.key + "|" + r.value);
     const char* kinds[] = {"FILE ", "PATH ", "REG "};
     for (const Exclusion& x : e.exclusions)
-        shapes.push_back(kinds[static_cast<int>(x.kind)] + x.folder + x.key + "|" + x.mask + x.value);
+        shapes.push_back(kinds[static_cast<int>(x.kind)] + Utf8FromWide(x.folder) + x.key + "|" + Utf8FromWide(x.mask) + x.value);
     return shapes;
 }
 

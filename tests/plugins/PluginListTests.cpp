@@ -51,22 +51,6 @@ TEST_F(ListFixture, LoadsTicksInNameOrderAndSavesThemBack)
     EXPECT_EQ(test::ReadFileBytes(plugins + "\\gamma.plg"), "[Info]\r\nSelected=0\r\n");
 }
 
-TEST_F(ListFixture, ImportReplacesAPluginOrTellsOfTheFailure)
-{
-    Write("Viewer.plg", "[Info]\r\nDescription=old\r\nSelected=0\r\n");
-    test::WriteFileBytes(folder.File("Viewer.plg"), "[Info]\r\nDescription=new\r\nSelected=1\r\n");
-    LoadPlugins(session.plugins, plugins);
-    desktop.chosenFiles = {folder.File("Viewer.plg"), folder.File("missing.plg"), "  "};
-    ImportPlugin(session);
-    EXPECT_EQ(Shown(), Texts{"[ ] Viewer|new"});
-    EXPECT_EQ(desktop.dialogs.at(0).filter, "Plugin Files(*.plg)|*.plg");
-
-    session.plugins.Lines()[0].ticked = true; // not reloaded by a failed import
-    for (int i = 0; i < 3; ++i) ImportPlugin(session); // a missing source, blanks only, cancelled
-    EXPECT_EQ(desktop.asked.size(), 1u);
-    EXPECT_EQ(Shown(), Texts{"[x] Viewer|new"});
-}
-
 TEST_F(ListFixture, APluginNamedWithBlanksIsItsOwnFile)
 {
     session.pluginVariables.appDataPath = folder.Path();

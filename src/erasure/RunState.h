@@ -15,9 +15,10 @@ struct RunState {
     // A run is in progress; further requests to start one are ignored.
     bool running = false;
 
-    std::int32_t spaceSaved = 0; // bytes
-    std::int32_t files = 0;
-    std::int32_t registryKeys = 0;
+    // 64-bit: a run over a full disk passes 2 GiB and 4 billion files is not out of reach.
+    std::int64_t spaceSaved = 0; // bytes
+    std::int64_t files = 0;
+    std::int64_t registryKeys = 0;
 
     // What a test run has counted as erased (upper-cased long paths), so that later
     // cleaners of the same run treat it as gone, as they would after a live run.

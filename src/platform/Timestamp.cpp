@@ -1,4 +1,4 @@
-#include "engine/Timestamp.h"
+#include "platform/Timestamp.h"
 
 #include "platform/WideText.h"
 

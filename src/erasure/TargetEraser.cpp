@@ -1,0 +1,208 @@
+#include "erasure/TargetEraser.h"
+
+#include "erasure/MatchingFiles.h"
+#include "platform/ErrorText.h"
+#include "platform/LongPath.h"
+#include "platform/RegistryAccess.h"
+#include "platform/Text.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
+
+namespace sweepora {
+
+namespace {
+
+// Value names tried after the named one: name1 to name49.
+constexpr int kNumberedCompanions = 49;
+
+std::string Refused(const std::string& why)
+{
+    return "Refused: " + why;
+}
+
+// An exclusion's folder by its final path: the part before the first wildcard is resolved
+// as the walk resolves its folders, the parts after it are kept as patterns.
+std::wstring CanonicalPattern(const std::wstring& folder)
+{
+    const std::size_t wild = folder.find_first_of(L"*?", folder.rfind(L"\\\\?\\", 0) == 0 ? 4 : 0);
+    if (wild == std::wstring::npos) return CanonicalFolder(folder);
+    const std::size_t cut = folder.find_last_of(L"\\/", wild);
+    if (cut == std::wstring::npos) return {};
+    std::wstring rest = folder.substr(cut + 1);
+    for (wchar_t& c : rest)
+        if (c == L'/') c = L'\\';
+    return CanonicalFolder(folder.substr(0, cut + 1)) + UpperCaseWide(rest);
+}
+
+std::vector<KeptPlace> KeptPlaces(const std::vector<Exclusion>& exclusions)
+{
+    std::vector<KeptPlace> kept;
+    for (const Exclusion& e : exclusions) {
+        if (e.kind == Exclusion::Kind::Registry || e.folder.empty()) continue;
+        KeptPlace k;
+        k.folder = CanonicalPattern(e.folder);
+        k.orBelow = e.kind == Exclusion::Kind::Path;
+        k.mask = UpperCaseWide(e.mask);
+        if (!k.folder.empty()) kept.push_back(std::move(k));
+    }
+    return kept;
+}
+
+// One line per failure, named as the user wrote the key: a subkey below it after a
+// backslash, a value after a comma as in a DelRegValue entry.
+void LogFailures(EraseContext& c, const std::string& key, const RegistryFailures& failures)
+{
+    for (const RegistryFailure& f : failures) {
+        std::string task = key;
+        if (f.kind == RegistryFailure::Kind::Subkey)
+            task = (!key.empty() && key.back() == '\\' ? key : key + "\\") + f.name;
+        else if (f.kind == RegistryFailure::Kind::Value)
+            task = key + "," + f.name;
+        c.log.AddLogEntry(task, ErrorText(static_cast<DWORD>(f.error)));
+    }
+}
+
+std::string KeyPath(const std::string& key)
+{
+    const std::size_t slash = key.find('\\');
+    return slash == std::string::npos ? std::string() : key.substr(slash + 1);
+}
+
+bool SameText(const std::string& a, const std::string& b)
+{
+    return UpperCaseUtf8(TrimBlanks(a)) == UpperCaseUtf8(TrimBlanks(b));
+}
+
+// A key (or, with `value`, one value of it) that an exclusion keeps.
+bool KeptByExclusion(const std::string& key, const std::string& value, const std::vector<Exclusion>& exclusions)
+{
+    for (const Exclusion& e : exclusions) {
+        if (e.kind != Exclusion::Kind::Registry) continue;
+        if (e.value.empty() ? FolderMatches(key, e.key, true) : (!value.empty() && SameText(key, e.key) && SameText(value, e.value)))
+            return true;
+    }
+    return false;
+}
+
+// An exclusion somewhere inside the key: the key cannot go as a whole.
+bool HoldsExclusion(const std::string& key, const std::vector<Exclusion>& exclusions)
+{
+    for (const Exclusion& e : exclusions)
+        if (e.kind == Exclusion::Kind::Registry && FolderMatches(e.key, key, true)) return true;
+    return false;
+}
+
+std::vector<std::wstring> Names(HKEY key, bool subkeys)
+{
+    std::vector<std::wstring> names;
+    std::wstring name(32768, L'\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        const LONG result = subkeys ? ::RegEnumKeyExW(key, index, &name[0], &length, nullptr, nullptr, nullptr, nullptr)
+                                    : ::RegEnumValueW(key, index, &name[0], &length, nullptr, nullptr, nullptr, nullptr);
+        if (result != ERROR_SUCCESS) break;
+        names.emplace_back(name.data(), length);
+    }
+    return names;
+}
+
+// The key's tree without what the exclusions keep: whatever holds a kept key or value stays.
+void DeleteKeyExcept(EraseContext& c, HKEY root, const std::string& key, const std::vector<Exclusion>& exclusions)
+{
+    if (KeptByExclusion(key, {}, exclusions) || c.run.abort) return;
+    if (!HoldsExclusion(key, exclusions)) {
+        LogFailures(c, key, DeleteRegKey(root, KeyPath(key), c.run.abort));
+        return;
+    }
+    UniqueKey handle;
+    if (::RegOpenKeyExW(root, WideFromUtf8(KeyPath(key)).c_str(), 0, KEY_READ, handle.put()) != ERROR_SUCCESS) return;
+    const std::vector<std::wstring> values = Names(handle.get(), false), subkeys = Names(handle.get(), true);
+    handle.reset();
+    for (const std::wstring& value : values) {
+        const std::string name = Utf8FromWide(value);
+        if (!KeptByExclusion(key, name, exclusions)) LogFailures(c, key, DeleteRegValue(root, KeyPath(key), name));
+    }
+    for (const std::wstring& subkey : subkeys) DeleteKeyExcept(c, root, key + "\\" + Utf8FromWide(subkey), exclusions);
+}
+
+} // namespace
+
+WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vector<Exclusion>& exclusions,
+                            const TargetGuard& guard)
+{
+    WalkOutcome total;
+    if (t.folder.empty() || t.masks.empty()) return total;
+    if (!IsAbsolutePath(t.folder)) {
+        c.log.AddLogEntry(t.text, Refused("the folder is not a full path"));
+        return total;
+    }
+    std::vector<std::string> refusals;
+    const std::vector<ExpandedFolder> folders = ExpandFolderPattern(
+        t.folder, [&guard](const std::wstring& parent, bool fixedFollows) { return guard.WildcardRefusal(parent, fixedFollows); },
+        refusals);
+    for (const std::string& why : refusals) c.log.AddLogEntry(t.text, Refused(why));
+    WalkRequest request;
+    for (const std::wstring& mask : t.masks) request.masks.push_back(UpperCaseWide(mask));
+    request.recurse = t.recurse || t.removeSelf;
+    request.removeSubfolders = t.removeSelf;
+    request.removeFolder = t.removeSelf;
+    request.hiddenFiles = true;
+    request.kept = KeptPlaces(exclusions);
+    request.guard = &guard;
+    request.refusalTask = t.text;
+    for (const ExpandedFolder& folder : folders) {
+        if (c.run.abort) break;
+        request.folder = LongPath(folder.path);
+        // The system names a folder without the trailing backslash.
+        while (request.folder.size() > 7 && request.folder.back() == L'\\') request.folder.pop_back();
+        request.display = Utf8FromWide(folder.path);
+        const WalkOutcome outcome = WalkFolder(c, request);
+        total.inUse = total.inUse || outcome.inUse;
+    }
+    return total;
+}
+
+void EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
+                         const TargetGuard& guard)
+{
+    // An unknown root deletes nothing, as a registry call with no key would.
+    const HKEY root = RootKeyFromPath(t.key.find('\\') == std::string::npos ? t.key + "\\" : t.key);
+    if (root != nullptr) {
+        const std::string why = guard.RegistryRefusal(t);
+        if (!why.empty()) {
+            c.log.AddLogEntry(t.text, Refused(why));
+            return;
+        }
+    }
+    ++c.run.registryKeys;
+    if (root == nullptr || !c.run.live) return;
+    const std::string path = KeyPath(t.key);
+    switch (t.action) {
+    case RegistryAction::DeleteKey:
+        DeleteKeyExcept(c, root, t.key, exclusions);
+        break;
+    case RegistryAction::DeleteSubkeys:
+        LogFailures(c, t.text, DeleteSubKeys(root, path, true, c.run.abort));
+        break;
+    case RegistryAction::DeleteAllValues:
+        LogFailures(c, t.text, DeleteAllRegValues(root, path, c.run.abort));
+        break;
+    case RegistryAction::DeleteValue:
+        if (!KeptByExclusion(t.key, t.value, exclusions)) LogFailures(c, t.key, DeleteRegValue(root, path, t.value));
+        break;
+    case RegistryAction::DeleteNumberedValue: {
+        RegistryFailures failures;
+        for (int k = 0; k <= kNumberedCompanions && !c.run.abort; ++k) {
+            const std::string name = t.value + (k == 0 ? std::string() : std::to_string(k));
+            const RegistryFailures failed = DeleteRegValue(root, path, name);
+            failures.insert(failures.end(), failed.begin(), failed.end());
+            // A key that cannot be opened refuses every companion alike: one line is enough.
+            if (!failed.empty() && failed.front().kind == RegistryFailure::Kind::Key) break;
+        }
+        LogFailures(c, t.text, failures);
+        break;
+    }
+    }
+}
+
+} // namespace sweepora

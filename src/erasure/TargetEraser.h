@@ -1,0 +1,32 @@
+#pragma once
+#include "erasure/EraseContext.h"
+#include "erasure/EraseTargets.h"
+#include "erasure/FolderWalk.h"
+
+#include <string>
+#include <vector>
+
+namespace sweepora {
+
+// What may be taken of a target written by someone else: folder by folder and file by file
+// as a walk goes, and for whole targets before anything is touched.
+class TargetGuard : public WalkGuard {
+public:
+    // Why a wildcard part may not stand for the subfolders of `canonicalParent`; empty when it may.
+    virtual std::string WildcardRefusal(const std::wstring& canonicalParent, bool fixedFollows) const = 0;
+    // Why the registry target may not be carried out; empty when it may.
+    virtual std::string RegistryRefusal(const RegistryTarget& target) const = 0;
+};
+
+// Erases the files one target names, in every folder its wildcards stand for, keeping what
+// the exclusions name (compared by final path). A refused part gets one line
+// "Refused: <why>" under the target's text, and the rest of the target still runs.
+WalkOutcome EraseFileTarget(EraseContext& context, const FileTarget& target, const std::vector<Exclusion>& exclusions,
+                            const TargetGuard& guard);
+
+// Carries out one registry target (in a test run: counts it and deletes nothing), keeping
+// what the exclusions name. Counted as a registry entry only when it is not refused.
+void EraseRegistryTarget(EraseContext& context, const RegistryTarget& target, const std::vector<Exclusion>& exclusions,
+                         const TargetGuard& guard);
+
+} // namespace sweepora
