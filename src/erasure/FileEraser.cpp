@@ -64,55 +64,40 @@ DWORD LogFailure(EraseContext& c, const ListedFile& f, DWORD error)
     return error;
 }
 
-bool DeleteThrough(HANDLE file, DWORD& error)
+bool DeleteThrough(const EraseIo& io, HANDLE file, DWORD& error)
 {
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    if (::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) return true;
-    error = ::GetLastError();
-    return false;
-}
-
-bool RenameThrough(HANDLE file, const std::wstring& name)
-{
-    // A plain name renames within the same folder.
-    std::vector<std::uint64_t> buffer((sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t)) / 8 + 1);
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->ReplaceIfExists = FALSE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-    name.copy(info->FileName, name.size());
-    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size() * 8)) != FALSE;
+    error = io.Delete(file);
+    return error == ERROR_SUCCESS;
 }
 
 // The name is a trace too: the file is emptied and renamed to a random name of the same
 // length, then to a one-character one, before it goes. The overwritten data is gone
 // whether or not this works, so a failure only ends the scrubbing; it returns why.
-std::string ScrubName(HANDLE file, std::size_t nameLength)
+std::string ScrubName(const EraseIo& io, HANDLE file, const std::wstring& longPath)
 {
     FILE_END_OF_FILE_INFO end = {};
     ::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end);
     static constexpr wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> pick(0, 35);
+    // A full path: a bare name is taken relative to the current folder on some systems,
+    // which would move the file out of its folder, or fail across drives.
+    const std::size_t slash = longPath.find_last_of(L'\\');
+    const std::wstring folder = longPath.substr(0, slash + 1);
+    const std::size_t nameLength = longPath.size() - slash - 1;
     for (std::size_t length : {nameLength, std::size_t{1}}) {
         bool renamed = false;
         DWORD error = ERROR_SUCCESS;
         for (int attempt = 0; attempt < 5 && !renamed; ++attempt) {
             std::wstring name(length, L'0');
             for (wchar_t& c : name) c = kAlphabet[pick(random)];
-            renamed = RenameThrough(file, name);
-            if (!renamed) error = ::GetLastError();
+            error = io.Rename(file, folder + name);
+            renamed = error == ERROR_SUCCESS;
         }
         if (!renamed) return ErrorText(error);
         if (nameLength == 1) break;
     }
     return {};
-}
-
-std::size_t NameLength(const std::wstring& longPath)
-{
-    const std::size_t slash = longPath.find_last_of(L'\\');
-    return slash == std::wstring::npos ? longPath.size() : longPath.size() - slash - 1;
 }
 
 // Every alternate stream gets the same passes; a stream that cannot be opened, or that
@@ -167,7 +152,7 @@ DWORD RemoveLink(EraseContext& c, const ListedFile& f)
         UniqueFile link(::CreateFileW(f.longPath.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, 0, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         DWORD error = ::GetLastError();
-        if (!link || !DeleteThrough(link.get(), error)) return LogFailure(c, f, error);
+        if (!link || !DeleteThrough(*c.io, link.get(), error)) return LogFailure(c, f, error);
     }
     RememberGone(c.run, f.longPath);
     c.log.AddLogEntry(f.display + " link removed", "its target was not touched");
@@ -228,7 +213,7 @@ DWORD EraseListedFile(EraseContext& c, const ListedFile& f)
     UniqueFile file(::CreateFileW(f.longPath.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
                                   nullptr));
     FileFacts facts;
-    if (!file || !QueryFileFacts(file.get(), facts)) {
+    if (!file || !c.io->Facts(file.get(), facts)) {
         const DWORD error = ::GetLastError();
         // Gone since the folder was listed: nothing left to erase, nothing to say.
         if (error == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
@@ -250,7 +235,7 @@ DWORD EraseListedFile(EraseContext& c, const ListedFile& f)
     DWORD error = ERROR_SUCCESS;
     if (facts.links > 1) {
         // Overwriting would overwrite every other name's data too.
-        if (live && !DeleteThrough(file.get(), error)) return LogFailure(c, f, error);
+        if (live && !DeleteThrough(*c.io, file.get(), error)) return LogFailure(c, f, error);
         RememberGone(c.run, f.longPath);
         c.log.AddLogEntry(f.display + " removed, not overwritten",
                           "one of " + std::to_string(facts.links) + " names of the file: the other names still hold the data");
@@ -259,7 +244,7 @@ DWORD EraseListedFile(EraseContext& c, const ListedFile& f)
     const std::string unreachable = c.passes > 0 ? UnreachableReason(facts.attributes) : std::string();
     if (!unreachable.empty()) {
         // Deleted all the same, since the user asked for it gone, but not called eradicated.
-        if (live && !DeleteThrough(file.get(), error)) return LogFailure(c, f, error);
+        if (live && !DeleteThrough(*c.io, file.get(), error)) return LogFailure(c, f, error);
         RememberGone(c.run, f.longPath);
         c.log.AddLogEntry(f.display + " deleted, not overwritten", unreachable);
         return ERROR_SUCCESS;
@@ -279,8 +264,8 @@ DWORD EraseListedFile(EraseContext& c, const ListedFile& f)
         return ERROR_OPERATION_ABORTED;
     }
     std::string nameKept;
-    if (c.passes > 0 && outcome.incomplete.empty()) nameKept = ScrubName(file.get(), NameLength(f.longPath));
-    if (!DeleteThrough(file.get(), error)) {
+    if (c.passes > 0 && outcome.incomplete.empty()) nameKept = ScrubName(*c.io, file.get(), f.longPath);
+    if (!DeleteThrough(*c.io, file.get(), error)) {
         Count(c.run, size, -1);
         return LogFailure(c, f, error);
     }

@@ -220,6 +220,11 @@ bool OnlyPrograms(View mask)
     return Programs().Has(LiteralExtension(mask));
 }
 
+bool OnlySettings(View mask)
+{
+    return SystemFiles().Has(LiteralExtension(mask));
+}
+
 // ---------------------------------------------------------------------------------------
 // Places and their rules.
 
@@ -235,6 +240,7 @@ struct Rule {
     Files files = Files::Any;
     bool noPrograms = false;
     bool noContent = false;
+    bool noSettings = false;
     bool everyFile = true;    // a mask for every file
     bool recurse = true;      // a walk below
     bool removeSelf = true;   // the folder itself
@@ -440,6 +446,15 @@ void AddDataRule(const ProtectedPlaces& p, View folder, Rules& rules, bool& inDa
         return;
     }
     if (depth == 1) rules.Add(NotWhole(Zone::Data, names.application, Files::TracesOnly));
+    // "Vendor\Product" is an application's folder as well: its settings, such as the list
+    // of its profiles, stay; its caches, logs and subfolders go.
+    if (depth == 2) {
+        Rule r;
+        r.zone = Zone::Data;
+        r.place = names.application;
+        r.noSettings = true;
+        rules.Add(r);
+    }
 }
 
 constexpr const char* kUserArea = "the profile and the user's own folders";
@@ -623,6 +638,7 @@ std::string MaskRefusal(const Rules& rules, View upper)
         if (r.noContent && MayMatchContent(upper))
             return "a mask for documents, pictures, music, videos or archives in " + place;
         if (r.noPrograms && OnlyPrograms(upper)) return "a mask for programs, libraries or drivers in " + place;
+        if (r.noSettings && OnlySettings(upper)) return "a mask for settings files in " + place;
     }
     return {};
 }
@@ -652,6 +668,7 @@ const char* FileRefusalReason(const Rules& rules, View name, const Rule*& by)
         if (r.noPrograms && Programs().Has(extension.upper)) return "a program, library or driver in %s";
         if (r.noContent && Content().Has(extension.upper))
             return "a document, picture, music, video or archive in %s";
+        if (r.noSettings && SystemFiles().Has(extension.upper)) return "a settings file in %s";
     }
     by = nullptr;
     return nullptr;

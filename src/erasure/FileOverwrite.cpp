@@ -107,6 +107,31 @@ std::optional<std::vector<Extent>> EraseIo::AllocatedRanges(HANDLE file, std::ui
     }
 }
 
+bool EraseIo::Facts(HANDLE file, FileFacts& facts) const
+{
+    return QueryFileFacts(file, facts);
+}
+
+DWORD EraseIo::Rename(HANDLE file, const std::wstring& name) const
+{
+    std::vector<std::uint64_t> buffer((sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t)) / 8 + 1);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    name.copy(info->FileName, name.size());
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size() * 8))
+               ? ERROR_SUCCESS
+               : ::GetLastError();
+}
+
+DWORD EraseIo::Delete(HANDLE file) const
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) ? ERROR_SUCCESS
+                                                                                                     : ::GetLastError();
+}
+
 const EraseIo& SystemEraseIo()
 {
     static const EraseIo io;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/ErrorText.h"
+#include "platform/FolderListing.h"
 
 #include <windows.h>
 
@@ -36,6 +37,12 @@ public:
     // The ranges that hold data; nothing means all of it. Only asked of sparse files.
     virtual std::optional<std::vector<Extent>> AllocatedRanges(HANDLE file, std::uint64_t length,
                                                                DWORD& error) const;
+    // What the open file is; false, with the last error set, when the system cannot say.
+    virtual bool Facts(HANDLE file, FileFacts& facts) const;
+    // Gives the open file a new full path; ERROR_SUCCESS or why not.
+    virtual DWORD Rename(HANDLE file, const std::wstring& name) const;
+    // Marks the open file for deletion; ERROR_SUCCESS or why not.
+    virtual DWORD Delete(HANDLE file) const;
 };
 
 // The real calls.

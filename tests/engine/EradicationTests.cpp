@@ -6,6 +6,7 @@
 #include "platform/HostPlatform.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 #include "settings/SettingsPersistence.h"
 
 #include "support/TestSupport.h"
@@ -47,6 +48,23 @@ struct FullDisk final : EraseIo {
     }
 };
 
+// Refuses what the tests name, as a file system or a driver in the way would.
+struct Refusing final : EraseIo {
+    bool deletes = false, renames = false;
+    DWORD extraAttributes = 0;
+    DWORD Delete(HANDLE file) const override { return deletes ? ERROR_ACCESS_DENIED : EraseIo::Delete(file); }
+    DWORD Rename(HANDLE file, const std::wstring& name) const override
+    {
+        return renames ? ERROR_ACCESS_DENIED : EraseIo::Rename(file, name);
+    }
+    bool Facts(HANDLE file, FileFacts& facts) const override
+    {
+        const bool known = EraseIo::Facts(file, facts);
+        facts.attributes |= extraAttributes;
+        return known;
+    }
+};
+
 // Claims a stream the file system does not have, as an NTFS file with a Zone.Identifier would.
 struct StreamedFile final : EraseIo {
     std::vector<StreamInfo> Streams(HANDLE) const override { return {{L":Zone.Identifier:$DATA", 26}}; }
@@ -79,7 +97,6 @@ TEST_F(EradicationFixture, FilesAreCountedOverwrittenInPassesAndDeleted)
     host.yields = 0;
     EradicateFile(session, seven, 7);
     EXPECT_GE(host.yields, 7); // one after each pass at least
-    // The name went too: nothing of the old name or the old length is left in the folder.
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 
     // Past 32 MiB the block count needs more than 16 bits; the file is still overwritten.
@@ -90,19 +107,73 @@ TEST_F(EradicationFixture, FilesAreCountedOverwrittenInPassesAndDeleted)
     ExpectOverwritten(large, (big / 1024 + 1) * 1024);
 }
 
-TEST_F(EradicationFixture, ReadOnlyFileIsReportedAndCountersSetBack)
+TEST_F(EradicationFixture, ReadOnlyAndHeldFilesAreReportedAlikeByThePreviewAndTheRun)
+{
+    for (bool live : {false, true}) {
+        session.run.live = live;
+        for (std::int16_t passes : {std::int16_t{7}, std::int16_t{0}}) {
+            const std::string path = Seed("locked" + std::to_string(passes) + ".txt", 100);
+            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+            EradicateFile(session, path, passes);
+            EXPECT_EQ(test::ReadFileBytes(path), std::string(100, 'x'));
+            EXPECT_EQ(Last(), (live ? "" : "Testing : ") + path + "|" + ErrorText(ERROR_ACCESS_DENIED));
+            EXPECT_EQ(Counted(), CountPair(0, 0));
+            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        // Held open by another program, as a running browser holds its files.
+        const std::string held = Seed("held.db", 10);
+        const UniqueFile holder(::CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        EradicateFile(session, held, 7);
+        EXPECT_EQ(Last(), (live ? "" : "Testing : ") + held + "|" + ErrorText(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(Counted(), CountPair(0, 0));
+    }
+}
+
+TEST_F(EradicationFixture, TheNameGoesBeforeTheFileAndWhatThePassesCannotReachIsSaid)
 {
     session.run.live = true;
-    for (std::int16_t passes : {std::int16_t{7}, std::int16_t{0}}) {
-        const std::string path = Seed("locked" + std::to_string(passes) + ".txt", 100);
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-        EradicateFile(session, path, passes);
-        EXPECT_EQ(test::ReadFileBytes(path), std::string(100, 'x'));
-        const std::string line = Last();
-        EXPECT_TRUE(line.rfind(path + "|", 0) == 0 && line.size() > path.size() + 1 && line.back() != '@') << line;
-        EXPECT_EQ(Counted(), CountPair(0, 0));
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Refusing refusing;
+    session.eraseIo = &refusing;
+    // With the delete refused the file stays, overwritten and under a one-letter name.
+    refusing.deletes = true;
+    const std::string secret = Seed("secret plans for the merger.txt", 300);
+    EradicateFile(session, secret, 7);
+    EXPECT_EQ(Last(), secret + "|" + ErrorText(ERROR_ACCESS_DENIED));
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(folder.Path())))
+        names.push_back(e.path().filename().u8string());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].size(), 1u) << names[0];
+    EXPECT_EQ(test::ReadFileBytes(folder.File(names[0])), ""); // emptied before the rename
+    std::filesystem::remove(std::filesystem::u8path(folder.File(names[0])));
+
+    // A rename that fails is said on the line; the file still goes.
+    refusing.deletes = false;
+    refusing.renames = true;
+    const std::string named = Seed("named.txt", 10);
+    EradicateFile(session, named, 7);
+    EXPECT_FALSE(FileExists(named));
+    const LogLine& renamed = session.log.Lines().back();
+    EXPECT_EQ(renamed.task, named + " eradicated");
+    EXPECT_NE(renamed.status.find("(its name was not scrubbed: " + ErrorText(ERROR_ACCESS_DENIED) + ")"),
+              std::string::npos)
+        << renamed.status;
+
+    // A compressed file takes the passes on new clusters: deleted, said, not counted as
+    // erased, alike in the preview and in the run.
+    refusing.renames = false;
+    refusing.extraAttributes = FILE_ATTRIBUTE_COMPRESSED;
+    const std::string packed = Seed("packed.txt", 10);
+    const CountPair before = Counted();
+    for (bool live : {false, true}) {
+        session.run.live = live;
+        EradicateFile(session, packed, 7);
+        const LogLine& line = session.log.Lines().back();
+        EXPECT_EQ(line.task, (live ? "" : "Testing : ") + packed + " deleted, not overwritten");
+        EXPECT_NE(line.status.find("compressed"), std::string::npos) << line.status;
+        EXPECT_EQ(FileExists(packed), !live);
     }
+    EXPECT_EQ(Counted(), before);
 }
 
 TEST_F(EradicationFixture, AFailedWriteEndsThePassesAndTheLineSaysSo)

@@ -1,5 +1,6 @@
 #include "engine/CleaningRun.h"
 #include "erasure/MatchingFiles.h"
+#include "plugins/PluginRunner.h"
 #include "plugins/PluginSession.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -53,7 +54,32 @@ private:
     UniqueKey key_;
 };
 
+// A guard that fails while judging folders, as a broken one would.
+struct FailingGuard final : TargetGuard {
+    FolderVerdict JudgeFolder(const std::wstring&, const std::vector<std::wstring>&, bool, bool) const override
+    {
+        throw std::runtime_error("the folder could not be judged");
+    }
+    std::string FileRefusal(const std::wstring&, const std::wstring&) const override { return {}; }
+    std::string WildcardRefusal(const std::wstring&, bool) const override { return {}; }
+    std::string RegistryRefusal(const RegistryTarget&) const override { return {}; }
+};
+
 } // namespace
+
+TEST_F(RunnerFixture, AnEntryThatFailsSaysWhyInsteadOfCompletedAndTheNextStillRuns)
+{
+    test::WriteFileBytes(folder.File("a.tmp"), "x");
+    WritePlugin("Broken", {"DelRegKeyList1=" + kHkcu + "\\Broken", "DelFile1=%APPDATA%\\*.tmp"});
+    WritePlugin("Fine", {"DelRegKeyList1=" + kHkcu + "\\Fine"});
+    EraseContext context = session.Erasure();
+    const FailingGuard guard;
+    RunPlugins(session.plugins, plugins, session.pluginVariables, context, guard);
+    EXPECT_EQ(Lines(), (Texts{"Testing : Plugin : Broken|Error : the folder could not be judged",
+                              "Testing : Plugin : Fine|Completed"}));
+    EXPECT_EQ(session.run.registryKeys, 2); // the targets before the failure ran
+    EXPECT_TRUE(FileExists(folder.File("a.tmp")));
+}
 
 TEST_F(RunnerFixture, RegistryWalksStepOverWhatTheyCannotDeleteAndSayWhy)
 {

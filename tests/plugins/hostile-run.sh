@@ -36,7 +36,7 @@ user=${profile_win##*\\}
 
 profile="users/$user"
 docs="$profile/Documents"
-local="$profile/AppData/Local"
+local_appdata="$profile/AppData/Local"
 roaming="$profile/AppData/Roaming"
 locallow="$profile/AppData/LocalLow"
 pf="Program Files"
@@ -103,11 +103,11 @@ canaries=(
   "$profile/Favorites/canary-link.url"
   "$profile/canary-profile.dat"
   "$profile/canary-profile.docx"
-  "$local/canary-local.dat"
-  "$local/CanaryOther/settings.ini"
-  "$local/Microsoft/canary-ms.dat"
-  "$local/Microsoft/Credentials/canary-credential.bin"
-  "$local/Google/Chrome/User Data/Default/Bookmarks"
+  "$local_appdata/canary-local.dat"
+  "$local_appdata/CanaryOther/settings.ini"
+  "$local_appdata/Microsoft/canary-ms.dat"
+  "$local_appdata/Microsoft/Credentials/canary-credential.bin"
+  "$local_appdata/Google/Chrome/User Data/Default/Bookmarks"
   "$roaming/canary-roaming.dat"
   "$roaming/CanaryVendor/settings.ini"
   "$roaming/CanaryApp/Logs/settings.ini"
@@ -136,11 +136,11 @@ canaries=(
   "canary-root.txt"
   "canary-boot.ini"
   "CanaryTools/canary-tool.ini"
-  # What the exclusions keep, each spelled otherwise than the files it keeps.
-  "$local/CanaryApp/Data/Keep/keep.dat"
-  "$local/CanaryApp/Data/Other/kept.dat"
-  "$local/CanaryApp/Data/Long/long.dat"
-  "$local/CanaryApp/Data/Short/short.dat"
+  # What the exclusions keep: the folder by its own spelling, three files by others.
+  "$local_appdata/CanaryApp/Data/Keep/keep.dat"
+  "$local_appdata/CanaryApp/Data/Other/kept.dat"
+  "$local_appdata/CanaryApp/Data/Long/long.dat"
+  "$local_appdata/CanaryApp/Data/Short/short.dat"
 )
 # Windows' own files, already there.
 existing=(
@@ -150,21 +150,21 @@ existing=(
   "$win/system.ini"
 )
 kept_folders=(
-  "$local/CanaryApp/Data/Keep/Empty"
+  "$local_appdata/CanaryApp/Data/Keep/Empty"
 )
 
 # What the legitimate entries must take.
 traces=(
-  "$local/CanaryApp/Cache/data_0"
-  "$local/CanaryApp/Cache/index"
-  "$local/CanaryApp/Cache/sub/f_000001"
-  "$local/CanaryApp/Data/gone.tmp"
-  "$local/CanaryApp/Data/Deep/gone.tmp"
-  "$local/CanaryApp/Data/Other/gone.tmp"
+  "$local_appdata/CanaryApp/Cache/data_0"
+  "$local_appdata/CanaryApp/Cache/index"
+  "$local_appdata/CanaryApp/Cache/sub/f_000001"
+  "$local_appdata/CanaryApp/Data/gone.tmp"
+  "$local_appdata/CanaryApp/Data/Deep/gone.tmp"
+  "$local_appdata/CanaryApp/Data/Other/gone.tmp"
   "$roaming/CanaryApp/Logs/app.log"
   "$pd/CanaryApp/Logs/service.log"
-  "$local/Google/Chrome/User Data/Default/Cache/Cache_Data/data_1"
-  "$local/Google/Chrome/User Data/Profile 1/Cache/Cache_Data/f_000002"
+  "$local_appdata/Google/Chrome/User Data/Default/Cache/Cache_Data/data_1"
+  "$local_appdata/Google/Chrome/User Data/Profile 1/Cache/Cache_Data/f_000002"
   "$docs/My Games/CanaryGame/Logs/game.log"
   "$win/Temp/setup-trace.tmp"
   "$win/Temp/Sub/deep-trace.tmp"
@@ -176,20 +176,20 @@ traces=(
   "$win/setupact.log"
 )
 gone_folders=(
-  "$local/CanaryApp/Data/Deep"
+  "$local_appdata/CanaryApp/Data/Deep"
 )
 
 for path in "${canaries[@]}"; do seed "$path" "sweepora canary, keep me: C:/$path"; done
 for path in "${traces[@]}"; do seed "$path" "trace to clean: C:/$path"; done
-mkdir -p "$(host "$local/CanaryApp/Data/Keep")/Empty"
+mkdir -p "$(host "$local_appdata/CanaryApp/Data/Keep")/Empty"
 for path in "${existing[@]}"; do
   [ -f "$(host "$path")" ] || { echo "the prefix has no $path"; exit 1; }
 done
 
 # Links, made host side as Wine cannot: a folder link to Documents and a file link to one of
 # its files, both inside the cache a legitimate entry empties with RECURSE.
-ln -s ../../../../Documents "$(host "$local/CanaryApp/Cache")/docs"
-ln -s ../../../../Documents/canary-thesis.doc "$(host "$local/CanaryApp/Cache")/thesis.doc"
+ln -s ../../../../Documents "$(host "$local_appdata/CanaryApp/Cache")/docs"
+ln -s ../../../../Documents/canary-thesis.doc "$(host "$local_appdata/CanaryApp/Cache")/thesis.doc"
 
 # ---------------------------------------------------------------------------------------
 # The registry: canaries in each protected key aimed at, an application's own keys, and the
@@ -311,7 +311,12 @@ names=() kinds=()
 while IFS=$'\t' read -r name kind; do names+=("$name"); kinds+=("$kind"); done < <(awk '
   /^\[/ { name = $0; sub(/^\[/, "", name); sub(/ *\* *\]$/, "", name); next }
   /^Section=/ { sub(/^Section=/, ""); sub(/\r$/, ""); print name "\t" $0 }' "$here/hostile.ini")
-kind_of() { local i; for i in "${!names[@]}"; do [ "${names[$i]}" = "$1" ] && { echo "${kinds[$i]}"; return; }; done; }
+kind_of() {
+  local i
+  for i in "${!names[@]}"; do
+    if [ "${names[$i]}" = "$1" ]; then echo "${kinds[$i]}"; fi
+  done
+}
 only=()
 for name in "${names[@]}"; do only+=(--only "$name"); done
 
