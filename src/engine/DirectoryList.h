@@ -1,6 +1,4 @@
 #pragma once
-// CustomDirRefusal (why a folder may not be listed) comes with the list.
-#include "erasure/ProtectedFolders.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "erasure/FileEraser.h"
 #include "erasure/FolderWalk.h"
-#include "erasure/ProtectedFolders.h"
+#include "erasure/FileGuard.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -32,6 +32,7 @@ void EradicateFolder(Session& s, std::string& folderPath, bool removeFolder, boo
 void CleanCustomDirs(Session& s)
 {
     // The administrator's folders join the user's, each folder once.
+    const ProtectedPlaces places = CurrentProtectedPlaces();
     std::vector<std::string> folders = s.settings.CustomDirList;
     for (const std::string& folder : s.settings.PolicyCustomDirList) {
         bool listed = false;
@@ -39,7 +40,7 @@ void CleanCustomDirs(Session& s)
         if (!listed) folders.push_back(folder);
     }
     for (const std::string& folder : folders) {
-        const std::string refusal = CustomDirRefusal(folder);
+        const std::string refusal = CustomDirRefusal(folder, places);
         if (!refusal.empty()) {
             s.log.AddLogEntry(folder, "Skipped: " + refusal);
         } else {

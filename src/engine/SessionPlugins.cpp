@@ -51,7 +51,7 @@ void RunPlugins(Session& s)
 {
     EraseContext context = s.Erasure();
     // Read once per run: the shell's answers do not change within one.
-    const PlaceGuard guard(CurrentProtectedFolders());
+    const PlaceGuard guard(CurrentProtectedPlaces());
     if (s.settings.RequiredDefinitions.empty())
         return RunPlugins(s.plugins, SessionPluginFolder(s), s.pluginVariables, context, guard);
     // The administrator's entries run whatever the ticks say; the ticks themselves stay the user's.

@@ -6,7 +6,8 @@
 #include "platform/FolderListing.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
-#include "erasure/ProtectedFolders.h"
+#include "erasure/FileGuard.h"
+#include "platform/HostPlatform.h"
 #include "platform/Text.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
@@ -91,7 +92,7 @@ std::string TempFolderRefusal(const std::string& folder)
     const std::string trimmed = UpperCase(AddBackslash(TrimBlanks(folder)));
     if (trimmed == "C:\\WINDOWS\\" || trimmed == "C:\\WINNT\\") return "it is the Windows folder";
     if (TempSettingIsRelative()) return "the temporary folder is a relative path";
-    return TempFolderRefusal(folder, CurrentProtectedFolders());
+    return TempFolderRefusal(folder, CurrentProtectedPlaces());
 }
 
 void CleanWindowsTemp(Session& s)

@@ -281,6 +281,7 @@ Rule TraceFolder(Zone zone, const char* place)
     return r;
 }
 
+// At most one rule per kind of place, so the room never runs out.
 struct Rules {
     Rule items[8];
     int count = 0;
@@ -294,16 +295,18 @@ struct Rules {
 
 constexpr std::size_t kDriveRootLength = 7; // "\\?\C:\"
 
-enum class PathKind { Drive, Network, Volume, Malformed };
+enum class PathKind { Drive, Network, NoDrive, Malformed };
 
 // Canonical input only: a misspelt path must not slip past a comparison.
 PathKind KindOf(View folder)
 {
+    if (folder.compare(0, 4, L"\\\\?\\") != 0) return PathKind::Malformed;
     if (folder.compare(0, 8, L"\\\\?\\UNC\\") == 0) return PathKind::Network;
-    if (folder.compare(0, 11, L"\\\\?\\VOLUME{") == 0) return PathKind::Volume;
-    if (folder.size() < kDriveRootLength || folder.compare(0, 4, L"\\\\?\\") != 0 || folder[4] < L'A' ||
-        folder[4] > L'Z' || folder[5] != L':' || folder[6] != L'\\' || folder.back() != L'\\')
-        return PathKind::Malformed;
+    // "\\?\Volume{...}\", and Wine's "\\?\unix\" for what lies outside its drives.
+    if (folder.size() < kDriveRootLength || folder[4] < L'A' || folder[4] > L'Z' || folder[5] != L':' ||
+        folder[6] != L'\\')
+        return PathKind::NoDrive;
+    if (folder.back() != L'\\') return PathKind::Malformed;
     std::size_t partStart = kDriveRootLength;
     for (std::size_t i = kDriveRootLength; i < folder.size(); ++i) {
         const wchar_t c = folder[i];
@@ -359,9 +362,9 @@ constexpr const wchar_t* kDriveSystemFolders[] = {L"$RECYCLE.BIN\\", L"RECYCLER\
                                                   L"CONFIG.MSI\\"};
 
 // The Windows folder's trace folders, where what an entry names goes as written.
-constexpr const wchar_t* kWindowsTraceFolders[] = {L"TEMP\\",     L"SYSTEMTEMP\\",        L"LOGS\\",
-                                                   L"MINIDUMP\\", L"LIVEKERNELREPORTS\\", L"PREFETCH\\",
-                                                   L"PANTHER\\",  L"DEBUG\\",             L"SOFTWAREDISTRIBUTION\\DOWNLOAD\\"};
+constexpr const wchar_t* kWindowsTraceFolders[] = {
+    L"TEMP\\",    L"SYSTEMTEMP\\", L"LOGS\\",  L"MINIDUMP\\", L"LIVEKERNELREPORTS\\", L"PREFETCH\\",
+    L"PANTHER\\", L"DEBUG\\",      L"SOFTWAREDISTRIBUTION\\DOWNLOAD\\"};
 
 // Below the Microsoft folder of AppData or ProgramData: keys, certificates, credentials
 // (losing them loses every password and encrypted file), and the Start menu.
@@ -542,7 +545,8 @@ void AddWindowsRule(const ProtectedPlaces& p, View folder, Rules& rules)
     if (!Inside(folder, p.windows, start)) return;
     for (const wchar_t* trace : kWindowsTraceFolders) {
         if (!RestStartsWith(folder, start, trace)) continue;
-        if (folder.size() - start == View(trace).size()) rules.Add(TraceFolder(Zone::Windows, "a trace folder of Windows"));
+        if (folder.size() - start == View(trace).size())
+            rules.Add(TraceFolder(Zone::Windows, "a trace folder of Windows"));
         return;
     }
     Rule r = NotWhole(Zone::Windows, folder.size() == start ? "the Windows folder" : "a folder in the Windows folder",
@@ -552,16 +556,35 @@ void AddWindowsRule(const ProtectedPlaces& p, View folder, Rules& rules)
     rules.Add(r);
 }
 
+Rules RulesFor(const ProtectedPlaces& p, View folder, bool withTemp = true);
+
+// The temporary folder is a trace folder only where emptying it cannot harm a place.
+bool TempIsTraceFolder(const ProtectedPlaces& p)
+{
+    if (KindOf(p.temp) != PathKind::Drive || DepthFrom(p.temp, kDriveRootLength) == 0) return false;
+    for (const std::wstring* place : {&p.windows, &p.programData, &p.profile, &p.profilesRoot, &p.publicProfile,
+                                      &p.roamingAppData, &p.localAppData, &p.localLowAppData})
+        if (Inside(*place, p.temp)) return false;
+    for (const std::vector<std::wstring>* list : {&p.programFiles, &p.userFolders})
+        for (const std::wstring& place : *list)
+            if (Inside(place, p.temp)) return false;
+    for (const Rule& r : RulesFor(p, p.temp, false))
+        if (r.never || r.files == Files::None || r.zone == Zone::ProgramFiles ||
+            (r.zone == Zone::Windows && !r.recurse))
+            return false;
+    return true;
+}
+
 // Every rule that holds in `folder`, the most particular place first.
-Rules RulesFor(const ProtectedPlaces& p, View folder)
+Rules RulesFor(const ProtectedPlaces& p, View folder, bool withTemp)
 {
     Rules rules;
     switch (KindOf(folder)) {
     case PathKind::Network:
         rules.Add(Nothing(Zone::Never, "a network folder", true));
         return rules;
-    case PathKind::Volume:
-        rules.Add(Nothing(Zone::Never, "a volume without a drive letter", true));
+    case PathKind::NoDrive:
+        rules.Add(Nothing(Zone::Never, "a folder on no drive letter", true));
         return rules;
     case PathKind::Malformed:
         rules.Add(Nothing(Zone::Never, "not a canonical folder path", true));
@@ -597,6 +620,11 @@ Rules RulesFor(const ProtectedPlaces& p, View folder)
             rules.Add(Nothing(Zone::Never, "the Start menu", true));
             return rules;
         }
+    }
+    // What the temporary folder holds is traces, wherever the user put it.
+    if (withTemp && Inside(folder, p.temp, start) && TempIsTraceFolder(p)) {
+        if (start == folder.size()) rules.Add(TraceFolder(Zone::Data, "the temporary folder"));
+        return rules;
     }
     bool inData = false;
     AddDataRule(p, folder, rules, inData);
@@ -721,10 +749,11 @@ std::string WholeFolderRefusal(const std::string& folder, const ProtectedPlaces&
     const std::wstring canonical = CanonicalFolder(folder);
     if (canonical.empty() || IsVolumeRoot(canonical)) return "it is the root of a drive";
     for (const auto& place : NamedPlaces(p))
-        if (!place.first.empty() && IsSameOrInside(place.first, canonical)) return std::string("it holds ") + place.second;
+        if (!place.first.empty() && IsSameOrInside(place.first, canonical))
+            return std::string("it holds ") + place.second;
     // A share is the user's own choice; the places of this machine are all on its drives.
     if (KindOf(canonical) == PathKind::Network) return {};
-    for (const Rule& r : RulesFor(p, canonical)) {
+    for (const Rule& r : RulesFor(p, canonical, false)) {
         if (r.never) return std::string("it lies in ") + r.place;
         if (r.files == Files::None) return std::string("it is ") + r.place;
         if (r.zone == Zone::Windows && !r.recurse) return "it lies in the Windows folder";
@@ -755,13 +784,15 @@ FolderJudgement JudgeFolder(const ProtectedPlaces& places, const std::wstring& c
         j.recurse = true;
         for (const Rule& r : rules) {
             if (!r.recurse) {
-                if (recurse) j.refusals.push_back("RECURSE from " + where + ": " + r.place + " is never walked through");
+                if (recurse)
+                    j.refusals.push_back("RECURSE from " + where + ": " + r.place + " is never walked through");
                 j.recurse = false;
                 break;
             }
             if ((everyFileAsked || removeSelf) && !r.descendWhole) {
                 if (recurse)
-                    j.refusals.push_back("RECURSE from " + where + (everyFileAsked ? " with a mask for every file: " : " with REMOVESELF: ") +
+                    j.refusals.push_back("RECURSE from " + where +
+                                         (everyFileAsked ? " with a mask for every file: " : " with REMOVESELF: ") +
                                          r.place + " is never taken whole");
                 j.recurse = false;
                 break;

@@ -129,6 +129,16 @@ private:
         // The program's own walks let the window breathe before each folder; an entry's
         // walk does so after each file it erased.
         if (!r_.guard) c_.yield();
+        // The start is judged before anything is listed, so that an entry aimed at a
+        // protected place is refused whether or not the place holds anything today.
+        const bool needCanonical = r_.guard || !r_.kept.empty();
+        std::wstring canonical = canonicalIn;
+        Here h{masks_, r_.recurse, true, {}, false};
+        if (top && needCanonical) {
+            canonical = CanonicalFolder(longPath);
+            h = Judge(canonical);
+            if (r_.guard && h.masks.empty() && !h.recurse) return false;
+        }
         FolderListing listing = ListFolder(longPath);
         // What a file of unknown origin names but this machine lacks is simply nothing to do.
         if (top && r_.guard && IsNotFound(listing.error)) return true;
@@ -143,11 +153,21 @@ private:
             return false;
         }
         const std::wstring base = listing.finalPath.empty() ? longPath : listing.finalPath;
-        std::wstring canonical = canonicalIn;
-        if (canonical.empty() && (r_.guard || !r_.kept.empty())) canonical = CanonicalFolder(DisplayPath(base));
-        const Here h = canonical.empty() ? Here{masks_, r_.recurse, true, {}, false} : Judge(canonical);
+        if (needCanonical && !top) {
+            h = Judge(canonical);
+        } else if (needCanonical && !listing.finalPath.empty()) {
+            // Changed between the judgement and the listing (a link put in its place): the
+            // folder listed is the one that counts.
+            const std::wstring listed = UpperCaseWide(AddBackslashW(listing.finalPath));
+            if (listed != canonical) {
+                canonical = listed;
+                h = Judge(canonical);
+            }
+        }
         bool emptied = listing.error == ERROR_SUCCESS && !h.keptWhole;
-        const bool removeBelow = r_.removeSubfolders && h.remove;
+        // Each subfolder's own verdict decides whether it may go; a trace folder may
+        // stay while all below it goes.
+        const bool removeBelow = r_.removeSubfolders && h.recurse;
         for (const ListedEntry& entry : listing.entries) {
             if (c_.run.abort) break;
             const DWORD never = r_.hiddenFiles ? FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;

@@ -1,5 +1,5 @@
 #pragma once
-#include "erasure/ProtectedFolders.h"
+#include "erasure/ProtectedPlaces.h"
 #include "erasure/TargetEraser.h"
 
 namespace sweepora {
@@ -7,7 +7,7 @@ namespace sweepora {
 // The guard every plugin and definition runs under: this machine's protected places.
 class PlaceGuard final : public TargetGuard {
 public:
-    explicit PlaceGuard(ProtectedFolders places) : places_(std::move(places)) {}
+    explicit PlaceGuard(ProtectedPlaces places) : places_(std::move(places)) {}
 
     FolderVerdict JudgeFolder(const std::wstring& canonicalFolder, const std::vector<std::wstring>& masks, bool recurse,
                               bool removeSelf) const override;
@@ -16,7 +16,7 @@ public:
     std::string RegistryRefusal(const RegistryTarget& target) const override;
 
 private:
-    ProtectedFolders places_;
+    ProtectedPlaces places_;
 };
 
 } // namespace sweepora

@@ -136,8 +136,9 @@ ProtectedPlaces CurrentProtectedPlaces()
     p.windows = FirstOf({KnownFolderPath(FOLDERID_Windows), ShellFolderPath(CSIDL_WINDOWS),
                          EnvironmentVariable(L"SystemRoot"), EnvironmentVariable(L"windir")});
     p.programFiles = ProgramFilesFolders();
-    for (const std::wstring& programs : {KnownFolderPath(FOLDERID_ProgramFiles), KnownFolderPath(FOLDERID_ProgramFilesX86),
-                                         EnvironmentVariable(L"ProgramFiles"), EnvironmentVariable(L"ProgramFiles(x86)")})
+    for (const std::wstring& programs :
+         {KnownFolderPath(FOLDERID_ProgramFiles), KnownFolderPath(FOLDERID_ProgramFilesX86),
+          EnvironmentVariable(L"ProgramFiles"), EnvironmentVariable(L"ProgramFiles(x86)")})
         AddOnce(p.programFiles, Canonical(programs));
     p.programData = FirstOf({KnownFolderPath(FOLDERID_ProgramData), ShellFolderPath(CSIDL_COMMON_APPDATA),
                              EnvironmentVariable(L"ProgramData"), EnvironmentVariable(L"ALLUSERSPROFILE")});
@@ -175,6 +176,9 @@ ProtectedPlaces CurrentProtectedPlaces()
         if (folder.empty() || isPlace(folder)) continue;
         if (StrictlyInside(folder, p.profile) || StrictlyInside(folder, p.publicProfile)) AddOnce(p.userFolders, folder);
     }
+    wchar_t temp[MAX_PATH + 2] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 2, temp);
+    if (n > 0 && n < MAX_PATH + 2) p.temp = Canonical(temp);
     return p;
 }
 

@@ -22,6 +22,9 @@ struct ProtectedPlaces {
     // wherever they were moved, and every other known folder of either profile, except
     // what lies inside AppData.
     std::vector<std::wstring> userFolders;
+    // The user's temporary folder (TEMP), a trace folder wherever it lies, as long as it is
+    // no protected place itself, holds none and lies in none that is never emptied.
+    std::wstring temp;
 };
 
 // This machine's, as the shell reports them now; under Wine, or where the shell has no

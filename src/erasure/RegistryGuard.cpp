@@ -30,7 +30,8 @@ Parts Split(const std::string& key)
     Parts parts;
     for (std::size_t start = 0;;) {
         const std::size_t slash = key.find('\\', start);
-        const std::string part = Trimmed(key.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+        const std::size_t length = slash == std::string::npos ? std::string::npos : slash - start;
+        const std::string part = Trimmed(key.substr(start, length));
         if (!part.empty()) parts.push_back(UpperCaseUtf8(part));
         if (slash == std::string::npos) return parts;
         start = slash + 1;

@@ -1,6 +1,7 @@
 #include "erasure/TargetEraser.h"
 
 #include "erasure/MatchingFiles.h"
+#include "erasure/RegistryGuard.h"
 #include "platform/ErrorText.h"
 #include "platform/LongPath.h"
 #include "platform/RegistryAccess.h"
@@ -73,12 +74,23 @@ bool SameText(const std::string& a, const std::string& b)
     return UpperCaseUtf8(TrimBlanks(a)) == UpperCaseUtf8(TrimBlanks(b));
 }
 
+// Keys compare by their canonical forms, so "HKCR\x" keeps "HKCU\Software\Classes\x" and
+// a Wow6432Node spelling keeps the key without it.
+bool KeyMatches(const std::string& key, const std::string& pattern, bool orBelow)
+{
+    for (const std::string& k : CanonicalRegistryKeys(key))
+        for (const std::string& p : CanonicalRegistryKeys(pattern))
+            if (FolderMatches(k, p, orBelow)) return true;
+    return FolderMatches(key, pattern, orBelow);
+}
+
 // A key (or, with `value`, one value of it) that an exclusion keeps.
 bool KeptByExclusion(const std::string& key, const std::string& value, const std::vector<Exclusion>& exclusions)
 {
     for (const Exclusion& e : exclusions) {
         if (e.kind != Exclusion::Kind::Registry) continue;
-        if (e.value.empty() ? FolderMatches(key, e.key, true) : (!value.empty() && SameText(key, e.key) && SameText(value, e.value)))
+        if (e.value.empty() ? KeyMatches(key, e.key, true)
+                            : (!value.empty() && KeyMatches(key, e.key, false) && SameText(value, e.value)))
             return true;
     }
     return false;
@@ -88,7 +100,7 @@ bool KeptByExclusion(const std::string& key, const std::string& value, const std
 bool HoldsExclusion(const std::string& key, const std::vector<Exclusion>& exclusions)
 {
     for (const Exclusion& e : exclusions)
-        if (e.kind == Exclusion::Kind::Registry && FolderMatches(e.key, key, true)) return true;
+        if (e.kind == Exclusion::Kind::Registry && KeyMatches(e.key, key, true)) return true;
     return false;
 }
 

@@ -57,4 +57,14 @@ std::vector<std::wstring> ProgramFilesFolders()
     return folders;
 }
 
+bool TempSettingIsRelative()
+{
+    // The variables in the order the system reads them; the first one set decides.
+    for (const wchar_t* name : {L"TMP", L"TEMP", L"USERPROFILE"}) {
+        const std::wstring value = EnvironmentVariable(name);
+        if (!value.empty()) return !IsAbsolutePath(value);
+    }
+    return false;
+}
+
 } // namespace sweepora

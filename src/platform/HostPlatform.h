@@ -15,6 +15,10 @@ std::wstring EnvironmentVariable(const wchar_t* name);
 // A shell folder (CSIDL_...) as the system names it now; empty when it names none.
 std::wstring ShellFolderPath(int csidl);
 
+// True when TMP (or else TEMP) names a relative path, which the system would resolve
+// against whatever the current folder happens to be.
+bool TempSettingIsRelative();
+
 // The Program Files folders, both views on a 64-bit system, canonical (see CanonicalFolder).
 std::vector<std::wstring> ProgramFilesFolders();
 

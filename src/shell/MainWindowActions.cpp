@@ -6,6 +6,7 @@
 #include "engine/LogReport.h"
 #include "shell/OptionBoxes.h"
 #include "engine/SessionPlugins.h"
+#include "erasure/FileGuard.h"
 #include "safelists/CookieLoader.h"
 #include "settings/NumberRule.h"
 #include "platform/Text.h"
@@ -84,7 +85,7 @@ void MainWindow::AddDirectory()
 {
     const std::string folder = session_.desktop.BrowseForFolder(kBrowseTitle);
     // A run would empty such a folder whole.
-    const std::string refusal = folder.empty() ? std::string() : CustomDirRefusal(folder);
+    const std::string refusal = folder.empty() ? std::string() : CustomDirRefusal(folder, CurrentProtectedPlaces());
     if (!refusal.empty())
         session_.desktop.MessageBox("\"" + folder + "\" was not added to the list: " + refusal + ".",
                                     "Directory Not Added", MB_OK | MB_ICONEXCLAMATION);

@@ -1,7 +1,7 @@
 #include "engine/DirectoryList.h"
 #include "engine/Eradication.h"
 #include "engine/LogReport.h"
-#include "erasure/ProtectedFolders.h"
+#include "erasure/FileGuard.h"
 #include "platform/FileIo.h"
 #include "platform/HostPlatform.h"
 #include "platform/LongPath.h"
@@ -319,8 +319,8 @@ TEST_F(EradicationFixture, CustomDirsAreKeptBetweenStartsAndEmptiedUnlessRefused
     const std::string profile = test::EnvironmentText("USERPROFILE");
     for (const std::string& refused : {std::string("C:\\"), std::string("\\\\?\\C:\\"), test::EnvironmentText("windir"),
                                        profile, profile + "\\..", std::string("C:\\users\\"), std::string("relative\\folder")})
-        EXPECT_NE(CustomDirRefusal(refused), "") << refused;
-    EXPECT_EQ(CustomDirRefusal(one), "");
+        EXPECT_NE(CustomDirRefusal(refused, CurrentProtectedPlaces()), "") << refused;
+    EXPECT_EQ(CustomDirRefusal(one, CurrentProtectedPlaces()), "");
 }
 
 // Links need the host side: the CTest entry engine_tests.links makes them in the prefix
@@ -353,6 +353,5 @@ TEST_F(EradicationFixture, LinksAreNeverWrittenThrough)
     ASSERT_NE(hard, lines.end());
     EXPECT_EQ(hard->status, "one of 2 names of the file: the other names still hold the data");
     // A folder reached through a link to the Windows folder is the Windows folder.
-    EXPECT_EQ(ProtectedFolderReason(CanonicalFolder(walk + "\\..\\winlink\\"), CurrentProtectedFolders()),
-              "it holds the Windows folder");
+    EXPECT_EQ(CanonicalFolder(walk + "\\..\\winlink\\"), CurrentProtectedPlaces().windows);
 }
