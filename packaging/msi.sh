@@ -7,7 +7,7 @@ set -euo pipefail
 [ $# -ge 4 ] || { echo "Usage: msi.sh x64|x86 BIN_DIR ICON OUT.msi [VERSION]" >&2; exit 2; }
 arch=$1 bin=$(cd "$2" && pwd) icon=$(cd "$(dirname "$3")" && pwd)/$(basename "$3") out=$4
 root=$(cd "$(dirname "$0")/.." && pwd)
-version=${5:-$(sed -n 's/^project(Sweepora VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")}
+version=${5:-$("$root/scripts/version.sh")}
 case $arch in x64) win64=yes ;; x86) win64=no ;; *) echo "msi.sh: unknown architecture $arch" >&2; exit 2 ;; esac
 for f in sweepora.exe sweepora-cli.exe iea.exe; do
   [ -f "$bin/$f" ] || { echo "msi.sh: $bin/$f missing" >&2; exit 1; }

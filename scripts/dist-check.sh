@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/dist.sh" --no-build >/dev/null
-version=$(sed -n 's/^project(Sweepora VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=$("$root/scripts/version.sh")
 status=0
 for arch in x86_64 i686; do
   name="sweepora-$version-$arch"

@@ -10,7 +10,7 @@ if [ "${1:-}" != --no-build ]; then
   "$root/scripts/build.sh" x86_64 >/dev/null
   "$root/scripts/build.sh" i686 -DSWEEPORA_BUILD_TESTS=OFF >/dev/null
 fi
-version=$(sed -n 's/^project(Sweepora VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=$("$root/scripts/version.sh")
 mkdir -p "$root/dist"
 for arch in x86_64 i686; do
   bin="$root/build/bin"

@@ -10,7 +10,7 @@ set -Eeuo pipefail
 trap 'echo "msi-check.sh: line $LINENO: \"$BASH_COMMAND\" exited with $?"' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-version=$(sed -n 's/^project(Sweepora VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=$("$root/scripts/version.sh")
 command -v wixl >/dev/null || { echo "wixl is missing: run scripts/setup.sh"; exit 1; }
 
 work=$build/msi-check

@@ -1,6 +1,8 @@
 #pragma once
 // Runs of the console program that the Task Scheduler starts, so that a machine is cleaned
 // with nobody at the program. They live in a task folder of their own, \Sweepora.
+#include "platform/TaskScheduler.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,16 +12,12 @@ namespace sweepora {
 constexpr int kExitSchedulerRefused = 3;
 
 enum class ScheduleCommand { Add, List, Remove };
-enum class ScheduleWhen { AtLogon, Daily, Weekly, Other };
 
 // schedule add (--at-logon | --daily HH:MM | --weekly DAY HH:MM) [--clean | --preview]
 // schedule list | schedule remove NAME | schedule remove --all
 struct ScheduleOptions {
     ScheduleCommand command = ScheduleCommand::List;
-    ScheduleWhen when = ScheduleWhen::AtLogon;
-    int hour = 0;
-    int minute = 0;
-    int daysOfWeek = 0; // the Task Scheduler's mask: 1 Sunday, 2 Monday ... 64 Saturday
+    TaskTrigger when;
     bool preview = false;
     std::string name; // the task to remove; empty for remove --all
 };
@@ -28,7 +26,7 @@ struct ScheduleOptions {
 bool ParseScheduleArguments(const std::vector<std::string>& args, ScheduleOptions& options, std::string& error);
 
 // "at logon", "daily 18:30", "weekly Mon 09:00" (several days joined by commas).
-std::string ScheduleInWords(const ScheduleOptions& options);
+std::string ScheduleInWords(const TaskTrigger& when);
 
 // "Sweepora clean at logon", "Sweepora preview weekly Mon 09:00".
 std::string ScheduledTaskName(const ScheduleOptions& options);

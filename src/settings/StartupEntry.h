@@ -1,12 +1,13 @@
 #pragma once
+#include "platform/Version.h"
 #include "settings/AppSettings.h"
 
 #include <string>
 
 namespace sweepora {
 
-constexpr int kVersionMajor = 2;
-constexpr int kVersionMinor = 0;
+constexpr int kVersionMajor = SWEEPORA_VERSION_MAJOR;
+constexpr int kVersionMinor = SWEEPORA_VERSION_MINOR;
 constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // "Sweepora - 2.0"

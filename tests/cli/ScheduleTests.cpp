@@ -1,9 +1,11 @@
 // Schedules runs of the real console program with the Task Scheduler of the machine (Wine's
 // here) and checks the result through the Task Scheduler itself.
 #include "platform/ComPtr.h"
+#include "platform/ComText.h"
 #include "settings/DataFolder.h"
 #include "platform/HostPlatform.h"
 #include "platform/Paths.h"
+#include "platform/TaskScheduler.h"
 #include "platform/WideText.h"
 
 #include "support/TestSupport.h"
@@ -136,4 +138,45 @@ TEST_F(ScheduleFixture, RejectsBadArgumentsWithoutTouchingTheScheduler)
         EXPECT_EQ(r.out.rfind("usage: sweepora-cli ", 0), 0u) << args << ": " << r.out;
     }
     EXPECT_FALSE(tasks.Exists());
+}
+
+// Wine cannot list a folder's tasks, so reading a trigger's time back is checked here.
+TEST(TaskSchedulerStartBoundary, ReadsBackEveryTimeItWritesAndTheTimeBeforeAZone)
+{
+    SYSTEMTIME day = {};
+    day.wYear = 2024;
+    day.wMonth = 5;
+    day.wDay = 1;
+    EXPECT_EQ(StartBoundaryText(day, 7, 5), "2024-05-01T07:05:00");
+    for (int h = 0; h < 24; ++h) {
+        for (int m = 0; m < 60; ++m) {
+            int hour = -1, minute = -1;
+            ASSERT_TRUE(TimeOfStartBoundary(StartBoundaryText(day, h, m), hour, minute)) << h << ':' << m;
+            ASSERT_EQ(hour * 100 + minute, h * 100 + m);
+        }
+    }
+    for (const char* zoned : {"2024-05-01T18:30:00+02:00", "2024-05-01T18:30:00Z", "2024-05-01T18:30:00.000-05:00"}) {
+        int hour = -1, minute = -1;
+        EXPECT_TRUE(TimeOfStartBoundary(zoned, hour, minute)) << zoned;
+        EXPECT_EQ(hour * 100 + minute, 1830) << zoned;
+    }
+    for (const char* bad : {"", "2024-05-01", "2024-05-01T", "2024-05-01T18:3", "2024-05-01T1830:00",
+                            "2024-05-01T7:05:00", "2024-05-01T24:00:00", "2024-05-01T18:60:00"}) {
+        int hour = -1, minute = -1;
+        EXPECT_FALSE(TimeOfStartBoundary(bad, hour, minute)) << bad;
+        EXPECT_EQ(hour, -1) << bad;
+        EXPECT_EQ(minute, -1) << bad;
+    }
+}
+
+// Names, user names and report paths reach the scheduler as BSTRs.
+TEST(ComText, BstrsKeepEveryCharacterUpToTheirLength)
+{
+    for (const std::string& text : {std::string("C:\\users\\Zo\xC3\xAB\\AppData\\Local\\Sweepora \xE2\x80\x94 \xE6\x97\xA5"),
+                                    std::string("before\0after", 12), std::string()}) {
+        const Bstr b = MakeBstr(text);
+        ASSERT_TRUE(b);
+        EXPECT_EQ(TextOf(b), text);
+    }
+    EXPECT_EQ(TextOf(Bstr()), "");
 }
