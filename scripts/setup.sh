@@ -2,10 +2,10 @@
 # Installs what the build and the tests need on Debian, when it is missing (wine brings
 # the wine and wineserver commands; wine64 alone has neither; Xvfb gives windows a screen;
 # wine32:i386 runs the i686 tests and needs the i386 architecture added first; wixl builds
-# the MSI packages).
+# the MSI packages; ntfs-3g and e2fsprogs make the real volumes of the physical erase check).
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils)
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils ntfs-3g e2fsprogs)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
