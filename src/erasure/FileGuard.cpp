@@ -379,6 +379,27 @@ constexpr const wchar_t* kLocalTraceFolders[] = {L"TEMP\\", L"CRASHDUMPS\\", L"D
 // Folders below a Program Files folder that hold applications rather than being one.
 constexpr const wchar_t* kProgramContainers[] = {L"COMMON FILES\\", L"WINDOWSAPPS\\"};
 
+// Folders of an application in Program Files that hold only its traces. Elsewhere in an
+// application ("Vendor\Product", "resources") lie the files it runs on, so only traces by
+// name go there.
+constexpr const wchar_t* kApplicationTraceFolders[] = {L"CACHE",        L"CACHES",  L"CRASH",   L"CRASHES",
+                                                       L"CRASH REPORTS", L"CRASHDUMPS", L"DUMPS", L"LOG",
+                                                       L"LOGS",         L"MINIDUMPS", L"TEMP",  L"TMP"};
+
+// A part of the path below `start`, after the first, is one of the trace folders.
+bool BelowApplicationTraceFolder(View folder, std::size_t start)
+{
+    std::size_t at = folder.find(L'\\', start);
+    while (at != View::npos && at + 1 < folder.size()) {
+        const std::size_t end = folder.find(L'\\', at + 1);
+        const View part = folder.substr(at + 1, (end == View::npos ? folder.size() : end) - at - 1);
+        for (const wchar_t* name : kApplicationTraceFolders)
+            if (part == name) return true;
+        at = end;
+    }
+    return false;
+}
+
 struct DataPlaceNames {
     const char* root;
     const char* microsoft;
@@ -529,10 +550,15 @@ void AddProgramFilesRule(const ProtectedPlaces& p, View folder, Rules& rules)
         rules.Add(Nothing(Zone::ProgramFiles, "a Program Files folder"));
         return;
     }
-    Rule r = depth == 1 ? NotWhole(Zone::ProgramFiles, "an application's folder in Program Files", Files::TracesOnly)
-                        : Rule{};
+    Rule r;
+    if (depth == 1) {
+        r = NotWhole(Zone::ProgramFiles, "an application's folder in Program Files", Files::TracesOnly);
+    } else if (!BelowApplicationTraceFolder(folder, bestStart)) {
+        r = NotWhole(Zone::ProgramFiles, "a folder of an application in Program Files", Files::TracesOnly);
+    } else {
+        r.place = "Program Files";
+    }
     r.zone = Zone::ProgramFiles;
-    if (depth > 1) r.place = "Program Files";
     r.noPrograms = true;
     rules.Add(r);
 }

@@ -198,6 +198,12 @@ TEST(FileGuard, ProgramFilesNeverLosesAProgram)
     for (const wchar_t* mask : {L"*.dll", L"app.exe", L"*.SYS"})
         EXPECT_FALSE(MaskGoes(L"C:\\Program Files\\Vendor\\Cache", mask)) << Narrow(mask);
     EXPECT_TRUE(MaskGoes(L"C:\\Program Files\\Vendor\\Cache", L"*.dat"));
+    // "Vendor\Product" is the application itself: only its trace folders are taken whole.
+    const FolderJudgement product = Judge(L"C:\\Program Files\\Vendor\\Product", {L"*.*"}, true, true);
+    EXPECT_TRUE(product.masks.empty() && !product.removeSelf);
+    EXPECT_FALSE(MaskGoes(L"C:\\Program Files\\Vendor\\Product\\resources", L"*.pak"));
+    EXPECT_TRUE(MaskGoes(L"C:\\Program Files\\Vendor\\Product", L"*.log"));
+    EXPECT_TRUE(Judge(L"C:\\Program Files\\Vendor\\Product\\Logs", {L"*.*"}, true, true).removeSelf);
 
     const std::wstring deep = L"C:\\Program Files\\Vendor\\Cache\\Plugins\\Old";
     EXPECT_FALSE(Goes(deep, L"helper.DLL"));
@@ -365,12 +371,13 @@ TEST(FileGuard, WildcardsBelowAProtectedFolderNeedAFixedPart)
     for (const std::wstring& parent :
          {kLocal, kRoaming + L"Microsoft", std::wstring(L"C:\\Users\\Anna"), std::wstring(L"C:\\"),
           std::wstring(L"C:\\Windows"), std::wstring(L"C:\\Windows\\System32"), kDocuments, std::wstring(L"C:\\Users"),
-          std::wstring(L"C:\\Users\\Anna\\AppData"), std::wstring(L"C:\\Program Files"), std::wstring(L"D:\\Anna")}) {
+          std::wstring(L"C:\\Users\\Anna\\AppData"), std::wstring(L"C:\\Program Files"),
+          std::wstring(L"C:\\Program Files\\Vendor"), std::wstring(L"D:\\Anna")}) {
         EXPECT_NE(WildcardRefusal(Anna(), F(parent), false), "") << Narrow(parent);
         EXPECT_EQ(WildcardRefusal(Anna(), F(parent), true), "") << Narrow(parent);
     }
     for (const std::wstring& parent : {kDocuments + L"My Games", std::wstring(L"C:\\Windows\\Temp"),
-                                       std::wstring(L"C:\\Program Files\\Vendor"), kLocal + L"Temp",
+                                       std::wstring(L"C:\\Program Files\\Vendor\\Product\\Logs"), kLocal + L"Temp",
                                        std::wstring(L"D:\\Games")})
         EXPECT_EQ(WildcardRefusal(Anna(), F(parent), false), "") << Narrow(parent);
 }
