@@ -5,6 +5,7 @@
 #include "platform/ErrorText.h"
 #include "platform/FolderListing.h"
 #include "platform/LongPath.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/Timestamp.h"
 #include "platform/WideText.h"
@@ -14,19 +15,6 @@
 namespace sweepora {
 
 namespace {
-
-std::vector<std::wstring> Parts(const std::wstring& path)
-{
-    std::vector<std::wstring> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t slash = path.find(L'\\', start);
-        const std::wstring part = path.substr(start, slash == std::wstring::npos ? std::wstring::npos : slash - start);
-        if (!part.empty()) parts.push_back(part);
-        if (slash == std::wstring::npos) return parts;
-        start = slash + 1;
-    }
-}
 
 std::string NotRemovedReason(DWORD error)
 {
@@ -223,10 +211,10 @@ private:
 
 bool CanonicalFolderMatches(const std::wstring& canonicalFolder, const std::wstring& pattern, bool orBelow)
 {
-    const std::vector<std::wstring> have = Parts(canonicalFolder), want = Parts(pattern);
+    const std::vector<std::wstring_view> have = PathParts(canonicalFolder), want = PathParts(pattern);
     if (want.empty() || have.size() < want.size() || (!orBelow && have.size() != want.size())) return false;
     for (std::size_t i = 0; i < want.size(); ++i)
-        if (!UpperNameMatches(have[i], want[i])) return false;
+        if (!UpperNameMatches(std::wstring(have[i]), std::wstring(want[i]))) return false;
     return true;
 }
 

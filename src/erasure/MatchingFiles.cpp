@@ -17,29 +17,6 @@ wchar_t Upper(wchar_t c)
     return c;
 }
 
-// The "?" of a "\\?\" prefix is no wildcard.
-bool HasWildcard(const std::wstring& path)
-{
-    return path.find_first_of(L"*?", path.rfind(L"\\\\?\\", 0) == 0 ? 4 : 0) != std::wstring::npos;
-}
-
-template <typename Text>
-std::vector<Text> Parts(const Text& path)
-{
-    std::vector<Text> parts;
-    Text part;
-    for (auto c : path) {
-        if (c == '\\' || c == '/') {
-            if (!part.empty()) parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    if (!part.empty()) parts.push_back(part);
-    return parts;
-}
-
 // The subfolders of `base` whose names match `part`; links and system folders are never entered.
 std::vector<std::wstring> MatchingSubfolders(const std::wstring& base, const std::wstring& part)
 {
@@ -123,12 +100,40 @@ bool UpperNameMatches(const std::wstring& name, const std::wstring& pattern)
     return WildcardMatches(name, pattern, [](wchar_t a, wchar_t b) { return a == b; });
 }
 
+namespace {
+
+template <typename Char>
+std::size_t FirstWildcardIn(std::basic_string_view<Char> text)
+{
+    static constexpr Char kLongPrefix[] = {'\\', '\\', '?', '\\', 0};
+    static constexpr Char kWildcards[] = {'*', '?', 0};
+    const bool prefixed = text.substr(0, 4) == std::basic_string_view<Char>(kLongPrefix);
+    return text.find_first_of(kWildcards, prefixed ? 4 : 0);
+}
+
+} // namespace
+
+std::size_t FirstWildcard(std::wstring_view text)
+{
+    return FirstWildcardIn(text);
+}
+
+bool HasWildcard(std::wstring_view text)
+{
+    return FirstWildcardIn(text) != std::wstring_view::npos;
+}
+
+bool HasWildcard(std::string_view text)
+{
+    return FirstWildcardIn(text) != std::string_view::npos;
+}
+
 bool FolderMatches(const std::string& path, const std::string& pattern, bool orBelow)
 {
-    const std::vector<std::string> have = Parts(path), want = Parts(pattern);
+    const std::vector<std::string_view> have = PathParts(path), want = PathParts(pattern);
     if (want.empty() || have.size() < want.size() || (!orBelow && have.size() != want.size())) return false;
     for (std::size_t i = 0; i < want.size(); ++i)
-        if (!LongNameMatches(WideFromUtf8(have[i]), WideFromUtf8(want[i]))) return false;
+        if (!LongNameMatches(WideFromUtf8(std::string(have[i])), WideFromUtf8(std::string(want[i])))) return false;
     return true;
 }
 
@@ -158,7 +163,9 @@ std::vector<ExpandedFolder> ExpandFolderPattern(const std::wstring& folder, cons
     if (cut == std::wstring::npos) return out;
     const std::wstring root = folder.substr(0, cut);
     if (HasWildcard(root)) return out;
-    Expansion{refusal, refusals, out}.Expand(root, Parts(folder.substr(cut)), 0, false);
+    std::vector<std::wstring> parts;
+    for (std::wstring_view part : PathParts(std::wstring_view(folder).substr(cut))) parts.emplace_back(part);
+    Expansion{refusal, refusals, out}.Expand(root, parts, 0, false);
     return out;
 }
 

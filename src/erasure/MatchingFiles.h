@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sweepora {
@@ -13,6 +14,11 @@ bool LongNameMatches(const std::wstring& name, const std::wstring& pattern);
 // The same for a name and a pattern both upper-cased already, where thousands of names
 // are compared: no case mapping per character. "*.*" is taken literally here.
 bool UpperNameMatches(const std::wstring& name, const std::wstring& pattern);
+
+// Where the first "*" or "?" of the text stands; the "?" of a "\\?\" prefix is none.
+std::size_t FirstWildcard(std::wstring_view text);
+bool HasWildcard(std::wstring_view text);
+bool HasWildcard(std::string_view text);
 
 // True when `path` is the folder `pattern` names (its parts may hold wildcards), or, with
 // `orBelow`, lies below it. Both UTF-8, compared part by part ignoring case.

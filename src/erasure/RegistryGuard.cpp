@@ -1,5 +1,6 @@
 #include "erasure/RegistryGuard.h"
 
+#include "platform/RegistryAccess.h"
 #include "platform/Text.h"
 
 #include <initializer_list>
@@ -59,16 +60,17 @@ std::vector<Key> Parse(const std::string& text)
 {
     const Parts parts = Split(text);
     if (parts.empty()) return {};
-    const std::string& root = parts[0];
-    if (In(root, {"HKEY_LOCAL_MACHINE", "HKLM"})) return {Make(Hive::Machine, "HKEY_LOCAL_MACHINE", {}, parts, 1)};
-    if (In(root, {"HKEY_CURRENT_USER", "HKCU"})) return {Make(Hive::User, "HKEY_CURRENT_USER", {}, parts, 1)};
-    if (In(root, {"HKEY_CLASSES_ROOT", "HKCR"}))
+    const RegistryRoot* found = FindRegistryRoot(parts[0], true);
+    const HKEY root = found ? found->handle : nullptr;
+    if (root == HKEY_LOCAL_MACHINE) return {Make(Hive::Machine, "HKEY_LOCAL_MACHINE", {}, parts, 1)};
+    if (root == HKEY_CURRENT_USER) return {Make(Hive::User, "HKEY_CURRENT_USER", {}, parts, 1)};
+    if (root == HKEY_CLASSES_ROOT)
         return {Make(Hive::User, "HKEY_CURRENT_USER", {"SOFTWARE", "CLASSES"}, parts, 1),
                 Make(Hive::Machine, "HKEY_LOCAL_MACHINE", {"SOFTWARE", "CLASSES"}, parts, 1)};
-    if (In(root, {"HKEY_CURRENT_CONFIG", "HKCC"}))
+    if (root == HKEY_CURRENT_CONFIG)
         return {Make(Hive::Machine, "HKEY_LOCAL_MACHINE", {"SYSTEM", "CURRENTCONTROLSET", "HARDWARE PROFILES", "CURRENT"},
                      parts, 1)};
-    if (!In(root, {"HKEY_USERS", "HKU"})) return {};
+    if (root != HKEY_USERS) return {};
     if (parts.size() == 1) return {Key{Hive::AllUsers, "HKEY_USERS", {}}};
     const std::string& sid = parts[1];
     const std::string classes = "_CLASSES";

@@ -25,7 +25,7 @@ std::string Refused(const std::string& why)
 // as the walk resolves its folders, the parts after it are kept as patterns.
 std::wstring CanonicalPattern(const std::wstring& folder)
 {
-    const std::size_t wild = folder.find_first_of(L"*?", folder.rfind(L"\\\\?\\", 0) == 0 ? 4 : 0);
+    const std::size_t wild = FirstWildcard(folder);
     if (wild == std::wstring::npos) return CanonicalFolder(folder);
     const std::size_t cut = folder.find_last_of(L"\\/", wild);
     if (cut == std::wstring::npos) return {};

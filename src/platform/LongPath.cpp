@@ -1,6 +1,7 @@
 #include "platform/LongPath.h"
 
 #include "platform/FolderListing.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
@@ -21,24 +22,12 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix)
     return text.compare(0, ::lstrlenW(prefix), prefix) == 0;
 }
 
-std::vector<std::wstring> Split(const std::wstring& path)
-{
-    std::vector<std::wstring> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t slash = path.find(L'\\', start);
-        parts.push_back(path.substr(start, slash == std::wstring::npos ? std::wstring::npos : slash - start));
-        if (slash == std::wstring::npos) return parts;
-        start = slash + 1;
-    }
-}
-
 // "a\.\b\..\c" -> "a\c"; never climbs above the root part.
 std::wstring ResolveDots(const std::wstring& root, const std::wstring& rest)
 {
-    std::vector<std::wstring> kept;
-    for (const std::wstring& part : Split(rest)) {
-        if (part.empty() || part == L".") continue;
+    std::vector<std::wstring_view> kept;
+    for (std::wstring_view part : PathParts(rest)) {
+        if (part == L".") continue;
         if (part == L"..") {
             if (!kept.empty()) kept.pop_back();
             continue;

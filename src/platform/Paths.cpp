@@ -13,6 +13,39 @@
 
 namespace sweepora {
 
+namespace {
+
+template <typename Char>
+std::vector<std::basic_string_view<Char>> Parts(std::basic_string_view<Char> path)
+{
+    std::vector<std::basic_string_view<Char>> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != Char('\\') && path[i] != Char('/')) continue;
+        if (i > start) parts.push_back(path.substr(start, i - start));
+        start = i + 1;
+    }
+    return parts;
+}
+
+} // namespace
+
+std::vector<std::string_view> PathParts(std::string_view path)
+{
+    return Parts(path);
+}
+
+std::vector<std::wstring_view> PathParts(std::wstring_view path)
+{
+    return Parts(path);
+}
+
+std::string WithoutBackslash(std::string path)
+{
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    return path;
+}
+
 std::string AddBackslash(const std::string& path)
 {
     if (!path.empty() && path.back() == '\\') return path;

@@ -157,22 +157,29 @@ HKEY RootKeyFromPath(const std::string& path)
     const auto slash = path.find('\\');
     if (slash == std::string::npos)
         throw std::invalid_argument("registry path without a backslash: " + path);
-    const std::string rootName = TrimBlanks(path.substr(0, slash));
-    struct Root {
-        const char* name;
-        HKEY key;
+    const RegistryRoot* root = FindRegistryRoot(TrimBlanks(path.substr(0, slash)), false);
+    return root ? root->handle : nullptr;
+}
+
+const RegistryRoot* FindRegistryRoot(std::string_view name, bool loose)
+{
+    static const RegistryRoot roots[] = {
+        {"HKEY_CLASSES_ROOT", "HKCR", HKEY_CLASSES_ROOT},   {"HKEY_CURRENT_USER", "HKCU", HKEY_CURRENT_USER},
+        {"HKEY_LOCAL_MACHINE", "HKLM", HKEY_LOCAL_MACHINE}, {"HKEY_USERS", "HKU", HKEY_USERS},
+        {"HKEY_PERFORMANCE_DATA", "", HKEY_PERFORMANCE_DATA}, {"HKEY_CURRENT_CONFIG", "HKCC", HKEY_CURRENT_CONFIG},
+        {"HKEY_DYN_DATA", "", HKEY_DYN_DATA},
     };
-    static const Root roots[] = {
-        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-        {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-        {"HKEY_USERS", HKEY_USERS},
-        {"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
-        {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-        {"HKEY_DYN_DATA", HKEY_DYN_DATA},
+    const auto same = [loose](std::string_view a, std::string_view b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            char x = a[i];
+            if (loose && x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+            if (x != b[i]) return false;
+        }
+        return true;
     };
-    for (const Root& r : roots)
-        if (rootName == r.name) return r.key;
+    for (const RegistryRoot& r : roots)
+        if (same(name, r.fullName) || (loose && *r.shortName && same(name, r.shortName))) return &r;
     return nullptr;
 }
 

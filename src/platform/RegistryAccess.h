@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sweepora {
@@ -23,6 +24,17 @@ std::string GetRegString(HKEY root, const std::string& path, const std::string& 
 // ANSI names and data.
 void SetRegString(HKEY root, const std::string& path, const std::string& name,
                   const std::string& data, DWORD type, DWORD& disposition);
+
+// One of the registry's predefined keys, by its full name and, where it has one, its short one.
+struct RegistryRoot {
+    const char* fullName;  // "HKEY_CURRENT_USER"
+    const char* shortName; // "HKCU", or empty
+    HKEY handle;
+};
+
+// The root `name` names: its full name in exact case, or, with `loose`, either name in any
+// case. nullptr for none.
+const RegistryRoot* FindRegistryRoot(std::string_view name, bool loose);
 
 // The predefined key named before the first backslash (blanks around it allowed, exact case),
 // or nullptr for an unknown name. Throws std::invalid_argument for a path without a backslash.

@@ -1,5 +1,6 @@
 #include "plugins/DefinitionVariables.h"
 
+#include "platform/Paths.h"
 #include "platform/HostPlatform.h"
 #include "platform/Text.h"
 #include "platform/WideText.h"
@@ -11,13 +12,6 @@
 namespace sweepora {
 
 namespace {
-
-std::string WithoutBackslash(std::string path)
-{
-    // "C:\" keeps its backslash: "C:" alone would mean the current folder of drive C.
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-    return path;
-}
 
 std::string ShellFolder(int csidl)
 {

@@ -5,6 +5,7 @@
 #include "platform/ErrorText.h"
 #include "platform/FileIo.h"
 #include "platform/LongPath.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/WideText.h"
 
@@ -96,12 +97,6 @@ void Split(View text, char separator, std::vector<View>& fields)
         if (at == View::npos) return;
         text.remove_prefix(at + 1);
     }
-}
-
-std::string WithoutBackslash(std::string path)
-{
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
-    return path;
 }
 
 bool HasSeparator(View mask) { return mask.find_first_of("\\/") != View::npos; }

@@ -1,6 +1,8 @@
 #include "plugins/Detection.h"
 
 #include "erasure/MatchingFiles.h"
+#include "platform/Paths.h"
+#include "platform/RegistryAccess.h"
 #include "platform/LongPath.h"
 #include "platform/Text.h"
 #include "platform/UniqueHandle.h"
@@ -12,50 +14,12 @@ namespace sweepora {
 
 namespace {
 
-struct Root {
-    const char* shortName;
-    const char* fullName;
-    HKEY handle;
-};
-
-const Root kRoots[] = {
-    {"HKCU", "HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKLM", "HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-    {"HKCR", "HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKU", "HKEY_USERS", HKEY_USERS},
-    {"HKCC", "HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-};
-
-bool SameAscii(std::string_view a, const char* b)
-{
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return i == a.size() && !b[i];
-}
-
-bool HasWildcard(std::string_view part) { return part.find_first_of("*?") != std::string_view::npos; }
-
 std::string CacheKey(const std::string& text)
 {
     std::string key = text;
     for (char& c : key)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return key;
-}
-
-std::vector<std::string_view> SplitPath(const std::string& path)
-{
-    std::vector<std::string_view> parts;
-    std::string_view rest(path);
-    while (!rest.empty()) {
-        const std::size_t slash = rest.find('\\');
-        const std::string_view part = rest.substr(0, slash);
-        if (!part.empty()) parts.push_back(part);
-        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-    }
-    return parts;
 }
 
 } // namespace
@@ -151,7 +115,7 @@ bool Detector::PathExistsUncached(const std::string& path)
     std::string normal = path;
     for (char& c : normal)
         if (c == '/') c = '\\';
-    std::vector<std::string_view> parts = SplitPath(normal);
+    std::vector<std::string_view> parts = PathParts(normal);
     // The root never holds a wildcard: "C:" or "\\server\share".
     const std::size_t rootParts = normal.compare(0, 2, "\\\\") == 0 ? 2 : 1;
     if (parts.size() < rootParts) return false;
@@ -170,20 +134,19 @@ HKEY ParseRegistryKey(std::string_view text, std::string& fullName)
     std::string_view root = text.substr(0, slash);
     while (!root.empty() && root.back() == ' ') root.remove_suffix(1);
     while (!root.empty() && root.front() == ' ') root.remove_prefix(1);
-    for (const Root& r : kRoots) {
-        if (!SameAscii(root, r.shortName) && !SameAscii(root, r.fullName)) continue;
-        fullName = r.fullName;
-        if (slash != std::string_view::npos) {
-            std::string_view path = text.substr(slash + 1);
-            while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-            if (!path.empty()) {
-                fullName += '\\';
-                fullName.append(path);
-            }
+    // The roots a definition may name; the performance and 9x roots hold no traces.
+    const RegistryRoot* r = FindRegistryRoot(root, true);
+    if (r == nullptr || r->handle == HKEY_PERFORMANCE_DATA || r->handle == HKEY_DYN_DATA) return nullptr;
+    fullName = r->fullName;
+    if (slash != std::string_view::npos) {
+        std::string_view path = text.substr(slash + 1);
+        while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+        if (!path.empty()) {
+            fullName += '\\';
+            fullName.append(path);
         }
-        return r.handle;
     }
-    return nullptr;
+    return r->handle;
 }
 
 bool Detector::KeyExists(const std::string& fullName)

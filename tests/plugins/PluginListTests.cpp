@@ -9,15 +9,7 @@ using test::Texts;
 
 namespace {
 
-struct ListFixture : test::PluginSession {
-    Texts Shown() const
-    {
-        Texts shown;
-        for (const PluginLine& l : session.plugins.Lines())
-            shown.push_back((l.ticked ? "[x] " : "[ ] ") + l.name + "|" + l.description);
-        return shown;
-    }
-};
+using ListFixture = test::PluginSession;
 
 } // namespace
 

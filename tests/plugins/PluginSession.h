@@ -11,6 +11,14 @@ struct PluginSession : SessionFixture {
 
     PluginSession() { ::CreateDirectoryA(plugins.c_str(), nullptr); }
     void Write(const std::string& file, const std::string& bytes) { WriteFileBytes(plugins + "\\" + file, bytes); }
+    // The plugin list as shown: "[x] name|description".
+    Texts Shown() const
+    {
+        Texts shown;
+        for (const PluginLine& l : session.plugins.Lines())
+            shown.push_back((l.ticked ? "[x] " : "[ ] ") + l.name + "|" + l.description);
+        return shown;
+    }
     // Log lines as "task|status", a finished plugin's status shortened to "Completed" and
     // any other timestamp shown as "@".
     Texts Lines() const

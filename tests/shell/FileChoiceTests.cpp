@@ -2,7 +2,7 @@
 
 #include "engine/SessionPlugins.h"
 #include "platform/Paths.h"
-#include "support/TestSupport.h"
+#include "plugins/PluginSession.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +11,7 @@ using test::Texts;
 
 namespace {
 
-struct FileChoiceFixture : test::SessionFixture {
-    const std::string plugins = SessionPluginFolder(session);
-    Texts Shown() const
-    {
-        Texts shown;
-        for (const PluginLine& l : session.plugins.Lines())
-            shown.push_back((l.ticked ? "[x] " : "[ ] ") + l.name + "|" + l.description);
-        return shown;
-    }
-};
+using FileChoiceFixture = test::PluginSession;
 
 } // namespace
 
@@ -40,7 +31,6 @@ TEST_F(FileChoiceFixture, ChosenFileGoesOnlyWhenTheDialogIsAnswered)
 
 TEST_F(FileChoiceFixture, ImportReplacesAPluginOrTellsOfTheFailure)
 {
-    ::CreateDirectoryA(plugins.c_str(), nullptr);
     test::WriteFileBytes(plugins + "\\Viewer.plg", "[Info]\r\nDescription=old\r\nSelected=0\r\n");
     test::WriteFileBytes(folder.File("Viewer.plg"), "[Info]\r\nDescription=new\r\nSelected=1\r\n");
     LoadPlugins(session.plugins, plugins);
