@@ -16,7 +16,7 @@ namespace {
 using View = std::wstring_view;
 
 // ---------------------------------------------------------------------------------------
-// Extensions, upper case. docs/protected-places.md repeats these lists: keep both alike.
+// Extensions, upper case. The README's "Protected places" repeats these lists: keep both alike.
 
 // Traces: logs, event traces, temporary files, backups, crash dumps, the indexes old help
 // files leave behind, error reports. A mask of these may go in the Windows folder and in

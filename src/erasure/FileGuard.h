@@ -6,7 +6,7 @@
 //
 // Two ideas carry the rules: a protected folder is never taken whole, nor are its direct
 // children; and where programs and the user's own files live, a mask must name traces,
-// not content. docs/protected-places.md lists every place with its rule.
+// not content. The README's "Protected places" lists every place with its rule.
 #include "erasure/ProtectedPlaces.h"
 
 #include <string>

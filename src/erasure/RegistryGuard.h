@@ -1,6 +1,6 @@
 #pragma once
 // What an entry from a file of unknown origin may erase of the registry, judged on the
-// key's canonical form. docs/protected-places.md lists the protected keys with reasons.
+// key's canonical form. The README's "Protected places" lists the protected keys with reasons.
 #include "erasure/EraseTargets.h"
 
 #include <string>

@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, CleaningPageEnablingRulesAndTheDirectoryList)
     desktop.chosenFolders = {reports, "C:\\users\\", "C:\\Work\\Scratch\\", "c:\\work\\scratch\\", "C:\\Other\\"};
     for (int i = 0; i < 6; ++i) test::Click(C(ids::kAddDir)); // the last one is cancelled
     ASSERT_EQ(desktop.asked.size(), 1u);
-    EXPECT_EQ(desktop.asked[0].prompt.rfind("\"C:\\users\\\" was not added to the list: it is ", 0), 0u)
+    EXPECT_EQ(desktop.asked[0].prompt.rfind("\"C:\\users\\\" was not added to the list: it holds ", 0), 0u)
         << desktop.asked[0].prompt;
     // Names in any script are shown whole.
     EXPECT_EQ(ListItems(ids::kDirs), (std::vector<std::string>{reports, "C:\\Work\\Scratch\\", "C:\\Other\\"}));
