@@ -1,5 +1,6 @@
 #include "engine/UrlCacheCleaners.h"
 
+#include "erasure/UrlCacheEntries.h"
 #include "platform/Timestamp.h"
 #include "safelists/CookieLoader.h"
 #include "platform/LongPath.h"
@@ -7,7 +8,6 @@
 #include "platform/WideText.h"
 
 #include <cstdint>
-#include <limits>
 
 namespace sweepora {
 
@@ -42,29 +42,32 @@ void CacheEnumeration(Session& s, const char* pattern, const std::string& title,
 
 void CleanCacheFiles(Session& s)
 {
+    const EraseContext erasure = s.Erasure();
     CacheEnumeration(s, nullptr, "Internet Temporary files(Cache) ", "Internet Temporary files(Cache) cleared",
-                     [&s](const UrlCacheEntry& entry) {
+                     [&s, &erasure](const UrlCacheEntry& entry) {
                          // Only the start decides; the longer prefix is as far as case matters.
                          const std::string head = UpperCase(entry.url.substr(0, 8));
                          if (StartsWith(head, "VISITED:") || StartsWith(head, "COOKIE:")) return;
                          s.run.spaceSaved += LocalFileSize(entry.localPath);
-                         if (s.run.live && !entry.url.empty()) ::DeleteUrlCacheEntryA(entry.url.c_str());
+                         EraseUrlCacheEntry(erasure, entry.url);
                      });
 }
 
 void CleanVisitedUrls(Session& s)
 {
+    const EraseContext erasure = s.Erasure();
     // "Visited:" as the library spells its prefix: some implementations match it with case.
     CacheEnumeration(s, "Visited:", "Internet Visited URLs ", "Internet Visited URLs  cleared",
-                     [&s](const UrlCacheEntry& entry) {
+                     [&erasure](const UrlCacheEntry& entry) {
                          if (UpperCase(entry.url).find("FILE:") == std::string::npos) return;
-                         if (s.run.live) ::DeleteUrlCacheEntryA(entry.url.c_str());
+                         EraseUrlCacheEntry(erasure, entry.url);
                      });
 }
 
 void CleanCookies(Session& s)
 {
-    CacheEnumeration(s, kCookiePrefix, "Internet Cookies ", "Internet Cookies", [&s](const UrlCacheEntry& entry) {
+    const EraseContext erasure = s.Erasure();
+    CacheEnumeration(s, kCookiePrefix, "Internet Cookies ", "Internet Cookies", [&s, &erasure](const UrlCacheEntry& entry) {
         const std::int64_t added = LocalFileSize(entry.localPath);
         s.run.spaceSaved += added;
         if (!StartsWith(entry.url, kCookiePrefix)) return;
@@ -72,7 +75,7 @@ void CleanCookies(Session& s)
             s.run.spaceSaved -= added;
             return;
         }
-        if (s.run.live) ::DeleteUrlCacheEntryA(entry.url.c_str());
+        EraseUrlCacheEntry(erasure, entry.url);
     });
 }
 
