@@ -2,26 +2,29 @@
 # Installs what the build and the tests need on Debian, when it is missing (wine brings
 # the wine and wineserver commands; wine64 alone has neither; Xvfb gives windows a screen;
 # wine32:i386 runs the i686 tests and needs the i386 architecture added first; wixl builds
-# the MSI packages; ntfs-3g and e2fsprogs make the real volumes of the physical erase check).
+# the MSI packages; ntfs-3g and e2fsprogs make the real volumes of the physical erase check;
+# tcl, gcc and libc6-dev make SQLite's amalgamation from its source, which it then obtains).
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils ntfs-3g e2fsprogs)
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils ntfs-3g e2fsprogs tcl gcc libc6-dev curl xz-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-need_i386=0
-dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
-line="apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends ${missing[*]}"
-[ $need_i386 -eq 1 ] && line="dpkg --add-architecture i386 && $line"
-if [ "$(id -u)" -ne 0 ]; then
-  echo "Missing packages: ${missing[*]}" >&2
-  echo "Install them as root with:" >&2
-  echo "  $line" >&2
-  exit 1
+if [ ${#missing[@]} -ne 0 ]; then
+  need_i386=0
+  dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+  line="apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends ${missing[*]}"
+  [ $need_i386 -eq 1 ] && line="dpkg --add-architecture i386 && $line"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Install them as root with:" >&2
+    echo "  $line" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  [ $need_i386 -eq 1 ] && dpkg --add-architecture i386
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-echo "Installing: ${missing[*]}"
-[ $need_i386 -eq 1 ] && dpkg --add-architecture i386
-apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"$(dirname "$0")/sqlite.sh"
