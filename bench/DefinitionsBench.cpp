@@ -1,8 +1,8 @@
 #include "DefinitionsBench.h"
 
-#include "plugins/DefinitionsFile.h"
 #include "platform/FileIo.h"
 #include "platform/UniqueHandle.h"
+#include "plugins/DefinitionsFile.h"
 
 #include <windows.h>
 #include <shellapi.h>

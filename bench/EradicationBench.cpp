@@ -3,11 +3,11 @@
 #include "DefinitionsBench.h"
 #include "UrlCacheBench.h"
 #include "engine/Eradication.h"
-#include "erasure/FileOverwrite.h"
 #include "engine/SilentDesktop.h"
+#include "erasure/FileOverwrite.h"
+#include "platform/FileIo.h"
 #include "platform/FolderListing.h"
 #include "platform/UniqueHandle.h"
-#include "platform/FileIo.h"
 #include "settings/SettingsStore.h"
 
 #include <windows.h>

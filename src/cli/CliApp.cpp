@@ -6,14 +6,14 @@
 #include "engine/LogReport.h"
 #include "engine/Session.h"
 #include "engine/SessionPlugins.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 #include "safelists/CookieLoader.h"
 #include "safelists/HistoryLoader.h"
 #include "safelists/TypedUrlLoader.h"
-#include "shell/Win32Desktop.h"
-#include "platform/Paths.h"
 #include "settings/PolicySettingsStore.h"
 #include "settings/SettingsPersistence.h"
-#include "platform/Text.h"
+#include "shell/Win32Desktop.h"
 
 #include <windows.h>
 

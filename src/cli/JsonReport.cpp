@@ -1,9 +1,9 @@
 #include "cli/JsonReport.h"
 
 #include "engine/SystemInfo.h"
-#include "shell/ProgramVersion.h"
 #include "platform/FileIo.h"
 #include "platform/WideText.h"
+#include "shell/ProgramVersion.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,8 +1,8 @@
 #include "engine/CleaningCommands.h"
 
 #include "engine/SessionPlugins.h"
-#include "settings/StartupEntry.h"
 #include "settings/SettingsPersistence.h"
+#include "settings/StartupEntry.h"
 
 namespace sweepora {
 

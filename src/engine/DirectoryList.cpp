@@ -1,7 +1,7 @@
 #include "engine/DirectoryList.h"
 
-#include "settings/AppSettings.h"
 #include "platform/Text.h"
+#include "settings/AppSettings.h"
 
 namespace sweepora {
 

@@ -1,8 +1,8 @@
 #include "engine/Eradication.h"
 
 #include "erasure/FileEraser.h"
-#include "erasure/FolderWalk.h"
 #include "erasure/FileGuard.h"
+#include "erasure/FolderWalk.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"

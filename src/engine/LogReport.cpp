@@ -1,11 +1,11 @@
 #include "engine/LogReport.h"
 
 #include "engine/SystemInfo.h"
-#include "platform/Timestamp.h"
-#include "settings/AppSettings.h"
 #include "platform/FileIo.h"
 #include "platform/Text.h"
+#include "platform/Timestamp.h"
 #include "platform/WideText.h"
+#include "settings/AppSettings.h"
 
 namespace sweepora {
 

@@ -1,11 +1,11 @@
 #include "engine/NetscapeCleaners.h"
 
 #include "engine/Eradication.h"
-#include "platform/Timestamp.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
 #include "platform/RegistryAccess.h"
 #include "platform/Text.h"
+#include "platform/Timestamp.h"
 #include "platform/WideText.h"
 
 namespace sweepora {

@@ -1,10 +1,10 @@
 #include "engine/RegistryMruCleaners.h"
 
 #include "erasure/RegistryValues.h"
-#include "platform/Timestamp.h"
-#include "safelists/TypedUrlLoader.h"
 #include "platform/RegistryAccess.h"
+#include "platform/Timestamp.h"
 #include "platform/UniqueHandle.h"
+#include "safelists/TypedUrlLoader.h"
 
 namespace sweepora {
 

@@ -1,8 +1,8 @@
 #include "engine/Session.h"
 
 #include "engine/SessionPlugins.h"
-#include "settings/DataFolder.h"
 #include "platform/Paths.h"
+#include "settings/DataFolder.h"
 
 namespace sweepora {
 

@@ -1,9 +1,9 @@
 #pragma once
 #include "engine/ActivityLog.h"
 #include "engine/Desktop.h"
+#include "engine/RunHost.h"
 #include "erasure/EraseContext.h"
 #include "erasure/FileOverwrite.h"
-#include "engine/RunHost.h"
 #include "erasure/RunState.h"
 #include "plugins/PluginFile.h"
 #include "plugins/PluginList.h"

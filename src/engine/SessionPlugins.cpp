@@ -1,11 +1,11 @@
 #include "engine/SessionPlugins.h"
 
-#include "erasure/PlaceGuard.h"
 #include "engine/Session.h"
 #include "engine/ShellFolders.h"
 #include "engine/SystemInfo.h"
-#include "plugins/PluginRunner.h"
+#include "erasure/PlaceGuard.h"
 #include "platform/Text.h"
+#include "plugins/PluginRunner.h"
 
 namespace sweepora {
 

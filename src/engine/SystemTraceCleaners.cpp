@@ -2,13 +2,13 @@
 
 #include "engine/Eradication.h"
 #include "engine/ShellFolders.h"
-#include "platform/Timestamp.h"
+#include "erasure/FileGuard.h"
 #include "platform/FolderListing.h"
+#include "platform/HostPlatform.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
-#include "erasure/FileGuard.h"
-#include "platform/HostPlatform.h"
 #include "platform/Text.h"
+#include "platform/Timestamp.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 

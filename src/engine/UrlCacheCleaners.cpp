@@ -1,11 +1,11 @@
 #include "engine/UrlCacheCleaners.h"
 
 #include "erasure/UrlCacheEntries.h"
-#include "platform/Timestamp.h"
-#include "safelists/CookieLoader.h"
 #include "platform/LongPath.h"
 #include "platform/Text.h"
+#include "platform/Timestamp.h"
 #include "platform/WideText.h"
+#include "safelists/CookieLoader.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "plugins/DefinitionVariables.h"
 
-#include "platform/Paths.h"
 #include "platform/HostPlatform.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/WideText.h"
 

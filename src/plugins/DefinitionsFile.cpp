@@ -1,13 +1,13 @@
 #include "plugins/DefinitionsFile.h"
 
-#include "plugins/DefinitionVariables.h"
-#include "plugins/Detection.h"
 #include "platform/ErrorText.h"
 #include "platform/FileIo.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/WideText.h"
+#include "plugins/DefinitionVariables.h"
+#include "plugins/Detection.h"
 
 #include <algorithm>
 #include <atomic>

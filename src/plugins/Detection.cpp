@@ -1,9 +1,9 @@
 #include "plugins/Detection.h"
 
 #include "erasure/MatchingFiles.h"
+#include "platform/LongPath.h"
 #include "platform/Paths.h"
 #include "platform/RegistryAccess.h"
-#include "platform/LongPath.h"
 #include "platform/Text.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"

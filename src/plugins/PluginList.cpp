@@ -1,9 +1,9 @@
 #include "plugins/PluginList.h"
 
-#include "plugins/PluginFile.h"
 #include "platform/Ini.h"
 #include "platform/Paths.h"
 #include "platform/WideText.h"
+#include "plugins/PluginFile.h"
 
 #include <windows.h>
 

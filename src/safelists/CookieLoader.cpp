@@ -1,7 +1,7 @@
 #include "safelists/CookieLoader.h"
 
-#include "safelists/SafeListFile.h"
 #include "platform/UrlCacheWalk.h"
+#include "safelists/SafeListFile.h"
 
 namespace sweepora {
 

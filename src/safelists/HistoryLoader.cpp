@@ -1,8 +1,8 @@
 #include "safelists/HistoryLoader.h"
 
-#include "safelists/SafeListFile.h"
 #include "platform/Text.h"
 #include "platform/UrlHistory.h"
+#include "safelists/SafeListFile.h"
 
 #include <memory>
 

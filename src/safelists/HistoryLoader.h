@@ -1,6 +1,6 @@
 #pragma once
-#include "safelists/SafeListPages.h"
 #include "platform/ComPtr.h"
+#include "safelists/SafeListPages.h"
 
 #include <windows.h>
 #include <urlhist.h>

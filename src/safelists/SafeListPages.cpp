@@ -1,7 +1,7 @@
 #include "safelists/SafeListPages.h"
 
-#include "safelists/SafeListFile.h"
 #include "platform/Paths.h"
+#include "safelists/SafeListFile.h"
 
 namespace sweepora {
 

@@ -1,8 +1,8 @@
 #include "safelists/TypedUrlLoader.h"
 
-#include "safelists/SafeListFile.h"
 #include "platform/RegistryAccess.h"
 #include "platform/UniqueHandle.h"
+#include "safelists/SafeListFile.h"
 
 namespace sweepora {
 

@@ -1,7 +1,7 @@
 #include "settings/PolicySettingsStore.h"
 
-#include "settings/AppSettings.h"
 #include "platform/Text.h"
+#include "settings/AppSettings.h"
 
 #include <windows.h>
 

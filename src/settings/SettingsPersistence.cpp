@@ -1,8 +1,8 @@
 #include "settings/SettingsPersistence.h"
 
+#include "platform/Text.h"
 #include "settings/NumberRule.h"
 #include "settings/PolicySettingsStore.h"
-#include "platform/Text.h"
 
 #include <string>
 

@@ -4,13 +4,13 @@
 
 #include "engine/DirectoryList.h"
 #include "engine/LogReport.h"
-#include "shell/OptionBoxes.h"
 #include "engine/SessionPlugins.h"
 #include "erasure/FileGuard.h"
-#include "safelists/CookieLoader.h"
-#include "settings/NumberRule.h"
 #include "platform/Text.h"
 #include "platform/WideText.h"
+#include "safelists/CookieLoader.h"
+#include "settings/NumberRule.h"
+#include "shell/OptionBoxes.h"
 
 #include <commdlg.h>
 

@@ -5,9 +5,9 @@
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
 #include "controls/XpRadioButton.h"
+#include "settings/PolicySettingsStore.h"
 #include "shell/OptionBoxes.h"
 #include "shell/WindowParts.h"
-#include "settings/PolicySettingsStore.h"
 
 #include <commctrl.h>
 

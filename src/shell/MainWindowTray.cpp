@@ -3,8 +3,8 @@
 #include "shell/MainWindow.h"
 
 #include "engine/CleaningRun.h"
-#include "shell/MessageBoxWindow.h"
 #include "settings/AppSettings.h"
+#include "shell/MessageBoxWindow.h"
 
 namespace sweepora {
 

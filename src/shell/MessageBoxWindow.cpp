@@ -2,8 +2,8 @@
 
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
-#include "shell/WindowParts.h"
 #include "settings/AppSettings.h"
+#include "shell/WindowParts.h"
 
 namespace sweepora {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "shell/SmallWindow.h"
 #include "settings/SettingsStore.h"
+#include "shell/SmallWindow.h"
 
 #include <string>
 

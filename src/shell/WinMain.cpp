@@ -1,9 +1,9 @@
+#include "platform/Paths.h"
+#include "settings/PolicySettingsStore.h"
 #include "shell/MainWindow.h"
 #include "shell/RecordingDesktop.h"
 #include "shell/SingleInstance.h"
 #include "shell/Win32Desktop.h"
-#include "platform/Paths.h"
-#include "settings/PolicySettingsStore.h"
 
 #include <windows.h>
 

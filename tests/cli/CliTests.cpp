@@ -1,9 +1,9 @@
 // Runs the console program as a user would: a copy in its own folder, real registry traces.
 #include "engine/RegistryMruCleaners.h"
-#include "safelists/TypedUrlLoader.h"
-#include "settings/DataFolder.h"
 #include "platform/Paths.h"
 #include "platform/UrlHistory.h"
+#include "safelists/TypedUrlLoader.h"
+#include "settings/DataFolder.h"
 
 #include "support/TestSupport.h"
 

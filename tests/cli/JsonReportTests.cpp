@@ -1,10 +1,10 @@
 // The console program's JSON report, read back from real runs of a copy of the program.
 #include "engine/RegistryMruCleaners.h"
 #include "engine/SystemInfo.h"
-#include "settings/AppSettings.h"
 #include "platform/Paths.h"
-#include "settings/SettingsStore.h"
 #include "platform/WideText.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsStore.h"
 
 #include "support/TestSupport.h"
 

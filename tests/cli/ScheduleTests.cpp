@@ -2,11 +2,11 @@
 // here) and checks the result through the Task Scheduler itself.
 #include "platform/ComPtr.h"
 #include "platform/ComText.h"
-#include "settings/DataFolder.h"
 #include "platform/HostPlatform.h"
 #include "platform/Paths.h"
 #include "platform/TaskScheduler.h"
 #include "platform/WideText.h"
+#include "settings/DataFolder.h"
 
 #include "support/TestSupport.h"
 

@@ -1,8 +1,8 @@
 #include "engine/CleaningCommands.h"
 #include "engine/CleaningRun.h"
 #include "engine/RegistryMruCleaners.h"
-#include "safelists/TypedUrlLoader.h"
 #include "platform/RegistryAccess.h"
+#include "safelists/TypedUrlLoader.h"
 #include "settings/StartupEntry.h"
 
 #include "support/TestSupport.h"

@@ -1,6 +1,6 @@
 #include "engine/UrlCacheCleaners.h"
-#include "safelists/CookieLoader.h"
 #include "platform/Text.h"
+#include "safelists/CookieLoader.h"
 
 #include "CacheSeeding.h"
 #include "support/TestSupport.h"

@@ -1,10 +1,10 @@
 // Definitions run through the same runner as the plugins, within the same guards.
 #include "engine/CleaningCommands.h"
 #include "engine/ShellFolders.h"
-#include "plugins/DefinitionSources.h"
-#include "plugins/PluginSession.h"
 #include "platform/Paths.h"
 #include "platform/UniqueHandle.h"
+#include "plugins/DefinitionSources.h"
+#include "plugins/PluginSession.h"
 
 #include <algorithm>
 #include <set>

@@ -1,7 +1,7 @@
-#include "plugins/DefinitionsFile.h"
 #include "platform/FileIo.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
+#include "plugins/DefinitionsFile.h"
 #include "support/TestSupport.h"
 
 using namespace sweepora;

@@ -1,8 +1,8 @@
 #include "engine/CleaningCommands.h"
-#include "plugins/PluginSession.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/WideText.h"
+#include "plugins/PluginSession.h"
 
 using namespace sweepora;
 using test::Texts;

@@ -1,10 +1,10 @@
 #include "engine/CleaningRun.h"
 #include "erasure/MatchingFiles.h"
-#include "plugins/PluginRunner.h"
-#include "plugins/PluginSession.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/UniqueHandle.h"
+#include "plugins/PluginRunner.h"
+#include "plugins/PluginSession.h"
 
 #include <sddl.h>
 

@@ -1,7 +1,7 @@
+#include "platform/UrlHistory.h"
 #include "safelists/HistoryLoader.h"
 #include "safelists/SafeListFile.h"
 #include "safelists/SafeListPages.h"
-#include "platform/UrlHistory.h"
 
 #include "support/TestSupport.h"
 

@@ -1,10 +1,10 @@
 // Policies set by an administrator over the user's own settings.
 #include "engine/Eradication.h"
-#include "settings/AppSettings.h"
+#include "platform/FileIo.h"
 #include "platform/Paths.h"
+#include "settings/AppSettings.h"
 #include "settings/PolicySettingsStore.h"
 #include "settings/SettingsPersistence.h"
-#include "platform/FileIo.h"
 
 #include "support/TestSupport.h"
 

@@ -1,8 +1,8 @@
 // A user's whole session with the window: every page, a real cleaning run started from
 // "Start Cleaning >>" over seeded traces, a saved report, and closing.
+#include "platform/RegistryAccess.h"
 #include "shell/MainWindow.h"
 #include "shell/WindowParts.h"
-#include "platform/RegistryAccess.h"
 #include "support/TestSupport.h"
 #include "support/WindowTesting.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // The main window over a scratch settings store and the desktop double.
-#include "shell/MainWindow.h"
 #include "platform/RegistryAccess.h"
 #include "platform/WideText.h"
+#include "shell/MainWindow.h"
 #include "support/TestSupport.h"
 #include "support/WindowTesting.h"
 

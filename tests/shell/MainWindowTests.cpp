@@ -4,13 +4,13 @@
 #include "controls/XpCommandButton.h"
 #include "controls/XpRadioButton.h"
 #include "engine/CleaningRun.h"
+#include "platform/Ini.h"
+#include "platform/Paths.h"
+#include "settings/PolicySettingsStore.h"
 #include "shell/MainWindowFixture.h"
 #include "shell/OptionBoxes.h"
 #include "shell/SingleInstance.h"
 #include "shell/WindowParts.h"
-#include "platform/Ini.h"
-#include "platform/Paths.h"
-#include "settings/PolicySettingsStore.h"
 
 #include <commctrl.h>
 

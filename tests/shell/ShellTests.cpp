@@ -1,9 +1,9 @@
+#include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
+#include "settings/SettingsPersistence.h"
 #include "shell/OptionBoxes.h"
 #include "shell/SystemInfoTool.h"
 #include "shell/ThemeManifest.h"
-#include "platform/Paths.h"
-#include "settings/SettingsPersistence.h"
-#include "platform/UniqueHandle.h"
 
 #include "support/TestSupport.h"
 

@@ -1,10 +1,10 @@
+#include "platform/UniqueHandle.h"
+#include "settings/AppSettings.h"
 #include "shell/AboutWindow.h"
 #include "shell/LoadingWindow.h"
 #include "shell/MessageBoxWindow.h"
 #include "shell/SystemInfoTool.h"
 #include "shell/WebPages.h"
-#include "settings/AppSettings.h"
-#include "platform/UniqueHandle.h"
 
 #include "support/TestSupport.h"
 #include "support/WindowTesting.h"

@@ -1,10 +1,10 @@
 // The program in the notification area: the tray icon, the menus, stealth and the hotkeys,
 // driven with the messages the shell and the system send.
 #include "engine/CleaningRun.h"
+#include "platform/Paths.h"
+#include "settings/AppSettings.h"
 #include "shell/MainWindowFixture.h"
 #include "shell/MessageBoxWindow.h"
-#include "settings/AppSettings.h"
-#include "platform/Paths.h"
 
 #include <array>
 

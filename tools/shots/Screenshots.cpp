@@ -6,15 +6,15 @@
 #include "controls/XpRadioButton.h"
 #include "engine/CleaningRun.h"
 #include "engine/SilentDesktop.h"
+#include "platform/Paths.h"
+#include "platform/UrlHistory.h"
+#include "platform/WideText.h"
+#include "settings/SettingsStore.h"
 #include "shell/AboutWindow.h"
 #include "shell/LoadingWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxWindow.h"
-#include "platform/Paths.h"
 #include "shell/WindowParts.h"
-#include "settings/SettingsStore.h"
-#include "platform/UrlHistory.h"
-#include "platform/WideText.h"
 
 #include <wincodec.h>
 
