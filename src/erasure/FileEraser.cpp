@@ -78,7 +78,7 @@ std::string ScrubName(const EraseIo& io, HANDLE file, const std::wstring& longPa
     FILE_END_OF_FILE_INFO end = {};
     ::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end);
     static constexpr wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-    std::mt19937 random(std::random_device{}());
+    std::minstd_rand random(std::random_device{}() % 2147483646 + 1);
     std::uniform_int_distribution<int> pick(0, 35);
     // A full path: a bare name is taken relative to the current folder on some systems,
     // which would move the file out of its folder, or fail across drives.

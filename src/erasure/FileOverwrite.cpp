@@ -19,7 +19,7 @@ constexpr ULONGLONG kYieldEveryMs = 15;
 
 // The last character of today's day count plus the time of day minus a random fraction:
 // in practice a decimal digit that changes from pass to pass.
-char PatternCharacter(std::mt19937& random)
+char PatternCharacter(std::minstd_rand& random)
 {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -162,12 +162,15 @@ OverwriteOutcome OverwriteFile(HANDLE file, const std::vector<Extent>& extents, 
     for (const Extent& e : extents) longest = std::max(longest, e.length);
     // Small files are the common case: never fill more pattern than the file needs.
     const std::size_t run = static_cast<std::size_t>(std::min(longest, kBlocksPerWrite * kOverwriteBlock));
-    std::mt19937 random;
+    // Re-seeded from the timer every pass; a small generator, since a file of a few bytes
+    // pays for the seeding as much as for its writes.
+    std::minstd_rand random;
+    std::string a, b;
     ULONGLONG lastYield = ::GetTickCount64();
     for (int pass = 1; pass <= passes; ++pass) {
-        random.seed(static_cast<std::mt19937::result_type>(::GetTickCount64()));
-        const std::string a(run, PatternCharacter(random));
-        const std::string b(run, PatternCharacter(random));
+        random.seed(static_cast<std::minstd_rand::result_type>(::GetTickCount64() % 2147483646 + 1));
+        a.assign(run, PatternCharacter(random));
+        b.assign(run, PatternCharacter(random));
         DWORD error = ERROR_SUCCESS;
         for (const Extent& e : extents) {
             for (std::uint64_t done = 0; done < e.length && error == ERROR_SUCCESS;) {

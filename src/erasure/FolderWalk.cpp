@@ -167,7 +167,7 @@ private:
             const bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             if (isFolder && (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 f.display += "\\";
-                emptied = (removeBelow && h.recurse && !h.keptWhole && RemoveFolderLink(c_, f)) && emptied;
+                emptied = (removeBelow && !h.keptWhole && RemoveFolderLink(c_, f)) && emptied;
             } else if (isFolder) {
                 if (!h.recurse) {
                     emptied = false;
