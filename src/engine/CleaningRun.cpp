@@ -1,5 +1,6 @@
 #include "engine/CleaningRun.h"
 
+#include "engine/BrowserHistory.h"
 #include "engine/Eradication.h"
 #include "engine/IEHistoryCleaner.h"
 #include "engine/NetscapeCleaners.h"
@@ -18,7 +19,8 @@ namespace sweepora {
 const RunCleaners& StandardCleaners()
 {
     static const RunCleaners cleaners = {
-        &CleanRunHistory, &CleanFindHistory, &CleanIEHistory, &CleanNetscapeHistory, &CleanAutoCompleteForms,
+        &CleanRunHistory, &CleanFindHistory, &CleanIEHistory, &CleanNetscapeHistory,
+        [](Session& s) { CleanBrowserHistory(s); }, &CleanAutoCompleteForms,
         &CleanCookies, &CleanNetscapeCache,
         [](Session& s) { LoadCookies(s.safeLists.cookies, s.ListFolders(), s.Yielder()); },
         &CleanCacheFiles, &CleanVisitedUrls, &CleanTypedUrls, &CleanNetscapeMail, &CleanClipboard,
@@ -37,6 +39,8 @@ RunTable MakeRunTable(const RunCleaners& c)
         {3, &S::NetHistory, [c](Session& s) {
              c.ieHistory(s);
              if (!s.run.abort) c.netscapeHistory(s);
+             // Today's browsers after the seed's two.
+             if (!s.run.abort) c.browserHistory(s);
          }},
         {4, &S::IEAutoComplete, c.autoCompleteForms},
         {5, &S::IEAutoPass, nullptr},

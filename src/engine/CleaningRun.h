@@ -21,7 +21,7 @@ using RunTable = std::vector<RunRow>;
 
 // What the standard table calls, one procedure per step; tests put recorders in their place.
 struct RunCleaners {
-    Cleaner runHistory, findHistory, ieHistory, netscapeHistory, autoCompleteForms, cookies, netscapeCache,
+    Cleaner runHistory, findHistory, ieHistory, netscapeHistory, browserHistory, autoCompleteForms, cookies, netscapeCache,
         loadCookies, cacheFiles, visitedUrls, typedUrls, netscapeMail, clipboard, customDirs, recycleBin,
         recentDocs, windowsTemp, plugins, indexDat;
 };

@@ -41,7 +41,8 @@ struct RecordingTable {
         using R = RunCleaners;
         const std::pair<Cleaner R::*, const char*> names[] = {
             {&R::runHistory, "run"}, {&R::findHistory, "find"}, {&R::ieHistory, "ie history"},
-            {&R::netscapeHistory, "netscape history"}, {&R::autoCompleteForms, "forms"}, {&R::cookies, "cookies"},
+            {&R::netscapeHistory, "netscape history"}, {&R::browserHistory, "browser history"},
+            {&R::autoCompleteForms, "forms"}, {&R::cookies, "cookies"},
             {&R::netscapeCache, "netscape cache"}, {&R::loadCookies, "load cookies"}, {&R::cacheFiles, "cache"},
             {&R::visitedUrls, "visited"}, {&R::typedUrls, "typed"}, {&R::netscapeMail, "mail"},
             {&R::clipboard, "clipboard"}, {&R::customDirs, "dirs"}, {&R::recycleBin, "bin"}, {&R::recentDocs, "recent"},
@@ -63,7 +64,7 @@ TEST_F(RunFixture, TheStandardTableRunsTheTickedCleanersInOrder)
     // Each category with what it runs, in the run's order.
     const std::pair<std::string S::*, Texts> rows[] = {
         {&S::RunHistory, {"run"}}, {&S::FileFind, {"find"}},
-        {&S::NetHistory, {"ie history", "netscape history"}}, {&S::IEAutoComplete, {"forms"}},
+        {&S::NetHistory, {"ie history", "netscape history", "browser history"}}, {&S::IEAutoComplete, {"forms"}},
         {&S::IEAutoPass, {}}, {&S::NetCookies, {"cookies", "netscape cache", "load cookies"}},
         {&S::IETempFiles, {"cache"}}, {&S::NetVisitedUrls, {"visited"}}, {&S::NetTypedUrls, {"typed"}},
         {&S::EmailHistory, {"mail"}}, {&S::Clipboard, {"clipboard"}}, {&S::CustomDirs, {"dirs"}},
@@ -117,7 +118,7 @@ TEST_F(RunFixture, AnAbortSkipsTheRestButThePluginsAndTheCookieLists)
     recorder.ran.clear();
     RunCleaning(session, table);
     EXPECT_EQ(recorder.ran,
-              (Texts{"run", "ie history", "netscape history", "cookies", "load cookies", "plugins"}));
+              (Texts{"run", "ie history", "netscape history", "browser history", "cookies", "load cookies", "plugins"}));
 
     // The next run starts from zero and, without an abort, ends with the summary.
     recorder.act.erase("cookies");

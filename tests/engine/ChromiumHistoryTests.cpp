@@ -1,0 +1,402 @@
+#include "engine/BrowserHistory.h"
+#include "platform/LongPath.h"
+#include "platform/UniqueHandle.h"
+
+#include "support/SqliteFiles.h"
+#include "support/TestSupport.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+using namespace sweepora;
+
+using test::Texts;
+
+namespace {
+
+// History as Chromium 156 lays it out, with the tables of newer features this does not edit.
+const char* const kHistorySchema = R"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,external_referrer_url TEXT,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL,incremented_omnibox_typed_score BOOLEAN DEFAULT FALSE NOT NULL,opener_visit INTEGER,originator_cache_guid TEXT,originator_visit_id INTEGER,originator_from_visit INTEGER,originator_opener_visit INTEGER,is_known_to_sync BOOLEAN DEFAULT FALSE NOT NULL,consider_for_ntp_most_visited BOOLEAN DEFAULT FALSE NOT NULL,visited_link_id INTEGER DEFAULT 0 NOT NULL,app_id TEXT);
+CREATE TABLE visit_source(id INTEGER PRIMARY KEY,source INTEGER NOT NULL);
+CREATE INDEX visits_url_index ON visits (url);
+CREATE TABLE keyword_search_terms (keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,term LONGVARCHAR NOT NULL,normalized_term LONGVARCHAR NOT NULL);
+CREATE INDEX keyword_search_terms_index3 ON keyword_search_terms (term);
+CREATE TABLE downloads (id INTEGER PRIMARY KEY,guid VARCHAR NOT NULL,current_path LONGVARCHAR NOT NULL,target_path LONGVARCHAR NOT NULL,start_time INTEGER NOT NULL,received_bytes INTEGER NOT NULL,total_bytes INTEGER NOT NULL,state INTEGER NOT NULL,danger_type INTEGER NOT NULL,interrupt_reason INTEGER NOT NULL,hash BLOB NOT NULL,end_time INTEGER NOT NULL,opened INTEGER NOT NULL,last_access_time INTEGER NOT NULL,transient INTEGER NOT NULL,referrer VARCHAR NOT NULL,site_url VARCHAR NOT NULL,embedder_download_data VARCHAR NOT NULL,tab_url VARCHAR NOT NULL,tab_referrer_url VARCHAR NOT NULL,http_method VARCHAR NOT NULL,by_ext_id VARCHAR NOT NULL,by_ext_name VARCHAR NOT NULL,by_web_app_id VARCHAR NOT NULL,etag VARCHAR NOT NULL,last_modified VARCHAR NOT NULL,mime_type VARCHAR(255) NOT NULL,original_mime_type VARCHAR(255) NOT NULL);
+CREATE TABLE downloads_url_chains (id INTEGER NOT NULL,chain_index INTEGER NOT NULL,url LONGVARCHAR NOT NULL, PRIMARY KEY (id, chain_index) );
+CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);
+CREATE TABLE segment_usage (id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,time_slot INTEGER NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE content_annotations(visit_id INTEGER PRIMARY KEY,visibility_score NUMERIC,floc_protected_score NUMERIC,categories VARCHAR,page_topics_model_version INTEGER,annotation_flags INTEGER NOT NULL,entities VARCHAR,related_searches VARCHAR,search_normalized_url VARCHAR,search_terms LONGVARCHAR,alternative_title VARCHAR,page_language VARCHAR,password_state INTEGER DEFAULT 0 NOT NULL,has_url_keyed_image BOOLEAN NOT NULL);
+CREATE TABLE context_annotations(visit_id INTEGER PRIMARY KEY,context_annotation_flags INTEGER NOT NULL,duration_since_last_visit INTEGER,page_end_reason INTEGER,total_foreground_duration INTEGER,browser_type INTEGER DEFAULT 0 NOT NULL,window_id INTEGER DEFAULT -1 NOT NULL,tab_id INTEGER DEFAULT -1 NOT NULL,task_id INTEGER DEFAULT -1 NOT NULL,root_task_id INTEGER DEFAULT -1 NOT NULL,parent_task_id INTEGER DEFAULT -1 NOT NULL,response_code INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE clusters(cluster_id INTEGER PRIMARY KEY AUTOINCREMENT,should_show_on_prominent_ui_surfaces BOOLEAN NOT NULL,label VARCHAR NOT NULL,raw_label VARCHAR NOT NULL,triggerability_calculated BOOLEAN NOT NULL,originator_cache_guid TEXT NOT NULL,originator_cluster_id INTEGER NOT NULL);
+CREATE TABLE clusters_and_visits(cluster_id INTEGER NOT NULL,visit_id INTEGER NOT NULL,score NUMERIC DEFAULT 0 NOT NULL,engagement_score NUMERIC DEFAULT 0 NOT NULL,url_for_deduping LONGVARCHAR NOT NULL,normalized_url LONGVARCHAR NOT NULL,url_for_display LONGVARCHAR NOT NULL,interaction_state INTEGER DEFAULT 0 NOT NULL,PRIMARY KEY(cluster_id,visit_id))WITHOUT ROWID;
+CREATE TABLE cluster_keywords(cluster_id INTEGER NOT NULL,keyword VARCHAR NOT NULL,type INTEGER NOT NULL,score NUMERIC NOT NULL,collections VARCHAR NOT NULL);
+CREATE TABLE cluster_visit_duplicates(visit_id INTEGER NOT NULL,duplicate_visit_id INTEGER NOT NULL,PRIMARY KEY(visit_id,duplicate_visit_id))WITHOUT ROWID;
+CREATE TABLE visited_links(id INTEGER PRIMARY KEY AUTOINCREMENT,link_url_id INTEGER NOT NULL,top_level_url LONGVARCHAR NOT NULL,frame_url LONGVARCHAR NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE history_sync_metadata (storage_key INTEGER PRIMARY KEY NOT NULL, value BLOB);
+CREATE TABLE journeys (journey_id TEXT PRIMARY KEY NOT NULL, title TEXT NOT NULL, emoji TEXT, overview TEXT, short_overview TEXT, creation_time_micros INTEGER NOT NULL);
+CREATE INDEX urls_url_index ON urls (url);
+)";
+
+// Three addresses: one the user keeps, one plain, one a search; a visit whose address row
+// is already gone; a cluster of removed visits and one shared with the kept page.
+const char* const kHistoryRows = R"(
+INSERT INTO meta VALUES('version','70');
+INSERT INTO urls VALUES(1,'https://kept.example/page','Kept page title',2,1,13441187105542167,0);
+INSERT INTO urls VALUES(2,'https://gone.example/secret-a','Secret A title',2,0,13441187105542168,0);
+INSERT INTO urls VALUES(3,'https://search.example/?q=hidden+wish','hidden wish - Search',1,1,13441187105542169,0);
+INSERT INTO visits(id,url,visit_time,from_visit,transition,segment_id) VALUES(1,1,1,0,805306368,1),(2,2,2,1,0,2),(3,2,3,0,0,2),(4,3,4,0,1,0),(5,99,5,0,0,0);
+INSERT INTO visit_source VALUES(1,0),(2,0),(3,0),(5,1);
+INSERT INTO keyword_search_terms VALUES(2,3,'Hidden Wish','hidden wish'),(2,1,'kept term','kept term');
+INSERT INTO segments VALUES(1,'http://kept.example/',1),(2,'http://gone.example/',2);
+INSERT INTO segment_usage VALUES(1,1,100,2),(2,2,100,2);
+INSERT INTO content_annotations(visit_id,annotation_flags,search_terms,has_url_keyed_image) VALUES(1,0,'kept term',0),(4,0,'hidden wish',0);
+INSERT INTO context_annotations(visit_id,context_annotation_flags) VALUES(1,0),(2,0),(3,0);
+INSERT INTO clusters VALUES(1,1,'Gone cluster label','Gone cluster label',1,'',0),(2,1,'Kept cluster label','Kept cluster label',1,'',0);
+INSERT INTO clusters_and_visits VALUES(1,2,0,0,'gone.example/secret-a','gone.example/secret-a','gone.example/secret-a',0),
+  (1,3,0,0,'gone.example/secret-a','gone.example/secret-a','gone.example/secret-a',0),
+  (2,1,0,0,'kept.example/page','kept.example/page','kept.example/page',0),
+  (2,4,0,0,'search.example','search.example','search.example',0);
+INSERT INTO cluster_keywords VALUES(1,'gonekeyword',0,1,''),(2,'keptkeyword',0,1,'');
+INSERT INTO cluster_visit_duplicates VALUES(2,3),(1,4),(1,1);
+INSERT INTO visited_links VALUES(1,1,'https://kept.example/','https://kept.example/',1),(2,2,'https://gone.example/','https://gone.example/',1);
+INSERT INTO downloads VALUES(1,'guid','C:\dl\file.zip','C:\dl\file.zip',1,10,10,1,0,0,X'',2,0,0,0,'https://downloads.example/','https://downloads.example/','','','','GET','','','','','','application/zip','application/zip');
+INSERT INTO downloads_url_chains VALUES(1,0,'https://downloads.example/file.zip');
+INSERT INTO history_sync_metadata VALUES(1,X'00');
+)";
+
+const char* const kFavicons = R"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE icon_mapping(id INTEGER PRIMARY KEY,page_url LONGVARCHAR NOT NULL,icon_id INTEGER,page_url_type INTEGER DEFAULT 0);
+CREATE TABLE favicons(id INTEGER PRIMARY KEY,url LONGVARCHAR NOT NULL,icon_type INTEGER DEFAULT 1);
+CREATE TABLE favicon_bitmaps(id INTEGER PRIMARY KEY,icon_id INTEGER NOT NULL,last_updated INTEGER DEFAULT 0,image_data BLOB,width INTEGER DEFAULT 0,height INTEGER DEFAULT 0,last_requested INTEGER DEFAULT 0);
+CREATE INDEX icon_mapping_page_url_idx ON icon_mapping(page_url);
+INSERT INTO icon_mapping VALUES(1,'https://bookmarked.example/',1,0),(2,'https://gone.example/secret-a',2,0),
+  (3,'https://kept.example/page',3,0),(4,'https://gone.example/other',1,0),(5,'https://nested.example/deep',4,0),(6,'https://gone.example/none',NULL,0);
+INSERT INTO favicons VALUES(1,'https://bookmarked.example/favicon.ico',1),(2,'https://gone.example/favicon.ico',1),
+  (3,'https://kept.example/favicon.ico',1),(4,'https://nested.example/favicon.ico',1),(5,'https://orphan.example/favicon.ico',1);
+INSERT INTO favicon_bitmaps(id,icon_id,image_data) VALUES(1,1,X'01'),(2,2,X'02'),(3,3,X'03'),(4,4,X'04'),(5,5,X'05');
+)";
+
+const char* const kBookmarks = R"({"checksum":"0","roots":{
+ "bookmark_bar":{"children":[{"id":"1","name":"B","type":"url","url":"https://bookmarked.example/"},
+   {"id":"2","name":"F","type":"folder","children":[{"id":"3","name":"N","type":"url","url":"https://nested.example/deep"}]}],
+   "name":"Bookmarks bar","type":"folder"},
+ "other":{"children":[],"name":"Other","type":"folder"},"synced":{"children":[],"name":"Mobile","type":"folder"}},"version":1})";
+
+const char* const kKeptAddress = "https://kept.example/page";
+
+// Whole files that are all history, with where a folder stands instead of a file.
+const Texts kHistoryFiles = {"Visited Links", "Top Sites", "Top Sites-journal", "Shortcuts", "Network Action Predictor",
+                             "History Provider Cache", "DIPS", "DIPS-wal", "Sessions\\Session_13441187105615559",
+                             "Sessions\\Tabs_13441187105619214", "Sessions_Encrypted\\Session_1"};
+// What no history clean may change.
+const Texts kUntouchable = {"Bookmarks", "Login Data", "Preferences", "Secure Preferences", "Web Data"};
+
+using Snapshot = std::map<std::string, std::string>;
+
+struct ChromiumHistoryFixture : test::SessionFixture {
+    // A profile folder laid out as Chromium leaves it after a clean exit.
+    std::string MakeProfile(const std::string& name, bool wal, bool embeddingsFolder)
+    {
+        const std::string dir = folder.File(name);
+        std::filesystem::create_directories(dir + "\\Sessions");
+        std::filesystem::create_directories(dir + "\\Sessions_Encrypted");
+        test::CreateDatabase(dir + "\\History", std::string(kHistorySchema) + kHistoryRows, wal);
+        test::CreateDatabase(dir + "\\Favicons", kFavicons);
+        test::WriteFileBytes(dir + "\\Bookmarks", kBookmarks);
+        for (const std::string& file : kUntouchable)
+            if (file != "Bookmarks") test::WriteFileBytes(dir + "\\" + file, file + " gone.example secret");
+        for (const std::string& file : kHistoryFiles) test::WriteFileBytes(dir + "\\" + file, "gone.example " + file);
+        if (embeddingsFolder) {
+            std::filesystem::create_directories(dir + "\\HistoryEmbeddings");
+            test::WriteFileBytes(dir + "\\HistoryEmbeddings\\embeddings.db", "gone.example passage");
+        } else {
+            test::WriteFileBytes(dir + "\\HistoryEmbeddings", "gone.example passage");
+        }
+        return dir;
+    }
+
+    static BrowserProfile Profile(const std::string& dir)
+    {
+        BrowserProfile profile;
+        profile.name = std::filesystem::path(dir).filename().string();
+        profile.folder = LongPath(dir);
+        return profile;
+    }
+
+    std::vector<StoreOutcome> Clean(const std::string& dir, bool live)
+    {
+        session.run.live = live;
+        EraseContext context = session.Erasure();
+        return CleanChromiumHistory(context, Profile(dir),
+                                    [](const std::string& url) { return url == kKeptAddress; });
+    }
+
+    // Every file below `dir` with its bytes; a folder as "<folder>".
+    static Snapshot Take(const std::string& dir)
+    {
+        Snapshot files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+            const std::string relative = std::filesystem::relative(entry.path(), dir).string();
+            files[relative] = entry.is_directory() ? "<folder>" : test::ReadFileBytes(entry.path().string());
+        }
+        return files;
+    }
+
+    // Rows of every table, so that what a run removed can be told from what is left.
+    static std::int64_t AllRows(const std::string& db)
+    {
+        std::int64_t total = 0;
+        for (const std::string& table : test::QueryRows(db, "SELECT name FROM sqlite_schema WHERE type='table' AND "
+                                                            "name NOT LIKE 'sqlite%'"))
+            total += std::stoll(test::QueryRows(db, "SELECT count(*) FROM \"" + table + "\"").at(0));
+        return total;
+    }
+
+    static const StoreOutcome* Find(const std::vector<StoreOutcome>& outcomes, const std::string& store)
+    {
+        for (const StoreOutcome& o : outcomes)
+            if (o.store == store) return &o;
+        return nullptr;
+    }
+};
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// History and the files SQLite keeps beside it.
+bool IsHistoryDatabase(const std::string& file) { return file == "History" || file.rfind("History-", 0) == 0; }
+
+} // namespace
+
+TEST_F(ChromiumHistoryFixture, TwoProfilesLoseAllButTheKeptAddressTheBookmarksIconsAndTheDownloads)
+{
+    // One profile's History in write-ahead-log mode, the other's with a rollback journal;
+    // HistoryEmbeddings a folder in one and a file in the other.
+    const std::vector<std::string> profiles = {MakeProfile("Default", true, true),
+                                               MakeProfile("Profile 1", false, false)};
+    for (const std::string& dir : profiles) {
+        SCOPED_TRACE(dir);
+        const std::string history = dir + "\\History", favicons = dir + "\\Favicons";
+        const Snapshot before = Take(dir);
+        const std::int64_t historyRows = AllRows(history), iconRows = AllRows(favicons);
+
+        const std::vector<StoreOutcome> preview = Clean(dir, false);
+        EXPECT_EQ(Take(dir), before); // the test run changes nothing
+
+        const std::vector<StoreOutcome> outcomes = Clean(dir, true);
+        ASSERT_EQ(outcomes.size(), 3u);
+        ASSERT_EQ(preview.size(), 3u);
+        const Texts stores = {outcomes[0].store, outcomes[1].store, outcomes[2].store};
+        EXPECT_EQ(stores, (Texts{"History", "Favicons", "history files"}));
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+            EXPECT_EQ(outcomes[i].problem, "") << outcomes[i].store;
+            EXPECT_EQ(preview[i].rows, outcomes[i].rows) << outcomes[i].store;
+        }
+        EXPECT_EQ(outcomes[0].rows, historyRows - AllRows(history));
+        EXPECT_EQ(outcomes[1].rows, iconRows - AllRows(favicons));
+        EXPECT_EQ(outcomes[0].unknown, "left alone: history_sync_metadata, journeys");
+        EXPECT_EQ(preview[0].unknown, outcomes[0].unknown);
+
+        EXPECT_EQ(test::QueryRows(history, "SELECT id, url, typed_count FROM urls"),
+                  (Texts{"1|https://kept.example/page|1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT id FROM visits"), (Texts{"1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT id FROM visit_source"), (Texts{"1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT term FROM keyword_search_terms"), (Texts{"kept term"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT id FROM segments"), (Texts{"1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT segment_id FROM segment_usage"), (Texts{"1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT visit_id FROM content_annotations"), (Texts{"1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT visit_id FROM context_annotations"), (Texts{"1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT cluster_id FROM clusters"), (Texts{"2"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT cluster_id, visit_id FROM clusters_and_visits"), (Texts{"2|1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT keyword FROM cluster_keywords"), (Texts{"keptkeyword"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT * FROM cluster_visit_duplicates"), (Texts{"1|1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT link_url_id FROM visited_links"), (Texts{"1"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT url FROM downloads_url_chains"),
+                  (Texts{"https://downloads.example/file.zip"}));
+        EXPECT_EQ(test::QueryRows(history, "SELECT count(*) FROM history_sync_metadata"), (Texts{"1"}));
+        // Not a byte of a removed row is left in the file, its log or its journal.
+        for (const char* gone :
+             {"gone.example", "Secret A", "hidden wish", "Hidden Wish", "gonekeyword", "Gone cluster"})
+            EXPECT_FALSE(test::DatabaseHolds(history, gone)) << gone;
+        for (const char* stays : {"kept.example/page", "Kept page title", "keptkeyword", "downloads.example"})
+            EXPECT_TRUE(test::DatabaseHolds(history, stays)) << stays;
+
+        EXPECT_EQ(test::QueryRows(favicons, "SELECT page_url FROM icon_mapping ORDER BY id"),
+                  (Texts{"https://bookmarked.example/", "https://kept.example/page", "https://nested.example/deep"}));
+        EXPECT_EQ(test::QueryRows(favicons, "SELECT id FROM favicons ORDER BY id"), (Texts{"1", "3", "4"}));
+        EXPECT_EQ(test::QueryRows(favicons, "SELECT icon_id FROM favicon_bitmaps ORDER BY id"), (Texts{"1", "3", "4"}));
+        EXPECT_FALSE(test::DatabaseHolds(favicons, "gone.example"));
+        EXPECT_FALSE(test::DatabaseHolds(favicons, "orphan.example"));
+
+        for (const std::string& file : kHistoryFiles) EXPECT_FALSE(Exists(dir + "\\" + file)) << file;
+        EXPECT_FALSE(Exists(dir + "\\HistoryEmbeddings\\embeddings.db"));
+        const std::string embeddings = dir + "\\HistoryEmbeddings";
+        EXPECT_FALSE(Exists(embeddings) && !std::filesystem::is_directory(embeddings));
+        EXPECT_TRUE(std::filesystem::is_directory(dir + "\\Sessions"));
+        for (const std::string& file : kUntouchable)
+            EXPECT_EQ(test::ReadFileBytes(dir + "\\" + file), before.at(file)) << file;
+    }
+}
+
+TEST_F(ChromiumHistoryFixture, AnAbortBetweenStoresLeavesTheRestAsItWas)
+{
+    const std::string dir = MakeProfile("Default", false, true);
+    const Snapshot before = Take(dir);
+    host.onYield = [&] { session.run.abort = true; };
+    const std::vector<StoreOutcome> outcomes = Clean(dir, true);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].store, "History");
+    EXPECT_GT(outcomes[0].rows, 0);
+    const Snapshot after = Take(dir);
+    for (const auto& [file, bytes] : before)
+        if (!IsHistoryDatabase(file)) {
+            EXPECT_EQ(after.at(file), bytes) << file;
+        }
+}
+
+TEST_F(ChromiumHistoryFixture, AnUnreadableBookmarksFileKeepsEveryIcon)
+{
+    const std::string dir = MakeProfile("Default", false, true);
+    test::WriteFileBytes(dir + "\\Bookmarks", "{\"roots\": {\"bookmark_bar\": ");
+    const std::string icons = test::ReadFileBytes(dir + "\\Favicons");
+    for (bool live : {false, true}) {
+        const std::vector<StoreOutcome> outcomes = Clean(dir, live);
+        const StoreOutcome* favicons = Find(outcomes, "Favicons");
+        ASSERT_NE(favicons, nullptr);
+        EXPECT_EQ(favicons->problem,
+                  "Bookmarks cannot be read (it is not valid JSON), so the icons of bookmarked pages cannot be told apart");
+        EXPECT_EQ(favicons->rows, 0);
+        EXPECT_EQ(test::ReadFileBytes(dir + "\\Favicons"), icons);
+        EXPECT_EQ(Find(outcomes, "History")->problem, "");
+    }
+    EXPECT_EQ(test::QueryRows(dir + "\\History", "SELECT url FROM urls"), (Texts{kKeptAddress}));
+}
+
+// Each bad History is left exactly as it was, in a test run and a live one, with its reason;
+// the other stores of the profile are still cleaned.
+struct ChromiumBadHistoryFixture : ChromiumHistoryFixture {
+    void ExpectLeftAlone(const std::string& dir, const std::string& problem, const std::function<void()>& hold = {},
+                         const std::function<void()>& release = {})
+    {
+        const Snapshot before = Take(dir);
+        if (hold) hold();
+        for (bool live : {false, true}) {
+            SCOPED_TRACE(live ? "live" : "test run");
+            const std::vector<StoreOutcome> outcomes = Clean(dir, live);
+            ASSERT_FALSE(outcomes.empty());
+            EXPECT_EQ(outcomes[0].store, "History");
+            EXPECT_EQ(outcomes[0].problem, problem);
+            EXPECT_EQ(outcomes[0].rows, 0);
+        }
+        if (release) release();
+        const Snapshot after = Take(dir);
+        for (const auto& [file, bytes] : before)
+            if (IsHistoryDatabase(file)) {
+                EXPECT_EQ(after.count(file) ? after.at(file) : "<gone>", bytes) << file;
+            }
+        for (const auto& [file, bytes] : after)
+            if (IsHistoryDatabase(file)) {
+                EXPECT_TRUE(before.count(file)) << file << " appeared";
+            }
+        EXPECT_EQ(test::QueryRows(dir + "\\Favicons", "SELECT count(*) FROM icon_mapping"), (Texts{"3"}));
+    }
+
+    // A copy of History and its -wal or -journal taken while a writer is mid-transaction,
+    // as a browser that stopped then would leave them.
+    static void Interrupted(const std::string& dir, bool wal)
+    {
+        const std::string source = dir + "\\source.db";
+        test::CreateDatabase(source, std::string(kHistorySchema) + kHistoryRows, wal);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(source.c_str(), &db), SQLITE_OK);
+        // A one-page cache spills the open transaction's pages to the log or the journal.
+        ASSERT_EQ(sqlite3_exec(db, "PRAGMA cache_size=1; BEGIN; "
+                                   "WITH RECURSIVE n(v) AS (SELECT 1 UNION ALL SELECT v + 1 FROM n WHERE v < 300) "
+                                   "INSERT INTO urls(url,title,last_visit_time) SELECT 'https://unfinished.example/' || v, hex(randomblob(300)), 1 FROM n;",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK)
+            << sqlite3_errmsg(db);
+        const std::string side = wal ? "-wal" : "-journal";
+        const std::string main = test::ReadFileBytes(source), log = test::ReadFileBytes(source + side);
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        for (const char* suffix : {"", "-wal", "-journal"}) std::remove((dir + "\\History" + suffix).c_str());
+        ASSERT_FALSE(log.empty());
+        test::WriteFileBytes(dir + "\\History", main);
+        test::WriteFileBytes(dir + "\\History" + side, log);
+        std::remove(source.c_str());
+    }
+};
+
+TEST_F(ChromiumBadHistoryFixture, LockedCorruptUnknownAndUnfinishedDatabasesAreLeftExactlyAsTheyWere)
+{
+    {
+        SCOPED_TRACE("held open by a running browser");
+        const std::string dir = MakeProfile("Locked", false, true);
+        UniqueFile holder;
+        ExpectLeftAlone(
+            dir, "another program has the file open for itself; close it and try again",
+            [&] {
+                holder.reset(::CreateFileA((dir + "\\History").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+                EXPECT_TRUE(holder);
+            },
+            [&] { holder.reset(); });
+    }
+    {
+        SCOPED_TRACE("garbage");
+        const std::string dir = MakeProfile("Garbage", false, true);
+        test::WriteFileBytes(dir + "\\History", std::string(8192, 'G') + "gone.example");
+        ExpectLeftAlone(dir, "the file is not an SQLite database (file is not a database)");
+    }
+    {
+        SCOPED_TRACE("a damaged page");
+        const std::string dir = MakeProfile("Damaged", false, true);
+        std::string bytes = test::ReadFileBytes(dir + "\\History");
+        ASSERT_GT(bytes.size(), 3u * 4096);
+        // The second page holds the start of the schema's tables: scribble over its b-tree header.
+        for (std::size_t i = 4096; i < 4096 + 64; ++i) bytes[i] = '\x7f';
+        test::WriteFileBytes(dir + "\\History", bytes);
+        const std::vector<StoreOutcome> outcomes = Clean(dir, false);
+        ASSERT_FALSE(outcomes.empty());
+        EXPECT_NE(outcomes[0].problem.find("damaged"), std::string::npos) << outcomes[0].problem;
+        ExpectLeftAlone(dir, outcomes[0].problem);
+    }
+    {
+        SCOPED_TRACE("a newer layout");
+        const std::string dir = MakeProfile("Newer", true, true);
+        test::CreateDatabase(dir + "\\History",
+                             "CREATE TABLE urls(id INTEGER PRIMARY KEY, address LONGVARCHAR, title LONGVARCHAR);"
+                             "CREATE TABLE visits(id INTEGER PRIMARY KEY, url INTEGER);"
+                             "INSERT INTO urls VALUES(1,'https://gone.example/','t'); INSERT INTO visits VALUES(1,1);",
+                             true);
+        ExpectLeftAlone(dir, "unknown layout: table urls has no column url");
+        test::CreateDatabase(dir + "\\History",
+                             "CREATE TABLE urls(id INTEGER PRIMARY KEY, url LONGVARCHAR);"
+                             "CREATE TABLE visits(id INTEGER PRIMARY KEY, page INTEGER);"
+                             "INSERT INTO urls VALUES(1,'https://gone.example/'); INSERT INTO visits VALUES(1,1);");
+        ExpectLeftAlone(dir, "unknown layout: table visits has no column url");
+        test::CreateDatabase(dir + "\\History", "CREATE TABLE moz_places(id INTEGER PRIMARY KEY, url TEXT);");
+        ExpectLeftAlone(dir, "unknown layout: no table urls");
+    }
+    {
+        SCOPED_TRACE("a write-ahead log with an unfinished transaction");
+        const std::string dir = MakeProfile("Unfinished log", true, true);
+        Interrupted(dir, true);
+        ExpectLeftAlone(dir, "History-wal holds changes the browser has not yet written into History (it did not "
+                             "close cleanly); start and close the browser, then clean again");
+    }
+    {
+        SCOPED_TRACE("a live rollback journal");
+        const std::string dir = MakeProfile("Unfinished journal", false, true);
+        Interrupted(dir, false);
+        ExpectLeftAlone(dir, "History-journal holds a change the browser did not finish (it did not close cleanly); "
+                             "start and close the browser, then clean again");
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Databases the tests lay out as a browser would, and the bytes left in them afterwards.
+#include <string>
+#include <vector>
+
+namespace sweepora::test {
+
+// Creates (or replaces) the database at `path` (UTF-8) and runs `sql` in it; fails the
+// test on any error. `wal` leaves it in write-ahead-log mode, as Chromium's History is.
+void CreateDatabase(const std::string& path, const std::string& sql, bool wal = false);
+// The rows `query` returns, each row's columns joined with "|".
+std::vector<std::string> QueryRows(const std::string& path, const std::string& query);
+// True when `text` occurs as bytes (UTF-8) in the file or in its -wal or -journal.
+bool DatabaseHolds(const std::string& path, const std::string& text);
+
+} // namespace sweepora::test
