@@ -1,4 +1,5 @@
 // The console program's JSON report, read back from real runs of a copy of the program.
+#include "cli/JsonReport.h"
 #include "engine/RegistryMruCleaners.h"
 #include "engine/SystemInfo.h"
 #include "platform/Paths.h"
@@ -126,4 +127,16 @@ TEST_F(JsonReportFixture, PreviewAndCleanReportTheRunWithTheRealNames)
     const test::ProgramResult r = test::RunProgram(exe, "preview --json " + folder.File("no\\such\\run.json"));
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_NE(r.out.find("sweepora-cli: could not write the JSON report to "), std::string::npos) << r.out;
+}
+
+TEST(JsonReport, FiguresPastThirtyTwoBitsAreWrittenWhole)
+{
+    JsonRunFacts facts;
+    facts.bytesFreed = 5LL << 30;
+    facts.files = 5000000000LL;
+    facts.registryKeys = 3000000000LL;
+    const json document = json::parse(FormatJsonReport(facts, {}));
+    EXPECT_EQ(document.at("summary").at("bytesFreed").get<std::int64_t>(), 5LL << 30);
+    EXPECT_EQ(document.at("summary").at("files").get<std::int64_t>(), 5000000000LL);
+    EXPECT_EQ(document.at("summary").at("registryKeys").get<std::int64_t>(), 3000000000LL);
 }
