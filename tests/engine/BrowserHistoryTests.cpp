@@ -13,26 +13,6 @@ using test::Texts;
 
 namespace {
 
-// Chromium's History as the browser lays it out (the tables this box touches).
-constexpr const char* kHistorySchema =
-    "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);"
-    "CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT, url LONGVARCHAR, title LONGVARCHAR,"
-    " visit_count INTEGER DEFAULT 0 NOT NULL, typed_count INTEGER DEFAULT 0 NOT NULL,"
-    " last_visit_time INTEGER NOT NULL, hidden INTEGER DEFAULT 0 NOT NULL);"
-    "CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT, url INTEGER NOT NULL, visit_time INTEGER NOT NULL,"
-    " from_visit INTEGER, external_referrer_url TEXT, transition INTEGER DEFAULT 0 NOT NULL, segment_id INTEGER,"
-    " visit_duration INTEGER DEFAULT 0 NOT NULL, incremented_omnibox_typed_score BOOLEAN DEFAULT FALSE NOT NULL,"
-    " opener_visit INTEGER, originator_cache_guid TEXT, originator_visit_id INTEGER, originator_from_visit INTEGER,"
-    " originator_opener_visit INTEGER, is_known_to_sync BOOLEAN DEFAULT FALSE NOT NULL,"
-    " consider_for_ntp_most_visited BOOLEAN DEFAULT FALSE NOT NULL, visited_link_id INTEGER DEFAULT 0 NOT NULL,"
-    " app_id TEXT);"
-    "CREATE TABLE visit_source(id INTEGER PRIMARY KEY, source INTEGER NOT NULL);"
-    "CREATE TABLE keyword_search_terms(keyword_id INTEGER NOT NULL, url_id INTEGER NOT NULL,"
-    " term LONGVARCHAR NOT NULL, normalized_term LONGVARCHAR NOT NULL);"
-    "CREATE TABLE segments(id INTEGER PRIMARY KEY, name VARCHAR, url_id INTEGER NON NULL);"
-    "CREATE TABLE segment_usage(id INTEGER PRIMARY KEY, segment_id INTEGER NOT NULL, time_slot INTEGER NOT NULL,"
-    " visit_count INTEGER DEFAULT 0 NOT NULL);";
-
 struct BrowserHistoryFixture : test::SessionFixture {
     BrowserRoots roots{LongPath(folder.File("Local")), LongPath(folder.File("Roaming"))};
     std::vector<RunningProcess> processes;
@@ -54,7 +34,7 @@ struct BrowserHistoryFixture : test::SessionFixture {
         Seed(dir + "Login Data", "saved passwords");
         const std::string history = folder.File(dir + "History");
         test::CreateDatabase(history,
-                             std::string(kHistorySchema) +
+                             std::string(test::kChromiumHistorySchema) +
                                  "INSERT INTO urls VALUES(1,'https://www.bank.example/login','Bank',3,1,13300000000000000,0);"
                                  "INSERT INTO urls VALUES(2,'https://secret-clinic.example/results','Results',1,0,"
                                  "13300000000000001,0);"

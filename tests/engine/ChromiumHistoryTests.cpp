@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <map>
 
 using namespace sweepora;
@@ -17,31 +16,6 @@ using namespace sweepora;
 using test::Texts;
 
 namespace {
-
-// History as Chromium 156 lays it out, with the tables of newer features this does not edit.
-const char* const kHistorySchema = R"(
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL);
-CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,external_referrer_url TEXT,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL,incremented_omnibox_typed_score BOOLEAN DEFAULT FALSE NOT NULL,opener_visit INTEGER,originator_cache_guid TEXT,originator_visit_id INTEGER,originator_from_visit INTEGER,originator_opener_visit INTEGER,is_known_to_sync BOOLEAN DEFAULT FALSE NOT NULL,consider_for_ntp_most_visited BOOLEAN DEFAULT FALSE NOT NULL,visited_link_id INTEGER DEFAULT 0 NOT NULL,app_id TEXT);
-CREATE TABLE visit_source(id INTEGER PRIMARY KEY,source INTEGER NOT NULL);
-CREATE INDEX visits_url_index ON visits (url);
-CREATE TABLE keyword_search_terms (keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,term LONGVARCHAR NOT NULL,normalized_term LONGVARCHAR NOT NULL);
-CREATE INDEX keyword_search_terms_index3 ON keyword_search_terms (term);
-CREATE TABLE downloads (id INTEGER PRIMARY KEY,guid VARCHAR NOT NULL,current_path LONGVARCHAR NOT NULL,target_path LONGVARCHAR NOT NULL,start_time INTEGER NOT NULL,received_bytes INTEGER NOT NULL,total_bytes INTEGER NOT NULL,state INTEGER NOT NULL,danger_type INTEGER NOT NULL,interrupt_reason INTEGER NOT NULL,hash BLOB NOT NULL,end_time INTEGER NOT NULL,opened INTEGER NOT NULL,last_access_time INTEGER NOT NULL,transient INTEGER NOT NULL,referrer VARCHAR NOT NULL,site_url VARCHAR NOT NULL,embedder_download_data VARCHAR NOT NULL,tab_url VARCHAR NOT NULL,tab_referrer_url VARCHAR NOT NULL,http_method VARCHAR NOT NULL,by_ext_id VARCHAR NOT NULL,by_ext_name VARCHAR NOT NULL,by_web_app_id VARCHAR NOT NULL,etag VARCHAR NOT NULL,last_modified VARCHAR NOT NULL,mime_type VARCHAR(255) NOT NULL,original_mime_type VARCHAR(255) NOT NULL);
-CREATE TABLE downloads_url_chains (id INTEGER NOT NULL,chain_index INTEGER NOT NULL,url LONGVARCHAR NOT NULL, PRIMARY KEY (id, chain_index) );
-CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);
-CREATE TABLE segment_usage (id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,time_slot INTEGER NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);
-CREATE TABLE content_annotations(visit_id INTEGER PRIMARY KEY,visibility_score NUMERIC,floc_protected_score NUMERIC,categories VARCHAR,page_topics_model_version INTEGER,annotation_flags INTEGER NOT NULL,entities VARCHAR,related_searches VARCHAR,search_normalized_url VARCHAR,search_terms LONGVARCHAR,alternative_title VARCHAR,page_language VARCHAR,password_state INTEGER DEFAULT 0 NOT NULL,has_url_keyed_image BOOLEAN NOT NULL);
-CREATE TABLE context_annotations(visit_id INTEGER PRIMARY KEY,context_annotation_flags INTEGER NOT NULL,duration_since_last_visit INTEGER,page_end_reason INTEGER,total_foreground_duration INTEGER,browser_type INTEGER DEFAULT 0 NOT NULL,window_id INTEGER DEFAULT -1 NOT NULL,tab_id INTEGER DEFAULT -1 NOT NULL,task_id INTEGER DEFAULT -1 NOT NULL,root_task_id INTEGER DEFAULT -1 NOT NULL,parent_task_id INTEGER DEFAULT -1 NOT NULL,response_code INTEGER DEFAULT 0 NOT NULL);
-CREATE TABLE clusters(cluster_id INTEGER PRIMARY KEY AUTOINCREMENT,should_show_on_prominent_ui_surfaces BOOLEAN NOT NULL,label VARCHAR NOT NULL,raw_label VARCHAR NOT NULL,triggerability_calculated BOOLEAN NOT NULL,originator_cache_guid TEXT NOT NULL,originator_cluster_id INTEGER NOT NULL);
-CREATE TABLE clusters_and_visits(cluster_id INTEGER NOT NULL,visit_id INTEGER NOT NULL,score NUMERIC DEFAULT 0 NOT NULL,engagement_score NUMERIC DEFAULT 0 NOT NULL,url_for_deduping LONGVARCHAR NOT NULL,normalized_url LONGVARCHAR NOT NULL,url_for_display LONGVARCHAR NOT NULL,interaction_state INTEGER DEFAULT 0 NOT NULL,PRIMARY KEY(cluster_id,visit_id))WITHOUT ROWID;
-CREATE TABLE cluster_keywords(cluster_id INTEGER NOT NULL,keyword VARCHAR NOT NULL,type INTEGER NOT NULL,score NUMERIC NOT NULL,collections VARCHAR NOT NULL);
-CREATE TABLE cluster_visit_duplicates(visit_id INTEGER NOT NULL,duplicate_visit_id INTEGER NOT NULL,PRIMARY KEY(visit_id,duplicate_visit_id))WITHOUT ROWID;
-CREATE TABLE visited_links(id INTEGER PRIMARY KEY AUTOINCREMENT,link_url_id INTEGER NOT NULL,top_level_url LONGVARCHAR NOT NULL,frame_url LONGVARCHAR NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);
-CREATE TABLE history_sync_metadata (storage_key INTEGER PRIMARY KEY NOT NULL, value BLOB);
-CREATE TABLE journeys (journey_id TEXT PRIMARY KEY NOT NULL, title TEXT NOT NULL, emoji TEXT, overview TEXT, short_overview TEXT, creation_time_micros INTEGER NOT NULL);
-CREATE INDEX urls_url_index ON urls (url);
-)";
 
 // Three addresses: one the user keeps, one plain, one a search; a visit whose address row
 // is already gone; a cluster of removed visits and one shared with the kept page.
@@ -107,7 +81,7 @@ struct ChromiumHistoryFixture : test::SessionFixture {
         const std::string dir = folder.File(name);
         std::filesystem::create_directories(dir + "\\Sessions");
         std::filesystem::create_directories(dir + "\\Sessions_Encrypted");
-        test::CreateDatabase(dir + "\\History", std::string(kHistorySchema) + kHistoryRows, wal);
+        test::CreateDatabase(dir + "\\History", std::string(test::kChromiumHistorySchema) + kHistoryRows, wal);
         test::CreateDatabase(dir + "\\Favicons", kFavicons);
         test::WriteFileBytes(dir + "\\Bookmarks", kBookmarks);
         for (const std::string& file : kUntouchable)
@@ -169,8 +143,14 @@ struct ChromiumHistoryFixture : test::SessionFixture {
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// History and the files SQLite keeps beside it.
-bool IsHistoryDatabase(const std::string& file) { return file == "History" || file.rfind("History-", 0) == 0; }
+// History and the files SQLite keeps beside it, or all the other files.
+Snapshot HistoryDatabase(const Snapshot& files, bool history = true)
+{
+    Snapshot chosen;
+    for (const auto& [file, bytes] : files)
+        if ((file == "History" || file.rfind("History-", 0) == 0) == history) chosen[file] = bytes;
+    return chosen;
+}
 
 } // namespace
 
@@ -203,23 +183,18 @@ TEST_F(ChromiumHistoryFixture, TwoProfilesLoseAllButTheKeptAddressTheBookmarksIc
         EXPECT_EQ(outcomes[0].unknown, "left alone: history_sync_metadata, journeys");
         EXPECT_EQ(preview[0].unknown, outcomes[0].unknown);
 
-        EXPECT_EQ(test::QueryRows(history, "SELECT id, url, typed_count FROM urls"),
-                  (Texts{"1|https://kept.example/page|1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT id FROM visits"), (Texts{"1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT id FROM visit_source"), (Texts{"1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT term FROM keyword_search_terms"), (Texts{"kept term"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT id FROM segments"), (Texts{"1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT segment_id FROM segment_usage"), (Texts{"1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT visit_id FROM content_annotations"), (Texts{"1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT visit_id FROM context_annotations"), (Texts{"1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT cluster_id FROM clusters"), (Texts{"2"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT cluster_id, visit_id FROM clusters_and_visits"), (Texts{"2|1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT keyword FROM cluster_keywords"), (Texts{"keptkeyword"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT * FROM cluster_visit_duplicates"), (Texts{"1|1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT link_url_id FROM visited_links"), (Texts{"1"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT url FROM downloads_url_chains"),
-                  (Texts{"https://downloads.example/file.zip"}));
-        EXPECT_EQ(test::QueryRows(history, "SELECT count(*) FROM history_sync_metadata"), (Texts{"1"}));
+        const std::pair<const char*, Texts> left[] = {
+            {"SELECT id, url, typed_count FROM urls", {"1|https://kept.example/page|1"}},
+            {"SELECT id FROM visits", {"1"}}, {"SELECT id FROM visit_source", {"1"}},
+            {"SELECT term FROM keyword_search_terms", {"kept term"}}, {"SELECT id FROM segments", {"1"}},
+            {"SELECT segment_id FROM segment_usage", {"1"}}, {"SELECT visit_id FROM content_annotations", {"1"}},
+            {"SELECT visit_id FROM context_annotations", {"1"}}, {"SELECT cluster_id FROM clusters", {"2"}},
+            {"SELECT cluster_id, visit_id FROM clusters_and_visits", {"2|1"}},
+            {"SELECT keyword FROM cluster_keywords", {"keptkeyword"}},
+            {"SELECT * FROM cluster_visit_duplicates", {"1|1"}}, {"SELECT link_url_id FROM visited_links", {"1"}},
+            {"SELECT url FROM downloads_url_chains", {"https://downloads.example/file.zip"}},
+            {"SELECT count(*) FROM history_sync_metadata", {"1"}}};
+        for (const auto& [query, rows] : left) EXPECT_EQ(test::QueryRows(history, query), rows) << query;
         // Not a byte of a removed row is left in the file, its log or its journal.
         for (const char* gone :
              {"gone.example", "Secret A", "hidden wish", "Hidden Wish", "gonekeyword", "Gone cluster"})
@@ -231,8 +206,8 @@ TEST_F(ChromiumHistoryFixture, TwoProfilesLoseAllButTheKeptAddressTheBookmarksIc
                   (Texts{"https://bookmarked.example/", "https://kept.example/page", "https://nested.example/deep"}));
         EXPECT_EQ(test::QueryRows(favicons, "SELECT id FROM favicons ORDER BY id"), (Texts{"1", "3", "4"}));
         EXPECT_EQ(test::QueryRows(favicons, "SELECT icon_id FROM favicon_bitmaps ORDER BY id"), (Texts{"1", "3", "4"}));
-        EXPECT_FALSE(test::DatabaseHolds(favicons, "gone.example"));
-        EXPECT_FALSE(test::DatabaseHolds(favicons, "orphan.example"));
+        for (const char* gone : {"gone.example", "orphan.example"})
+            EXPECT_FALSE(test::DatabaseHolds(favicons, gone)) << gone;
 
         for (const std::string& file : kHistoryFiles) EXPECT_FALSE(Exists(dir + "\\" + file)) << file;
         EXPECT_FALSE(Exists(dir + "\\HistoryEmbeddings\\embeddings.db"));
@@ -253,11 +228,7 @@ TEST_F(ChromiumHistoryFixture, AnAbortBetweenStoresLeavesTheRestAsItWas)
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].store, "History");
     EXPECT_GT(outcomes[0].rows, 0);
-    const Snapshot after = Take(dir);
-    for (const auto& [file, bytes] : before)
-        if (!IsHistoryDatabase(file)) {
-            EXPECT_EQ(after.at(file), bytes) << file;
-        }
+    EXPECT_EQ(HistoryDatabase(Take(dir), false), HistoryDatabase(before, false));
 }
 
 TEST_F(ChromiumHistoryFixture, AnUnreadableBookmarksFileKeepsEveryIcon)
@@ -281,11 +252,14 @@ TEST_F(ChromiumHistoryFixture, AnUnreadableBookmarksFileKeepsEveryIcon)
 // Each bad History is left exactly as it was, in a test run and a live one, with its reason;
 // the other stores of the profile are still cleaned.
 struct ChromiumBadHistoryFixture : ChromiumHistoryFixture {
-    void ExpectLeftAlone(const std::string& dir, const std::string& problem, const std::function<void()>& hold = {},
-                         const std::function<void()>& release = {})
+    // `hold` keeps History open without sharing, as a running browser holds it.
+    void ExpectLeftAlone(const std::string& dir, const std::string& problem, bool hold = false)
     {
         const Snapshot before = Take(dir);
-        if (hold) hold();
+        UniqueFile held(hold ? ::CreateFileA((dir + "\\History").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                             OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE);
+        ASSERT_EQ(hold, bool(held));
         for (bool live : {false, true}) {
             SCOPED_TRACE(live ? "live" : "test run");
             const std::vector<StoreOutcome> outcomes = Clean(dir, live);
@@ -294,16 +268,8 @@ struct ChromiumBadHistoryFixture : ChromiumHistoryFixture {
             EXPECT_EQ(outcomes[0].problem, problem);
             EXPECT_EQ(outcomes[0].rows, 0);
         }
-        if (release) release();
-        const Snapshot after = Take(dir);
-        for (const auto& [file, bytes] : before)
-            if (IsHistoryDatabase(file)) {
-                EXPECT_EQ(after.count(file) ? after.at(file) : "<gone>", bytes) << file;
-            }
-        for (const auto& [file, bytes] : after)
-            if (IsHistoryDatabase(file)) {
-                EXPECT_TRUE(before.count(file)) << file << " appeared";
-            }
+        held.reset();
+        EXPECT_EQ(HistoryDatabase(Take(dir)), HistoryDatabase(before));
         EXPECT_EQ(test::QueryRows(dir + "\\Favicons", "SELECT count(*) FROM icon_mapping"), (Texts{"3"}));
     }
 
@@ -312,7 +278,7 @@ struct ChromiumBadHistoryFixture : ChromiumHistoryFixture {
     static void Interrupted(const std::string& dir, bool wal)
     {
         const std::string source = dir + "\\source.db";
-        test::CreateDatabase(source, std::string(kHistorySchema) + kHistoryRows, wal);
+        test::CreateDatabase(source, std::string(test::kChromiumHistorySchema) + kHistoryRows, wal);
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(source.c_str(), &db), SQLITE_OK);
         // A one-page cache spills the open transaction's pages to the log or the journal.
@@ -339,15 +305,7 @@ TEST_F(ChromiumBadHistoryFixture, LockedCorruptUnknownAndUnfinishedDatabasesAreL
     {
         SCOPED_TRACE("held open by a running browser");
         const std::string dir = MakeProfile("Locked", false, true);
-        UniqueFile holder;
-        ExpectLeftAlone(
-            dir, "another program has the file open for itself; close it and try again",
-            [&] {
-                holder.reset(::CreateFileA((dir + "\\History").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
-                EXPECT_TRUE(holder);
-            },
-            [&] { holder.reset(); });
+        ExpectLeftAlone(dir, "another program has the file open for itself; close it and try again", true);
     }
     {
         SCOPED_TRACE("garbage");

@@ -1,68 +1,18 @@
 #include "engine/BrowserHistory.h"
 #include "platform/LongPath.h"
+#include "platform/UniqueHandle.h"
 
 #include "support/SqliteFiles.h"
 #include "support/TestSupport.h"
 
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <map>
 
 using namespace sweepora;
 
 namespace {
-
-// Firefox's own tables and columns; `modern` adds what later versions brought (origins,
-// page metadata, recalculation flags), the older layout lacks them.
-std::string PlacesSchema(bool modern)
-{
-    std::string sql =
-        "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, rev_host LONGVARCHAR,"
-        " visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT NULL,"
-        " frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date INTEGER, guid TEXT,"
-        " foreign_count INTEGER DEFAULT 0 NOT NULL, url_hash INTEGER DEFAULT 0 NOT NULL, description TEXT,"
-        " preview_image_url TEXT";
-    sql += modern ? ", site_name TEXT, origin_id INTEGER REFERENCES moz_origins(id),"
-                    " recalc_frecency INTEGER NOT NULL DEFAULT 0, alt_frecency INTEGER,"
-                    " recalc_alt_frecency INTEGER NOT NULL DEFAULT 0);"
-                  : ");";
-    sql += "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, from_visit INTEGER, place_id INTEGER,"
-           " visit_date INTEGER, visit_type INTEGER, session INTEGER, source INTEGER DEFAULT 0 NOT NULL,"
-           " triggeringPlaceId INTEGER);"
-           "CREATE TABLE moz_inputhistory (place_id INTEGER NOT NULL, input LONGVARCHAR NOT NULL,"
-           " use_count INTEGER, PRIMARY KEY (place_id, input));"
-           "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL,"
-           " parent INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT,"
-           " dateAdded INTEGER, lastModified INTEGER, guid TEXT, syncStatus INTEGER NOT NULL DEFAULT 0,"
-           " syncChangeCounter INTEGER NOT NULL DEFAULT 1);"
-           "CREATE TABLE moz_bookmarks_deleted (guid TEXT PRIMARY KEY, dateRemoved INTEGER NOT NULL DEFAULT 0);"
-           "CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY AUTOINCREMENT, keyword TEXT UNIQUE, place_id INTEGER,"
-           " post_data TEXT);"
-           "CREATE TABLE moz_anno_attributes (id INTEGER PRIMARY KEY, name VARCHAR(32) UNIQUE NOT NULL);"
-           "CREATE TABLE moz_annos (id INTEGER PRIMARY KEY, place_id INTEGER NOT NULL, anno_attribute_id INTEGER,"
-           " content LONGVARCHAR, flags INTEGER DEFAULT 0, expiration INTEGER DEFAULT 0, type INTEGER DEFAULT 0,"
-           " dateAdded INTEGER DEFAULT 0, lastModified INTEGER DEFAULT 0);"
-           "CREATE TABLE moz_items_annos (id INTEGER PRIMARY KEY, item_id INTEGER NOT NULL,"
-           " anno_attribute_id INTEGER, content LONGVARCHAR, flags INTEGER DEFAULT 0,"
-           " expiration INTEGER DEFAULT 0, type INTEGER DEFAULT 0, dateAdded INTEGER DEFAULT 0,"
-           " lastModified INTEGER DEFAULT 0);"
-           "CREATE TABLE moz_meta (key TEXT PRIMARY KEY, value NOT NULL) WITHOUT ROWID;"
-           "CREATE INDEX moz_places_url_hashindex ON moz_places (url_hash);"
-           "CREATE INDEX moz_historyvisits_placedateindex ON moz_historyvisits (place_id, visit_date);";
-    if (modern)
-        sql += "CREATE TABLE moz_origins (id INTEGER PRIMARY KEY, prefix TEXT NOT NULL, host TEXT NOT NULL,"
-               " frecency INTEGER NOT NULL, recalc_frecency INTEGER NOT NULL DEFAULT 0, alt_frecency INTEGER,"
-               " recalc_alt_frecency INTEGER NOT NULL DEFAULT 0, UNIQUE (prefix, host));"
-               "CREATE TABLE moz_places_metadata (id INTEGER PRIMARY KEY, place_id INTEGER NOT NULL,"
-               " referrer_place_id INTEGER, created_at INTEGER NOT NULL DEFAULT 0,"
-               " updated_at INTEGER NOT NULL DEFAULT 0, total_view_time INTEGER NOT NULL DEFAULT 0,"
-               " typing_time INTEGER NOT NULL DEFAULT 0, key_presses INTEGER NOT NULL DEFAULT 0,"
-               " scrolling_time INTEGER NOT NULL DEFAULT 0, scrolling_distance INTEGER NOT NULL DEFAULT 0,"
-               " document_type INTEGER NOT NULL DEFAULT 0, search_query_id INTEGER);"
-               "CREATE TABLE moz_places_metadata_search_queries (id INTEGER PRIMARY KEY, terms TEXT NOT NULL UNIQUE);"
-               "CREATE TABLE moz_previews_tombstones (hash TEXT PRIMARY KEY) WITHOUT ROWID;";
-    return sql;
-}
 
 // 1 bookmarked, 2 kept, 3 and 4 private, 5 has a keyword, 6 is another page of the
 // bookmarked site. Visits: 3, 2, 2, 1, 1, 1.
@@ -114,13 +64,7 @@ std::string PlacesRows(bool modern)
 constexpr std::int64_t kPlacesRowsModern = 8 + 2 + 1 + 3 + 1 + 1 + 2;
 constexpr std::int64_t kPlacesRowsOlder = 8 + 2 + 1 + 3;
 
-const char kFavicons[] =
-    "CREATE TABLE moz_icons (id INTEGER PRIMARY KEY, icon_url TEXT NOT NULL, fixed_icon_url_hash INTEGER NOT NULL,"
-    " width INTEGER NOT NULL DEFAULT 0, root INTEGER NOT NULL DEFAULT 0, color INTEGER,"
-    " expire_ms INTEGER NOT NULL DEFAULT 0, data BLOB);"
-    "CREATE TABLE moz_pages_w_icons (id INTEGER PRIMARY KEY, page_url TEXT NOT NULL, page_url_hash INTEGER NOT NULL);"
-    "CREATE TABLE moz_icons_to_pages (page_id INTEGER NOT NULL, icon_id INTEGER NOT NULL,"
-    " expire_ms INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (page_id, icon_id)) WITHOUT ROWID;"
+const char kFaviconRows[] =
     "INSERT INTO moz_icons (id, icon_url, fixed_icon_url_hash, root, data) VALUES"
     " (1, 'https://bookmarked.example/icon.png', 1, 0, x'89504e47'),"
     " (2, 'https://secret-one.example/favicon.ico', 2, 1, x'00000100'),"
@@ -132,14 +76,7 @@ const char kFavicons[] =
     " (4, 'https://kept.example/account', 14);"
     "INSERT INTO moz_icons_to_pages (page_id, icon_id) VALUES (1, 1), (3, 3), (4, 5);";
 // Pages 2 and 3, the mapping of page 3, icons 2 and 3.
-constexpr std::int64_t kFaviconRows = 5;
-
-bool MakeFolders(const std::string& path)
-{
-    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    return ::CreateDirectoryA(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
-}
+constexpr std::int64_t kFaviconRowsRemoved = 5;
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -163,9 +100,9 @@ struct FirefoxHistory : test::SessionFixture {
         p.local = folder.File("Local\\Profiles\\" + name);
         for (const std::string& f : {p.roaming + "\\sessionstore-backups", p.roaming + "\\bookmarkbackups",
                                      p.local + "\\thumbnails", p.local + "\\jumpListCache", p.local + "\\cache2"})
-            EXPECT_TRUE(MakeFolders(f)) << f;
-        test::CreateDatabase(p.Places(), PlacesSchema(modern) + PlacesRows(modern), true);
-        test::CreateDatabase(p.Favicons(), kFavicons, true);
+            std::filesystem::create_directories(f);
+        test::CreateDatabase(p.Places(), test::FirefoxPlacesSchema(modern) + PlacesRows(modern), true);
+        test::CreateDatabase(p.Favicons(), std::string(test::kFirefoxFaviconsSchema) + kFaviconRows, true);
         for (const char* file : {"sessionstore.jsonlz4", "sessionstore-backups\\recovery.jsonlz4",
                                  "sessionstore-backups\\previous.jsonlz4", "SiteSecurityServiceState.txt",
                                  "AlternateServices.txt", "logins.json", "cookies.sqlite", "key4.db", "cert9.db",
@@ -191,21 +128,8 @@ struct FirefoxHistory : test::SessionFixture {
     std::map<std::string, std::string> Snapshot(const std::string& root)
     {
         std::map<std::string, std::string> files;
-        WIN32_FIND_DATAA found{};
-        const HANDLE find = ::FindFirstFileA((root + "\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) return files;
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = root + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                files[path + "\\"] = "";
-                for (auto& entry : Snapshot(path)) files.insert(entry);
-            } else {
-                files[path] = test::ReadFileBytes(path);
-            }
-        } while (::FindNextFileA(find, &found));
-        ::FindClose(find);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+            files[entry.path().string()] = entry.is_directory() ? "<folder>" : test::ReadFileBytes(entry.path().string());
         return files;
     }
 };
@@ -241,21 +165,27 @@ TEST_F(FirefoxHistory, LiveRunKeepsBookmarksAndKeptAddressesAndErasesTheRest)
                                  "formhistory.sqlite", "bookmarkbackups\\bookmarks-2026.jsonlz4"})
             untouched[p->File(file)] = test::ReadFileBytes(p->File(file));
 
-    session.run.live = true;
     for (const FirefoxProfile* p : {&modern, &older}) {
         SCOPED_TRACE(p->profile.name);
         const bool isModern = p == &modern;
+        const auto before = Snapshot(folder.Path());
+        session.run.live = false;
+        const std::vector<StoreOutcome> preview = Clean(*p);
+        EXPECT_EQ(Differences(before, Snapshot(folder.Path())), test::Texts{});
+        session.run.live = true;
         const std::vector<StoreOutcome> outcomes = Clean(*p);
         ASSERT_EQ(outcomes.size(), 3u);
-        EXPECT_EQ(outcomes[0].store, "places.sqlite");
-        EXPECT_EQ(outcomes[0].problem, "");
+        ASSERT_EQ(preview.size(), 3u);
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+            EXPECT_EQ(preview[i].rows, outcomes[i].rows) << outcomes[i].store;
+            EXPECT_EQ(preview[i].problem, outcomes[i].problem) << outcomes[i].store;
+        }
+        for (std::size_t i = 0; i < outcomes.size(); ++i) EXPECT_EQ(outcomes[i].problem, "") << outcomes[i].store;
+        EXPECT_EQ((test::Texts{outcomes[0].store, outcomes[1].store, outcomes[2].store}),
+                  (test::Texts{"places.sqlite", "favicons.sqlite", "history files"}));
         EXPECT_EQ(outcomes[0].rows, isModern ? kPlacesRowsModern : kPlacesRowsOlder);
         EXPECT_EQ(outcomes[0].unknown, isModern ? "moz_newer_feature" : "");
-        EXPECT_EQ(outcomes[1].store, "favicons.sqlite");
-        EXPECT_EQ(outcomes[1].problem, "");
-        EXPECT_EQ(outcomes[1].rows, kFaviconRows);
-        EXPECT_EQ(outcomes[2].store, "history files");
-        EXPECT_EQ(outcomes[2].problem, "");
+        EXPECT_EQ(outcomes[1].rows, kFaviconRowsRemoved);
 
         const std::string places = p->Places();
         // The bookmarked page stays with its bookmark but no history; the kept one keeps its own.
@@ -264,25 +194,22 @@ TEST_F(FirefoxHistory, LiveRunKeepsBookmarksAndKeptAddressesAndErasesTheRest)
                   (test::Texts{"1|https://bookmarked.example/page|0|none|0|0",
                                "2|https://kept.example/account|2|1765000000000000|1|2000",
                                "5|https://keyword.example/find?q=%s|0|none|0|0"}));
-        EXPECT_EQ(test::QueryRows(places, "SELECT id, fk, title FROM moz_bookmarks ORDER BY id"),
-                  (test::Texts{"1||", "2|1|My bookmark"}));
-        EXPECT_EQ(test::QueryRows(places, "SELECT place_id FROM moz_historyvisits"), (test::Texts{"2", "2"}));
-        EXPECT_EQ(test::QueryRows(places, "SELECT place_id, input FROM moz_inputhistory"), (test::Texts{"2|kep"}));
-        EXPECT_EQ(test::QueryRows(places, "SELECT place_id FROM moz_annos"), (test::Texts{"1"}));
-        EXPECT_EQ(test::QueryRows(places, "SELECT keyword, place_id FROM moz_keywords"), (test::Texts{"kw|5"}));
-        if (isModern) {
-            EXPECT_EQ(test::QueryRows(places, "SELECT host FROM moz_origins ORDER BY id"),
-                      (test::Texts{"bookmarked.example", "kept.example", "keyword.example"}));
-            EXPECT_EQ(test::QueryRows(places, "SELECT place_id FROM moz_places_metadata"), (test::Texts{"2"}));
-            EXPECT_TRUE(test::QueryRows(places, "SELECT * FROM moz_places_metadata_search_queries").empty());
-            EXPECT_EQ(test::QueryRows(places, "SELECT recalc_frecency FROM moz_places WHERE id = 1"),
-                      (test::Texts{"1"}));
-        }
+        std::vector<std::pair<const char*, test::Texts>> left = {
+            {"SELECT id, fk, title FROM moz_bookmarks ORDER BY id", {"1||", "2|1|My bookmark"}},
+            {"SELECT place_id FROM moz_historyvisits", {"2", "2"}},
+            {"SELECT place_id, input FROM moz_inputhistory", {"2|kep"}},
+            {"SELECT place_id FROM moz_annos", {"1"}},
+            {"SELECT keyword, place_id FROM moz_keywords", {"kw|5"}}};
+        if (isModern)
+            left.insert(left.end(), {{"SELECT host FROM moz_origins ORDER BY id",
+                                      {"bookmarked.example", "kept.example", "keyword.example"}},
+                                     {"SELECT place_id FROM moz_places_metadata", {"2"}},
+                                     {"SELECT * FROM moz_places_metadata_search_queries", {}},
+                                     {"SELECT recalc_frecency FROM moz_places WHERE id = 1", {"1"}}});
+        for (const auto& [query, rows] : left) EXPECT_EQ(test::QueryRows(places, query), rows) << query;
         for (const char* gone : {"secret-one.example", "swordf", "secret-two.example", "unbookmarked-neighbour",
                                  "xyzzy hidden", "bkmrk-typed"})
             EXPECT_FALSE(test::DatabaseHolds(places, gone)) << gone;
-        EXPECT_TRUE(test::DatabaseHolds(places, "https://bookmarked.example/page"));
-        EXPECT_TRUE(test::DatabaseHolds(places, "My bookmark"));
 
         const std::string favicons = p->Favicons();
         EXPECT_EQ(test::QueryRows(favicons, "SELECT page_url FROM moz_pages_w_icons ORDER BY id"),
@@ -304,27 +231,6 @@ TEST_F(FirefoxHistory, LiveRunKeepsBookmarksAndKeptAddressesAndErasesTheRest)
         EXPECT_TRUE(Exists(p->Local("cache2\\entry")));
     }
     for (const auto& [path, bytes] : untouched) EXPECT_TRUE(test::ReadFileBytes(path) == bytes) << path;
-}
-
-TEST_F(FirefoxHistory, TestRunCountsWhatTheLiveRunRemovesAndChangesNothing)
-{
-    const FirefoxProfile p = MakeProfile("abc.default-release", true);
-    const auto before = Snapshot(folder.Path());
-
-    const std::vector<StoreOutcome> preview = Clean(p);
-    EXPECT_EQ(Differences(before, Snapshot(folder.Path())), test::Texts{});
-
-    session.run.live = true;
-    const std::vector<StoreOutcome> live = Clean(p);
-    ASSERT_EQ(preview.size(), 3u);
-    ASSERT_EQ(live.size(), 3u);
-    for (std::size_t i = 0; i < live.size(); ++i) {
-        EXPECT_EQ(preview[i].store, live[i].store);
-        EXPECT_EQ(preview[i].rows, live[i].rows) << live[i].store;
-        EXPECT_EQ(preview[i].problem, live[i].problem) << live[i].store;
-    }
-    EXPECT_EQ(live[0].rows, kPlacesRowsModern);
-    EXPECT_FALSE(Differences(before, Snapshot(folder.Path())).empty());
 }
 
 TEST_F(FirefoxHistory, AnAbortedRunStopsBetweenStores)
@@ -352,12 +258,21 @@ TEST_F(FirefoxHistory, MissingDatabasesAreNotReported)
 // Each bad places.sqlite is left as it was, and favicons.sqlite with it, since which pages
 // are bookmarked is not known.
 struct FirefoxBadPlaces : FirefoxHistory {
-    void ExpectLeftAlone(const FirefoxProfile& p, const std::string& problem)
+    // `hold` keeps places.sqlite open without sharing, as Firefox holds its databases.
+    void ExpectLeftAlone(const FirefoxProfile& p, const std::string& problem, bool hold = false)
     {
-        std::map<std::string, std::string> before;
-        for (const std::string& db : {p.Places(), p.Favicons()})
-            for (const char* suffix : {"", "-wal", "-journal", "-shm"})
-                if (Exists(db + suffix)) before[db + suffix] = test::ReadFileBytes(db + suffix);
+        const auto databases = [&] {
+            std::map<std::string, std::string> files;
+            for (const std::string& db : {p.Places(), p.Favicons()})
+                for (const char* suffix : {"", "-wal", "-journal", "-shm"})
+                    if (Exists(db + suffix)) files[db + suffix] = test::ReadFileBytes(db + suffix);
+            return files;
+        };
+        const auto before = databases();
+        UniqueFile held(hold ? ::CreateFileA(p.Places().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                             : INVALID_HANDLE_VALUE);
+        ASSERT_EQ(hold, bool(held));
         for (bool live : {false, true}) {
             SCOPED_TRACE(live ? "live" : "test run");
             session.run.live = live;
@@ -368,12 +283,9 @@ struct FirefoxBadPlaces : FirefoxHistory {
             EXPECT_NE(places->problem.find(problem), std::string::npos) << places->problem;
             EXPECT_EQ(places->rows, 0);
             EXPECT_EQ(favicons->problem, "left as it was: the bookmarks in places.sqlite could not be read");
-            std::map<std::string, std::string> after;
-            for (const std::string& db : {p.Places(), p.Favicons()})
-                for (const char* suffix : {"", "-wal", "-journal", "-shm"})
-                    if (Exists(db + suffix)) after[db + suffix] = test::ReadFileBytes(db + suffix);
-            EXPECT_EQ(Differences(before, after), test::Texts{});
         }
+        held.reset();
+        EXPECT_EQ(Differences(before, databases()), test::Texts{});
     }
 };
 
@@ -382,22 +294,7 @@ TEST_F(FirefoxBadPlaces, LockedCorruptUnknownAndUnfinishedDatabasesStayAsTheyWer
     {
         SCOPED_TRACE("locked");
         const FirefoxProfile p = MakeProfile("locked", true);
-        const std::string places = test::ReadFileBytes(p.Places()), favicons = test::ReadFileBytes(p.Favicons());
-        // No sharing at all, as Firefox holds its databases.
-        const HANDLE held = ::CreateFileA(p.Places().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        session.run.live = true;
-        const std::vector<StoreOutcome> outcomes = Clean(p);
-        ::CloseHandle(held);
-        ASSERT_TRUE(Find(outcomes, "places.sqlite") && Find(outcomes, "favicons.sqlite"));
-        EXPECT_EQ(Find(outcomes, "places.sqlite")->problem,
-                  "another program has the file open for itself; close it and try again");
-        EXPECT_EQ(Find(outcomes, "favicons.sqlite")->problem,
-                  "left as it was: the bookmarks in places.sqlite could not be read");
-        EXPECT_TRUE(test::ReadFileBytes(p.Places()) == places);
-        EXPECT_TRUE(test::ReadFileBytes(p.Favicons()) == favicons);
-        EXPECT_FALSE(Exists(p.Places() + "-wal"));
+        ExpectLeftAlone(p, "another program has the file open for itself; close it and try again", true);
     }
     {
         SCOPED_TRACE("corrupt");

@@ -15,6 +15,8 @@ namespace sweepora {
 namespace {
 
 using Masks = std::vector<std::wstring>;
+using Paths = std::vector<std::wstring>;
+using Texts = std::vector<std::string>;
 
 // "C:\Users\Anna" -> "\\?\C:\USERS\ANNA\", as CanonicalFolder spells it.
 std::wstring F(const std::wstring& path)
@@ -80,20 +82,17 @@ bool Goes(const std::wstring& folder, const std::wstring& name)
 
 TEST(FileGuard, ProtectedPlacesAndTheirChildrenAreNeverTakenWhole)
 {
-    for (const std::wstring& folder :
-         {std::wstring(L"C:\\"), std::wstring(L"D:\\"), std::wstring(L"C:\\Data"), std::wstring(L"C:\\Windows"),
-          std::wstring(L"C:\\Windows\\System32"), std::wstring(L"C:\\Windows\\System32\\drivers\\etc"),
-          std::wstring(L"C:\\Program Files"), std::wstring(L"C:\\Program Files\\Vendor"),
-          std::wstring(L"C:\\Program Files (x86)\\Vendor"), std::wstring(L"C:\\Program Files\\Common Files\\Vendor"),
-          std::wstring(L"C:\\Program Files\\WindowsApps\\Package"), kLocal + L"Programs\\Editor",
-          std::wstring(L"C:\\ProgramData"), std::wstring(L"C:\\ProgramData\\Vendor"),
-          std::wstring(L"C:\\ProgramData\\Microsoft"), kRoaming, kRoaming + L"Mozilla", kRoaming + L"Microsoft\\Windows",
-          kLocal, kLocal + L"Google", std::wstring(L"C:\\Users\\Anna\\AppData\\LocalLow\\Vendor"),
-          std::wstring(L"C:\\Users"), std::wstring(L"C:\\Users\\Anna"), std::wstring(L"C:\\Users\\Anna\\AppData"),
-          std::wstring(L"C:\\Users\\Anna\\Dropbox"), kDocuments, kDocuments + L"Letters", kDocuments + L"My Games",
-          std::wstring(L"C:\\Users\\Anna\\Desktop"), std::wstring(L"C:\\Users\\Anna\\OneDrive\\Photos"),
-          std::wstring(L"D:\\Anna\\Pictures"), std::wstring(L"D:\\Anna\\Pictures\\2024"),
-          std::wstring(L"C:\\Users\\Public"), std::wstring(L"C:\\Users\\Public\\Documents\\Scans")}) {
+    for (const std::wstring& folder : Paths{L"C:\\", L"D:\\", L"C:\\Data", L"C:\\Windows", L"C:\\Windows\\System32",
+             L"C:\\Windows\\System32\\drivers\\etc", L"C:\\Program Files", L"C:\\Program Files\\Vendor",
+             L"C:\\Program Files (x86)\\Vendor", L"C:\\Program Files\\Common Files\\Vendor",
+             L"C:\\Program Files\\WindowsApps\\Package", kLocal + L"Programs\\Editor", L"C:\\ProgramData",
+             L"C:\\ProgramData\\Vendor", L"C:\\ProgramData\\Microsoft", kRoaming, kRoaming + L"Mozilla",
+             kRoaming + L"Microsoft\\Windows", kLocal, kLocal + L"Google",
+             L"C:\\Users\\Anna\\AppData\\LocalLow\\Vendor", L"C:\\Users", L"C:\\Users\\Anna",
+             L"C:\\Users\\Anna\\AppData", L"C:\\Users\\Anna\\Dropbox", kDocuments, kDocuments + L"Letters",
+             kDocuments + L"My Games", L"C:\\Users\\Anna\\Desktop", L"C:\\Users\\Anna\\OneDrive\\Photos",
+             L"D:\\Anna\\Pictures", L"D:\\Anna\\Pictures\\2024", L"C:\\Users\\Public",
+             L"C:\\Users\\Public\\Documents\\Scans"}) {
         SCOPED_TRACE(Narrow(folder));
         for (const wchar_t* everything : {L"*.*", L"*", L"?*", L"*.?*", L"**", L"*."})
             EXPECT_FALSE(MaskGoes(folder, everything)) << Narrow(everything);
@@ -118,29 +117,22 @@ TEST(FileGuard, LegitimateTracesStillGo)
     };
     const std::wstring chrome = kLocal + L"Google\\Chrome\\User Data\\Default\\Cache";
     for (const Case& c : std::vector<Case>{
-             {chrome, L"*.*", true, false},
-             {chrome + L"\\Cache_Data", L"*", true, true},
-             {kLocal + L"Discord\\Cache", L"*.*", true, true},
-             {kLocal + L"Editor", L"*.log", true, false},
-             {kLocal + L"Editor\\Logs\\Old", L"*.log", true, true},
-             {kRoaming + L"Vendor", L"*.log", false, false},
+             {chrome, L"*.*", true, false}, {chrome + L"\\Cache_Data", L"*", true, true},
+             {kLocal + L"Discord\\Cache", L"*.*", true, true}, {kLocal + L"Editor", L"*.log", true, false},
+             {kLocal + L"Editor\\Logs\\Old", L"*.log", true, true}, {kRoaming + L"Vendor", L"*.log", false, false},
              {kRoaming + L"Vendor\\App\\Logs", L"*.log", true, false},
              {L"C:\\ProgramData\\Vendor", L"*.log", true, false},
-             {L"C:\\ProgramData\\Vendor\\App\\Logs", L"*.*", true, true},
-             {kLocal + L"Temp", L"*.*", true, false},
-             {kLocal + L"CrashDumps", L"*.dmp", false, false},
-             {kLocal + L"D3DSCache", L"*", true, false},
+             {L"C:\\ProgramData\\Vendor\\App\\Logs", L"*.*", true, true}, {kLocal + L"Temp", L"*.*", true, false},
+             {kLocal + L"CrashDumps", L"*.dmp", false, false}, {kLocal + L"D3DSCache", L"*", true, false},
              {kLocal + L"Microsoft\\Windows\\INetCache", L"*.*", true, false},
              {kLocal + L"Microsoft\\Windows\\WER\\ReportArchive", L"*.*", true, true},
              {kLocal + L"Microsoft\\Windows\\Explorer", L"thumbcache_*.db", false, false},
              {kRoaming + L"Microsoft\\Windows\\Recent", L"*.lnk", false, false},
              {L"C:\\ProgramData\\Microsoft\\Windows\\WER", L"*.*", true, false},
-             {L"C:\\Windows\\Temp", L"*.*", true, false},
-             {L"C:\\Windows\\Temp\\Setup", L"*.*", true, true},
+             {L"C:\\Windows\\Temp", L"*.*", true, false}, {L"C:\\Windows\\Temp\\Setup", L"*.*", true, true},
              {L"C:\\Windows\\Logs", L"*.*", true, false},
              {L"C:\\Windows\\SoftwareDistribution\\Download\\1234", L"*", true, true},
-             {L"C:\\Windows", L"*.log", false, false},
-             {L"C:\\Windows", L"SIGVERIF.TXT", false, false},
+             {L"C:\\Windows", L"*.log", false, false}, {L"C:\\Windows", L"SIGVERIF.TXT", false, false},
              {L"C:\\Windows\\System32", L"setupapi.log", false, false},
              {L"C:\\Windows\\System32", L"ModemLog_*.txt", false, false},
              {L"C:\\Windows\\System32\\config", L"SAM.bak", false, false},
@@ -269,10 +261,9 @@ TEST(FileGuard, AppDataAndProgramDataKeepTheirOwnFilesSettingsAndKeys)
     EXPECT_TRUE(Goes(firefox, L"crash.dmp"));
     EXPECT_TRUE(Goes(firefox + L"\\Profiles\\x.default\\cache2", L"entries.dat"));
 
-    for (const std::wstring& store :
-         {kRoaming + L"Microsoft\\Protect\\S-1-5-21-1", kRoaming + L"Microsoft\\Credentials", kLocal + L"Microsoft\\Vault",
-          std::wstring(L"C:\\ProgramData\\Microsoft\\Crypto\\RSA\\MachineKeys"),
-          kRoaming + L"Microsoft\\SystemCertificates\\My", kRoaming + L"Microsoft\\Windows\\Start Menu\\Programs"}) {
+    for (const std::wstring& store : Paths{kRoaming + L"Microsoft\\Protect\\S-1-5-21-1", kLocal + L"Microsoft\\Vault",
+             kRoaming + L"Microsoft\\Credentials", L"C:\\ProgramData\\Microsoft\\Crypto\\RSA\\MachineKeys",
+             kRoaming + L"Microsoft\\SystemCertificates\\My", kRoaming + L"Microsoft\\Windows\\Start Menu\\Programs"}) {
         EXPECT_FALSE(MaskGoes(store, L"*.lnk")) << Narrow(store);
         EXPECT_FALSE(Goes(store, L"old.tmp")) << Narrow(store);
     }
@@ -280,11 +271,10 @@ TEST(FileGuard, AppDataAndProgramDataKeepTheirOwnFilesSettingsAndKeys)
 
 TEST(FileGuard, OtherUsersNetworksAndSystemFoldersAreNeverReached)
 {
-    for (const std::wstring& folder :
-         {F(L"C:\\Users\\Bob\\Documents"), F(L"C:\\Users\\Bob\\AppData\\Local\\Temp"), F(L"C:\\Users\\Default\\AppData"),
-          F(L"C:\\Users"), F(L"C:\\$Recycle.Bin\\S-1-5-21-1"), F(L"C:\\System Volume Information"),
-          F(L"D:\\Boot\\Fonts"), std::wstring(L"\\\\?\\UNC\\SERVER\\SHARE\\TEMP\\"),
-          std::wstring(L"\\\\?\\VOLUME{0B1C}\\TEMP\\X\\")}) {
+    for (const std::wstring& folder : Paths{F(L"C:\\Users\\Bob\\Documents"),
+             F(L"C:\\Users\\Bob\\AppData\\Local\\Temp"), F(L"C:\\Users\\Default\\AppData"), F(L"C:\\Users"),
+             F(L"C:\\$Recycle.Bin\\S-1-5-21-1"), F(L"C:\\System Volume Information"), F(L"D:\\Boot\\Fonts"),
+             L"\\\\?\\UNC\\SERVER\\SHARE\\TEMP\\", L"\\\\?\\VOLUME{0B1C}\\TEMP\\X\\"}) {
         SCOPED_TRACE(Narrow(folder));
         const FolderJudgement j = JudgeFolder(Anna(), folder, {L"*.tmp", L"*.log"}, true, true);
         EXPECT_TRUE(j.masks.empty());
@@ -304,28 +294,27 @@ TEST(FileGuard, OtherUsersNetworksAndSystemFoldersAreNeverReached)
 
 TEST(FileGuard, MalformedInputIsRefusedWithoutHarm)
 {
-    for (const std::wstring& folder :
-         {std::wstring(), std::wstring(L"\\\\?\\"), std::wstring(L"\\\\?\\C:"), std::wstring(L"C:\\TEMP\\X\\"),
-          std::wstring(L"\\\\?\\c:\\temp\\x\\"), std::wstring(L"\\\\?\\C:\\TEMP\\X"), std::wstring(L"\\\\?\\C:\\TEMP\\\\X\\"),
-          std::wstring(L"\\\\?\\C:\\TEMP\\..\\WINDOWS\\"), std::wstring(L"\\\\?\\C:\\TEMP\\*\\")}) {
+    for (const std::wstring& folder : Paths{L"", L"\\\\?\\", L"\\\\?\\C:", L"C:\\TEMP\\X\\", L"\\\\?\\c:\\temp\\x\\",
+             L"\\\\?\\C:\\TEMP\\X", L"\\\\?\\C:\\TEMP\\\\X\\", L"\\\\?\\C:\\TEMP\\..\\WINDOWS\\",
+             L"\\\\?\\C:\\TEMP\\*\\"}) {
         SCOPED_TRACE(Narrow(folder));
         EXPECT_TRUE(JudgeFolder(Anna(), folder, {L"*.tmp"}, true, true).masks.empty());
         EXPECT_FALSE(FileMayGo(Anna(), folder, L"old.tmp"));
         EXPECT_NE(WildcardRefusal(Anna(), folder, true), "");
     }
     const std::wstring games = L"D:\\Games\\Cache";
-    for (const std::wstring& mask : {std::wstring(), std::wstring(L"..\\*.tmp"), std::wstring(L"a/b.tmp"),
-                                     std::wstring(L"C:*.tmp"), std::wstring(L"x.tmp\0.exe", 10), std::wstring(L"<.tmp")})
+    for (const std::wstring& mask : Paths{L"", L"..\\*.tmp", L"a/b.tmp", L"C:*.tmp", std::wstring(L"x.tmp\0.exe", 10),
+             L"<.tmp"})
         EXPECT_FALSE(MaskGoes(games, mask)) << Narrow(mask);
     EXPECT_TRUE(MaskGoes(games, std::wstring(5000, L'*') + L".tmp"));
-    for (const std::wstring& name : {std::wstring(), std::wstring(L"."), std::wstring(L".."), std::wstring(L"a\\b.tmp")})
+    for (const std::wstring& name : Paths{L"", L".", L"..", L"a\\b.tmp"})
         EXPECT_FALSE(Goes(games, name)) << Narrow(name);
 }
 
 TEST(FileGuard, TheTemporaryFolderIsATraceFolderWhereverItIsHarmless)
 {
     ProtectedPlaces p = Anna();
-    for (const std::wstring& temp : {F(L"C:\\Temp"), F(L"C:\\Users\\Anna\\Temp")}) {
+    for (const std::wstring& temp : Paths{F(L"C:\\Temp"), F(L"C:\\Users\\Anna\\Temp")}) {
         SCOPED_TRACE(Narrow(temp));
         p.temp.clear();
         EXPECT_TRUE(JudgeFolder(p, temp, {L"*.*"}, true, false).masks.empty());
@@ -338,8 +327,8 @@ TEST(FileGuard, TheTemporaryFolderIsATraceFolderWhereverItIsHarmless)
         EXPECT_TRUE(FileMayGo(p, temp, L"setup.exe"));
     }
     // A TEMP that names a protected place, holds one or lies in one makes nothing a trace.
-    for (const std::wstring& temp : {p.profile, p.userFolders.front(), F(L"C:\\"), F(L"C:\\Windows\\System32"),
-                                     F(L"C:\\Users\\Bob\\Temp"), F(L"C:\\Program Files\\Vendor"), F(L"C:\\Users\\Anna\\AppData")}) {
+    for (const std::wstring& temp : Paths{p.profile, p.userFolders.front(), F(L"C:\\"), F(L"C:\\Windows\\System32"),
+             F(L"C:\\Users\\Bob\\Temp"), F(L"C:\\Program Files\\Vendor"), F(L"C:\\Users\\Anna\\AppData")}) {
         p.temp = temp;
         EXPECT_TRUE(JudgeFolder(p, temp, {L"*.*"}, true, false).masks.empty()) << Narrow(temp);
     }
@@ -348,19 +337,16 @@ TEST(FileGuard, TheTemporaryFolderIsATraceFolderWhereverItIsHarmless)
 TEST(FileGuard, TheProgramsOwnFoldersAreNeverProtectedPlaces)
 {
     const ProtectedPlaces p = Anna();
-    for (const std::string& folder :
-         {std::string(), std::string("   "), std::string("relative\\folder"), std::string("C:\\"), std::string("\\\\?\\C:\\"),
-          std::string("C:\\Windows"), std::string("c:\\windows\\system32\\"), std::string("C:\\Users\\Anna"),
-          std::string("C:\\Users\\Anna\\Documents\\.."), std::string("C:\\Users"), std::string("C:\\Users\\Bob\\Temp"),
-          std::string("C:\\Program Files\\Vendor"), std::string("C:\\Users\\Anna\\AppData\\Local"),
-          std::string("C:\\Users\\Anna\\Documents"), std::string("C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Protect"),
-          std::string("\\\\server\\share")}) {
+    for (const std::string& folder : Texts{"", "   ", "relative\\folder", "C:\\", "\\\\?\\C:\\", "C:\\Windows",
+             "c:\\windows\\system32\\", "C:\\Users\\Anna", "C:\\Users\\Anna\\Documents\\..", "C:\\Users",
+             "C:\\Users\\Bob\\Temp", "C:\\Program Files\\Vendor", "C:\\Users\\Anna\\AppData\\Local",
+             "C:\\Users\\Anna\\Documents", "C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Protect",
+             "\\\\server\\share"}) {
         EXPECT_NE(TempFolderRefusal(folder, p), "") << folder;
         EXPECT_NE(CustomDirRefusal(folder, p), "") << folder;
     }
-    for (const std::string& folder :
-         {std::string("C:\\Windows\\Temp"), std::string("C:\\Users\\Anna\\AppData\\Local\\Temp\\"),
-          std::string("C:\\Temp\\Old"), std::string("\\\\server\\share\\temp"), std::string("C:\\Users\\Anna\\Documents\\Junk")}) {
+    for (const std::string& folder : Texts{"C:\\Windows\\Temp", "C:\\Users\\Anna\\AppData\\Local\\Temp\\",
+             "C:\\Temp\\Old", "\\\\server\\share\\temp", "C:\\Users\\Anna\\Documents\\Junk"}) {
         EXPECT_EQ(TempFolderRefusal(folder, p), "") << folder;
         EXPECT_EQ(CustomDirRefusal(folder, p), "") << folder;
     }
@@ -368,17 +354,14 @@ TEST(FileGuard, TheProgramsOwnFoldersAreNeverProtectedPlaces)
 
 TEST(FileGuard, WildcardsBelowAProtectedFolderNeedAFixedPart)
 {
-    for (const std::wstring& parent :
-         {kLocal, kRoaming + L"Microsoft", std::wstring(L"C:\\Users\\Anna"), std::wstring(L"C:\\"),
-          std::wstring(L"C:\\Windows"), std::wstring(L"C:\\Windows\\System32"), kDocuments, std::wstring(L"C:\\Users"),
-          std::wstring(L"C:\\Users\\Anna\\AppData"), std::wstring(L"C:\\Program Files"),
-          std::wstring(L"C:\\Program Files\\Vendor"), std::wstring(L"D:\\Anna")}) {
+    for (const std::wstring& parent : Paths{kLocal, kRoaming + L"Microsoft", L"C:\\Users\\Anna", L"C:\\",
+             L"C:\\Windows", L"C:\\Windows\\System32", kDocuments, L"C:\\Users", L"C:\\Users\\Anna\\AppData",
+             L"C:\\Program Files", L"C:\\Program Files\\Vendor", L"D:\\Anna"}) {
         EXPECT_NE(WildcardRefusal(Anna(), F(parent), false), "") << Narrow(parent);
         EXPECT_EQ(WildcardRefusal(Anna(), F(parent), true), "") << Narrow(parent);
     }
-    for (const std::wstring& parent : {kDocuments + L"My Games", std::wstring(L"C:\\Windows\\Temp"),
-                                       std::wstring(L"C:\\Program Files\\Vendor\\Product\\Logs"), kLocal + L"Temp",
-                                       std::wstring(L"D:\\Games")})
+    for (const std::wstring& parent : Paths{kDocuments + L"My Games", L"C:\\Windows\\Temp",
+             L"C:\\Program Files\\Vendor\\Product\\Logs", kLocal + L"Temp", L"D:\\Games"})
         EXPECT_EQ(WildcardRefusal(Anna(), F(parent), false), "") << Narrow(parent);
 }
 
@@ -446,20 +429,15 @@ TEST(RegistryGuard, KeysAreCanonicalWhateverTheSpelling)
         std::string key;
         Forms forms;
     } cases[] = {
-        {"HKCU\\Software\\Vendor\\App", app},
-        {"hkey_current_user\\\\software\\vendor\\app\\", app},
-        {" HKCU \\ Software \\\tVendor\\ App ", app},
-        {"HKCU\\Software\\Wow6432Node\\Vendor\\App", app},
+        {"HKCU\\Software\\Vendor\\App", app}, {"hkey_current_user\\\\software\\vendor\\app\\", app},
+        {" HKCU \\ Software \\\tVendor\\ App ", app}, {"HKCU\\Software\\Wow6432Node\\Vendor\\App", app},
         {"HKLM\\Software\\WOW6432NODE\\Vendor", {"HKEY_LOCAL_MACHINE\\SOFTWARE\\VENDOR"}},
-        {"HKCR\\CLSID\\{x}", classes},
-        {"HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\{X}", classes},
+        {"HKCR\\CLSID\\{x}", classes}, {"HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\{X}", classes},
         {"HKLM\\Software\\Classes\\Wow6432Node\\CLSID\\{X}", {classes[1]}},
         {"HKU\\S-1-5-21-7\\Software\\X", {"HKEY_USERS\\S-1-5-21-7\\SOFTWARE\\X"}},
         {"HKEY_USERS\\S-1-5-21-7_Classes\\.txt", {"HKEY_USERS\\S-1-5-21-7\\SOFTWARE\\CLASSES\\.TXT"}},
         {"HKCC\\Software", {"HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\HARDWARE PROFILES\\CURRENT\\SOFTWARE"}},
-        {"HKEY_BOGUS\\X", {}},
-        {"", {}},
-        {"\\\\ \\", {}}};
+        {"HKEY_BOGUS\\X", {}}, {"", {}}, {"\\\\ \\", {}}};
     for (const auto& c : cases) EXPECT_EQ(CanonicalRegistryKeys(c.key), c.forms) << c.key;
 }
 
@@ -471,32 +449,22 @@ TEST(RegistryGuard, WindowsOwnKeysAreRefusedInEverySpelling)
         A action;
         std::string key, value;
     } refused[] = {
-        {A::DeleteKey, "HKLM", ""},
-        {A::DeleteKey, "HKEY_USERS\\S-1-5-18", ""},
-        {A::DeleteValue, "HKCU\\Software", "x"},
-        {A::DeleteKey, "HKCU\\AppEvents", ""},
-        {A::DeleteKey, "HKU\\S-1-5-21-7\\Identities", ""},
-        {A::DeleteKey, "hklm\\software\\", ""},
+        {A::DeleteKey, "HKLM", ""}, {A::DeleteKey, "HKEY_USERS\\S-1-5-18", ""},
+        {A::DeleteValue, "HKCU\\Software", "x"}, {A::DeleteKey, "HKCU\\AppEvents", ""},
+        {A::DeleteKey, "HKU\\S-1-5-21-7\\Identities", ""}, {A::DeleteKey, "hklm\\software\\", ""},
         {A::DeleteKey, "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip", ""},
-        {A::DeleteKey, "HKCC\\Software\\Fonts", ""},
-        {A::DeleteAllValues, "HKLM\\SAM\\SAM", ""},
-        {A::DeleteKey, "HKLM\\BCD00000000\\Objects", ""},
-        {A::DeleteKey, "HKLM\\COMPONENTS\\x", ""},
-        {A::DeleteValue, "HKCU\\Control Panel\\Desktop", "Wallpaper"},
-        {A::DeleteValue, "HKCU\\Environment", "Path"},
-        {A::DeleteKey, "HKU\\S-1-5-21-7\\Keyboard Layout\\Preload", ""},
-        {A::DeleteSubkeys, "HKCU\\Network", ""},
-        {A::DeleteKey, "HKCR\\CLSID\\{X}", ""},
-        {A::DeleteValue, "HKCR\\.txt", ""},
+        {A::DeleteKey, "HKCC\\Software\\Fonts", ""}, {A::DeleteAllValues, "HKLM\\SAM\\SAM", ""},
+        {A::DeleteKey, "HKLM\\BCD00000000\\Objects", ""}, {A::DeleteKey, "HKLM\\COMPONENTS\\x", ""},
+        {A::DeleteValue, "HKCU\\Control Panel\\Desktop", "Wallpaper"}, {A::DeleteValue, "HKCU\\Environment", "Path"},
+        {A::DeleteKey, "HKU\\S-1-5-21-7\\Keyboard Layout\\Preload", ""}, {A::DeleteSubkeys, "HKCU\\Network", ""},
+        {A::DeleteKey, "HKCR\\CLSID\\{X}", ""}, {A::DeleteValue, "HKCR\\.txt", ""},
         {A::DeleteKey, "HKLM\\Software\\Classes\\Interface\\{X}", ""},
         {A::DeleteKey, "HKEY_USERS\\S-1-5-21-7_Classes\\TypeLib\\{X}", ""},
         {A::DeleteKey, "HKCR\\Local Settings", ""},
         {A::DeleteKey, "HKCR\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel", ""},
         {A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Microsoft", ""},
-        {A::DeleteKey, "HKCU\\Software\\Policies\\Microsoft\\Edge", ""},
-        {A::DeleteKey, currentVersion, ""},
-        {A::DeleteKey, currentVersion + "\\Explorer", ""},
-        {A::DeleteSubkeys, currentVersion + "\\Explorer", ""},
+        {A::DeleteKey, "HKCU\\Software\\Policies\\Microsoft\\Edge", ""}, {A::DeleteKey, currentVersion, ""},
+        {A::DeleteKey, currentVersion + "\\Explorer", ""}, {A::DeleteSubkeys, currentVersion + "\\Explorer", ""},
         {A::DeleteAllValues, currentVersion + "\\Explorer", ""},
         {A::DeleteValue, currentVersion + "\\Run", "Antivirus"},
         {A::DeleteNumberedValue, "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Setup"},
@@ -523,18 +491,15 @@ TEST(RegistryGuard, TracesBelowProtectedKeysStillGo)
     const struct {
         A action;
         std::string key, value;
-    } allowed[] = {
-        {A::DeleteKey, "HKCU\\Software\\Vendor\\App", ""},
-        {A::DeleteKey, "HKU\\S-1-5-21-7\\Software\\Vendor\\App", ""},
-        {A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Vendor\\App", ""},
-        {A::DeleteKey, explorer + "\\RunMRU", ""},
-        {A::DeleteAllValues, explorer + "\\RunMRU", ""},
-        {A::DeleteSubkeys, explorer + "\\ComDlg32\\OpenSavePidlMRU", ""},
-        {A::DeleteValue, explorer, "ShellState"},
-        {A::DeleteKey, "HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs", ""},
-        {A::DeleteKey, "HKCR\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache", ""},
-        {A::DeleteKey, "HKCU\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\BagMRU", ""},
-        {A::DeleteKey, "HKCU\\Software\\Microsoft\\Windows\\Shell\\Bags", ""},
+    } allowed[] = { {A::DeleteKey, "HKCU\\Software\\Vendor\\App", ""},
+    {A::DeleteKey, "HKU\\S-1-5-21-7\\Software\\Vendor\\App", ""},
+    {A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Vendor\\App", ""}, {A::DeleteKey, explorer + "\\RunMRU", ""},
+    {A::DeleteAllValues, explorer + "\\RunMRU", ""}, {A::DeleteSubkeys, explorer + "\\ComDlg32\\OpenSavePidlMRU", ""},
+    {A::DeleteValue, explorer, "ShellState"},
+    {A::DeleteKey, "HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs", ""},
+    {A::DeleteKey, "HKCR\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache", ""},
+    {A::DeleteKey, "HKCU\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\BagMRU", ""},
+    {A::DeleteKey, "HKCU\\Software\\Microsoft\\Windows\\Shell\\Bags", ""},
         {A::DeleteAllValues,
          "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store", ""},
         {A::DeleteNumberedValue, "HKCU\\Software\\Microsoft\\Office\\16.0\\Word\\File MRU", "Item"}};

@@ -31,7 +31,6 @@ public:
     }
     ~Browser() { Close(); }
     Browser(const Browser&) = delete;
-    Browser& operator=(const Browser&) = delete;
 
     // Closing with a transaction open rolls it back without touching the log's frames.
     void Close()
@@ -211,29 +210,29 @@ TEST_F(SqliteDatabaseTest, ADatabaseAnotherProgramHoldsIsRefusedAndLeftByteForBy
         Seed(wal, "WAL");
     }
     // Refused with a reason, and nothing of the file, its log or its journal changed.
-    const auto expectRefused = [](const std::string& db) {
+    const auto expectRefused = [](const std::string& db, bool compare = true) {
+        const Snapshot held(db); // unreadable, and not compared, while the file is held without sharing
         SqliteDatabase database;
         SqlOutcome outcome = database.Open(db);
         if (outcome) outcome = database.Edit(DeleteSecrets);
         EXPECT_EQ(outcome.problem, SqlProblem::Locked) << outcome.reason;
         EXPECT_NE(outcome.reason.find("another program"), std::string::npos) << outcome.reason;
+        if (compare) {
+            EXPECT_TRUE(held == Snapshot(db));
+        }
     };
 
     {
         SCOPED_TRACE("a connection in a write transaction");
         Browser holder(path);
         holder.Sql("BEGIN IMMEDIATE; INSERT INTO urls(url) VALUES('https://holder.example/')");
-        const Snapshot held(path);
         expectRefused(path);
-        EXPECT_TRUE(held == Snapshot(path));
     }
     {
         SCOPED_TRACE("a connection in exclusive locking mode, which keeps its lock from its first write on");
         Browser holder(path);
         holder.Sql("PRAGMA locking_mode=EXCLUSIVE; UPDATE urls SET title = title WHERE id = 2;");
-        const Snapshot held(path);
         expectRefused(path);
-        EXPECT_TRUE(held == Snapshot(path));
     }
     {
         SCOPED_TRACE("the file opened without sharing");
@@ -242,7 +241,7 @@ TEST_F(SqliteDatabaseTest, ADatabaseAnotherProgramHoldsIsRefusedAndLeftByteForBy
             const UniqueFile holder(::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
             ASSERT_TRUE(holder);
-            expectRefused(path);
+            expectRefused(path, false);
         }
         EXPECT_TRUE(before == Snapshot(path));
     }
@@ -250,9 +249,7 @@ TEST_F(SqliteDatabaseTest, ADatabaseAnotherProgramHoldsIsRefusedAndLeftByteForBy
         SCOPED_TRACE("an idle reader of a WAL database, as a running browser holds it");
         Browser holder(walPath);
         ASSERT_EQ(holder.Number("SELECT count(*) FROM urls"), 61);
-        const Snapshot held(walPath);
         expectRefused(walPath);
-        EXPECT_TRUE(held == Snapshot(walPath));
     }
 
     // Let go, the same file is edited.
@@ -300,8 +297,8 @@ TEST_F(SqliteDatabaseTest, WhatIsNotAHealthyDatabaseIsRefusedUntouchedAndNothing
         EXPECT_FALSE(db.IsOpen());
         EXPECT_FALSE(db.Edit(DeleteSecrets));
         EXPECT_TRUE(Bytes(file) == c.bytes);
-        EXPECT_EQ(::GetFileAttributesA((file + "-journal").c_str()), INVALID_FILE_ATTRIBUTES);
-        EXPECT_EQ(::GetFileAttributesA((file + "-wal").c_str()), INVALID_FILE_ATTRIBUTES);
+        for (const char* side : {"-journal", "-wal"})
+            EXPECT_EQ(::GetFileAttributesA((file + side).c_str()), INVALID_FILE_ATTRIBUTES) << side;
     }
 
     const std::string missing = folder.File("Web Data");

@@ -13,4 +13,9 @@ std::vector<std::string> QueryRows(const std::string& path, const std::string& q
 // True when `text` occurs as bytes (UTF-8) in the file or in its -wal or -journal.
 bool DatabaseHolds(const std::string& path, const std::string& text);
 
+// Browser schemas as the browsers lay them out, without rows.
+extern const char* const kChromiumHistorySchema;
+std::string FirefoxPlacesSchema(bool modern);
+extern const char* const kFirefoxFaviconsSchema;
+
 } // namespace sweepora::test
