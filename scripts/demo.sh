@@ -125,18 +125,47 @@ profile_dir="$prefix/drive_c/users/$(basename "$(dirname "$temp")")"
 chrome="$profile_dir/AppData/Local/Google/Chrome/User Data"
 firefox="$profile_dir/AppData/Roaming/Mozilla/Firefox/Profiles/k3x9.default-release"
 firefox_cache="$profile_dir/AppData/Local/Mozilla/Firefox/Profiles/k3x9.default-release"
+# The histories are real databases: a visited clinic that must go, the news page that
+# SafeHistory.dat keeps, and in Firefox a bookmarked page.
+chrome_history="CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT, url LONGVARCHAR, title LONGVARCHAR, visit_count INTEGER DEFAULT 0 NOT NULL, typed_count INTEGER DEFAULT 0 NOT NULL, last_visit_time INTEGER NOT NULL, hidden INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT, url INTEGER NOT NULL, visit_time INTEGER NOT NULL, from_visit INTEGER, transition INTEGER DEFAULT 0 NOT NULL, segment_id INTEGER, visit_duration INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE keyword_search_terms(keyword_id INTEGER NOT NULL, url_id INTEGER NOT NULL, term LONGVARCHAR NOT NULL, normalized_term LONGVARCHAR NOT NULL);
+INSERT INTO urls VALUES(1, 'http://news.example/front.htm', 'News', 1, 0, 13300000000000000, 0);
+INSERT INTO urls VALUES(2, 'https://clinic.example/results', 'Results', 1, 0, 13300000000000001, 0);
+INSERT INTO visits(id, url, visit_time) VALUES(1, 1, 13300000000000000), (2, 2, 13300000000000001);
+INSERT INTO keyword_search_terms VALUES(2, 2, 'clinic results', 'clinic results');"
+firefox_places="CREATE TABLE moz_places(id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT NULL, frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date INTEGER, guid TEXT, foreign_count INTEGER DEFAULT 0 NOT NULL, url_hash INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE moz_historyvisits(id INTEGER PRIMARY KEY, from_visit INTEGER, place_id INTEGER, visit_date INTEGER, visit_type INTEGER, session INTEGER);
+CREATE TABLE moz_bookmarks(id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, parent INTEGER, position INTEGER, title LONGVARCHAR, guid TEXT);
+CREATE TABLE moz_inputhistory(place_id INTEGER NOT NULL, input LONGVARCHAR NOT NULL, use_count INTEGER, PRIMARY KEY (place_id, input));
+INSERT INTO moz_places(id, url, title, visit_count, last_visit_date) VALUES(1, 'https://recipes.example/', 'Recipes', 2, 1700000000000000), (2, 'https://clinic.example/results', 'Results', 1, 1700000000000001);
+INSERT INTO moz_historyvisits(id, place_id, visit_date, visit_type) VALUES(1, 1, 1700000000000000, 1), (2, 2, 1700000000000001, 1);
+INSERT INTO moz_bookmarks(id, type, fk, parent, position, title) VALUES(1, 1, 1, 0, 0, 'Recipes');
+INSERT INTO moz_inputhistory VALUES(2, 'clin', 1);"
 for p in Default "Profile 1"; do
   mkdir -p "$chrome/$p/Cache/Cache_Data" "$chrome/$p/Code Cache/js" "$chrome/$p/Network"
-  for f in History "Visited Links" "Top Sites" Bookmarks "Login Data" Network/Cookies Cache/Cache_Data/data_0 "Code Cache/js/index"; do
+  for f in "Visited Links" "Top Sites" "Login Data" Network/Cookies Cache/Cache_Data/data_0 "Code Cache/js/index"; do
     echo "$p $f" > "$chrome/$p/$f"
   done
+  echo '{"roots":{"bookmark_bar":{"children":[],"type":"folder"}},"version":1}' > "$chrome/$p/Bookmarks"
+  rm -f "$chrome/$p/History"; sqlite3 "$chrome/$p/History" "$chrome_history"
 done
 mkdir -p "$firefox/sessionstore-backups" "$firefox_cache/cache2/entries"
-for f in places.sqlite formhistory.sqlite cookies.sqlite logins.json sessionstore-backups/recovery.jsonlz4; do
+for f in formhistory.sqlite cookies.sqlite logins.json sessionstore-backups/recovery.jsonlz4; do
   echo "$f" > "$firefox/$f"
 done
+rm -f "$firefox/places.sqlite"; sqlite3 "$firefox/places.sqlite" "$firefox_places"
+printf '[Profile0]\nName=default-release\nIsRelative=1\nPath=Profiles/k3x9.default-release\n' > "$firefox/../../profiles.ini"
 echo page > "$firefox_cache/cache2/entries/5A0C"
-for entry in "Google Chrome - Cache" "Google Chrome - History" "Mozilla Firefox - Cache" "Mozilla Firefox - History"; do
+histories() {
+  for p in Default "Profile 1"; do
+    echo "  Chrome $p History: $(sqlite3 "$chrome/$p/History" 'SELECT url FROM urls' | tr '\n' ' ')"
+  done
+  echo "  Firefox places.sqlite: $(sqlite3 "$firefox/places.sqlite" 'SELECT url FROM moz_places' | tr '\n' ' ')"
+}
+# The browsers' caches through our definitions; their history through "Clear Browser History".
+for entry in "Google Chrome - Cache" "Mozilla Firefox - Cache"; do
   reg_add 'Software\Sweepora\Definitions' "$entry" 1
 done
 
@@ -158,6 +187,7 @@ echo "  temporary folder:"; (cd "$temp" && find . -type f | sed 's/^/    /')
 files "$trash" "$netscape" "$scratch" "$prefix/drive_c/Docs"
 plugin_state
 files "$chrome" "$firefox" "$firefox_cache"
+histories
 seeder list
 head_of "${index_dats[@]}"
 
@@ -179,8 +209,10 @@ echo "   contents; the thesis outside keeps its data: only the custom folder's s
 files "$trash" "$netscape" "$scratch" "$prefix/drive_c/Docs"
 echo "  (the plugin leaves the History key, the Zoom value and viewer.ini)"
 plugin_state
-echo "  (the browsers keep their bookmarks, passwords, cookies and places.sqlite)"
+echo "  (the browsers keep their bookmarks, passwords and cookies; in the histories only the kept"
+echo "   news page and the bookmarked recipes are left)"
 files "$chrome" "$firefox" "$firefox_cache"
+histories
 seeder list
 head_of "${index_dats[@]}"
 echo

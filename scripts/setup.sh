@@ -6,7 +6,7 @@
 # tcl, gcc and libc6-dev make SQLite's amalgamation from its source, which it then obtains).
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils ntfs-3g e2fsprogs tcl gcc libc6-dev curl xz-utils)
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils ntfs-3g e2fsprogs tcl gcc libc6-dev curl xz-utils sqlite3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -16,6 +16,9 @@ struct Session;
 // True for an address the user keeps ("IE History to Keep"): its rows stay.
 using KeptAddress = std::function<bool(const std::string& url)>;
 
+// The store of the files that are all history; each file has its own line from the eraser.
+constexpr const char* kHistoryFilesStore = "history files";
+
 // What became of one store of a profile (a database, or a group of whole files).
 struct StoreOutcome {
     std::string store;       // as the log names it: "History", "Favicons", "places.sqlite"

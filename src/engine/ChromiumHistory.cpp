@@ -434,7 +434,7 @@ void EraseFolderFiles(EraseContext& context, const std::wstring& path)
 StoreOutcome EraseHistoryFiles(EraseContext& context, const BrowserProfile& profile)
 {
     StoreOutcome outcome;
-    outcome.store = "history files";
+    outcome.store = kHistoryFilesStore;
     const std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>> files = {
         {L"Visited Links", {}},
         {L"Top Sites", {L"-journal"}},

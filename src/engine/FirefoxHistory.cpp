@@ -414,7 +414,7 @@ std::vector<StoreOutcome> CleanFirefoxHistory(EraseContext& context, const Brows
             WalkFiles(context, profile.localFolder, "jumpListCache");
         }
         StoreOutcome outcome;
-        outcome.store = "history files";
+        outcome.store = kHistoryFilesStore;
         outcomes.push_back(outcome);
     }
     return outcomes;
