@@ -49,7 +49,7 @@ KeptAddress KeptBy(const std::vector<std::string>& entries)
 std::string StatusOf(const StoreOutcome& o)
 {
     // A store whose rows went but whose file could not be scrubbed says so itself.
-    if (!o.problem.empty()) return o.problem.rfind("the rows were deleted", 0) == 0 ? o.problem : "Not cleaned: " + o.problem;
+    if (!o.problem.empty()) return o.edited ? o.problem : "Not cleaned: " + o.problem;
     if (o.store == kHistoryFilesStore) return "Cleared";
     std::string status = std::to_string(o.rows) + (o.rows == 1 ? " row removed" : " rows removed");
     if (!o.unknown.empty()) status += "; " + o.unknown;

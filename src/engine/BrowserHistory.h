@@ -23,7 +23,8 @@ constexpr const char* kHistoryFilesStore = "history files";
 struct StoreOutcome {
     std::string store;       // as the log names it: "History", "Favicons", "places.sqlite"
     std::int64_t rows = 0;   // rows removed (in a test run: that would be removed)
-    std::string problem;     // why the store was left exactly as it was; empty when cleaned
+    std::string problem;     // why the store was left as it was, or what went wrong after its edit
+    bool edited = false;     // the rows went even though `problem` says more
     std::string unknown;     // tables or columns of a newer browser left alone, for the log
 };
 

@@ -248,6 +248,7 @@ bool CleanStore(EraseContext& context, const std::wstring& path, const char* nam
     }
     if (!done) {
         outcome.problem = done.reason;
+        outcome.edited = done.problem == SqlProblem::Unscrubbed;
         return true;
     }
     outcome.rows = rows;

@@ -175,8 +175,10 @@ void RunEdit(EraseContext& context, Store& store, StoreOutcome& outcome,
     });
     store.db.Close();
     if (done || (!context.run.live && counted && done.reason == kTestRunRollback)) outcome.rows = rows;
-    else
+    else {
         outcome.problem = done.reason;
+        outcome.edited = done.problem == SqlProblem::Unscrubbed;
+    }
 }
 
 // Runs one statement and adds the rows it deleted.

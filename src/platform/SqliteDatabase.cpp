@@ -408,7 +408,7 @@ SqlOutcome SqliteDatabase::Edit(const Editor& edit)
     if (scrubbed && wal) scrubbed = checkpoint();
     Finish(wal);
     if (!scrubbed)
-        return SqlOutcome::Fail(scrubbed.problem,
+        return SqlOutcome::Fail(SqlProblem::Unscrubbed,
                                 "the rows were deleted, but traces of them may remain in the file: " + scrubbed.reason);
     return {};
 }

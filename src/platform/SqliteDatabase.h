@@ -22,6 +22,7 @@ enum class SqlProblem {
     NotADatabase, // not an SQLite file, an empty file, a folder
     Corrupt,      // damaged, or fails SQLite's own check
     Failed,       // anything else: a bad statement, an I/O error
+    Unscrubbed,   // the edit was committed, but the freed pages could not be cleared
 };
 
 struct SqlOutcome {
