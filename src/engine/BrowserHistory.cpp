@@ -1,10 +1,8 @@
 #include "engine/BrowserHistory.h"
 
-#include "engine/Session.h"
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <set>
 
 namespace sweepora {
 
@@ -19,9 +17,9 @@ std::string HostOf(const std::string& url)
     return UpperCase(url.substr(start, end == std::string::npos ? std::string::npos : end - start));
 }
 
-// An entry of the list keeps the address itself, or, when it names only a site
-// ("bank.example", "https://bank.example/"), every address of that site and its subdomains.
-KeptAddress KeptBy(const std::vector<std::string>& entries)
+} // namespace
+
+KeptAddress AddressesKept(const std::vector<std::string>& entries)
 {
     std::vector<std::string> addresses, sites;
     for (const std::string& entry : entries) {
@@ -44,48 +42,6 @@ KeptAddress KeptBy(const std::vector<std::string>& entries)
         }
         return false;
     };
-}
-
-std::string StatusOf(const StoreOutcome& o)
-{
-    // A store whose rows went but whose file could not be scrubbed says so itself.
-    if (!o.problem.empty()) return o.edited ? o.problem : "Not cleaned: " + o.problem;
-    if (o.store == kHistoryFilesStore) return "Cleared";
-    std::string status = std::to_string(o.rows) + (o.rows == 1 ? " row removed" : " rows removed");
-    if (!o.unknown.empty()) status += "; " + o.unknown;
-    return status;
-}
-
-} // namespace
-
-void CleanBrowserHistory(Session& s, const BrowserRoots& roots, const ProcessSource& processes)
-{
-    const KeptAddress kept = KeptBy(s.safeLists.history.safe.Items());
-    const std::vector<BrowserId> running = RunningBrowsers(processes);
-    std::set<BrowserId> named;
-    EraseContext context = s.Erasure();
-    for (const BrowserProfile& profile : FindBrowserProfiles(roots)) {
-        if (s.run.abort) break;
-        const Browser& browser = BrowserOf(profile.browser);
-        const bool runs = std::find(running.begin(), running.end(), profile.browser) != running.end();
-        const std::string held = runs ? BrowserRunningReason(profile.browser) : ProfileInUse(profile);
-        if (!held.empty()) {
-            // Nothing of a running browser's profiles is touched: its files are open.
-            if (named.insert(profile.browser).second) s.log.AddLogEntry(browser.name, held);
-            continue;
-        }
-        const std::vector<StoreOutcome> outcomes = browser.family == BrowserFamily::Chromium
-                                                       ? CleanChromiumHistory(context, profile, kept)
-                                                       : CleanFirefoxHistory(context, profile, kept);
-        for (const StoreOutcome& o : outcomes)
-            s.log.AddLogEntry(std::string(browser.name) + " (" + profile.name + ") " + o.store, StatusOf(o));
-        s.host.YieldToQueue();
-    }
-}
-
-void CleanBrowserHistory(Session& s)
-{
-    CleanBrowserHistory(s, CurrentBrowserRoots(), CurrentProcesses);
 }
 
 } // namespace sweepora

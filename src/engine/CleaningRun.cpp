@@ -1,6 +1,6 @@
 #include "engine/CleaningRun.h"
 
-#include "engine/BrowserHistory.h"
+#include "engine/BrowserBoxes.h"
 #include "engine/Eradication.h"
 #include "engine/IEHistoryCleaner.h"
 #include "engine/NetscapeCleaners.h"

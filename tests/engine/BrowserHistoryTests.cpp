@@ -1,4 +1,4 @@
-#include "engine/BrowserHistory.h"
+#include "engine/BrowserBoxes.h"
 
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
@@ -46,7 +46,7 @@ struct BrowserHistoryFixture : test::SessionFixture {
     }
     void Run()
     {
-        CleanBrowserHistory(session, roots, [this] { return processes; });
+        CleanBrowserHistory(session, {roots, [this] { return processes; }});
     }
 };
 

@@ -347,14 +347,14 @@ TEST_F(ChromiumBadHistoryFixture, LockedCorruptUnknownAndUnfinishedDatabasesAreL
         SCOPED_TRACE("a write-ahead log with an unfinished transaction");
         const std::string dir = MakeProfile("Unfinished log", true, true);
         Interrupted(dir, true);
-        ExpectLeftAlone(dir, "History-wal holds changes the browser has not yet written into History (it did not "
-                             "close cleanly); start and close the browser, then clean again");
+        ExpectLeftAlone(dir, "History-wal holds a change Google Chrome did not finish (it did not close cleanly); "
+                             "start and close Google Chrome, then clean again");
     }
     {
         SCOPED_TRACE("a live rollback journal");
         const std::string dir = MakeProfile("Unfinished journal", false, true);
         Interrupted(dir, false);
-        ExpectLeftAlone(dir, "History-journal holds a change the browser did not finish (it did not close cleanly); "
-                             "start and close the browser, then clean again");
+        ExpectLeftAlone(dir, "History-journal holds a change Google Chrome did not finish (it did not close cleanly); "
+                             "start and close Google Chrome, then clean again");
     }
 }

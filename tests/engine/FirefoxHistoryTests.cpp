@@ -184,7 +184,7 @@ TEST_F(FirefoxHistory, LiveRunKeepsBookmarksAndKeptAddressesAndErasesTheRest)
         EXPECT_EQ((test::Texts{outcomes[0].store, outcomes[1].store, outcomes[2].store}),
                   (test::Texts{"places.sqlite", "favicons.sqlite", "history files"}));
         EXPECT_EQ(outcomes[0].rows, isModern ? kPlacesRowsModern : kPlacesRowsOlder);
-        EXPECT_EQ(outcomes[0].unknown, isModern ? "moz_newer_feature" : "");
+        EXPECT_EQ(outcomes[0].unknown, isModern ? "left alone: moz_newer_feature" : "");
         EXPECT_EQ(outcomes[1].rows, kFaviconRowsRemoved);
 
         const std::string places = p->Places();
@@ -343,7 +343,7 @@ TEST_F(FirefoxBadPlaces, LockedCorruptUnknownAndUnfinishedDatabasesStayAsTheyWer
         sqlite3_close(db);
         ASSERT_NE(wal.find("unfinished.example"), std::string::npos);
         test::WriteFileBytes(p.Places() + "-wal", wal);
-        ExpectLeftAlone(p, "the write-ahead log places.sqlite-wal holds an unfinished transaction; start and close "
-                           "Firefox, then clean again");
+        ExpectLeftAlone(p, "places.sqlite-wal holds a change Firefox did not finish (it did not close cleanly); "
+                           "start and close Firefox, then clean again");
     }
 }
