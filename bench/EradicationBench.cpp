@@ -1,5 +1,7 @@
 // Prints eradication throughput, folder-walk and URL cache walk rates for this machine, one
 // figure per line as "name value unit"; the eradication figures are medians of three runs.
+#include "BenchTiming.h"
+#include "BrowsersBench.h"
 #include "DefinitionsBench.h"
 #include "UrlCacheBench.h"
 #include "engine/Eradication.h"
@@ -23,6 +25,8 @@
 #include <vector>
 
 using namespace sweepora;
+using bench::Median;
+using bench::Seconds;
 
 namespace {
 
@@ -38,19 +42,6 @@ constexpr std::size_t kBigFile = 64u << 20;
 constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 100;
 constexpr std::size_t kSmallFile = 1000;
-
-double Seconds(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void MakeTree(const std::string& root)
 {
@@ -174,6 +165,8 @@ int main(int argc, char** argv)
 {
     // "definitions": only the definitions load.
     if (argc > 1 && std::string(argv[1]) == "definitions") return bench::BenchDefinitions();
+    // "browsers": only the browsers' clean against SQLite's shell.
+    if (argc > 1 && std::string(argv[1]) == "browsers") return bench::BenchBrowsers();
     // "walk": only the folder walks and their floors, for quick comparisons.
     const bool walksOnly = argc > 1 && std::string(argv[1]) == "walk";
     char temp[MAX_PATH];
@@ -248,6 +241,7 @@ int main(int argc, char** argv)
     }
     if (!walksOnly) bench::BenchUrlCache(session);
     if (!walksOnly) bench::BenchDefinitions();
+    if (!walksOnly) bench::BenchBrowsers();
     ::RemoveDirectoryA(work.c_str());
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "UrlCacheBench.h"
 
+#include "BenchTiming.h"
 #include "CacheSeeding.h"
 #include "engine/UrlCacheCleaners.h"
 #include "platform/UniqueHandle.h"
@@ -21,13 +22,6 @@ namespace {
 constexpr int kContentEntries = 10000;
 constexpr int kCookies = 2000;
 constexpr int kRounds = 5;
-
-double Seconds(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 int Count(const char* pattern, bool cookies)
 {

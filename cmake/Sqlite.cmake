@@ -31,3 +31,12 @@ target_compile_definitions(sweepora_sqlite PRIVATE
 # browser schemas hold them).
 # Not our code: none of our warnings, and none of its own.
 target_compile_options(sweepora_sqlite PRIVATE -w)
+
+# SQLite's own shell, built only for the benchmark: the same statements run without us
+# are the floor our browser cleaning is measured against.
+if(EXISTS ${SWEEPORA_SQLITE_DIR}/shell/shell.c)
+  add_executable(sqlite3 EXCLUDE_FROM_ALL ${SWEEPORA_SQLITE_DIR}/shell/shell.c)
+  target_link_libraries(sqlite3 PRIVATE sweepora_sqlite)
+  target_compile_definitions(sqlite3 PRIVATE SQLITE_OMIT_LOAD_EXTENSION SQLITE_OMIT_SHARED_CACHE SQLITE_OMIT_DEPRECATED)
+  target_compile_options(sqlite3 PRIVATE -w)
+endif()

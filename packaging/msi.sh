@@ -22,7 +22,9 @@ ln -s "$bin" "$work/bin"
 ln -s "$root" "$work/source"
 cp "$icon" "$work/sweepora.ico"
 # The folders' files are listed afresh each time, so a new plugin needs no edit here.
-(cd "$work" && find source/plugins/ source/definitions/ source/help/ -type f | LC_ALL=C sort |
+(cd "$work" && for folder in source/plugins/ source/definitions/ source/help/; do
+   if [ -d "$folder" ]; then find "$folder" -type f; fi
+ done | LC_ALL=C sort |
   wixl-heat -p source/ --directory-ref INSTALLDIR --component-group Content --var var.SourceDir) \
   > "$work/content.wxs"
 mkdir -p "$(dirname "$out")"

@@ -120,7 +120,7 @@ plugin_state() {
 }
 
 # Today's browsers: two Chrome profiles and a Firefox profile, laid out as the browsers lay
-# them out. The cache and history definitions are ticked; the cookie ones stay unticked.
+# them out, cleaned by the Cleaning tab's own boxes.
 profile_dir="$prefix/drive_c/users/$(basename "$(dirname "$temp")")"
 chrome="$profile_dir/AppData/Local/Google/Chrome/User Data"
 firefox="$profile_dir/AppData/Roaming/Mozilla/Firefox/Profiles/k3x9.default-release"
@@ -143,19 +143,29 @@ INSERT INTO moz_places(id, url, title, visit_count, last_visit_date) VALUES(1, '
 INSERT INTO moz_historyvisits(id, place_id, visit_date, visit_type) VALUES(1, 1, 1700000000000000, 1), (2, 2, 1700000000000001, 1);
 INSERT INTO moz_bookmarks(id, type, fk, parent, position, title) VALUES(1, 1, 1, 0, 0, 'Recipes');
 INSERT INTO moz_inputhistory VALUES(2, 'clin', 1);"
+# Cookies of the bank (kept by SafeCookie.dat) and of a tracker (which goes).
+chrome_cookies="CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE cookies(creation_utc INTEGER NOT NULL, host_key TEXT NOT NULL, top_frame_site_key TEXT NOT NULL, name TEXT NOT NULL, value TEXT NOT NULL, encrypted_value BLOB NOT NULL, path TEXT NOT NULL, expires_utc INTEGER NOT NULL, is_secure INTEGER NOT NULL, is_httponly INTEGER NOT NULL, last_access_utc INTEGER NOT NULL, has_expires INTEGER NOT NULL, is_persistent INTEGER NOT NULL, priority INTEGER NOT NULL, samesite INTEGER NOT NULL, source_scheme INTEGER NOT NULL, source_port INTEGER NOT NULL, last_update_utc INTEGER NOT NULL, source_type INTEGER NOT NULL, has_cross_site_ancestor INTEGER NOT NULL);
+INSERT INTO cookies VALUES(1, '.bank.example', '', 'session', '', x'00', '/', 0, 1, 1, 0, 1, 1, 1, 0, 2, 443, 0, 0, 0);
+INSERT INTO cookies VALUES(2, '.tracker.example', '', 'uid', '', x'00', '/', 0, 1, 1, 0, 1, 1, 1, 0, 2, 443, 0, 0, 0);"
+firefox_cookies="CREATE TABLE moz_cookies(id INTEGER PRIMARY KEY, originAttributes TEXT NOT NULL DEFAULT '', name TEXT, value TEXT, host TEXT, path TEXT, expiry INTEGER, lastAccessed INTEGER, creationTime INTEGER, isSecure INTEGER, isHttpOnly INTEGER, inBrowserElement INTEGER DEFAULT 0, sameSite INTEGER DEFAULT 0, schemeMap INTEGER DEFAULT 0, isPartitionedAttributeSet INTEGER DEFAULT 0, updateTime INTEGER);
+INSERT INTO moz_cookies(id, name, value, host, path) VALUES(1, 'session', 'x', 'www.bank.example', '/'), (2, 'uid', 'y', '.tracker.example', '/');"
 for p in Default "Profile 1"; do
   mkdir -p "$chrome/$p/Cache/Cache_Data" "$chrome/$p/Code Cache/js" "$chrome/$p/Network"
-  for f in "Visited Links" "Top Sites" "Login Data" Network/Cookies Cache/Cache_Data/data_0 "Code Cache/js/index"; do
+  for f in "Visited Links" "Top Sites" "Login Data" Cache/Cache_Data/data_0 "Code Cache/js/index"; do
     echo "$p $f" > "$chrome/$p/$f"
   done
+  rm -f "$chrome/$p/Network/Cookies"; sqlite3 "$chrome/$p/Network/Cookies" "$chrome_cookies"
   echo '{"roots":{"bookmark_bar":{"children":[],"type":"folder"}},"version":1}' > "$chrome/$p/Bookmarks"
   rm -f "$chrome/$p/History"; sqlite3 "$chrome/$p/History" "$chrome_history"
 done
 mkdir -p "$firefox/sessionstore-backups" "$firefox_cache/cache2/entries"
-for f in formhistory.sqlite cookies.sqlite logins.json sessionstore-backups/recovery.jsonlz4; do
+for f in logins.json sessionstore-backups/recovery.jsonlz4; do
   echo "$f" > "$firefox/$f"
 done
-rm -f "$firefox/places.sqlite"; sqlite3 "$firefox/places.sqlite" "$firefox_places"
+rm -f "$firefox/places.sqlite" "$firefox/cookies.sqlite"
+sqlite3 "$firefox/places.sqlite" "$firefox_places"
+sqlite3 "$firefox/cookies.sqlite" "$firefox_cookies"
 printf '[Profile0]\nName=default-release\nIsRelative=1\nPath=Profiles/k3x9.default-release\n' > "$firefox/../../profiles.ini"
 echo page > "$firefox_cache/cache2/entries/5A0C"
 histories() {
@@ -163,16 +173,15 @@ histories() {
     echo "  Chrome $p History: $(sqlite3 "$chrome/$p/History" 'SELECT url FROM urls' | tr '\n' ' ')"
   done
   echo "  Firefox places.sqlite: $(sqlite3 "$firefox/places.sqlite" 'SELECT url FROM moz_places' | tr '\n' ' ')"
+  for p in Default "Profile 1"; do
+    echo "  Chrome $p Cookies: $(sqlite3 "$chrome/$p/Network/Cookies" 'SELECT host_key FROM cookies' | tr '\n' ' ')"
+  done
+  echo "  Firefox cookies.sqlite: $(sqlite3 "$firefox/cookies.sqlite" 'SELECT host FROM moz_cookies' | tr '\n' ' ')"
 }
-# The browsers' caches through our definitions; their history through "Clear Browser History".
-for entry in "Google Chrome - Cache" "Mozilla Firefox - Cache"; do
-  reg_add 'Software\Sweepora\Definitions' "$entry" 1
-done
-
 # Browser cache, cookies, history and the clipboard need a Windows program.
 seeder seed
 cookie_file=$(seeder list | tr -d '\r' | sed -n 's/.*Cookie:.*@bank\.example\/  (file \(.*\))$/\1/p')
-printf '%s\r\n' "$cookie_file" > "$install/SafeCookie.dat"
+printf '%s\r\nbank.example\r\n' "$cookie_file" > "$install/SafeCookie.dat"
 printf 'http://news.example/front.htm\r\n' > "$install/SafeHistory.dat"
 
 users="$prefix/drive_c/users/$(basename "$(dirname "$temp")")/AppData/Local/Microsoft/Windows"
@@ -180,7 +189,7 @@ index_dats=("$users/INetCookies/index.dat" "$users/History/History.IE5/index.dat
 
 echo "  safe lists beside the program:"
 echo "    SafeURLs.dat     http://intranet.example/"
-echo "    SafeCookie.dat   $cookie_file (the bank.example cookie)"
+echo "    SafeCookie.dat   $cookie_file (the bank.example cookie), bank.example (its site in every browser)"
 echo "    SafeHistory.dat  http://news.example/front.htm"
 show "$runmru" "$docfind" "$filesnamed" "$typed" "$forms"
 echo "  temporary folder:"; (cd "$temp" && find . -type f | sed 's/^/    /')
@@ -209,8 +218,8 @@ echo "   contents; the thesis outside keeps its data: only the custom folder's s
 files "$trash" "$netscape" "$scratch" "$prefix/drive_c/Docs"
 echo "  (the plugin leaves the History key, the Zoom value and viewer.ini)"
 plugin_state
-echo "  (the browsers keep their bookmarks, passwords and cookies; in the histories only the kept"
-echo "   news page and the bookmarked recipes are left)"
+echo "  (the browsers keep their bookmarks and passwords; in the histories only the kept news page and"
+echo "   the bookmarked recipes are left; of the cookies only the kept bank's; the caches are empty)"
 files "$chrome" "$firefox" "$firefox_cache"
 histories
 seeder list

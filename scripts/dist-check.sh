@@ -14,7 +14,9 @@ for arch in x86_64 i686; do
   expected=(sweepora.exe sweepora-cli.exe iea.exe help/Help.htm README.md LICENSE policy/sweepora.admx
     policy/en-US/sweepora.adml)
   for plugin in "$root/plugins/"*.plg; do expected+=("plugins/$(basename "$plugin")"); done
-  for definitions in "$root/definitions/"*.ini; do expected+=("definitions/$(basename "$definitions")"); done
+  for definitions in "$root/definitions/"*.ini; do
+    if [ -f "$definitions" ]; then expected+=("definitions/$(basename "$definitions")"); fi
+  done
   for entry in "${expected[@]}"; do
     grep -qxF "$name/$entry" <<<"$listing" || { echo "$zip: $entry missing"; status=1; }
   done

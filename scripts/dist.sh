@@ -21,7 +21,10 @@ for arch in x86_64 i686; do
   mkdir -p "$stage/plugins" "$stage/definitions" "$stage/help" "$stage/policy/en-US"
   cp "$bin/sweepora.exe" "$bin/sweepora-cli.exe" "$bin/iea.exe" "$stage/"
   cp "$root/plugins/"*.plg "$stage/plugins/"
-  cp "$root/definitions/"*.ini "$stage/definitions/"
+  # Our own definitions, when there are any; administrators add theirs there.
+  for definitions in "$root/definitions/"*.ini; do
+    if [ -f "$definitions" ]; then cp "$definitions" "$stage/definitions/"; fi
+  done
   cp "$root/policy/sweepora.admx" "$stage/policy/"
   cp "$root/policy/en-US/sweepora.adml" "$stage/policy/en-US/"
   cp "$root/help/Help.htm" "$stage/help/"

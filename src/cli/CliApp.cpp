@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/JsonReport.h"
+#include "engine/BrowserSites.h"
 #include "engine/CleaningRun.h"
 #include "engine/IEHistoryCleaner.h"
 #include "engine/LogReport.h"
@@ -188,10 +189,12 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
         err << "sweepora-cli: no plugin or offered definition is named " << missing << std::endl;
         return kExitUsage;
     }
-    LoadCookies(session.safeLists.cookies, session.ListFolders(), session.Yielder());
-    LoadTypedUrls(session.safeLists.typedUrls, session.ListFolders(), session.Yielder());
+    const BrowserRoots roots = CurrentBrowserRoots();
+    LoadCookies(session.safeLists.cookies, session.ListFolders(), session.Yielder(), BrowserCookieSites(roots));
+    LoadTypedUrls(session.safeLists.typedUrls, session.ListFolders(), session.Yielder(), BrowserTypedAddresses(roots));
     const std::string historyFailure =
-        LoadHistory(session.safeLists.history, session.ListFolders(), session.Yielder());
+        LoadHistory(session.safeLists.history, session.ListFolders(), session.Yielder(), {},
+                    BrowserHistoryAddresses(roots));
     session.run.live = options.live;
 
     ConsolePrinter printer(out);

@@ -44,6 +44,7 @@ JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool 
     facts.bytesFreed = session.run.spaceSaved;
     facts.files = session.run.files;
     facts.registryKeys = session.run.registryKeys;
+    facts.stores = session.storeReports;
     return facts;
 }
 
@@ -61,6 +62,14 @@ std::string FormatJsonReport(const JsonRunFacts& facts, const std::vector<LogLin
     using nlohmann::ordered_json;
     ordered_json entries = ordered_json::array();
     for (const LogLine& line : lines) entries.push_back({{"task", line.task}, {"status", line.status}});
+    ordered_json stores = ordered_json::array();
+    for (const StoreReport& r : facts.stores)
+        stores.push_back({{"box", r.box},
+                          {"browser", r.browser},
+                          {"profile", r.profile},
+                          {"store", r.store},
+                          {"rows", r.rows},
+                          {"status", r.status}});
     const ordered_json document = {
         {"version", facts.version},
         {"machine", facts.machine},
@@ -75,6 +84,7 @@ std::string FormatJsonReport(const JsonRunFacts& facts, const std::vector<LogLin
           {"files", facts.files},
           {"registryKeys", facts.registryKeys},
           {"seconds", static_cast<long long>(facts.finished - facts.started)}}},
+        {"browserStores", std::move(stores)},
         {"entries", std::move(entries)},
     };
     // A name read from a damaged registry value must not cost the whole report.

@@ -22,6 +22,7 @@ struct JsonRunFacts {
     std::int64_t bytesFreed = 0;
     std::int64_t files = 0;
     std::int64_t registryKeys = 0;
+    std::vector<StoreReport> stores; // the browsers' stores, as logged
 };
 
 // The facts of the run `session` has just made, which began at `started`, with this
@@ -31,8 +32,8 @@ JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool 
 // "2026-12-07T20:41:05Z".
 std::string IsoUtcText(std::time_t at);
 
-// The document: the facts, a summary whose seconds are finished minus started, and every log
-// line as {"task", "status"} untouched. Text that is not valid UTF-8 gets U+FFFD in its place.
+// The document: the facts, a summary whose seconds are finished minus started, the browsers'
+// stores with their counts, and every log line as {"task", "status"} untouched. Text that is not valid UTF-8 gets U+FFFD in its place.
 std::string FormatJsonReport(const JsonRunFacts& facts, const std::vector<LogLine>& lines);
 
 // Writes the document to `path` (UTF-8, no byte-order mark), replacing any file there.

@@ -1,9 +1,19 @@
 #include "engine/BrowserBoxes.h"
 
+#include "engine/BrowserCaches.h"
+#include "engine/BrowserCookies.h"
+#include "engine/BrowserForms.h"
 #include "engine/BrowserHistory.h"
+#include "engine/BrowserSites.h"
+#include "engine/BrowserTypedUrls.h"
+#include "engine/ChromiumPreferences.h"
+#include "engine/ChromiumWebStorage.h"
 #include "engine/Session.h"
 
+#include <windows.h>
+
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -11,7 +21,8 @@ namespace sweepora {
 
 BrowserScope CurrentBrowserScope() { return {CurrentBrowserRoots(), CurrentProcesses}; }
 
-void CleanEveryProfile(Session& s, const BrowserScope& scope, const ProfileCleaner& clean, bool whileRunning)
+void CleanEveryProfile(Session& s, const char* box, const BrowserScope& scope, const ProfileCleaner& clean,
+                       bool whileRunning)
 {
     const std::vector<BrowserId> running = RunningBrowsers(scope.processes);
     std::set<BrowserId> named;
@@ -28,22 +39,77 @@ void CleanEveryProfile(Session& s, const BrowserScope& scope, const ProfileClean
                 continue;
             }
         }
-        for (const StoreOutcome& o : clean(context, profile))
-            s.log.AddLogEntry(std::string(browser.name) + " (" + profile.name + ") " + o.store, StoreStatus(o));
+        for (const StoreOutcome& o : clean(context, profile)) {
+            const std::string status = StoreStatus(o);
+            s.log.AddLogEntry(std::string(browser.name) + " (" + profile.name + ") " + o.store, status);
+            s.storeReports.push_back({box, browser.name, profile.name, o.store, o.rows, status});
+        }
         s.host.YieldToQueue();
     }
 }
 
+namespace {
+
+bool Chromium(const BrowserProfile& profile) { return BrowserOf(profile.browser).family == BrowserFamily::Chromium; }
+
+void Append(std::vector<StoreOutcome>& to, std::vector<StoreOutcome> more)
+{
+    to.insert(to.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+}
+
+} // namespace
+
 void CleanBrowserHistory(Session& s, const BrowserScope& scope)
 {
     const KeptAddress kept = AddressesKept(s.safeLists.history.safe.Items());
-    CleanEveryProfile(s, scope, [&](EraseContext& context, const BrowserProfile& profile) {
-        return BrowserOf(profile.browser).family == BrowserFamily::Chromium
-                   ? CleanChromiumHistory(context, profile, kept)
-                   : CleanFirefoxHistory(context, profile, kept);
+    CleanEveryProfile(s, "history", scope, [&](EraseContext& context, const BrowserProfile& profile) {
+        if (!Chromium(profile)) return CleanFirefoxHistory(context, profile, kept);
+        std::vector<StoreOutcome> outcomes = CleanChromiumHistory(context, profile, kept);
+        if (!context.run.abort &&
+            ::GetFileAttributesW(InProfile(profile.folder, L"Preferences").c_str()) != INVALID_FILE_ATTRIBUTES)
+            outcomes.push_back(CleanChromiumPreferences(context, profile, kept));
+        return outcomes;
+    });
+}
+
+void CleanBrowserCookies(Session& s, const BrowserScope& scope)
+{
+    const KeptSite kept = SitesKept(s.safeLists.cookies.safe.Items());
+    CleanEveryProfile(s, "cookies", scope, [&](EraseContext& context, const BrowserProfile& profile) {
+        if (!Chromium(profile)) return CleanFirefoxCookies(context, profile, kept);
+        std::vector<StoreOutcome> outcomes = CleanChromiumCookies(context, profile, kept);
+        if (!context.run.abort) Append(outcomes, CleanChromiumWebStorage(context, profile, kept));
+        return outcomes;
+    });
+}
+
+void CleanBrowserCaches(Session& s, const BrowserScope& scope)
+{
+    CleanEveryProfile(s, "cache", scope, BrowserCacheRun(), true);
+}
+
+void CleanBrowserTypedUrls(Session& s, const BrowserScope& scope)
+{
+    const KeptAddress kept = AddressesKept(s.safeLists.typedUrls.safe.Items());
+    CleanEveryProfile(s, "typed addresses", scope, [&](EraseContext& context, const BrowserProfile& profile) {
+        std::vector<StoreOutcome> outcomes = CleanBrowserTypedUrls(context, profile, kept);
+        // History's own box edits the same files: the line says which box this was.
+        for (StoreOutcome& o : outcomes) o.store = "typed addresses in " + o.store;
+        return outcomes;
+    });
+}
+
+void CleanBrowserForms(Session& s, const BrowserScope& scope)
+{
+    CleanEveryProfile(s, "forms", scope, [](EraseContext& context, const BrowserProfile& profile) {
+        return CleanBrowserForms(context, profile);
     });
 }
 
 void CleanBrowserHistory(Session& s) { CleanBrowserHistory(s, CurrentBrowserScope()); }
+void CleanBrowserCookies(Session& s) { CleanBrowserCookies(s, CurrentBrowserScope()); }
+void CleanBrowserCaches(Session& s) { CleanBrowserCaches(s, CurrentBrowserScope()); }
+void CleanBrowserTypedUrls(Session& s) { CleanBrowserTypedUrls(s, CurrentBrowserScope()); }
+void CleanBrowserForms(Session& s) { CleanBrowserForms(s, CurrentBrowserScope()); }
 
 } // namespace sweepora

@@ -1,6 +1,7 @@
 #include "engine/CleaningRun.h"
 
 #include "engine/BrowserBoxes.h"
+#include "engine/BrowserSites.h"
 #include "engine/Eradication.h"
 #include "engine/IEHistoryCleaner.h"
 #include "engine/NetscapeCleaners.h"
@@ -20,10 +21,13 @@ const RunCleaners& StandardCleaners()
 {
     static const RunCleaners cleaners = {
         &CleanRunHistory, &CleanFindHistory, &CleanIEHistory, &CleanNetscapeHistory,
-        [](Session& s) { CleanBrowserHistory(s); }, &CleanAutoCompleteForms,
-        &CleanCookies, &CleanNetscapeCache,
-        [](Session& s) { LoadCookies(s.safeLists.cookies, s.ListFolders(), s.Yielder()); },
-        &CleanCacheFiles, &CleanVisitedUrls, &CleanTypedUrls, &CleanNetscapeMail, &CleanClipboard,
+        [](Session& s) { CleanBrowserHistory(s); }, &CleanAutoCompleteForms, [](Session& s) { CleanBrowserForms(s); },
+        &CleanCookies, &CleanNetscapeCache, [](Session& s) { CleanBrowserCookies(s); },
+        [](Session& s) {
+            LoadCookies(s.safeLists.cookies, s.ListFolders(), s.Yielder(), BrowserCookieSites(CurrentBrowserRoots()));
+        },
+        &CleanCacheFiles, [](Session& s) { CleanBrowserCaches(s); }, &CleanVisitedUrls, &CleanTypedUrls,
+        [](Session& s) { CleanBrowserTypedUrls(s); }, &CleanNetscapeMail, &CleanClipboard,
         &CleanCustomDirs, [](Session& s) { EmptyRecycleBin(s, "", true, true, true); }, &CleanRecentDocs,
         &CleanWindowsTemp, [](Session& s) { RunPlugins(s); }, &CleanIndexDat,
     };
@@ -36,22 +40,33 @@ RunTable MakeRunTable(const RunCleaners& c)
     return {
         {1, &S::RunHistory, c.runHistory},
         {2, &S::FileFind, c.findHistory},
+        // Today's browsers first in rows 3 and 9: the older cleaners then refill the safe-list
+        // pages with what the browsers still hold.
         {3, &S::NetHistory, [c](Session& s) {
-             c.ieHistory(s);
+             c.browserHistory(s);
+             if (!s.run.abort) c.ieHistory(s);
              if (!s.run.abort) c.netscapeHistory(s);
-             // Today's browsers after the seed's two.
-             if (!s.run.abort) c.browserHistory(s);
          }},
-        {4, &S::IEAutoComplete, c.autoCompleteForms},
+        {4, &S::IEAutoComplete, [c](Session& s) {
+             c.autoCompleteForms(s);
+             if (!s.run.abort) c.browserForms(s);
+         }},
         {5, &S::IEAutoPass, nullptr},
         {6, &S::NetCookies, [c](Session& s) {
              c.cookies(s);
              if (!s.run.abort) c.netscapeCache(s);
+             if (!s.run.abort) c.browserCookies(s);
              c.loadCookies(s);
          }},
-        {7, &S::IETempFiles, c.cacheFiles},
+        {7, &S::IETempFiles, [c](Session& s) {
+             c.cacheFiles(s);
+             if (!s.run.abort) c.browserCaches(s);
+         }},
         {8, &S::NetVisitedUrls, c.visitedUrls},
-        {9, &S::NetTypedUrls, c.typedUrls},
+        {9, &S::NetTypedUrls, [c](Session& s) {
+             c.browserTypedUrls(s);
+             if (!s.run.abort) c.typedUrls(s);
+         }},
         {10, &S::EmailHistory, c.netscapeMail},
         {11, &S::Clipboard, c.clipboard},
         {12, &S::CustomDirs, c.customDirs},
@@ -101,6 +116,7 @@ RunOutcome RunCleaning(Session& s, const RunTable& table)
     const std::time_t start = std::time(nullptr);
     s.run.spaceSaved = 0;
     s.run.previewGone.clear();
+    s.storeReports.clear();
     s.run.files = 0;
     s.run.registryKeys = 0;
 

@@ -21,9 +21,9 @@ using RunTable = std::vector<RunRow>;
 
 // What the standard table calls, one procedure per step; tests put recorders in their place.
 struct RunCleaners {
-    Cleaner runHistory, findHistory, ieHistory, netscapeHistory, browserHistory, autoCompleteForms, cookies, netscapeCache,
-        loadCookies, cacheFiles, visitedUrls, typedUrls, netscapeMail, clipboard, customDirs, recycleBin,
-        recentDocs, windowsTemp, plugins, indexDat;
+    Cleaner runHistory, findHistory, ieHistory, netscapeHistory, browserHistory, autoCompleteForms, browserForms,
+        cookies, netscapeCache, browserCookies, loadCookies, cacheFiles, browserCaches, visitedUrls, typedUrls,
+        browserTypedUrls, netscapeMail, clipboard, customDirs, recycleBin, recentDocs, windowsTemp, plugins, indexDat;
 };
 
 const RunCleaners& StandardCleaners();

@@ -1,5 +1,6 @@
 #include "engine/IEHistoryCleaner.h"
 
+#include "engine/BrowserSites.h"
 #include "platform/Timestamp.h"
 #include "platform/UrlHistory.h"
 
@@ -41,7 +42,8 @@ void CleanIEHistoryIn(Session& s, const HistoryStoreSource& source)
         }
         // A store that failed would only fail the reload again, with a second line.
         if (storeWorks) {
-            const std::string failure = LoadHistory(s.safeLists.history, s.ListFolders(), s.Yielder(), source);
+            const std::string failure = LoadHistory(s.safeLists.history, s.ListFolders(), s.Yielder(), source,
+                                                       BrowserHistoryAddresses(CurrentBrowserRoots()));
             if (!failure.empty()) s.log.AddLogEntry(kIEHistoryTask, failure);
         }
     }

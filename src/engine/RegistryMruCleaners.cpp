@@ -1,5 +1,6 @@
 #include "engine/RegistryMruCleaners.h"
 
+#include "engine/BrowserSites.h"
 #include "erasure/RegistryValues.h"
 #include "platform/RegistryAccess.h"
 #include "platform/Timestamp.h"
@@ -57,7 +58,7 @@ void CleanTypedUrls(Session& s)
                 return IsInList(s.safeLists.typedUrls.safe, GetRegString(HKEY_CURRENT_USER, kTypedUrlsKey, name), yield);
             });
         }
-        LoadTypedUrls(s.safeLists.typedUrls, s.ListFolders(), yield);
+        LoadTypedUrls(s.safeLists.typedUrls, s.ListFolders(), yield, BrowserTypedAddresses(CurrentBrowserRoots()));
         if (s.run.abort)
             s.log.AddLogEntry("Internet typed Urls ", kAborted);
         else

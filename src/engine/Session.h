@@ -11,12 +11,24 @@
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sweepora {
 
 // The models one running program works on, and the host that drives them.
 // Every view (window, console, tests) owns one and hands it to the engine.
+// What one browser box did to one store of one profile, as the report counts it.
+struct StoreReport {
+    std::string box;     // "history", "cookies", "cache", "typed addresses", "forms"
+    std::string browser; // "Google Chrome"
+    std::string profile; // "Default"
+    std::string store;   // "History", "cookies.sqlite", "history files"
+    std::int64_t rows = 0;
+    std::string status;  // the log line's status
+};
+
 struct Session {
     Session(SettingsStore& settingsStore, RunHost& runHost, Desktop& desktopSeam, std::string executablePath);
     Session(const Session&) = delete;
@@ -40,6 +52,8 @@ struct Session {
     PluginList plugins;
     // Read once, when the program starts.
     PluginVariables pluginVariables;
+    // The browser stores of the run going on or last made, in log order.
+    std::vector<StoreReport> storeReports;
     // The file-system calls of an overwrite; tests put a failing disk here.
     const EraseIo* eraseIo = &SystemEraseIo();
 

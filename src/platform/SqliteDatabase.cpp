@@ -67,11 +67,10 @@ bool OnlyBlanks(const char* text)
     return true;
 }
 
-// Why the file cannot be had for reading and writing, asked of Windows before SQLite, which
-// would retry a sharing violation for over a second and then quietly open it read-only.
-SqlOutcome CheckFile(const std::wstring& path)
+// A file that is there, is not a folder and is not empty: SQLite would take an empty file
+// for a new database and write one into it.
+SqlOutcome CheckPresent(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
@@ -80,9 +79,17 @@ SqlOutcome CheckFile(const std::wstring& path)
     }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return SqlOutcome::Fail(SqlProblem::NotADatabase, "a folder, not a database");
-    // SQLite would take an empty file for a new database and write one into it.
     if (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)
         return SqlOutcome::Fail(SqlProblem::NotADatabase, "the file is empty, not a database");
+    return {};
+}
+
+// Why the file cannot be had for reading and writing, asked of Windows before SQLite, which
+// would retry a sharing violation for over a second and then quietly open it read-only.
+SqlOutcome CheckFile(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (SqlOutcome present = CheckPresent(path, data); !present) return present;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
         return SqlOutcome::Fail(SqlProblem::ReadOnly, "the file is read-only");
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -99,6 +106,72 @@ SqlOutcome CheckFile(const std::wstring& path)
     }
     ::CloseHandle(file);
     return {};
+}
+
+bool FileExists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// How a database can be read without writing anything: as it stands, or, for one in
+// write-ahead-log mode that no program has open, as a file nobody changes.
+enum class ReadMode { Shared, Unchanging };
+
+// Checks the file can be read, and picks the mode from its header and the files beside it.
+SqlOutcome CheckReadable(const std::wstring& path, ReadMode& mode)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (SqlOutcome present = CheckPresent(path, data); !present) return present;
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+            return SqlOutcome::Fail(SqlProblem::Locked,
+                                    "another program has the file open for itself; close it and try again");
+        return SqlOutcome::Fail(SqlProblem::Failed, "the file cannot be opened (" + ErrorText(error) + ")");
+    }
+    unsigned char header[20] = {};
+    DWORD read = 0;
+    const BOOL ok = ::ReadFile(file, header, sizeof header, &read, nullptr);
+    ::CloseHandle(file);
+    if (!ok || read < sizeof header)
+        return SqlOutcome::Fail(SqlProblem::NotADatabase, "the file is not an SQLite database");
+    mode = ReadMode::Shared;
+    // Bytes 18 and 19 are 2 in write-ahead-log mode. SQLite would make the -wal and -shm a
+    // reader needs, and leave them behind.
+    if (header[18] != 2 && header[19] != 2) return {};
+    const bool wal = FileExists(path + L"-wal");
+    const bool shm = FileExists(path + L"-shm");
+    if (wal && shm) return {};
+    if (!wal && !shm) {
+        // No log: no program has it open, and whatever opens it next cannot write before
+        // making one, which this connection would not see; it reads the file alone.
+        mode = ReadMode::Unchanging;
+        return {};
+    }
+    // A log without the shared index is one a program keeps for itself (a browser that
+    // runs, or one that stopped without closing it); its rows may be only in the log.
+    return SqlOutcome::Fail(SqlProblem::Locked,
+                            "another program keeps the database's log for itself; close it and try again");
+}
+
+// "file:" with the path's own "%", "?" and "#" escaped ("\\?\" has one).
+std::string ReadingUri(const std::wstring& path, ReadMode mode)
+{
+    std::string uri = "file:";
+    for (const char c : Utf8FromWide(path)) {
+        if (c == '%')
+            uri += "%25";
+        else if (c == '?')
+            uri += "%3f";
+        else if (c == '#')
+            uri += "%23";
+        else
+            uri += c;
+    }
+    return uri + (mode == ReadMode::Unchanging ? "?immutable=1" : "?mode=ro");
 }
 
 } // namespace
@@ -259,6 +332,34 @@ SqlOutcome SqliteDatabase::Open(const std::wstring& path)
         return SqlOutcome::Fail(SqlProblem::ReadOnly, "the database can only be opened read-only");
     }
     SqlOutcome checked = Check();
+    if (!checked) Close();
+    return checked;
+}
+
+SqlOutcome SqliteDatabase::OpenForReading(const std::wstring& path)
+{
+    Close();
+    ReadMode mode = ReadMode::Shared;
+    if (SqlOutcome file = CheckReadable(path, mode); !file) return file;
+
+    const int rc = sqlite3_open_v2(ReadingUri(path, mode).c_str(), &db_,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE, nullptr);
+    if (rc != SQLITE_OK) {
+        SqlOutcome failed = db_ ? Failure(rc, "cannot open the database")
+                                : SqlOutcome::Fail(SqlProblem::Failed, "cannot open the database (out of memory)");
+        Close();
+        return failed;
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, kBusyMilliseconds);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    // A reader has nothing to checkpoint; closing must not try.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    // Only the header and schema are read here: SQLite's check reads the whole file, too slow
+    // for lists filled each time a page shows; damage met later fails the read instead.
+    SqlOutcome checked = Exec("PRAGMA query_only=ON");
+    if (checked) checked = Exec("SELECT count(*) FROM sqlite_schema");
     if (!checked) Close();
     return checked;
 }

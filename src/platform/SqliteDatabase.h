@@ -86,6 +86,11 @@ public:
     // PRAGMA quick_check). A lock held by another program is reported at once, not waited on.
     SqlOutcome Open(const std::wstring& path);
     SqlOutcome Open(const std::string& utf8Path);
+    // Opens an existing database only to read it, checking its header and schema. Neither the
+    // file nor anything beside it is written: no -wal, -shm or -journal is made. A database
+    // whose write-ahead log another program keeps open for itself (the -wal without the -shm
+    // that shared readers need) counts as locked, as does a file opened without sharing.
+    SqlOutcome OpenForReading(const std::wstring& path);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace sweepora {
 
@@ -15,9 +16,15 @@ using HistoryStoreSource = std::function<ComPtr<IUrlHistoryStg2>()>;
 
 // Refills the IE history page: the clean list from the URL history (local files never
 // appear), the safe list from its file (see SafeListReadPath), then the clean list less the kept
-// entries. Without a source the platform's store is used. A failing store leaves the
-// clean list empty; the text of that failure is returned (empty when there was none).
+// entries, then today's browsers' addresses (`browserAddresses`) not listed on either side yet.
+// Without a source the platform's store is used. A failing store leaves only the browsers'
+// addresses; the text of that failure is returned (empty when there was none).
 std::string LoadHistory(ListPair& page, const SafeListFolders& folders, const YieldFn& yield,
-                        const HistoryStoreSource& source = {});
+                        const HistoryStoreSource& source = {},
+                        const std::vector<std::string>& browserAddresses = {});
+
+// Adds to `clean`, in order, each of `entries` that neither list holds yet (ignoring case);
+// the typed-URL page shares it.
+void AddUnlisted(ListPair& page, const std::vector<std::string>& entries, const YieldFn& yield);
 
 } // namespace sweepora

@@ -2,11 +2,13 @@
 
 #include "platform/RegistryAccess.h"
 #include "platform/UniqueHandle.h"
+#include "safelists/HistoryLoader.h"
 #include "safelists/SafeListFile.h"
 
 namespace sweepora {
 
-void LoadTypedUrls(ListPair& page, const SafeListFolders& folders, const YieldFn& yield)
+void LoadTypedUrls(ListPair& page, const SafeListFolders& folders, const YieldFn& yield,
+                   const std::vector<std::string>& browserTyped)
 {
     LoadListFromFile(page.safe, SafeListReadPath(folders, kSafeUrlsFile), yield);
     page.clean.Clear();
@@ -24,6 +26,7 @@ void LoadTypedUrls(ListPair& page, const SafeListFolders& folders, const YieldFn
         }
     }
     RemoveKeptEntries(page.clean, page.safe, yield);
+    AddUnlisted(page, browserTyped, yield);
 }
 
 } // namespace sweepora

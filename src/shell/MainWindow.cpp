@@ -5,6 +5,7 @@
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
 #include "controls/XpRadioButton.h"
+#include "engine/BrowserSites.h"
 #include "engine/CleaningCommands.h"
 #include "engine/DirectoryList.h"
 #include "engine/Eradication.h"
@@ -34,6 +35,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace sweepora {
@@ -234,10 +236,17 @@ void MainWindow::LoadEraseSettings()
         session_.log.AddLogEntry("Definitions : " + file, "Not read: " + why);
     FillPlugins();
     const YieldFn yield = session_.Yielder();
-    LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield);
-    const std::string failure = LoadHistory(session_.safeLists.history, session_.ListFolders(), yield);
+    const BrowserRoots roots = CurrentBrowserRoots();
+    // Said once, at start: why a browser's sites are missing from the lists (it runs).
+    std::vector<std::string> unread;
+    LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield, BrowserCookieSites(roots, &unread));
+    const std::string failure = LoadHistory(session_.safeLists.history, session_.ListFolders(), yield, {},
+                                            BrowserHistoryAddresses(roots, &unread));
     if (!failure.empty()) session_.log.AddLogEntry(kIEHistoryTask, failure);
-    LoadTypedUrls(session_.safeLists.typedUrls, session_.ListFolders(), yield);
+    LoadTypedUrls(session_.safeLists.typedUrls, session_.ListFolders(), yield, BrowserTypedAddresses(roots, &unread));
+    std::sort(unread.begin(), unread.end());
+    unread.erase(std::unique(unread.begin(), unread.end()), unread.end());
+    for (const std::string& line : unread) session_.log.AddLogEntry("Safe lists", "Not read: " + line);
     FillSafeLists();
 }
 
@@ -530,9 +539,11 @@ void MainWindow::SelectMainTab(int index)
         // During a run the lists are the run's; they are refilled when it ends.
         if (session_.run.running) return;
         const YieldFn yield = session_.Yielder();
-        LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield);
-        LoadTypedUrls(session_.safeLists.typedUrls, session_.ListFolders(), yield);
-        const std::string failure = LoadHistory(session_.safeLists.history, session_.ListFolders(), yield);
+        const BrowserRoots roots = CurrentBrowserRoots();
+        LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield, BrowserCookieSites(roots));
+        LoadTypedUrls(session_.safeLists.typedUrls, session_.ListFolders(), yield, BrowserTypedAddresses(roots));
+        const std::string failure =
+            LoadHistory(session_.safeLists.history, session_.ListFolders(), yield, {}, BrowserHistoryAddresses(roots));
         if (!failure.empty()) session_.log.AddLogEntry(kIEHistoryTask, failure);
         LoadPlugins(session_.plugins, SessionPluginFolder(session_));
         FillSafeLists();

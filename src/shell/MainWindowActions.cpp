@@ -2,6 +2,7 @@
 // in-memory setting or its model, and the view is refreshed from the model.
 #include "shell/MainWindow.h"
 
+#include "engine/BrowserSites.h"
 #include "engine/DirectoryList.h"
 #include "engine/LogReport.h"
 #include "engine/SessionPlugins.h"
@@ -152,7 +153,8 @@ void MainWindow::OnSafeListCommand(int base, int offset, int code)
         MoveAll(pair.safe, pair.clean, yield);
         break;
     case ids::kRefresh:
-        LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield);
+        LoadCookies(session_.safeLists.cookies, session_.ListFolders(), yield,
+                    BrowserCookieSites(CurrentBrowserRoots()));
         break;
     default:
         return;

@@ -7,9 +7,11 @@
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
 
+#include "support/SqliteFiles.h"
 #include "support/TestSupport.h"
 
 #include <nlohmann/json.hpp>
+#include <shlobj.h>
 
 #include <ctime>
 #include <iomanip>
@@ -127,6 +129,46 @@ TEST_F(JsonReportFixture, PreviewAndCleanReportTheRunWithTheRealNames)
     const test::ProgramResult r = test::RunProgram(exe, "preview --json " + folder.File("no\\such\\run.json"));
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_NE(r.out.find("sweepora-cli: could not write the JSON report to "), std::string::npos) << r.out;
+}
+
+TEST_F(JsonReportFixture, TheBrowsersStoresCarryTheSameCountsInPreviewAndClean)
+{
+    char local[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local), S_OK);
+    test::ScratchFolder chrome(std::string(local) + "\\Google");
+    const std::string profile = chrome.File("Chrome\\User Data\\Default");
+    ASSERT_EQ(SHCreateDirectoryExA(nullptr, profile.c_str(), nullptr), ERROR_SUCCESS);
+    test::CreateDatabase(profile + "\\History",
+                         std::string(test::kChromiumHistorySchema) +
+                             "INSERT INTO urls VALUES(1,'https://clinic.example/a','A',1,0,13300000000000000,0),"
+                             "(2,'https://clinic.example/b','B',1,0,13300000000000001,0);"
+                             "INSERT INTO visits(id,url,visit_time,transition) VALUES(1,1,1,0),(2,2,2,0),(3,2,3,0);");
+    RegistrySettingsStore("Software\\Sweepora").Set(kSectionErase, "NetHistory", "1");
+
+    // The browser lines of each run as the log printed them, the preview's mark taken off.
+    const auto browserLines = [](const json& doc) {
+        std::vector<std::string> lines;
+        for (const json& e : doc.at("entries")) {
+            std::string task = e.at("task").get<std::string>();
+            if (task.rfind("Testing : ", 0) == 0) task.erase(0, 10);
+            if (task.rfind("Google Chrome (Default) ", 0) == 0) lines.push_back(task + "|" + e.at("status").get<std::string>());
+        }
+        return lines;
+    };
+    const json preview = Run("preview");
+    const json clean = Run("clean");
+    EXPECT_EQ(browserLines(preview), browserLines(clean));
+    EXPECT_EQ(preview.at("browserStores"), clean.at("browserStores"));
+    const json& stores = clean.at("browserStores");
+    EXPECT_EQ(browserLines(clean).size(), stores.size());
+    ASSERT_FALSE(stores.empty()) << clean.dump(2);
+    EXPECT_EQ(stores[0], (json{{"box", "history"},
+                               {"browser", "Google Chrome"},
+                               {"profile", "Default"},
+                               {"store", "History"},
+                               {"rows", 5},
+                               {"status", "5 rows removed; left alone: history_sync_metadata, journeys"}}));
+    EXPECT_EQ(test::QueryRows(profile + "\\History", "SELECT count(*) FROM urls"), (test::Texts{"0"}));
 }
 
 TEST(JsonReport, FiguresPastThirtyTwoBitsAreWrittenWhole)

@@ -42,9 +42,11 @@ struct RecordingTable {
         const std::pair<Cleaner R::*, const char*> names[] = {
             {&R::runHistory, "run"}, {&R::findHistory, "find"}, {&R::ieHistory, "ie history"},
             {&R::netscapeHistory, "netscape history"}, {&R::browserHistory, "browser history"},
-            {&R::autoCompleteForms, "forms"}, {&R::cookies, "cookies"},
-            {&R::netscapeCache, "netscape cache"}, {&R::loadCookies, "load cookies"}, {&R::cacheFiles, "cache"},
-            {&R::visitedUrls, "visited"}, {&R::typedUrls, "typed"}, {&R::netscapeMail, "mail"},
+            {&R::autoCompleteForms, "forms"}, {&R::browserForms, "browser forms"}, {&R::cookies, "cookies"},
+            {&R::netscapeCache, "netscape cache"}, {&R::browserCookies, "browser cookies"},
+            {&R::loadCookies, "load cookies"}, {&R::cacheFiles, "cache"}, {&R::browserCaches, "browser cache"},
+            {&R::visitedUrls, "visited"}, {&R::typedUrls, "typed"}, {&R::browserTypedUrls, "browser typed"},
+            {&R::netscapeMail, "mail"},
             {&R::clipboard, "clipboard"}, {&R::customDirs, "dirs"}, {&R::recycleBin, "bin"}, {&R::recentDocs, "recent"},
             {&R::windowsTemp, "temp"}, {&R::plugins, "plugins"}, {&R::indexDat, "index.dat"}};
         for (const auto& [member, name] : names)
@@ -64,9 +66,11 @@ TEST_F(RunFixture, TheStandardTableRunsTheTickedCleanersInOrder)
     // Each category with what it runs, in the run's order.
     const std::pair<std::string S::*, Texts> rows[] = {
         {&S::RunHistory, {"run"}}, {&S::FileFind, {"find"}},
-        {&S::NetHistory, {"ie history", "netscape history", "browser history"}}, {&S::IEAutoComplete, {"forms"}},
-        {&S::IEAutoPass, {}}, {&S::NetCookies, {"cookies", "netscape cache", "load cookies"}},
-        {&S::IETempFiles, {"cache"}}, {&S::NetVisitedUrls, {"visited"}}, {&S::NetTypedUrls, {"typed"}},
+        {&S::NetHistory, {"browser history", "ie history", "netscape history"}},
+        {&S::IEAutoComplete, {"forms", "browser forms"}}, {&S::IEAutoPass, {}},
+        {&S::NetCookies, {"cookies", "netscape cache", "browser cookies", "load cookies"}},
+        {&S::IETempFiles, {"cache", "browser cache"}}, {&S::NetVisitedUrls, {"visited"}},
+        {&S::NetTypedUrls, {"browser typed", "typed"}},
         {&S::EmailHistory, {"mail"}}, {&S::Clipboard, {"clipboard"}}, {&S::CustomDirs, {"dirs"}},
         {&S::RecBin, {"bin"}}, {&S::RecentDocs, {"recent"}}, {&S::TempFiles, {"temp"}},
         {&S::IndexDatFiles, {"index.dat"}}};
@@ -107,7 +111,7 @@ TEST_F(RunFixture, AnAbortSkipsTheRestButThePluginsAndTheCookieLists)
     // Stopped in the browser history: Netscape's history and every later category are skipped.
     recorder.act["ie history"] = abort;
     EXPECT_EQ(RunCleaning(session, table), RunOutcome::Aborted);
-    EXPECT_EQ(recorder.ran, (Texts{"run", "ie history", "plugins"}));
+    EXPECT_EQ(recorder.ran, (Texts{"run", "browser history", "ie history", "plugins"}));
     EXPECT_EQ(Tasks(), Texts{"Testing : *****Aborted by user*******"});
     EXPECT_TRUE(!session.run.abort && !session.run.live && nested == RunOutcome::Ignored);
     EXPECT_EQ(host.events, (Texts{"started", "finished"}));
@@ -118,7 +122,7 @@ TEST_F(RunFixture, AnAbortSkipsTheRestButThePluginsAndTheCookieLists)
     recorder.ran.clear();
     RunCleaning(session, table);
     EXPECT_EQ(recorder.ran,
-              (Texts{"run", "ie history", "netscape history", "browser history", "cookies", "load cookies", "plugins"}));
+              (Texts{"run", "browser history", "ie history", "netscape history", "cookies", "load cookies", "plugins"}));
 
     // The next run starts from zero and, without an abort, ends with the summary.
     recorder.act.erase("cookies");

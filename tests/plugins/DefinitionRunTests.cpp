@@ -148,63 +148,6 @@ TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
     EXPECT_EQ(Lines().back(), "Plugin : Risky|Completed");
 }
 
-TEST_F(DefinitionFixture, TheShippedBrowserDefinitionsKeepBookmarksAndPasswords)
-{
-    const std::string chrome = local + "\\Google\\Chrome\\User Data\\";
-    const std::string fox = roaming + "\\Mozilla\\Firefox\\Profiles\\", foxLocal = local + "\\Mozilla\\Firefox\\Profiles\\";
-    Texts history, cache, cookies, kept;
-    for (const char* p : {"Default\\", "Profile 1\\"}) {
-        for (const char* f : {"History", "History-journal", "Visited Links", "Top Sites"}) history.push_back(chrome + p + f);
-        for (const char* f : {"Cache\\Cache_Data\\data_0", "Cache\\Cache_Data\\f_000001", "Code Cache\\js\\index",
-                              "GPUCache\\data_1", "Service Worker\\CacheStorage\\ab\\cd"})
-            cache.push_back(chrome + p + f);
-        cookies.push_back(chrome + p + "Network\\Cookies");
-        for (const char* f : {"Bookmarks", "Login Data", "Preferences"}) kept.push_back(chrome + p + f);
-    }
-    for (const char* p : {"a1b2.default-release\\", "c3d4.work\\"}) {
-        for (const char* f : {"formhistory.sqlite", "sessionstore-backups\\recovery.jsonlz4"}) history.push_back(fox + p + f);
-        cache.push_back(foxLocal + p + "cache2\\entries\\0A1B");
-        cookies.push_back(fox + p + "cookies.sqlite");
-        for (const char* f : {"places.sqlite", "logins.json", "key4.db", "prefs.js"}) kept.push_back(fox + p + f);
-    }
-    for (const Texts* group : {&history, &cache, &cookies, &kept})
-        for (const std::string& f : *group) Seed(f, "browser " + f);
-    const DefinitionsLoad detected = ReadDefinitions(AddBackslash(FolderOf(ExecutablePath())) + "definitions\\browsers.ini",
-                                                     "definitions\\browsers.ini", environment);
-    ASSERT_TRUE(detected.error.empty()) << detected.error;
-    Texts offered;
-    for (const LoadedDefinition& d : detected.definitions)
-        if (d.offered) offered.push_back(d.entry.name);
-    EXPECT_EQ(offered, (Texts{"Google Chrome - Cache", "Google Chrome - History", "Google Chrome - Cookies",
-                              "Mozilla Firefox - Cache", "Mozilla Firefox - History", "Mozilla Firefox - Cookies"}));
-    for (const LoadedDefinition& d : detected.definitions)
-        EXPECT_EQ(!d.entry.warning.empty(), d.entry.name.find("Cookies") != std::string::npos) << d.entry.name;
-
-    UseDefinitions(detected.definitions, {"Google Chrome - Cache", "Google Chrome - History", "Mozilla Firefox - Cache",
-                                          "Mozilla Firefox - History"});
-    session.run.live = true;
-    {
-        // A running browser holds its history open.
-        UniqueFile held(::CreateFileA(history[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held);
-        RunPlugins(session);
-    }
-    EXPECT_TRUE(FileExists(history[0]));
-    const Texts lines = Lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "Google Chrome|Some files are in use: close Google Chrome first, then clean again"),
-              lines.end());
-    for (std::size_t i = 1; i < history.size(); ++i) EXPECT_FALSE(FileExists(history[i])) << history[i];
-    for (const std::string& f : cache) EXPECT_FALSE(FileExists(f)) << f;
-    for (const std::string& f : cookies) EXPECT_EQ(test::ReadFileBytes(f), "browser " + f);
-    for (const std::string& f : kept) EXPECT_EQ(test::ReadFileBytes(f), "browser " + f);
-
-    UseDefinitions(detected.definitions, {"Google Chrome - Cookies", "Mozilla Firefox - Cookies"});
-    RunPlugins(session);
-    for (const std::string& f : cookies) EXPECT_FALSE(FileExists(f)) << f;
-    for (const std::string& f : kept) EXPECT_EQ(test::ReadFileBytes(f), "browser " + f);
-}
-
 TEST_F(DefinitionFixture, TicksAreKeptPerUserAndAWarnedEntryIsNeverTickedWholesale)
 {
     DefinitionSources sources;

@@ -1,7 +1,9 @@
 #include "platform/UrlHistory.h"
+#include "safelists/CookieLoader.h"
 #include "safelists/HistoryLoader.h"
 #include "safelists/SafeListFile.h"
 #include "safelists/SafeListPages.h"
+#include "safelists/TypedUrlLoader.h"
 
 #include "support/TestSupport.h"
 
@@ -74,4 +76,63 @@ TEST(HistoryLoader, ListsNoLocalFilesHidesKeptEntriesAndSurvivesAFailingStore)
     EXPECT_NE(failure.find("could not be created"), std::string::npos) << failure;
     EXPECT_TRUE(page.clean.Empty());
     EXPECT_EQ(page.safe.Items(), safe);
+}
+
+TEST(CookieLoader, AddsEachBrowserSiteOnceUnlessAKeptEntryCoversItOrASubdomainOfIt)
+{
+    test::TempFolder folder;
+    // Hostile lines keep nothing: they must not hide every site.
+    test::WriteFileBytes(folder.File(kSafeCookieFile),
+                         "Bank.Example\r\n*\r\n.\r\n\r\n   \r\n" + std::string(5000, 'x') +
+                             "\r\nCookie:me@mail.example/\r\n");
+    ListPair page;
+    LoadCookies(page, folder.Path(), nullptr,
+                {"", "bank.example", "mail.example", "news.example", "notbank.example", "shop.example",
+                 "shop.example", "www.bank.example", "www.mail.example"});
+    EXPECT_EQ(page.clean.Items(), (Items{"news.example", "notbank.example", "shop.example"}));
+    ASSERT_EQ(page.safe.Count(), 7u); // the file's lines stay as they were
+    EXPECT_EQ(page.safe.Items()[0], "Bank.Example");
+}
+
+TEST(CookieLoader, CookieSiteReadsHostsAddressesAndInternetExplorerEntries)
+{
+    EXPECT_EQ(CookieSite(".WWW.Bank.Example"), "www.bank.example");
+    EXPECT_EQ(CookieSite("https://user:pw@www.bank.example:8443/login?next=/"), "www.bank.example");
+    EXPECT_EQ(CookieSite("Cookie:me@bank.example/"), "bank.example");
+    EXPECT_EQ(CookieSite("me@bank.example[2].txt"), "bank.example");
+    EXPECT_EQ(CookieSite("*.bank.example"), "bank.example");
+    EXPECT_EQ(CookieSite("http://[::1]:8080/"), "[::1]");
+    EXPECT_EQ(CookieSite("a b.example"), ""); // no host has a blank; hostile entries: SitesKept's tests
+}
+
+TEST(HistoryLoader, AddsBrowserAddressesListedOnNeitherSideEvenWhenTheStoreFails)
+{
+    test::ScratchHistory scratch;
+    test::TempFolder folder;
+    {
+        CURLHistory history;
+        history.AddURL("http://web.example/", "", 0);
+    }
+    test::WriteFileBytes(folder.File(kSafeHistoryFile), "http://kept.example/\r\n");
+    const std::vector<std::string> browsers = {"HTTP://WEB.example/", "http://KEPT.example/", "https://new.example/a",
+                                               "https://new.example/a", ""};
+    ListPair page;
+    EXPECT_EQ(LoadHistory(page, folder.Path(), nullptr, {}, browsers), "");
+    EXPECT_EQ(page.clean.Items(), (Items{"http://web.example/", "https://new.example/a"}));
+
+    EXPECT_NE(LoadHistory(page, folder.Path(), nullptr, [] { return ComPtr<IUrlHistoryStg2>(); }, browsers), "");
+    EXPECT_EQ(page.clean.Items(), (Items{"HTTP://WEB.example/", "https://new.example/a"}));
+}
+
+TEST(TypedUrlLoader, AddsTypedBrowserAddressesAfterInternetExplorersOwn)
+{
+    test::ScratchKey key(kTypedUrlsKey);
+    test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, "url1", "http://typed.example/");
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(kSafeUrlsFile), "https://kept.example/\r\n");
+    ListPair page;
+    LoadTypedUrls(page, folder.Path(), nullptr,
+                  {"https://kept.example/", "https://b.example/", "http://TYPED.example/"});
+    EXPECT_EQ(page.clean.Items(), (Items{"http://typed.example/", "https://b.example/"}));
+    EXPECT_EQ(page.safe.Items(), Items{"https://kept.example/"});
 }

@@ -17,5 +17,12 @@ bool DatabaseHolds(const std::string& path, const std::string& text);
 extern const char* const kChromiumHistorySchema;
 std::string FirefoxPlacesSchema(bool modern);
 extern const char* const kFirefoxFaviconsSchema;
+// Network\Cookies (Chromium 156) and cookies.sqlite (Firefox 153).
+extern const char* const kChromiumCookiesSchema;
+extern const char* const kFirefoxCookiesSchema;
+// Web Data and Shortcuts (Chromium 156), formhistory.sqlite (Firefox 153).
+extern const char* const kChromiumWebDataSchema;
+extern const char* const kChromiumShortcutsSchema;
+extern const char* const kFirefoxFormHistorySchema;
 
 } // namespace sweepora::test

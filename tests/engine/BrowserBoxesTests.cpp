@@ -1,4 +1,6 @@
 #include "engine/BrowserBoxes.h"
+#include "engine/BrowserSites.h"
+#include "safelists/CookieLoader.h"
 
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
@@ -13,11 +15,11 @@ using test::Texts;
 
 namespace {
 
-struct BrowserHistoryFixture : test::SessionFixture {
+struct BrowserBoxesFixture : test::SessionFixture {
     BrowserRoots roots{LongPath(folder.File("Local")), LongPath(folder.File("Roaming"))};
     std::vector<RunningProcess> processes;
 
-    BrowserHistoryFixture() { OnlyCategories({}); }
+    BrowserBoxesFixture() { OnlyCategories({}); }
 
     std::string Seed(const std::string& path, const std::string& bytes)
     {
@@ -52,7 +54,7 @@ struct BrowserHistoryFixture : test::SessionFixture {
 
 } // namespace
 
-TEST_F(BrowserHistoryFixture, APreviewSaysWhatTheRunDoesAndAKeptSiteStaysInTheDatabase)
+TEST_F(BrowserBoxesFixture, APreviewSaysWhatTheRunDoesAndAKeptSiteStaysInTheDatabase)
 {
     const std::string history = SeedChrome("Default");
     SeedChrome("Profile 1");
@@ -81,7 +83,7 @@ TEST_F(BrowserHistoryFixture, APreviewSaysWhatTheRunDoesAndAKeptSiteStaysInTheDa
     EXPECT_NE(history1, run.end()) << ::testing::PrintToString(run);
 }
 
-TEST_F(BrowserHistoryFixture, ARunningBrowserIsNamedOnceAndNothingOfItIsTouched)
+TEST_F(BrowserBoxesFixture, ARunningBrowserIsNamedOnceAndNothingOfItIsTouched)
 {
     const std::string history = SeedChrome("Default");
     SeedChrome("Profile 1");
@@ -92,4 +94,46 @@ TEST_F(BrowserHistoryFixture, ARunningBrowserIsNamedOnceAndNothingOfItIsTouched)
     EXPECT_EQ(Tasks(), Texts{"Google Chrome"});
     EXPECT_EQ(session.log.Lines()[0].status, "Google Chrome is running: close it first, then clean again");
     EXPECT_EQ(test::ReadFileBytes(history), before);
+}
+
+// The page the user sees, the choice made there, and the run that follows: the site moved to
+// "Cookies to Keep" keeps its cookies and its storage in Chrome and Firefox, the other goes.
+TEST_F(BrowserBoxesFixture, ASiteMovedToCookiesToKeepKeepsItsCookiesAndStorageInEveryBrowser)
+{
+    const std::string chrome = "Local\\Google\\Chrome\\User Data\\Default\\";
+    const std::string fox = "Roaming\\Mozilla\\Firefox\\Profiles\\x.default\\";
+    Seed("Roaming\\Mozilla\\Firefox\\profiles.ini", "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
+    Seed(chrome + "Bookmarks", R"({"roots":{}})");
+    const std::string cookies = Seed(chrome + "Network\\Cookies", "");
+    std::remove(cookies.c_str());
+    test::CreateDatabase(cookies, std::string(test::kChromiumCookiesSchema) +
+                                      "INSERT INTO cookies VALUES(1,'.www.bank.example','','s','',x'00','/',0,1,1,0,1,1,1,0,2,"
+                                      "443,0,0,0),(2,'.tracker.example','','t','',x'00','/',0,1,1,0,1,1,1,0,2,443,0,0,0);");
+    const std::string bankDb = Seed(chrome + "IndexedDB\\https_www.bank.example_0.indexeddb.leveldb\\000003.log", "bank");
+    const std::string trackerDb = Seed(chrome + "IndexedDB\\https_tracker.example_0.indexeddb.leveldb\\000003.log", "t");
+    const std::string foxCookies = Seed(fox + "cookies.sqlite", "");
+    std::remove(foxCookies.c_str());
+    test::CreateDatabase(foxCookies, std::string(test::kFirefoxCookiesSchema) +
+                                         "INSERT INTO moz_cookies(id,name,value,host,path) VALUES"
+                                         "(1,'s','x','bank.example','/'),(2,'t','y','.tracker.example','/');");
+    const std::string bankStore = Seed(fox + "storage\\default\\https+++bank.example\\ls\\data.sqlite", "bank");
+    const std::string trackerStore = Seed(fox + "storage\\default\\https+++tracker.example\\ls\\data.sqlite", "t");
+
+    ListPair& page = session.safeLists.cookies;
+    LoadCookies(page, session.ListFolders(), session.Yielder(), BrowserCookieSites(roots));
+    const auto& listed = page.clean.Items();
+    const auto bank = std::find(listed.begin(), listed.end(), "bank.example");
+    ASSERT_NE(bank, listed.end()) << ::testing::PrintToString(listed);
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), "tracker.example"), 1);
+    page.clean.Select(static_cast<int>(bank - listed.begin()));
+    MoveSelected(page.clean, page.safe);
+
+    session.run.live = true;
+    CleanBrowserCookies(session, {roots, [this] { return processes; }});
+    EXPECT_EQ(test::QueryRows(cookies, "SELECT host_key FROM cookies"), Texts{".www.bank.example"});
+    EXPECT_EQ(test::QueryRows(foxCookies, "SELECT host FROM moz_cookies"), Texts{"bank.example"});
+    EXPECT_FALSE(test::DatabaseHolds(cookies, "tracker.example") || test::DatabaseHolds(foxCookies, "tracker.example"));
+    EXPECT_EQ(test::ReadFileBytes(bankDb), "bank");
+    EXPECT_EQ(test::ReadFileBytes(bankStore), "bank");
+    EXPECT_FALSE(FileExists(trackerDb) || FileExists(trackerStore));
 }

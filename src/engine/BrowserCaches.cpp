@@ -1,0 +1,102 @@
+#include "engine/BrowserCaches.h"
+
+#include "erasure/FolderWalk.h"
+#include "platform/LongPath.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <set>
+
+namespace sweepora {
+
+namespace {
+
+// What a running browser's caches keep: their index files, which name entries by hash.
+const wchar_t* const kIndexFiles[] = {L"INDEX", L"INDEX.LOG", L"THE-REAL-INDEX"};
+
+void EraseCacheFolder(EraseContext& context, const std::wstring& path, bool held)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    WalkRequest request;
+    request.display = DisplayPath(path) + "\\";
+    request.folder = path;
+    request.recurse = true;
+    request.removeSubfolders = false;
+    request.removeFolder = false;
+    if (held) {
+        const std::wstring canonical = CanonicalFolder(path);
+        for (const wchar_t* name : kIndexFiles) request.kept.push_back({canonical, true, name});
+    }
+    WalkFolder(context, request);
+}
+
+StoreOutcome EraseCaches(EraseContext& context, const BrowserProfile& profile, const std::wstring& base,
+                         const std::vector<std::wstring>& folders, const std::string& store)
+{
+    StoreOutcome outcome = WholeFiles(store);
+    const bool held = !ProfileInUse(profile).empty();
+    for (const std::wstring& folder : folders) {
+        if (context.run.abort) break;
+        EraseCacheFolder(context, InProfile(base, folder.c_str()), held);
+    }
+    return outcome;
+}
+
+} // namespace
+
+const std::vector<std::wstring>& ProfileCacheFolders(BrowserFamily family)
+{
+    // Older builds' names beside Chromium 156's and Firefox 153's, as both still turn up.
+    static const std::vector<std::wstring> chromium = {L"Cache",
+                                                       L"Code Cache",
+                                                       L"GPUCache",
+                                                       L"DawnGraphiteCache",
+                                                       L"DawnWebGPUCache",
+                                                       L"DawnCache",
+                                                       L"Service Worker\\CacheStorage",
+                                                       L"Service Worker\\ScriptCache",
+                                                       L"Media Cache",
+                                                       L"Application Cache"};
+    static const std::vector<std::wstring> firefox = {L"cache2", L"startupCache", L"OfflineCache"};
+    return family == BrowserFamily::Firefox ? firefox : chromium;
+}
+
+const std::vector<std::wstring>& SharedCacheFolders()
+{
+    static const std::vector<std::wstring> shared = {L"GrShaderCache", L"ShaderCache", L"GraphiteDawnCache",
+                                                     L"GPUPersistentCache"};
+    return shared;
+}
+
+std::vector<StoreOutcome> CleanBrowserCaches(EraseContext& context, const BrowserProfile& profile)
+{
+    const BrowserFamily family = BrowserOf(profile.browser).family;
+    // The Firefox family keeps its caches in the local folder, which a profile may lack.
+    const std::wstring& base = family == BrowserFamily::Firefox ? profile.localFolder : profile.folder;
+    if (base.empty() || context.run.abort) return {};
+    return {EraseCaches(context, profile, base, ProfileCacheFolders(family), "cache")};
+}
+
+std::vector<StoreOutcome> CleanSharedBrowserCaches(EraseContext& context, const BrowserProfile& profile)
+{
+    if (BrowserOf(profile.browser).family != BrowserFamily::Chromium || profile.dataFolder.empty() || context.run.abort)
+        return {};
+    return {EraseCaches(context, profile, profile.dataFolder, SharedCacheFolders(), "shared cache")};
+}
+
+std::function<std::vector<StoreOutcome>(EraseContext&, const BrowserProfile&)> BrowserCacheRun()
+{
+    auto done = std::make_shared<std::set<std::wstring>>();
+    return [done](EraseContext& context, const BrowserProfile& profile) {
+        std::vector<StoreOutcome> outcomes = CleanBrowserCaches(context, profile);
+        if (BrowserOf(profile.browser).family == BrowserFamily::Chromium && !profile.dataFolder.empty() &&
+            done->insert(CanonicalFolder(profile.dataFolder)).second) {
+            for (StoreOutcome& shared : CleanSharedBrowserCaches(context, profile)) outcomes.push_back(shared);
+        }
+        return outcomes;
+    };
+}
+
+} // namespace sweepora

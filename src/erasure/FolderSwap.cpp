@@ -1,0 +1,93 @@
+#include "erasure/FolderSwap.h"
+
+#include "erasure/FolderWalk.h"
+#include "platform/ErrorText.h"
+#include "platform/LongPath.h"
+
+#include <windows.h>
+
+namespace sweepora {
+
+namespace {
+
+std::wstring WithoutBackslash(std::wstring folder)
+{
+    while (folder.size() > 1 && folder.back() == L'\\') folder.pop_back();
+    return folder;
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+} // namespace
+
+std::wstring FreshFolderOf(const std::wstring& folder) { return WithoutBackslash(folder) + L".sweepora-new"; }
+
+std::wstring AsideFolderOf(const std::wstring& folder) { return WithoutBackslash(folder) + L".sweepora-old"; }
+
+void EraseWholeFolder(EraseContext& context, const std::wstring& folder)
+{
+    WalkRequest request;
+    request.folder = WithoutBackslash(folder);
+    request.display = DisplayPath(request.folder) + "\\";
+    request.recurse = true;
+    request.removeSubfolders = true;
+    request.removeFolder = true;
+    request.hiddenFiles = true;
+    WalkFolder(context, request);
+}
+
+std::string RestoreFolderSwap(EraseContext& context, const std::wstring& folder)
+{
+    const std::wstring real = WithoutBackslash(folder);
+    const std::wstring aside = AsideFolderOf(real);
+    const std::wstring fresh = FreshFolderOf(real);
+    if (IsFolder(aside)) {
+        if (!Exists(real)) {
+            // Cut short between the two renames: the old store is the whole one.
+            if (!::MoveFileExW(aside.c_str(), real.c_str(), 0))
+                return "an earlier clean left " + DisplayPath(aside) + " and it cannot be put back (" +
+                       ErrorText(::GetLastError()) + ")";
+            context.log.AddLogEntry(DisplayPath(real), "put back after an interrupted clean");
+        } else if (IsFolder(fresh)) {
+            // Cut short between the renames, and something (the browser) made a new store
+            // since: which one the user wants cannot be told.
+            return "an earlier clean was cut short and left " + DisplayPath(aside) + " beside a new " +
+                   DisplayPath(real) + "; both are left as they are";
+        } else {
+            // Cut short while the old store was being erased.
+            EraseWholeFolder(context, aside);
+        }
+    }
+    if (IsFolder(fresh)) EraseWholeFolder(context, fresh);
+    if (Exists(aside) || Exists(fresh))
+        return "an earlier clean left " + DisplayPath(Exists(aside) ? aside : fresh) + ", which cannot be removed";
+    return {};
+}
+
+std::string SwapInFreshFolder(EraseContext& context, const std::wstring& folder)
+{
+    const std::wstring real = WithoutBackslash(folder);
+    const std::wstring aside = AsideFolderOf(real);
+    const std::wstring fresh = FreshFolderOf(real);
+    if (Exists(aside)) return DisplayPath(aside) + " is in the way";
+    if (!::MoveFileExW(real.c_str(), aside.c_str(), 0))
+        return "it cannot be moved aside (" + ErrorText(::GetLastError()) + ")";
+    if (!::MoveFileExW(fresh.c_str(), real.c_str(), 0)) {
+        const DWORD error = ::GetLastError();
+        if (!::MoveFileExW(aside.c_str(), real.c_str(), 0))
+            return "the new copy cannot be moved into place (" + ErrorText(error) +
+                   "), and the old one cannot be put back from " + DisplayPath(aside);
+        return "the new copy cannot be moved into place (" + ErrorText(error) + ")";
+    }
+    EraseWholeFolder(context, aside);
+    return {};
+}
+
+} // namespace sweepora

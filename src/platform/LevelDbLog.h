@@ -1,0 +1,18 @@
+#pragma once
+// LevelDB's log format, which its logs and manifests share: records cut into fragments
+// that never cross a 32 KiB block, each with a masked CRC-32C.
+#include "platform/LevelDb.h"
+
+#include <string>
+#include <vector>
+
+namespace sweepora::leveldb {
+
+// The records of a whole log file named `name` (for the reasons), each checksum verified.
+// A log cut short is refused too: what it lost cannot be told.
+LevelDbOutcome ReadLogRecords(const std::string& log, const std::string& name, std::vector<std::string>& records);
+
+// Appends one record to a log whose length is `log.size()`, split at block boundaries.
+void AppendLogRecord(std::string& log, const std::string& record);
+
+} // namespace sweepora::leveldb

@@ -1,0 +1,180 @@
+#include "platform/LevelDb.h"
+#include "platform/LongPath.h"
+#include "platform/UniqueHandle.h"
+
+#include "support/TestSupport.h"
+
+#include <filesystem>
+#include <map>
+
+using namespace sweepora;
+
+namespace sweepora::test {
+std::vector<std::pair<std::string, std::string>> LevelDbData();
+}
+
+namespace {
+
+using Snapshot = std::map<std::string, std::string>;
+
+// Lays out the embedded folder `prefix` ("leveldb-tables") in `dir`.
+void Unpack(const std::string& prefix, const std::string& dir)
+{
+    for (const auto& [name, bytes] : test::LevelDbData()) {
+        if (name.compare(0, prefix.size() + 1, prefix + "\\") != 0) continue;
+        const std::filesystem::path path = std::filesystem::path(dir) / name.substr(prefix.size() + 1);
+        std::filesystem::create_directories(path.parent_path());
+        test::WriteFileBytes(path.string(), bytes);
+    }
+}
+
+Snapshot Take(const std::string& dir)
+{
+    Snapshot files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+        if (!entry.is_directory()) files[entry.path().string()] = test::ReadFileBytes(entry.path().string());
+    return files;
+}
+
+std::map<std::string, std::string> Read(const std::string& dir, LevelDbOutcome& outcome)
+{
+    std::vector<LevelDbEntry> entries;
+    outcome = ReadLevelDb(LongPath(dir), entries);
+    std::map<std::string, std::string> map;
+    for (const LevelDbEntry& e : entries) map[e.key] = e.value;
+    EXPECT_EQ(map.size(), entries.size());
+    return map;
+}
+
+} // namespace
+
+TEST(LevelDb, WrittenDatabaseReadsBackWhole)
+{
+    test::TempFolder folder;
+    std::vector<LevelDbEntry> entries = {
+        {std::string("bin\0key", 7), std::string("\0\1\xff", 3)},
+        {"empty", ""},
+        {"large", std::string(100000, 'L') + "end"}, // spans several log blocks
+    };
+    for (int i = 0; i < 3000; ++i) entries.push_back({"key" + std::to_string(i), std::string(i % 700, 'v')});
+    const std::string dir = folder.File("db");
+    ASSERT_TRUE(WriteLevelDb(LongPath(dir), entries)) << "write";
+
+    LevelDbOutcome outcome;
+    const auto read = Read(dir, outcome);
+    ASSERT_TRUE(outcome) << outcome.reason;
+    ASSERT_EQ(read.size(), entries.size());
+    for (const LevelDbEntry& e : entries) EXPECT_EQ(read.at(e.key), e.value) << e.key;
+    EXPECT_EQ(test::ReadFileBytes(dir + "\\CURRENT"), "MANIFEST-000001\n");
+
+    // Only into an empty folder, and never with a key twice.
+    EXPECT_EQ(WriteLevelDb(LongPath(dir), entries).problem, LevelDbProblem::Failed);
+    EXPECT_EQ(WriteLevelDb(LongPath(folder.File("twice")), {{"a", "1"}, {"a", "2"}}).problem, LevelDbProblem::Failed);
+
+    // An empty database is a database too.
+    ASSERT_TRUE(WriteLevelDb(LongPath(folder.File("none")), {}));
+    EXPECT_TRUE(Read(folder.File("none"), outcome).empty());
+    EXPECT_TRUE(outcome) << outcome.reason;
+}
+
+// Made by LevelDB 1.23 with small buffers: snappy tables on two levels, then deletions and
+// overwrites left in a log that spans two blocks.
+TEST(LevelDb, ReadsTablesAndLogsOfRealLevelDb)
+{
+    test::TempFolder folder;
+    Unpack("leveldb-tables", folder.Path());
+    LevelDbOutcome outcome;
+    const auto read = Read(folder.Path(), outcome);
+    ASSERT_TRUE(outcome) << outcome.reason;
+    // 3000 keys, every seventh deleted, every fifth written again afterwards, one binary key.
+    EXPECT_EQ(read.size(), 3000u - 429u + 86u + 1u);
+    for (int i = 0; i < 3000; ++i) {
+        char key[16];
+        std::snprintf(key, sizeof key, "key%04d", i);
+        const auto found = read.find(key);
+        if (i % 5 == 0) {
+            ASSERT_NE(found, read.end()) << key;
+            EXPECT_EQ(found->second, "new-" + std::to_string(i));
+        } else if (i % 7 == 0) {
+            EXPECT_EQ(found, read.end()) << key;
+        } else {
+            ASSERT_NE(found, read.end()) << key;
+            EXPECT_EQ(found->second, "value-" + std::to_string(i) + "-" + std::string(i % 50, 'v'));
+        }
+    }
+    EXPECT_EQ(read.at(std::string("bin\0key", 7)), std::string("\0\1\xff", 3));
+}
+
+TEST(LevelDb, ReadsChromiumLocalStorage)
+{
+    test::TempFolder folder;
+    Unpack("chromium-profile\\Local Storage\\leveldb", folder.Path());
+    LevelDbOutcome outcome;
+    const auto read = Read(folder.Path(), outcome);
+    ASSERT_TRUE(outcome) << outcome.reason;
+    EXPECT_EQ(read.count("VERSION"), 1u);
+    EXPECT_EQ(read.count("META:http://127.0.0.1:8731"), 1u);
+    EXPECT_EQ(read.count("METAACCESS:http://localhost:8732"), 1u);
+    // Values carry Chromium's one-byte encoding mark (1: Latin-1) before the text.
+    EXPECT_EQ(read.at(std::string("_http://localhost:8732\0\1second", 30)), "\1SECONDVAL_localhost");
+}
+
+// Each refusal leaves every byte of the folder as it was.
+TEST(LevelDb, RefusesWhatItCannotReadSafely)
+{
+    struct Case {
+        const char* name;
+        const char* fixture;
+        std::function<void(const std::string& dir)> spoil;
+        LevelDbProblem expected;
+    };
+    std::unique_ptr<UniqueFile> held;
+    const std::vector<Case> cases = {
+        {"locked", "leveldb-tables",
+         [&](const std::string& dir) {
+             held = std::make_unique<UniqueFile>(::CreateFileW(LongPath(dir + "\\LOCK").c_str(),
+                                                               GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                               OPEN_EXISTING, 0, nullptr));
+             OVERLAPPED at{};
+             ASSERT_TRUE(::LockFileEx(held->get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &at));
+         },
+         LevelDbProblem::Locked},
+        {"other comparator", "leveldb-comparator", [](const std::string&) {}, LevelDbProblem::Unsupported},
+        {"flipped table byte", "leveldb-tables",
+         [](const std::string& dir) {
+             std::string table = test::ReadFileBytes(dir + "\\000005.ldb");
+             table[100] ^= 0x20;
+             test::WriteFileBytes(dir + "\\000005.ldb", table);
+         },
+         LevelDbProblem::Corrupt},
+        {"truncated log", "leveldb-tables",
+         [](const std::string& dir) {
+             const std::string log = test::ReadFileBytes(dir + "\\000010.log");
+             test::WriteFileBytes(dir + "\\000010.log", log.substr(0, log.size() - 3));
+         },
+         LevelDbProblem::Corrupt},
+        {"garbage log", "leveldb-tables",
+         [](const std::string& dir) { test::WriteFileBytes(dir + "\\000010.log", std::string(5000, '\x7f')); },
+         LevelDbProblem::Corrupt},
+        {"missing table", "leveldb-tables",
+         [](const std::string& dir) { std::filesystem::remove(dir + "\\000011.ldb"); }, LevelDbProblem::Corrupt},
+        {"bad CURRENT", "leveldb-tables",
+         [](const std::string& dir) { test::WriteFileBytes(dir + "\\CURRENT", "MANIFEST-\n"); },
+         LevelDbProblem::Corrupt},
+        {"no database", "leveldb-tables", [](const std::string& dir) { std::filesystem::remove(dir + "\\CURRENT"); },
+         LevelDbProblem::Missing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder folder;
+        Unpack(c.fixture, folder.Path());
+        c.spoil(folder.Path());
+        const Snapshot before = Take(folder.Path());
+        LevelDbOutcome outcome;
+        EXPECT_TRUE(Read(folder.Path(), outcome).empty());
+        EXPECT_EQ(outcome.problem, c.expected) << outcome.reason;
+        EXPECT_FALSE(outcome.reason.empty());
+        held.reset();
+        EXPECT_EQ(Take(folder.Path()), before);
+    }
+}
