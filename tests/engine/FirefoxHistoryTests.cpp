@@ -249,26 +249,6 @@ struct FirefoxBadPlaces : FirefoxHistory {
                                    });
     }
 };
-        const auto before = databases();
-        UniqueFile held(hold ? ::CreateFileA(p.Places().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                             : INVALID_HANDLE_VALUE);
-        ASSERT_EQ(hold, bool(held));
-        for (bool live : {false, true}) {
-            SCOPED_TRACE(live ? "live" : "test run");
-            session.run.live = live;
-            const std::vector<StoreOutcome> outcomes = Clean(p);
-            const StoreOutcome* places = test::FindStore(outcomes, "places.sqlite");
-            const StoreOutcome* favicons = test::FindStore(outcomes, "favicons.sqlite");
-            ASSERT_TRUE(places && favicons);
-            EXPECT_NE(places->problem.find(problem), std::string::npos) << places->problem;
-            EXPECT_EQ(places->rows, 0);
-            EXPECT_EQ(favicons->problem, "left as it was: the bookmarks in places.sqlite could not be read");
-        }
-        held.reset();
-        EXPECT_EQ(Differences(before, databases()), test::Texts{});
-    }
-};
 
 TEST_F(FirefoxBadPlaces, LockedCorruptAndUnknownDatabasesStayAsTheyWere)
 {
