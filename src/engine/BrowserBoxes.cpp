@@ -90,7 +90,13 @@ void CleanBrowserCaches(Session& s, const BrowserScope& scope)
 
 void CleanBrowserTypedUrls(Session& s, const BrowserScope& scope)
 {
-    const KeptAddress kept = AddressesKept(s.safeLists.typedUrls.safe.Items());
+    KeptAddress kept = AddressesKept(s.safeLists.typedUrls.safe.Items());
+    if (s.settings.NetHistory == "1") {
+        // The history box came first in this run and took every address it does not keep; a
+        // preview, which left them, must not count them again here.
+        const KeptAddress history = AddressesKept(s.safeLists.history.safe.Items());
+        kept = [typed = kept, history](const std::string& url) { return typed(url) || !history(url); };
+    }
     CleanEveryProfile(s, "typed addresses", scope, [&](EraseContext& context, const BrowserProfile& profile) {
         std::vector<StoreOutcome> outcomes = CleanBrowserTypedUrls(context, profile, kept);
         // History's own box edits the same files: the line says which box this was.

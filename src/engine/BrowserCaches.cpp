@@ -15,10 +15,11 @@ namespace {
 // What a running browser's caches keep: their index files, which name entries by hash.
 const wchar_t* const kIndexFiles[] = {L"INDEX", L"INDEX.LOG", L"THE-REAL-INDEX"};
 
-void EraseCacheFolder(EraseContext& context, const std::wstring& path, bool held)
+// False when there is no such folder.
+bool EraseCacheFolder(EraseContext& context, const std::wstring& path, bool held)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     WalkRequest request;
     request.display = DisplayPath(path) + "\\";
     request.folder = path;
@@ -30,18 +31,21 @@ void EraseCacheFolder(EraseContext& context, const std::wstring& path, bool held
         for (const wchar_t* name : kIndexFiles) request.kept.push_back({canonical, true, name});
     }
     WalkFolder(context, request);
+    return true;
 }
 
-StoreOutcome EraseCaches(EraseContext& context, const BrowserProfile& profile, const std::wstring& base,
+std::vector<StoreOutcome> EraseCaches(EraseContext& context, const BrowserProfile& profile, const std::wstring& base,
                          const std::vector<std::wstring>& folders, const std::string& store)
 {
-    StoreOutcome outcome = WholeFiles(store);
     const bool held = !ProfileInUse(profile).empty();
+    bool found = false;
     for (const std::wstring& folder : folders) {
         if (context.run.abort) break;
-        EraseCacheFolder(context, InProfile(base, folder.c_str()), held);
+        found = EraseCacheFolder(context, InProfile(base, folder.c_str()), held) || found;
     }
-    return outcome;
+    // No cache folder at all: nothing to say "Cleared" of.
+    if (!found) return {};
+    return {WholeFiles(store)};
 }
 
 } // namespace
@@ -55,8 +59,6 @@ const std::vector<std::wstring>& ProfileCacheFolders(BrowserFamily family)
                                                        L"DawnGraphiteCache",
                                                        L"DawnWebGPUCache",
                                                        L"DawnCache",
-                                                       L"Service Worker\\CacheStorage",
-                                                       L"Service Worker\\ScriptCache",
                                                        L"Media Cache",
                                                        L"Application Cache"};
     static const std::vector<std::wstring> firefox = {L"cache2", L"startupCache", L"OfflineCache"};
@@ -76,14 +78,14 @@ std::vector<StoreOutcome> CleanBrowserCaches(EraseContext& context, const Browse
     // The Firefox family keeps its caches in the local folder, which a profile may lack.
     const std::wstring& base = family == BrowserFamily::Firefox ? profile.localFolder : profile.folder;
     if (base.empty() || context.run.abort) return {};
-    return {EraseCaches(context, profile, base, ProfileCacheFolders(family), "cache")};
+    return EraseCaches(context, profile, base, ProfileCacheFolders(family), "cache");
 }
 
 std::vector<StoreOutcome> CleanSharedBrowserCaches(EraseContext& context, const BrowserProfile& profile)
 {
     if (BrowserOf(profile.browser).family != BrowserFamily::Chromium || profile.dataFolder.empty() || context.run.abort)
         return {};
-    return {EraseCaches(context, profile, profile.dataFolder, SharedCacheFolders(), "shared cache")};
+    return EraseCaches(context, profile, profile.dataFolder, SharedCacheFolders(), "shared cache");
 }
 
 std::function<std::vector<StoreOutcome>(EraseContext&, const BrowserProfile&)> BrowserCacheRun()

@@ -20,7 +20,8 @@ const std::vector<std::wstring>& SharedCacheFolders();
 // index files (`index`, `index-dir\the-real-index`, Firefox's `index.log`) stay: they hold
 // hashes of addresses, not addresses, and the running browser rewrites them from memory
 // anyway, so erasing them would only leave it an index that disagrees with its folder.
-// One WholeFiles("cache") outcome; none when the browser keeps no caches there.
+// One WholeFiles("cache") outcome; none when the profile has no cache folder. A site's
+// service-worker caches are its storage, which "Clear Cookies" keeps for the kept sites.
 std::vector<StoreOutcome> CleanBrowserCaches(EraseContext& context, const BrowserProfile& profile);
 
 // The shared caches of the profile's "User Data" (GPU shader caches), with the same rule

@@ -30,7 +30,8 @@ std::vector<StoreOutcome> CleanChromiumHistory(EraseContext& context, const Brow
 // One profile of the Firefox family: in `places.sqlite` every visit, input history and
 // page metadata, and the places that no bookmark points at; in `favicons.sqlite` the pages
 // that are not bookmarked; the session store and its backups, `SiteSecurityServiceState.txt`,
-// `AlternateServices.txt`, and the local thumbnails and jump-list cache as whole files.
+// `AlternateServices.txt`, `bounce-tracking-protection.sqlite`, and the local thumbnails and
+// jump-list cache as whole files.
 std::vector<StoreOutcome> CleanFirefoxHistory(EraseContext& context, const BrowserProfile& profile,
                                               const KeptAddress& kept);
 

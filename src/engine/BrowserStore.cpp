@@ -16,10 +16,6 @@ namespace sweepora {
 
 namespace {
 
-// A test run does the live run's edit and has it rolled back by failing with this reason,
-// so that its counts are the live run's by construction.
-const char kTestRunRollback[] = "test run: rolled back";
-
 std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -151,13 +147,17 @@ bool EditBrowserStore(EraseContext& context, const BrowserProfile& profile, cons
                       const std::set<std::string>& known, const StoreEdit& edit, StoreOutcome& outcome)
 {
     outcome.store = name;
-    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    // A file an earlier box of this preview counted as erased is gone for the boxes after it,
+    // as it will be in the run.
+    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES || GoneInPreview(context.run, path)) return false;
     if (std::string unfinished = Unfinished(path, name, BrowserOf(profile.browser).name); !unfinished.empty()) {
         outcome.problem = unfinished;
         return true;
     }
+    // A test run edits a copy in memory: opening the file for writing would let SQLite tidy
+    // the files beside it (an empty journal, a folded-in log), and a preview changes nothing.
     SqliteDatabase db;
-    if (SqlOutcome opened = db.Open(path); !opened) {
+    if (SqlOutcome opened = context.run.live ? db.Open(path) : db.OpenCopy(path); !opened) {
         // Gone between the look and the open: nothing to say.
         if (opened.problem == SqlProblem::Missing) return false;
         outcome.problem = opened.reason;
@@ -179,14 +179,24 @@ bool EditBrowserStore(EraseContext& context, const BrowserProfile& profile, cons
     }
 
     std::int64_t rows = 0;
-    bool counted = false;
+    if (!context.run.live) {
+        SqlOutcome counted;
+        try {
+            counted = edit(db, layout, rows);
+        } catch (const std::exception& e) {
+            counted = SqlOutcome::Fail(SqlProblem::Failed, std::string("the count stopped: ") + e.what());
+        }
+        if (counted)
+            outcome.rows = rows;
+        else
+            outcome.problem = counted.reason;
+        return true;
+    }
     const SqlOutcome done = db.Edit([&](SqliteDatabase& d) -> SqlOutcome {
         rows = 0;
-        if (SqlOutcome ok = edit(d, layout, rows); !ok) return ok;
-        counted = true;
-        return context.run.live ? SqlOutcome{} : SqlOutcome::Fail(SqlProblem::Failed, kTestRunRollback);
+        return edit(d, layout, rows);
     });
-    if (done || (!context.run.live && counted && done.reason == kTestRunRollback)) {
+    if (done) {
         outcome.rows = rows;
     } else {
         outcome.problem = done.reason;

@@ -46,8 +46,9 @@ using StoreEdit = std::function<SqlOutcome(SqliteDatabase&, const StoreLayout&, 
 
 // The database `name` at `path`: left alone with a reason when a browser did not finish
 // writing it, when it is locked, damaged or not a database, or when its layout is not the
-// one `needs` describes; otherwise `edit` runs as one transaction, committed in a live run
-// and rolled back in a test run once it has counted, so both count the same rows. Tables
+// one `needs` describes; otherwise `edit` runs as one transaction, committed in a live run;
+// a test run runs the same edit on a copy in memory, so both count the same rows and the
+// preview changes no file. Tables
 // neither needed nor in `known` are named in `unknown` and not touched. False when there
 // is no such file, and nothing to report.
 bool EditBrowserStore(EraseContext& context, const BrowserProfile& profile, const std::wstring& path,

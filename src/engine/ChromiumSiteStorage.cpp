@@ -155,7 +155,12 @@ bool CleanFileSystem(EraseContext& context, const std::wstring& folder, const Ke
         else
             keep.push_back(std::move(entry));
     }
-    if (!context.run.live || outcome.rows == 0) return true;
+    if (outcome.rows == 0) return true;
+    if (!context.run.live) {
+        // The run erases the old index once the new one is in place; the count says so.
+        EraseWholeFolder(context, origins);
+        return true;
+    }
     if (std::string problem = RewriteOrigins(context, origins, keep); !problem.empty()) {
         outcome.problem = "the sites' folders went, but " + problem + "; the index still names them";
         outcome.edited = true;

@@ -325,7 +325,12 @@ bool CleanDatabase(EraseContext& context, const std::wstring& folder, const char
     plan = planner(entries, judge);
     outcome.unknown = plan.Unknown();
     outcome.rows = static_cast<std::int64_t>(plan.goneOrigins.size());
-    if (plan.GoneCount() == 0 || !live) return true;
+    if (plan.GoneCount() == 0) return true;
+    if (!live) {
+        // The run erases the old files once the new copy is in place; the count says so.
+        EraseWholeFolder(context, source, folder);
+        return true;
+    }
 
     std::vector<LevelDbEntry> keep;
     for (std::size_t i = 0; i < entries.size(); ++i)

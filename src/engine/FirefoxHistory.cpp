@@ -223,6 +223,8 @@ std::vector<StoreOutcome> CleanFirefoxHistory(EraseContext& context, const Brows
     StoreOutcome files = WholeFiles("history files");
     for (const wchar_t* name : {L"sessionstore.jsonlz4", L"SiteSecurityServiceState.txt", L"AlternateServices.txt"})
         EraseProfileFile(context, InProfile(profile.folder, name));
+    // The sites that bounced the user on, Firefox's counterpart of Chromium's DIPS.
+    EraseProfileFile(context, InProfile(profile.folder, L"bounce-tracking-protection.sqlite"), {L"-wal", L"-journal"});
     EraseProfileFolderFiles(context, InProfile(profile.folder, L"sessionstore-backups"), false);
     if (!profile.localFolder.empty()) {
         EraseProfileFolderFiles(context, InProfile(profile.localFolder, L"thumbnails"), false);

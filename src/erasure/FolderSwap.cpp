@@ -31,11 +31,11 @@ std::wstring FreshFolderOf(const std::wstring& folder) { return WithoutBackslash
 
 std::wstring AsideFolderOf(const std::wstring& folder) { return WithoutBackslash(folder) + L".sweepora-old"; }
 
-void EraseWholeFolder(EraseContext& context, const std::wstring& folder)
+void EraseWholeFolder(EraseContext& context, const std::wstring& folder, const std::wstring& shownAs)
 {
     WalkRequest request;
     request.folder = WithoutBackslash(folder);
-    request.display = DisplayPath(request.folder) + "\\";
+    request.display = DisplayPath(shownAs.empty() ? request.folder : WithoutBackslash(shownAs)) + "\\";
     request.recurse = true;
     request.removeSubfolders = true;
     request.removeFolder = true;
@@ -86,7 +86,7 @@ std::string SwapInFreshFolder(EraseContext& context, const std::wstring& folder)
                    "), and the old one cannot be put back from " + DisplayPath(aside);
         return "the new copy cannot be moved into place (" + ErrorText(error) + ")";
     }
-    EraseWholeFolder(context, aside);
+    EraseWholeFolder(context, aside, real);
     return {};
 }
 

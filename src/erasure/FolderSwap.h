@@ -23,7 +23,9 @@ std::string RestoreFolderSwap(EraseContext& context, const std::wstring& folder)
 // lines), else why the folder was left as it was.
 std::string SwapInFreshFolder(EraseContext& context, const std::wstring& folder);
 
-// Erases a folder and everything in it, as a left-over fresh folder is.
-void EraseWholeFolder(EraseContext& context, const std::wstring& folder);
+// Erases a folder and everything in it, as a left-over fresh folder is. The log names the
+// files below `shownAs` when given: an old copy is named where its data lived, so that a
+// test run, which erases nothing and walks the folder itself, shows the same lines.
+void EraseWholeFolder(EraseContext& context, const std::wstring& folder, const std::wstring& shownAs = {});
 
 } // namespace sweepora

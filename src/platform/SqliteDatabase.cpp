@@ -364,6 +364,34 @@ SqlOutcome SqliteDatabase::OpenForReading(const std::wstring& path)
     return checked;
 }
 
+SqlOutcome SqliteDatabase::OpenCopy(const std::wstring& path)
+{
+    Close();
+    // The same refusals as a live open: a held or read-only file is said so in both runs.
+    if (SqlOutcome file = CheckFile(path); !file) return file;
+    SqliteDatabase source;
+    if (SqlOutcome opened = source.OpenForReading(path); !opened) return opened;
+    if (SqlOutcome checked = source.Check(); !checked) return checked;
+
+    const int rc = sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE, nullptr);
+    if (rc != SQLITE_OK) {
+        Close();
+        return SqlOutcome::Fail(SqlProblem::Failed, "cannot make a copy in memory");
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_backup* copy = sqlite3_backup_init(db_, "main", source.db_, "main");
+    const int stepped = copy ? sqlite3_backup_step(copy, -1) : sqlite3_errcode(db_);
+    const int finished = copy ? sqlite3_backup_finish(copy) : SQLITE_OK;
+    if (stepped != SQLITE_DONE || finished != SQLITE_OK) {
+        SqlOutcome failed = source.Failure(stepped != SQLITE_DONE ? stepped : finished, "cannot copy the database");
+        Close();
+        return failed;
+    }
+    return {};
+}
+
 SqlOutcome SqliteDatabase::Check()
 {
     // Reading the schema reads the header: a non-database or a held lock shows here.

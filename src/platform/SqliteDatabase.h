@@ -91,6 +91,10 @@ public:
     // whose write-ahead log another program keeps open for itself (the -wal without the -shm
     // that shared readers need) counts as locked, as does a file opened without sharing.
     SqlOutcome OpenForReading(const std::wstring& path);
+    // Opens a copy in memory of an existing database, read through a connection that changes
+    // nothing of the file or the files beside it, after the same checks as Open: for counting
+    // what an edit would remove. The copy goes when the database is closed.
+    SqlOutcome OpenCopy(const std::wstring& path);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
 

@@ -140,10 +140,13 @@ TEST_F(JsonReportFixture, TheBrowsersStoresCarryTheSameCountsInPreviewAndClean)
     ASSERT_EQ(SHCreateDirectoryExA(nullptr, profile.c_str(), nullptr), ERROR_SUCCESS);
     test::CreateDatabase(profile + "\\History",
                          std::string(test::kChromiumHistorySchema) +
-                             "INSERT INTO urls VALUES(1,'https://clinic.example/a','A',1,0,13300000000000000,0),"
+                             "INSERT INTO urls VALUES(1,'https://clinic.example/a','A',1,1,13300000000000000,0),"
                              "(2,'https://clinic.example/b','B',1,0,13300000000000001,0);"
                              "INSERT INTO visits(id,url,visit_time,transition) VALUES(1,1,1,0),(2,2,2,0),(3,2,3,0);");
-    RegistrySettingsStore("Software\\Sweepora").Set(kSectionErase, "NetHistory", "1");
+    // The typed box follows the history box, which takes the typed address first.
+    RegistrySettingsStore boxes("Software\\Sweepora");
+    boxes.Set(kSectionErase, "NetHistory", "1");
+    boxes.Set(kSectionErase, "NetTypedUrls", "1");
 
     // The browser lines of each run as the log printed them, the preview's mark taken off.
     const auto browserLines = [](const json& doc) {

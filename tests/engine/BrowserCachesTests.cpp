@@ -14,15 +14,15 @@ namespace {
 const Texts kChromiumCache = {
     "Cache\\Cache_Data\\371e6dedbd15a9a9_0", "Cache\\Cache_Data\\index", "Cache\\Cache_Data\\index-dir\\the-real-index",
     "Cache\\No_Vary_Search\\journal.baj", "Code Cache\\js\\index", "Code Cache\\js\\1a2b_0", "GPUCache\\data_1",
-    "GPUCache\\index", "DawnGraphiteCache\\data_0", "DawnWebGPUCache\\data_0", "Service Worker\\CacheStorage\\41bc\\index.txt",
-    "Service Worker\\CacheStorage\\41bc\\030f0c41", "Service Worker\\ScriptCache\\2cc8_0", "Media Cache\\f_000001",
+    "GPUCache\\index", "DawnGraphiteCache\\data_0", "DawnWebGPUCache\\data_0", "Media Cache\\f_000001",
     "Application Cache\\Cache\\data_0"};
 const Texts kFirefoxCache = {"cache2\\entries\\467D01BD730C900D", "cache2\\index", "cache2\\index.log",
                              "cache2\\doomed\\1", "startupCache\\urlCache.bin", "OfflineCache\\index.sqlite"};
 const Texts kShared = {"GrShaderCache\\data_0", "ShaderCache\\data_1", "GraphiteDawnCache\\index",
                        "GPUPersistentCache\\GPUCache\\J2W3\\cache.db"};
-// Never a cache: history, storage, settings.
+// Never a cache: history, storage (a site's service-worker caches included), settings.
 const Texts kChromiumKept = {"History", "Bookmarks", "Preferences", "Service Worker\\Database\\CURRENT",
+                             "Service Worker\\CacheStorage\\41bc\\030f0c41", "Service Worker\\ScriptCache\\2cc8_0",
                              "Local Storage\\leveldb\\000003.log"};
 const Texts kFirefoxKept = {"thumbnails\\a.png", "jumpListCache\\b.ico"};
 
