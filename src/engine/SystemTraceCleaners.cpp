@@ -1,6 +1,8 @@
 #include "engine/SystemTraceCleaners.h"
 
+#include "engine/ClipboardHistory.h"
 #include "engine/Eradication.h"
+#include "engine/RecentItems.h"
 #include "engine/ShellFolders.h"
 #include "erasure/FileGuard.h"
 #include "platform/FolderListing.h"
@@ -76,6 +78,8 @@ void EmptyRecycleBin(Session& s, const std::string& rootPath, bool noConfirmatio
 
 void CleanRecentDocs(Session& s)
 {
+    // First, so that the lines count what the shell's own clearing would otherwise take unseen.
+    CleanRecentItems(s, CurrentRecentScope());
     if (s.run.live) ::SHAddToRecentDocs(0, nullptr);
     s.log.AddLogEntry("Recent Docs List cleared", TimestampText());
 }
@@ -114,6 +118,14 @@ void CleanWindowsTemp(Session& s)
 
 void CleanClipboard(Session& s)
 {
+    // Emptying takes only the current item; Windows 10 and 11 keep the earlier ones apart.
+    const ClipboardHistoryOutcome history = ClearClipboardHistory(s.run.live);
+    if (!history.kept)
+        s.log.AddLogEntry("Clipboard history", "not kept by this system");
+    else if (history.cleared)
+        s.log.AddLogEntry("Clipboard history cleared (pinned clips kept)", TimestampText());
+    else
+        s.log.AddLogEntry("Clipboard history", "not cleared: " + history.problem);
     if (!s.run.live) {
         s.log.AddLogEntry("Clipboard Cleared", TimestampText());
         return;

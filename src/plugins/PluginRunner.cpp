@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "platform/Timestamp.h"
+#include "plugins/RegistryPattern.h"
 
 #include <exception>
 #include <new>
@@ -41,7 +42,12 @@ void RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetG
     for (const RegistryTarget& t : entry.registry) {
         if (c.run.abort) return;
         try {
-            EraseRegistryTarget(c, t, entry.exclusions, guard);
+            std::vector<std::string> refusals;
+            for (const RegistryTarget& key : ExpandRegistryTarget(t, refusals)) {
+                if (c.run.abort) return;
+                EraseRegistryTarget(c, key, entry.exclusions, guard);
+            }
+            for (const std::string& why : refusals) c.log.AddLogEntry(t.text, "Refused: " + why);
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }

@@ -1,7 +1,11 @@
 #include "engine/RegistryMruCleaners.h"
+#include "engine/ShellFolders.h"
+#include "platform/Paths.h"
 #include "safelists/TypedUrlLoader.h"
 
 #include "support/TestSupport.h"
+
+#include <shlobj.h>
 
 using namespace sweepora;
 using Names = test::Texts;
@@ -26,8 +30,9 @@ TEST_F(MruFixture, RunAndFindHistoriesLoseEveryValueButKeepTheirKeys)
     CleanRunHistory(session); // test mode: only counted and logged
     CleanFindHistory(session); // counts both keys, missing or not
     EXPECT_EQ(Left(kRunMruKey).size(), 3u);
-    EXPECT_EQ(Tasks(), (Names{"Testing : Run History Cleared ", "Testing : Find File List cleared"}));
-    EXPECT_EQ(session.run.registryKeys, 1 + 2); // one per key, opened or not
+    EXPECT_EQ(Tasks()[0], "Testing : Run History Cleared ");
+    EXPECT_EQ(Tasks()[2], "Testing : Find File List cleared");
+    EXPECT_EQ(session.run.registryKeys, 2 + 5); // one per key, opened or not
 
     session.run.live = true;
     session.run.abort = true;
@@ -48,8 +53,8 @@ TEST_F(MruFixture, RunAndFindHistoriesLoseEveryValueButKeepTheirKeys)
         EXPECT_TRUE(Left(key).empty()) << key;
         EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, key)) << key;
     }
-    EXPECT_EQ(session.run.registryKeys, 1 + 2);
-    EXPECT_EQ(session.log.Lines().back().task, "Find File List cleared");
+    EXPECT_EQ(session.run.registryKeys, 2 + 5);
+    EXPECT_EQ(Tasks()[Tasks().size() - 5], "Find File List cleared");
 }
 
 // The console program's tests show a preview keeping them and the safe list honoured.
@@ -65,4 +70,99 @@ TEST_F(MruFixture, TypedUrlsKeepTheKeyAndLeaveTheSafeEntriesOnTheirPage)
     EXPECT_TRUE(session.safeLists.typedUrls.clean.Empty());
     EXPECT_EQ(session.safeLists.typedUrls.safe.Items(), Names{"http://www.kept.example/"});
     EXPECT_EQ(session.run.registryKeys, 1); // the key, not its values
+}
+
+namespace {
+
+// The stores Windows 10/11 keeps for the same boxes, seeded in the shapes it writes them.
+struct NewerStoresFixture : MruFixture {
+    const std::string wheel = kWordWheelQueryKey, acmru = kSearchAssistantMruKey, apps = kSearchRecentAppsKey;
+    test::ScratchKey typedPaths{kTypedPathsKey}, wordWheel{kWordWheelQueryKey}, assistant{kSearchAssistantMruKey},
+        recentApps{kSearchRecentAppsKey};
+    const std::string local = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
+    const bool packages = ::CreateDirectoryA((local + "\\Packages").c_str(), nullptr) != FALSE;
+    test::ScratchFolder searchPackage{local + "\\Packages\\Microsoft.Windows.Search_cw5n1h2txyewy"};
+    const std::string cache = local + "\\" + kDeviceSearchCacheFolder;
+
+    NewerStoresFixture()
+    {
+        const std::string term = std::string("s\0e\0c\0r\0e\0t\0\0\0", 14), order = std::string("\1\0\0\0\0\0\0\0\xff\xff\xff\xff", 12);
+        Seed(kTypedPathsKey, {"url1", "C:\\Projects", "url2", "\\\\server\\share", "url3", "shell:startup", "url4", "D:\\"});
+        for (const std::string& key : {wheel, wheel + "\\{00000000-0000-0000-0000-000000000001}"}) {
+            test::WriteRaw(HKEY_CURRENT_USER, key, "0", REG_BINARY, term);
+            test::WriteRaw(HKEY_CURRENT_USER, key, "MRUListEx", REG_BINARY, order);
+        }
+        Seed((acmru + "\\5603").c_str(), {"000", "salary", "001", "letter"});
+        test::WriteString(HKEY_CURRENT_USER, apps + "\\{A}\\RecentItems\\{B}", "Path", "C:\\secret.txt");
+        test::WriteString(HKEY_CURRENT_USER, apps + "\\{C}", "AppId", "Microsoft.Windows.Explorer");
+        ::CreateDirectoryA((searchPackage.Path() + "\\LocalState").c_str(), nullptr);
+        ::CreateDirectoryA(cache.c_str(), nullptr);
+        test::WriteFileBytes(cache + "\\AppCache133.txt", "[{\"System.FileName\":\"secret\"}]");
+        test::WriteFileBytes(cache + "\\SettingsCache.txt", "[]");
+    }
+
+    // The log, "task|status" with "Testing : " taken off and a timestamp shown as "@".
+    Names Logged() const
+    {
+        Names lines;
+        for (const LogLine& l : session.log.Lines()) {
+            std::string task = l.task;
+            if (task.rfind(kTestingPrefix, 0) == 0) task.erase(0, std::string(kTestingPrefix).size());
+            lines.push_back(task + "|" + (l.status.find(" @ ") != std::string::npos ? "@" : l.status));
+        }
+        return lines;
+    }
+};
+
+} // namespace
+
+TEST_F(NewerStoresFixture, RunAndFindTakeTheNewerStoresWithTheSameLinesInPreviewAndRun)
+{
+    CleanRunHistory(session);
+    CleanFindHistory(session);
+    const Names preview = Logged();
+    EXPECT_EQ(preview, (Names{"Run History Cleared |@", "TypedPaths|4 entries removed", "Find File List cleared|@",
+                              "WordWheelQuery|4 entries removed", "ACMru|2 entries removed", "RecentApps|2 entries removed",
+                              cache + "\\AppCache133.txt eradicated|@", cache + "\\SettingsCache.txt eradicated|@",
+                              "DeviceSearchCache|2 files removed"}));
+    EXPECT_EQ(Left(kTypedPathsKey).size(), 4u);
+    EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, apps + "\\{A}\\RecentItems\\{B}"));
+    EXPECT_EQ(test::ReadFileBytes(cache + "\\SettingsCache.txt"), "[]");
+    // Run, TypedPaths; two lists, WordWheelQuery and its subkey, ACMru and its subkey, RecentApps.
+    EXPECT_EQ(session.run.registryKeys, 2 + 7);
+
+    session.run.live = true;
+    session.run.registryKeys = 0;
+    session.log.Clear();
+    CleanRunHistory(session);
+    CleanFindHistory(session);
+    EXPECT_EQ(Logged(), preview);
+    EXPECT_EQ(session.run.registryKeys, 2 + 7);
+    for (const std::string& key : {std::string(kTypedPathsKey), wheel, wheel + "\\{00000000-0000-0000-0000-000000000001}",
+                                   acmru + "\\5603"}) {
+        EXPECT_TRUE(Left(key.c_str()).empty()) << key;
+        EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, key)) << key;
+    }
+    EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, apps));
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, apps + "\\{A}") || test::KeyExists(HKEY_CURRENT_USER, apps + "\\{C}"));
+    EXPECT_FALSE(FileExists(cache + "\\AppCache133.txt") || FileExists(cache + "\\SettingsCache.txt"));
+    EXPECT_TRUE(FileExists(cache)); // the folder stays
+
+    // Nothing left: each store still says so.
+    session.log.Clear();
+    CleanRunHistory(session);
+    CleanFindHistory(session);
+    EXPECT_EQ(Logged()[1], "TypedPaths|0 entries removed");
+    EXPECT_EQ(Logged().back(), "DeviceSearchCache|0 files removed");
+}
+
+TEST_F(NewerStoresFixture, AnAbortedRunStopsBeforeTheNewerStores)
+{
+    session.run.live = true;
+    session.run.abort = true;
+    CleanRunHistory(session);
+    CleanFindHistory(session);
+    EXPECT_EQ(Logged(), (Names{"Run History Cleared |**Aborted**", "Find File List |**Aborted**"}));
+    EXPECT_EQ(Left(kTypedPathsKey).size(), 4u);
+    EXPECT_TRUE(FileExists(cache + "\\SettingsCache.txt"));
 }
