@@ -2,6 +2,7 @@
 #include "engine/BrowserStore.h"
 
 #include "platform/ErrorText.h"
+#include "platform/FileIo.h"
 #include "platform/UniqueHandle.h"
 
 #include <nlohmann/json.hpp>
@@ -166,19 +167,9 @@ std::string ReadBookmarks(const BrowserProfile& profile, std::set<std::string>& 
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return why + ErrorText(::GetLastError()) + then;
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) return why + ErrorText(::GetLastError()) + then;
-    if (static_cast<std::uint64_t>(size.QuadPart) > kBookmarksLimit) return why + "it is too large" + then;
-    std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 20));
-        if (!::ReadFile(file.get(), &text[done], want, &read, nullptr)) return why + ErrorText(::GetLastError()) + then;
-        if (read == 0) break;
-        done += read;
-    }
-    text.resize(done);
+    std::string text;
+    if (const DWORD error = ReadOpenFile(file.get(), kBookmarksLimit, text); error != ERROR_SUCCESS)
+        return why + (error == ERROR_FILE_TOO_LARGE ? std::string("it is too large") : ErrorText(error)) + then;
     const nlohmann::json bookmarks = nlohmann::json::parse(text, nullptr, false);
     if (bookmarks.is_discarded() || !bookmarks.is_object()) return why + "it is not valid JSON" + then;
     const auto roots = bookmarks.find("roots");

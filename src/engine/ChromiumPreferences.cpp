@@ -2,6 +2,7 @@
 
 #include "erasure/FileReplace.h"
 #include "platform/ErrorText.h"
+#include "platform/FileIo.h"
 #include "platform/UniqueHandle.h"
 
 #include <nlohmann/json.hpp>
@@ -34,20 +35,9 @@ std::string ReadBounded(const std::wstring& path, std::string& text, bool& missi
         missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return ErrorText(error);
     }
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) return ErrorText(::GetLastError());
-    if (static_cast<std::uint64_t>(size.QuadPart) > kPreferencesLimit) return "it is larger than 32 MB";
-    text.assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 20));
-        if (!::ReadFile(file.get(), &text[done], want, &read, nullptr)) return ErrorText(::GetLastError());
-        if (read == 0) break;
-        done += read;
-    }
-    text.resize(done);
-    return {};
+    const DWORD error = ReadOpenFile(file.get(), kPreferencesLimit, text);
+    if (error == ERROR_FILE_TOO_LARGE) return "it is larger than 32 MB";
+    return error == ERROR_SUCCESS ? std::string() : ErrorText(error);
 }
 
 std::vector<std::string> Parts(const std::string& path)

@@ -7,6 +7,7 @@
 #include "erasure/FolderWalk.h"
 #include "erasure/RegistryValues.h"
 #include "platform/ErrorText.h"
+#include "platform/FileIo.h"
 #include "platform/FolderListing.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
@@ -158,21 +159,9 @@ std::string ReadJumpList(const std::wstring& path, std::string& bytes)
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return "it cannot be read (" + ErrorText(::GetLastError()) + ")";
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) return "it cannot be read (" + ErrorText(::GetLastError()) + ")";
-    if (static_cast<std::uint64_t>(size.QuadPart) > kJumpListLimit) return "it is larger than 64 MB";
-    bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        if (!::ReadFile(file.get(), &bytes[done], want, &read, nullptr))
-            return "it cannot be read (" + ErrorText(::GetLastError()) + ")";
-        if (read == 0) break;
-        done += read;
-    }
-    bytes.resize(done);
-    return {};
+    const DWORD error = ReadOpenFile(file.get(), kJumpListLimit, bytes);
+    if (error == ERROR_FILE_TOO_LARGE) return "it is larger than 64 MB";
+    return error == ERROR_SUCCESS ? std::string() : "it cannot be read (" + ErrorText(error) + ")";
 }
 
 std::string JumpListStatus(Session& s, const std::wstring& path)

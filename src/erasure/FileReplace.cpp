@@ -2,6 +2,7 @@
 
 #include "erasure/FileEraser.h"
 #include "platform/ErrorText.h"
+#include "platform/FileIo.h"
 #include "platform/FolderListing.h"
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
@@ -53,17 +54,12 @@ std::string Unchanged(const std::wstring& path, const std::string& expected)
         return "it is a link";
     const std::uint64_t size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (size != expected.size()) return "it changed while it was being cleaned";
-    std::string bytes(expected.size(), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        if (!::ReadFile(file.get(), &bytes[done], want, &read, nullptr))
-            return "it cannot be read (" + ErrorText(::GetLastError()) + ")";
-        if (read == 0) break;
-        done += read;
-    }
-    if (done != bytes.size() || bytes != expected) return "it changed while it was being cleaned";
+    std::string bytes;
+    if (const DWORD error = ReadOpenFile(file.get(), expected.size(), bytes); error == ERROR_FILE_TOO_LARGE)
+        return "it changed while it was being cleaned";
+    else if (error != ERROR_SUCCESS)
+        return "it cannot be read (" + ErrorText(error) + ")";
+    if (bytes != expected) return "it changed while it was being cleaned";
     return {};
 }
 
@@ -73,14 +69,8 @@ std::string WriteNew(const std::wstring& path, const std::string& bytes, DWORD a
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   attributes | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!file) return "its new copy cannot be made (" + ErrorText(::GetLastError()) + ")";
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        if (!::WriteFile(file.get(), bytes.data() + done, want, &written, nullptr) || written == 0)
-            return "its new copy cannot be written (" + ErrorText(::GetLastError()) + ")";
-        done += written;
-    }
+    if (const DWORD error = WriteOpenFile(file.get(), bytes); error != ERROR_SUCCESS)
+        return "its new copy cannot be written (" + ErrorText(error) + ")";
     if (!::FlushFileBuffers(file.get())) return "its new copy cannot be flushed (" + ErrorText(::GetLastError()) + ")";
     return {};
 }

@@ -28,16 +28,38 @@ bool WriteWholeFile(const std::string& path, const std::string& contents)
 {
     UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    return file && WriteOpenFile(file.get(), contents) == ERROR_SUCCESS;
+}
+
+DWORD ReadOpenFile(HANDLE file, std::uint64_t limit, std::string& bytes)
+{
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size)) return ::GetLastError();
+    if (static_cast<std::uint64_t>(size.QuadPart) > limit) return ERROR_FILE_TOO_LARGE;
+    bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
     std::size_t done = 0;
-    while (done < contents.size()) {
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 20));
+    while (done < bytes.size()) {
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        if (!::ReadFile(file, &bytes[done], want, &read, nullptr)) return ::GetLastError();
+        if (read == 0) break;
+        done += read;
+    }
+    bytes.resize(done);
+    return ERROR_SUCCESS;
+}
+
+DWORD WriteOpenFile(HANDLE file, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
         DWORD written = 0;
-        if (!::WriteFile(file.get(), contents.data() + done, want, &written, nullptr) || written == 0)
-            return false;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        if (!::WriteFile(file, bytes.data() + done, want, &written, nullptr)) return ::GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
         done += written;
     }
-    return true;
+    return ERROR_SUCCESS;
 }
 
 } // namespace sweepora

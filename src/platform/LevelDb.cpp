@@ -1,6 +1,7 @@
 #include "platform/LevelDb.h"
 
 #include "platform/ErrorText.h"
+#include "platform/FileIo.h"
 #include "platform/FolderListing.h"
 #include "platform/LevelDbCoding.h"
 #include "platform/LevelDbLog.h"
@@ -75,21 +76,12 @@ LevelDbOutcome ReadFileBytes(const std::wstring& path, std::uint64_t& budget, st
     if (!::GetFileSizeEx(file.get(), &size))
         return LevelDbOutcome::Fail(LevelDbProblem::Failed,
                                     name + " cannot be read (" + ErrorText(::GetLastError()) + ")");
-    if (static_cast<std::uint64_t>(size.QuadPart) > budget)
+    if (const DWORD error = ReadOpenFile(file.get(), budget, bytes); error == ERROR_FILE_TOO_LARGE)
         return LevelDbOutcome::Fail(LevelDbProblem::TooLarge, "the database is larger than this reads (" + name + ")");
-    bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        if (!::ReadFile(file.get(), &bytes[done], want, &read, nullptr))
-            return LevelDbOutcome::Fail(LevelDbProblem::Failed,
-                                        name + " cannot be read (" + ErrorText(::GetLastError()) + ")");
-        if (read == 0) break;
-        done += read;
-    }
-    if (done != bytes.size()) return Corrupt(name + " changed while it was read");
-    budget -= done;
+    else if (error != ERROR_SUCCESS)
+        return LevelDbOutcome::Fail(LevelDbProblem::Failed, name + " cannot be read (" + ErrorText(error) + ")");
+    if (bytes.size() != static_cast<std::uint64_t>(size.QuadPart)) return Corrupt(name + " changed while it was read");
+    budget -= bytes.size();
     return {};
 }
 
@@ -343,15 +335,8 @@ LevelDbOutcome WriteNewFile(const std::wstring& folder, const std::wstring& name
     if (!file)
         return LevelDbOutcome::Fail(LevelDbProblem::Failed,
                                     display + " cannot be made (" + ErrorText(::GetLastError()) + ")");
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        if (!::WriteFile(file.get(), bytes.data() + done, want, &written, nullptr) || written == 0)
-            return LevelDbOutcome::Fail(LevelDbProblem::Failed,
-                                        display + " cannot be written (" + ErrorText(::GetLastError()) + ")");
-        done += written;
-    }
+    if (const DWORD error = WriteOpenFile(file.get(), bytes); error != ERROR_SUCCESS)
+        return LevelDbOutcome::Fail(LevelDbProblem::Failed, display + " cannot be written (" + ErrorText(error) + ")");
     if (!::FlushFileBuffers(file.get()))
         return LevelDbOutcome::Fail(LevelDbProblem::Failed,
                                     display + " cannot be flushed to the disk (" + ErrorText(::GetLastError()) + ")");

@@ -157,6 +157,17 @@ SqlOutcome CheckReadable(const std::wstring& path, ReadMode& mode)
                             "another program keeps the database's log for itself; close it and try again");
 }
 
+// What every connection here is set to: full error codes, a short wait for another
+// program's write, and a file taken for untrusted input, whose schema may not call risky
+// functions or alter itself.
+void Harden(sqlite3* db)
+{
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, kBusyMilliseconds);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+}
+
 // "file:" with the path's own "%", "?" and "#" escaped ("\\?\" has one).
 std::string ReadingUri(const std::wstring& path, ReadMode mode)
 {
@@ -322,11 +333,7 @@ SqlOutcome SqliteDatabase::Open(const std::wstring& path)
         Close();
         return failed;
     }
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyMilliseconds);
-    // The file is untrusted input: its schema may not call risky functions or alter itself.
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    Harden(db_);
     if (sqlite3_db_readonly(db_, "main") == 1) {
         Close();
         return SqlOutcome::Fail(SqlProblem::ReadOnly, "the database can only be opened read-only");
@@ -350,10 +357,7 @@ SqlOutcome SqliteDatabase::OpenForReading(const std::wstring& path)
         Close();
         return failed;
     }
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyMilliseconds);
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    Harden(db_);
     // A reader has nothing to checkpoint; closing must not try.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // Only the header and schema are read here: SQLite's check reads the whole file, too slow
@@ -378,9 +382,7 @@ SqlOutcome SqliteDatabase::OpenCopy(const std::wstring& path)
         Close();
         return SqlOutcome::Fail(SqlProblem::Failed, "cannot make a copy in memory");
     }
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    Harden(db_);
     sqlite3_backup* copy = sqlite3_backup_init(db_, "main", source.db_, "main");
     const int stepped = copy ? sqlite3_backup_step(copy, -1) : sqlite3_errcode(db_);
     const int finished = copy ? sqlite3_backup_finish(copy) : SQLITE_OK;
