@@ -24,6 +24,8 @@ namespace sweepora {
 
 namespace {
 
+constexpr const char* kPolicyTask = "Group Policy";
+
 // The console has no window to repaint; pumping keeps COM and other hidden windows alive.
 class ConsoleHost final : public RunHost {
 public:
@@ -189,22 +191,35 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
         err << "sweepora-cli: no plugin or offered definition is named " << missing << std::endl;
         return kExitUsage;
     }
-    const BrowserRoots roots = CurrentBrowserRoots();
-    LoadCookies(session.safeLists.cookies, session.ListFolders(), session.Yielder(), BrowserCookieSites(roots));
-    LoadTypedUrls(session.safeLists.typedUrls, session.ListFolders(), session.Yielder(), BrowserTypedAddresses(roots));
-    const std::string historyFailure =
-        LoadHistory(session.safeLists.history, session.ListFolders(), session.Yielder(), {},
-                    BrowserHistoryAddresses(roots));
     session.run.live = options.live;
+    // Written before the safe lists load and the run starts, so a run killed from here on
+    // leaves "running" behind.
+    const std::time_t started = std::time(nullptr);
+    const auto writeJson = [&](const JsonRunFacts& facts) {
+        if (!options.jsonPath.empty() && !WriteJsonReport(options.jsonPath, facts, session.log.Lines()))
+            err << "sweepora-cli: could not write the JSON report to " << options.jsonPath << std::endl;
+    };
+    writeJson(StartedRunFacts(session, started));
 
     ConsolePrinter printer(out);
-    session.log.AddObserver(&printer);
-    if (!historyFailure.empty()) session.log.AddLogEntry(kIEHistoryTask, historyFailure);
-    const std::time_t started = std::time(nullptr);
     RunOutcome outcome;
-    {
+    try {
+        const BrowserRoots roots = CurrentBrowserRoots();
+        LoadCookies(session.safeLists.cookies, session.ListFolders(), session.Yielder(), BrowserCookieSites(roots));
+        LoadTypedUrls(session.safeLists.typedUrls, session.ListFolders(), session.Yielder(),
+                      BrowserTypedAddresses(roots));
+        const std::string historyFailure = LoadHistory(session.safeLists.history, session.ListFolders(),
+                                                       session.Yielder(), {}, BrowserHistoryAddresses(roots));
+        session.log.AddObserver(&printer);
+        if (!historyFailure.empty()) session.log.AddLogEntry(kIEHistoryTask, historyFailure);
+        for (const std::string& refusal : store.Refusals()) session.log.AddLogEntry(kPolicyTask, refusal);
         ConsoleAbortBinding ctrlC(session.run.abort);
         outcome = RunCleaning(session);
+    } catch (...) {
+        // main reports the error and exits with kExitFailed; the document says so first.
+        session.log.RemoveObserver(&printer);
+        writeJson(FinishedRunFacts(session, started, false, kExitFailed));
+        throw;
     }
     session.log.RemoveObserver(&printer);
 
@@ -213,11 +228,7 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
         !WriteLogReport(options.reportPath, session.log.Lines(), CurrentReportHeader(), session.Yielder())) {
         err << "sweepora-cli: could not write the report to " << options.reportPath << std::endl;
     }
-    if (!options.jsonPath.empty() &&
-        !WriteJsonReport(options.jsonPath, FinishedRunFacts(session, started, outcome == RunOutcome::Aborted, status),
-                         session.log.Lines())) {
-        err << "sweepora-cli: could not write the JSON report to " << options.jsonPath << std::endl;
-    }
+    writeJson(FinishedRunFacts(session, started, outcome == RunOutcome::Aborted, status));
     return status;
 }
 

@@ -8,12 +8,14 @@ namespace sweepora {
 constexpr int kExitCompleted = 0;
 constexpr int kExitAborted = 1;
 constexpr int kExitUsage = 2;
+// An unexpected internal error (main's exception handler returns 3).
+constexpr int kExitFailed = 3;
 
 constexpr const char* kCliUsage =
     "usage: sweepora-cli preview|clean [--report FILE] [--json FILE] [--only NAME]...\n"
     "       sweepora-cli definitions [--all]\n"
     "       sweepora-cli schedule add (--at-logon | --daily HH:MM | --weekly DAY HH:MM) [--clean | --preview]\n"
-    "       sweepora-cli schedule list | remove NAME | remove --all";
+    "       sweepora-cli schedule list | remove NAME | remove --all | remove --all-users";
 
 // sweepora-cli preview|clean [--report FILE] [--json FILE] [--only NAME]... | definitions [--all]
 struct CliOptions {

@@ -1,7 +1,7 @@
 #include "cli/JsonReport.h"
 
 #include "engine/SystemInfo.h"
-#include "platform/FileIo.h"
+#include "platform/AtomicFile.h"
 #include "platform/WideText.h"
 #include "shell/ProgramVersion.h"
 
@@ -30,7 +30,23 @@ std::string VersionNumber()
 
 } // namespace
 
-JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool aborted, int exitCode)
+const char* JsonOutcomeText(JsonOutcome outcome)
+{
+    switch (outcome) {
+    case JsonOutcome::Running: return "running";
+    case JsonOutcome::Completed: return "completed";
+    case JsonOutcome::Aborted: return "aborted";
+    case JsonOutcome::Failed: break;
+    }
+    return "failed";
+}
+
+JsonOutcome OutcomeOfExitCode(int exitCode)
+{
+    return exitCode == 0 ? JsonOutcome::Completed : exitCode == 1 ? JsonOutcome::Aborted : JsonOutcome::Failed;
+}
+
+JsonRunFacts StartedRunFacts(const Session& session, std::time_t started)
 {
     JsonRunFacts facts;
     facts.version = VersionNumber();
@@ -38,7 +54,14 @@ JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool 
     facts.user = GetNetUserName();
     facts.live = session.run.live;
     facts.started = started;
+    return facts;
+}
+
+JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool aborted, int exitCode)
+{
+    JsonRunFacts facts = StartedRunFacts(session, started);
     facts.finished = std::time(nullptr);
+    facts.outcome = OutcomeOfExitCode(exitCode);
     facts.aborted = aborted;
     facts.exitCode = exitCode;
     facts.bytesFreed = session.run.spaceSaved;
@@ -70,20 +93,22 @@ std::string FormatJsonReport(const JsonRunFacts& facts, const std::vector<LogLin
                           {"store", r.store},
                           {"rows", r.rows},
                           {"status", r.status}});
+    const bool running = facts.outcome == JsonOutcome::Running;
     const ordered_json document = {
         {"version", facts.version},
         {"machine", facts.machine},
         {"user", facts.user},
         {"mode", facts.live ? "clean" : "preview"},
         {"started", IsoUtcText(facts.started)},
-        {"finished", IsoUtcText(facts.finished)},
+        {"finished", running ? ordered_json() : ordered_json(IsoUtcText(facts.finished))},
+        {"outcome", JsonOutcomeText(facts.outcome)},
         {"aborted", facts.aborted},
         {"exitCode", facts.exitCode},
         {"summary",
          {{"bytesFreed", facts.bytesFreed},
           {"files", facts.files},
           {"registryKeys", facts.registryKeys},
-          {"seconds", static_cast<long long>(facts.finished - facts.started)}}},
+          {"seconds", running ? 0LL : static_cast<long long>(facts.finished - facts.started)}}},
         {"browserStores", std::move(stores)},
         {"entries", std::move(entries)},
     };
@@ -93,7 +118,7 @@ std::string FormatJsonReport(const JsonRunFacts& facts, const std::vector<LogLin
 
 bool WriteJsonReport(const std::string& path, const JsonRunFacts& facts, const std::vector<LogLine>& lines)
 {
-    return WriteWholeFile(path, FormatJsonReport(facts, lines));
+    return WriteFileAtomically(path, FormatJsonReport(facts, lines));
 }
 
 } // namespace sweepora

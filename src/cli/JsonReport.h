@@ -9,6 +9,15 @@
 
 namespace sweepora {
 
+// Where the run stands: "running" is written at its start, so a run that was killed leaves it.
+enum class JsonOutcome { Running, Completed, Aborted, Failed };
+
+// "running", "completed", "aborted", "failed".
+const char* JsonOutcomeText(JsonOutcome outcome);
+
+// The outcome an ended run's exit status stands for: 0 completed, 1 aborted, anything else failed.
+JsonOutcome OutcomeOfExitCode(int exitCode);
+
 // The facts of one console run that a management tool collects beside its log.
 struct JsonRunFacts {
     std::string version; // "2.0.0"; empty when the program carries no version
@@ -16,7 +25,8 @@ struct JsonRunFacts {
     std::string user;
     bool live = false;
     std::time_t started = 0; // UTC seconds
-    std::time_t finished = 0;
+    std::time_t finished = 0; // written as null while running
+    JsonOutcome outcome = JsonOutcome::Running;
     bool aborted = false;
     int exitCode = 0;
     std::int64_t bytesFreed = 0;
@@ -27,7 +37,11 @@ struct JsonRunFacts {
 
 // The facts of the run `session` has just made, which began at `started`, with this
 // program's version, this machine's and this user's names, and now as its end.
+// The outcome follows the exit status.
 JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool aborted, int exitCode);
+
+// The facts of a run that begins at `started`: the names and the mode, every figure zero.
+JsonRunFacts StartedRunFacts(const Session& session, std::time_t started);
 
 // "2026-12-07T20:41:05Z".
 std::string IsoUtcText(std::time_t at);
@@ -36,8 +50,9 @@ std::string IsoUtcText(std::time_t at);
 // stores with their counts, and every log line as {"task", "status"} untouched. Text that is not valid UTF-8 gets U+FFFD in its place.
 std::string FormatJsonReport(const JsonRunFacts& facts, const std::vector<LogLine>& lines);
 
-// Writes the document to `path` (UTF-8, no byte-order mark), replacing any file there.
-// False when it could not be written.
+// Writes the document to `path` (UTF-8, no byte-order mark), replacing any file there in one
+// move, so a reader sees the old document or the new one. False when it could not be
+// written; the old file then stays.
 bool WriteJsonReport(const std::string& path, const JsonRunFacts& facts, const std::vector<LogLine>& lines);
 
 } // namespace sweepora

@@ -2,6 +2,8 @@
 
 #include "cli/CliApp.h"
 #include "platform/Paths.h"
+#include "platform/TaskName.h"
+#include "platform/TaskScheduler.h"
 #include "platform/Text.h"
 #include "settings/DataFolder.h"
 
@@ -11,7 +13,6 @@ namespace sweepora {
 
 namespace {
 
-constexpr const char* kFolder = "\\Sweepora";
 constexpr const char* kDayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kLongDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                           "Thursday", "Friday", "Saturday"};
@@ -49,11 +50,10 @@ std::string ActionArguments(bool preview, const std::string& perUser)
            Quoted(folder + "last-run.json");
 }
 
-// What the scheduler was refused, after "could not". `task` names the task concerned, and
-// `when` the trigger being made.
-std::string StepInWords(TaskStep step, const std::string& task, const TaskTrigger& when)
+// What the scheduler was refused, after "could not". `folder` and `task` name the folder and
+// task concerned, and `when` the trigger being made.
+std::string StepInWords(TaskStep step, const std::string& folder, const std::string& task, const TaskTrigger& when)
 {
-    const std::string folder = kFolder;
     switch (step) {
     case TaskStep::None: break;
     case TaskStep::Start: return "start";
@@ -61,6 +61,7 @@ std::string StepInWords(TaskStep step, const std::string& task, const TaskTrigge
     case TaskStep::OpenFolder: return "open the task folder " + folder;
     case TaskStep::OpenRoot: return "open its root folder";
     case TaskStep::CreateFolder: return "create the task folder " + folder;
+    case TaskStep::ListFolders: return "list the folders of " + folder;
     case TaskStep::NewTask: return "make a new task";
     case TaskStep::Describe: return "describe the task";
     case TaskStep::GiveUser: return "give the task's user";
@@ -88,41 +89,53 @@ std::string StepInWords(TaskStep step, const std::string& task, const TaskTrigge
     return "do what was asked";
 }
 
-int Refused(const TaskSchedulerResult& result, const std::string& task, const TaskTrigger& when, std::ostream& out,
-            std::ostream& err)
+int Refused(const TaskSchedulerResult& result, const std::string& folder, const std::string& task,
+            const TaskTrigger& when, std::ostream& out, std::ostream& err)
 {
     out.flush();
-    err << "sweepora-cli: the Task Scheduler could not " << StepInWords(result.step, task, when) << ": "
+    err << "sweepora-cli: the Task Scheduler could not " << StepInWords(result.step, folder, task, when) << ": "
         << result.Answer() << std::endl;
     return kExitSchedulerRefused;
 }
 
-int Refused(const TaskSchedulerResult& result, const std::string& task, std::ostream& out, std::ostream& err)
+int Refused(const TaskSchedulerResult& result, const std::string& folder, const std::string& task, std::ostream& out,
+            std::ostream& err)
 {
-    return Refused(result, task, TaskTrigger{}, out, err);
+    return Refused(result, folder, task, TaskTrigger{}, out, err);
 }
 
-int AddTask(TaskScheduler& scheduler, const ScheduleOptions& options, std::ostream& out, std::ostream& err)
+int AddTask(TaskFolders& scheduler, const ScheduleUser& user, const ScheduleOptions& options, std::ostream& out,
+            std::ostream& err)
 {
     const std::string perUser = PerUserFolder();
-    const std::string user = CurrentTaskUser();
-    if (perUser.empty() || user.empty()) {
-        err << "sweepora-cli: " << (perUser.empty() ? "no per-user folder for the reports" : "no user name")
-            << ": nothing scheduled" << std::endl;
+    if (perUser.empty() || user.account.empty() || user.sid.empty()) {
+        const char* missing = perUser.empty()         ? "no per-user folder for the reports"
+                              : user.account.empty() ? "no user name"
+                                                     : "no SID for the user";
+        err << "sweepora-cli: " << missing << ": nothing scheduled" << std::endl;
         return kExitSchedulerRefused;
     }
+    const std::string folder = UserScheduleFolder(user);
+    const std::string name = ScheduledTaskName(options);
+    // Wine takes names that Windows refuses: say so here rather than pass only on Wine.
+    for (const std::string& part : {user.sid, name}) {
+        const std::string why = TaskNameRefusal(part);
+        if (!why.empty()) {
+            err << "sweepora-cli: cannot schedule \"" << part << "\": " << why << std::endl;
+            return kExitSchedulerRefused;
+        }
+    }
     TaskRegistration task;
-    task.user = user;
-    task.author = user;
+    task.user = user.account;
+    task.author = user.account;
     task.description = "Sweepora's console program, " + ScheduleInWords(options.when);
     task.trigger = options.when;
     task.action.program = AddBackslash(FolderOf(ExecutablePath())) + "sweepora-cli.exe";
     task.action.arguments = ActionArguments(options.preview, perUser);
     task.action.workingFolder = perUser;
-    const std::string name = ScheduledTaskName(options);
-    const TaskSchedulerResult registered = scheduler.Register(kFolder, name, task);
-    if (!registered.ok()) return Refused(registered, name, options.when, out, err);
-    out << "Scheduled " << kFolder << "\\" << name << " for " << user << '\n'
+    const TaskSchedulerResult registered = scheduler.Register(folder, name, task);
+    if (!registered.ok()) return Refused(registered, folder, name, options.when, out, err);
+    out << "Scheduled " << folder << "\\" << name << " for " << user.account << '\n'
         << "  runs " << Quoted(task.action.program) << ' ' << task.action.arguments << std::endl;
     return kExitCompleted;
 }
@@ -145,59 +158,140 @@ std::string ActionInWords(const TaskAction& action, bool found)
     return "runs " + action.program + (action.arguments.empty() ? "" : " " + action.arguments);
 }
 
-std::string NextRunInWords(const RegisteredTask& task)
+std::string NextRunInWords(const TaskSummary& task)
 {
-    SYSTEMTIME when;
-    if (!task.NextRun(when)) return "";
+    if (!task.hasNextRun) return "";
+    const SYSTEMTIME& when = task.nextRun;
     return "\tnext run " + std::to_string(when.wYear) + "-" + TwoDigits(when.wMonth) + "-" + TwoDigits(when.wDay) +
            " " + TwoDigits(when.wHour) + ":" + TwoDigits(when.wMinute);
 }
 
-// Line by line as each task is read, so what was read stays printed when the scheduler refuses.
-int ListTasks(TaskScheduler& scheduler, std::ostream& out, std::ostream& err)
+// A task older versions left directly in \Sweepora, for every user alike, is this user's
+// when it runs as them; the scheduler may give the principal with or without the domain.
+bool IsUsersOlderTask(const TaskSummary& task, const ScheduleUser& user)
 {
-    std::vector<RegisteredTask> tasks;
-    TaskSchedulerResult result = scheduler.List(kFolder, tasks);
-    if (!result.ok()) return Refused(result, "", out, err);
-    for (const RegisteredTask& task : tasks) {
-        std::string name;
-        TaskDefinitionView definition;
-        std::vector<TaskTrigger> triggers;
-        TaskAction action;
-        bool found = false;
-        if (!(result = task.Name(name)).ok() || !(result = task.Definition(definition)).ok())
-            return Refused(result, name, out, err);
-        out << name << '\t';
-        if (!(result = definition.Triggers(triggers)).ok()) return Refused(result, name, out, err);
-        out << TriggersInWords(triggers) << '\t';
-        if (!(result = definition.FirstProgram(action, found)).ok()) return Refused(result, name, out, err);
-        out << ActionInWords(action, found) << NextRunInWords(task) << '\n';
-    }
+    const std::size_t slash = user.account.find('\\');
+    const std::string bare = slash == std::string::npos ? user.account : user.account.substr(slash + 1);
+    return !task.user.empty() && (EqualsIgnoringCase(task.user, user.account) ||
+                                  EqualsIgnoringCase(task.user, user.sid) || EqualsIgnoringCase(task.user, bare));
+}
+
+void PrintTask(const TaskSummary& task, std::ostream& out)
+{
+    out << task.name << '\t' << TriggersInWords(task.triggers) << '\t' << ActionInWords(task.action, task.runsProgram)
+        << NextRunInWords(task) << '\n';
+}
+
+// What was read stays printed when the scheduler refuses part way.
+int ListTasks(TaskFolders& scheduler, const ScheduleUser& user, std::ostream& out, std::ostream& err)
+{
+    const std::string folder = UserScheduleFolder(user);
+    std::vector<TaskSummary> tasks;
+    TaskSchedulerResult result = scheduler.Read(folder, tasks);
+    for (const TaskSummary& task : tasks) PrintTask(task, out);
+    if (!result.ok()) return Refused(result, folder, "", out, err);
+    result = scheduler.Read(kScheduleFolder, tasks);
+    for (const TaskSummary& task : tasks)
+        if (IsUsersOlderTask(task, user)) PrintTask(task, out);
+    if (!result.ok()) return Refused(result, kScheduleFolder, "", out, err);
     out.flush();
     return kExitCompleted;
 }
 
-int RemoveTasks(TaskScheduler& scheduler, const ScheduleOptions& options, std::ostream& out, std::ostream& err)
+// Deletes each task, going on past refusals, which it reports; false when any.
+bool DeleteEach(TaskFolders& scheduler, const std::string& folder, const std::vector<std::string>& names,
+                std::ostream& out, std::ostream& err)
 {
-    std::vector<std::string> names;
-    if (!options.name.empty()) {
-        names.push_back(options.name);
-    } else {
-        std::vector<RegisteredTask> tasks;
-        TaskSchedulerResult result = scheduler.List(kFolder, tasks);
-        if (!result.ok()) return Refused(result, "", out, err);
-        for (const RegisteredTask& task : tasks) {
-            std::string name;
-            if (!(result = task.Name(name)).ok()) return Refused(result, name, out, err);
-            names.push_back(name);
+    bool all = true;
+    for (const std::string& name : names) {
+        const TaskSchedulerResult result = scheduler.DeleteTask(folder, name);
+        if (result.ok()) {
+            out << "Removed " << folder << "\\" << name << '\n';
+        } else {
+            Refused(result, folder, name, out, err);
+            all = false;
         }
     }
-    std::size_t deleted = 0;
-    const TaskSchedulerResult result = scheduler.Delete(kFolder, names, deleted);
-    for (std::size_t i = 0; i < deleted; ++i) out << "Removed " << kFolder << "\\" << names[i] << '\n';
-    if (!result.ok()) return Refused(result, deleted < names.size() ? names[deleted] : "", out, err);
+    return all;
+}
+
+// remove NAME: the user's folder first, then where older versions put it.
+int RemoveNamed(TaskFolders& scheduler, const ScheduleUser& user, const std::string& name, std::ostream& out,
+                std::ostream& err)
+{
+    const std::string folder = UserScheduleFolder(user);
+    // A name the scheduler refuses can only be an older version's, stored by Wine.
+    const TaskSchedulerResult notHere{HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), TaskStep::DeleteTask};
+    const TaskSchedulerResult result = TaskNameRefusal(name).empty() ? scheduler.DeleteTask(folder, name) : notHere;
+    TaskSchedulerResult older;
+    if (result.missing() && (older = scheduler.DeleteTask(kScheduleFolder, name)).ok()) {
+        out << "Removed " << kScheduleFolder << "\\" << name << '\n';
+    } else if (!result.ok()) {
+        return older.ok() || older.missing() ? Refused(result, folder, name, out, err)
+                                             : Refused(older, kScheduleFolder, name, out, err);
+    } else {
+        out << "Removed " << folder << "\\" << name << '\n';
+    }
+    scheduler.DropIfEmpty(folder);
+    scheduler.DropIfEmpty(kScheduleFolder);
     out.flush();
     return kExitCompleted;
+}
+
+// remove --all: the user's folder, and the user's tasks older versions left in \Sweepora.
+int RemoveUsers(TaskFolders& scheduler, const ScheduleUser& user, std::ostream& out, std::ostream& err)
+{
+    const std::string folder = UserScheduleFolder(user);
+    bool all = true;
+    std::vector<std::string> names;
+    TaskSchedulerResult result = scheduler.Names(folder, names);
+    if (!result.ok()) {
+        Refused(result, folder, "", out, err);
+        all = false;
+    }
+    all = DeleteEach(scheduler, folder, names, out, err) && all;
+    scheduler.DropIfEmpty(folder);
+
+    std::vector<TaskSummary> older;
+    result = scheduler.Read(kScheduleFolder, older);
+    if (!result.ok()) {
+        Refused(result, kScheduleFolder, "", out, err);
+        all = false;
+    }
+    names.clear();
+    for (const TaskSummary& task : older)
+        if (IsUsersOlderTask(task, user)) names.push_back(task.name);
+    all = DeleteEach(scheduler, kScheduleFolder, names, out, err) && all;
+    scheduler.DropIfEmpty(kScheduleFolder);
+    out.flush();
+    return all ? kExitCompleted : kExitSchedulerRefused;
+}
+
+// remove --all-users: every folder under \Sweepora and every task in it that the caller may
+// delete (an administrator may delete them all).
+int RemoveEveryUsers(TaskFolders& scheduler, std::ostream& out, std::ostream& err)
+{
+    bool all = true;
+    std::vector<std::string> users;
+    TaskSchedulerResult result = scheduler.Subfolders(kScheduleFolder, users);
+    if (!result.ok()) {
+        Refused(result, kScheduleFolder, "", out, err);
+        all = false;
+    }
+    users.push_back(""); // the tasks of older versions, in \Sweepora itself
+    for (const std::string& sub : users) {
+        const std::string folder = sub.empty() ? std::string(kScheduleFolder) : kScheduleFolder + ("\\" + sub);
+        std::vector<std::string> names;
+        if (!(result = scheduler.Names(folder, names)).ok()) {
+            Refused(result, folder, "", out, err);
+            all = false;
+        }
+        all = DeleteEach(scheduler, folder, names, out, err) && all;
+        if (!sub.empty()) scheduler.DropIfEmpty(folder);
+    }
+    scheduler.DropIfEmpty(kScheduleFolder);
+    out.flush();
+    return all ? kExitCompleted : kExitSchedulerRefused;
 }
 
 } // namespace
@@ -216,8 +310,10 @@ bool ParseScheduleArguments(const std::vector<std::string>& args, ScheduleOption
     }
     if (command == "remove") {
         options.command = ScheduleCommand::Remove;
-        if (args.size() != 2 || args[1].empty()) return fail("schedule remove needs one task name, or --all");
-        options.name = args[1] == "--all" ? "" : args[1];
+        if (args.size() != 2 || args[1].empty())
+            return fail("schedule remove needs one task name, or --all, or --all-users");
+        options.allUsers = args[1] == "--all-users";
+        options.name = args[1] == "--all" || options.allUsers ? "" : args[1];
         return true;
     }
     if (command != "add") return fail("schedule needs add, list or remove, not " + command);
@@ -265,20 +361,39 @@ std::string ScheduleInWords(const TaskTrigger& when)
 
 std::string ScheduledTaskName(const ScheduleOptions& options)
 {
-    return std::string("Sweepora ") + (options.preview ? "preview " : "clean ") + ScheduleInWords(options.when);
+    std::string words = ScheduleInWords(options.when);
+    for (char& c : words)
+        if (c == ':') c = '-';
+    return std::string("Sweepora ") + (options.preview ? "preview " : "clean ") + words;
+}
+
+std::string UserScheduleFolder(const ScheduleUser& user) { return kScheduleFolder + ("\\" + user.sid); }
+
+int RunSchedule(const ScheduleOptions& options, TaskFolders& scheduler, const ScheduleUser& user, std::ostream& out,
+                std::ostream& err)
+{
+    switch (options.command) {
+    case ScheduleCommand::Add: return AddTask(scheduler, user, options, out, err);
+    case ScheduleCommand::List: return ListTasks(scheduler, user, out, err);
+    case ScheduleCommand::Remove:
+        if (options.allUsers) return RemoveEveryUsers(scheduler, out, err);
+        return options.name.empty() ? RemoveUsers(scheduler, user, out, err)
+                                    : RemoveNamed(scheduler, user, options.name, out, err);
+    }
+    return kExitSchedulerRefused;
 }
 
 int RunSchedule(const ScheduleOptions& options, std::ostream& out, std::ostream& err)
 {
     TaskScheduler scheduler;
     const TaskSchedulerResult connected = scheduler.Connect();
-    if (!connected.ok()) return Refused(connected, "", out, err);
-    switch (options.command) {
-    case ScheduleCommand::Add: return AddTask(scheduler, options, out, err);
-    case ScheduleCommand::List: return ListTasks(scheduler, out, err);
-    case ScheduleCommand::Remove: return RemoveTasks(scheduler, options, out, err);
+    if (!connected.ok()) return Refused(connected, "", "", out, err);
+    const ScheduleUser user{CurrentUserSid(), CurrentTaskUser()};
+    if (user.sid.empty() && !options.allUsers) {
+        err << "sweepora-cli: the current user's SID is unknown: no task folder to use" << std::endl;
+        return kExitSchedulerRefused;
     }
-    return kExitSchedulerRefused;
+    return RunSchedule(options, scheduler, user, out, err);
 }
 
 } // namespace sweepora

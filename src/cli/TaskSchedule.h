@@ -1,7 +1,8 @@
 #pragma once
 // Runs of the console program that the Task Scheduler starts, so that a machine is cleaned
-// with nobody at the program. They live in a task folder of their own, \Sweepora.
-#include "platform/TaskScheduler.h"
+// with nobody at the program. Each user's live in a task folder of their own,
+// \Sweepora\<the user's SID>.
+#include "platform/TaskFolders.h"
 
 #include <ostream>
 #include <string>
@@ -14,13 +15,26 @@ constexpr int kExitSchedulerRefused = 3;
 enum class ScheduleCommand { Add, List, Remove };
 
 // schedule add (--at-logon | --daily HH:MM | --weekly DAY HH:MM) [--clean | --preview]
-// schedule list | schedule remove NAME | schedule remove --all
+// schedule list | schedule remove NAME | schedule remove --all | schedule remove --all-users
 struct ScheduleOptions {
     ScheduleCommand command = ScheduleCommand::List;
     TaskTrigger when;
     bool preview = false;
-    std::string name; // the task to remove; empty for remove --all
+    std::string name; // the task to remove; empty for remove --all and --all-users
+    bool allUsers = false;
 };
+
+// Whose tasks a command handles.
+struct ScheduleUser {
+    std::string sid;     // names the user's task folder
+    std::string account; // "DOMAIN\user", the tasks' principal
+};
+
+// The folder that held every user's tasks before each user had one; now the parent of theirs.
+constexpr const char* kScheduleFolder = "\\Sweepora";
+
+// "\Sweepora\S-1-5-21-...".
+std::string UserScheduleFolder(const ScheduleUser& user);
 
 // The arguments after "schedule". False, with the reason, for anything else.
 bool ParseScheduleArguments(const std::vector<std::string>& args, ScheduleOptions& options, std::string& error);
@@ -28,14 +42,20 @@ bool ParseScheduleArguments(const std::vector<std::string>& args, ScheduleOption
 // "at logon", "daily 18:30", "weekly Mon 09:00" (several days joined by commas).
 std::string ScheduleInWords(const TaskTrigger& when);
 
-// "Sweepora clean at logon", "Sweepora preview weekly Mon 09:00".
+// "Sweepora clean at logon", "Sweepora preview weekly Mon 09-00": the scheduler refuses ':'
+// in a name.
 std::string ScheduledTaskName(const ScheduleOptions& options);
 
-// add: registers the task for the current user (interactive, no stored password) and prints
-// what it runs. list: one line per task of \Sweepora, "name<TAB>when<TAB>mode[<TAB>next run]".
-// remove: deletes the named task, or every task of the folder and the folder itself.
-// Returns the exit status: kExitSchedulerRefused, with the Task Scheduler's words on err,
-// when it refuses.
+// add: registers the task in the user's folder (interactive, no stored password) and prints
+// what it runs. list: one line per task of the user's, "name<TAB>when<TAB>mode[<TAB>next run]".
+// remove: deletes the named task, or with --all every task of the user's, or with
+// --all-users every task of every user's folder it may, going on past refusals. Tasks of
+// the user's left directly in \Sweepora by older versions count as the user's. Emptied
+// folders go. Returns the exit status: kExitSchedulerRefused, with the Task Scheduler's words
+// on err, when it refuses anything.
+int RunSchedule(const ScheduleOptions& options, TaskFolders& scheduler, const ScheduleUser& user, std::ostream& out,
+                std::ostream& err);
+// The same with this machine's scheduler for the current user.
 int RunSchedule(const ScheduleOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace sweepora

@@ -37,6 +37,6 @@ int main()
         return sweepora::RunCli(options, std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "sweepora-cli: " << e.what() << std::endl;
-        return 3;
+        return sweepora::kExitFailed;
     }
 }

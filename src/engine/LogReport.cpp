@@ -1,7 +1,7 @@
 #include "engine/LogReport.h"
 
 #include "engine/SystemInfo.h"
-#include "platform/FileIo.h"
+#include "platform/AtomicFile.h"
 #include "platform/Text.h"
 #include "platform/Timestamp.h"
 #include "platform/WideText.h"
@@ -36,7 +36,7 @@ bool WriteLogReport(const std::string& path, const std::vector<LogLine>& lines, 
     // that tells Notepad so, rather than question marks in place of names.
     bool fits = true;
     const std::string ansi = AnsiFromUtf8(text, &fits);
-    return WriteWholeFile(path, fits ? ansi : "\xEF\xBB\xBF" + text);
+    return WriteFileAtomically(path, fits ? ansi : "\xEF\xBB\xBF" + text);
 }
 
 ReportHeader CurrentReportHeader()

@@ -20,9 +20,9 @@ struct ReportHeader {
 std::string FormatLogReport(const std::vector<LogLine>& lines, const ReportHeader& header,
                             const std::function<void()>& yield);
 
-// Writes the report to `path` (UTF-8), replacing any file there: in the ANSI code page when
-// every line fits it, otherwise as UTF-8 with a byte-order mark. False when it could not
-// be written.
+// Writes the report to `path` (UTF-8), replacing any file there in one move (a reader sees
+// the old report or the new one): in the ANSI code page when every line fits it, otherwise
+// as UTF-8 with a byte-order mark. False when it could not be written; the old file stays.
 bool WriteLogReport(const std::string& path, const std::vector<LogLine>& lines, const ReportHeader& header,
                     const std::function<void()>& yield);
 

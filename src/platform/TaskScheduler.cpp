@@ -8,6 +8,9 @@
 #include <security.h>
 #include <taskschd.h>
 
+#include <sddl.h>
+
+#include <algorithm>
 #include <cstdio>
 
 namespace sweepora {
@@ -87,14 +90,28 @@ ComPtr<ITaskFolder> OpenRoot(ITaskService& service)
     return root;
 }
 
+// Level by level from the root, so that every folder above is made as well.
 ComPtr<ITaskFolder> OpenOrCreateFolder(ITaskService& service, const std::string& path)
 {
     ComPtr<ITaskFolder> folder = OpenFolder(service, path, false);
     if (folder) return folder;
-    const Variant noSecurity;
-    Check(OpenRoot(service).get()->CreateFolder(MakeBstr(path).get(), noSecurity.get(), folder.put()),
-          TaskStep::CreateFolder);
-    return folder;
+    ComPtr<ITaskFolder> parent = OpenRoot(service);
+    std::string sofar;
+    for (std::size_t start = path.find_first_not_of('\\'); start != std::string::npos;
+         start = path.find_first_not_of('\\', start)) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        const std::string part = path.substr(start, end - start);
+        sofar += "\\" + part;
+        ComPtr<ITaskFolder> next = OpenFolder(service, sofar, false);
+        if (!next) {
+            const Variant noSecurity;
+            Check(parent.get()->CreateFolder(MakeBstr(part).get(), noSecurity.get(), next.put()),
+                  TaskStep::CreateFolder);
+        }
+        parent = std::move(next);
+        start = end;
+    }
+    return parent;
 }
 
 void AddTrigger(ITaskDefinition& task, const TaskTrigger& when, const std::string& user)
@@ -203,6 +220,24 @@ std::string CurrentTaskUser()
     return ::GetUserNameW(name, &plainSize) ? Utf8FromWide(name, plainSize - 1) : std::string();
 }
 
+std::string CurrentUserSid()
+{
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+    std::string sid;
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size ? size : 1);
+    LPWSTR text = nullptr;
+    if (::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+        ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+        sid = Utf8FromWide(text);
+        ::LocalFree(text);
+    }
+    ::CloseHandle(token);
+    return sid;
+}
+
 std::string StartBoundaryText(const SYSTEMTIME& day, int hour, int minute)
 {
     return std::to_string(day.wYear) + "-" + TwoDigits(day.wMonth) + "-" + TwoDigits(day.wDay) + "T" +
@@ -264,6 +299,18 @@ TaskSchedulerResult TaskDefinitionView::FirstProgram(TaskAction& action, bool& f
         action.program = TextOf(path);
         action.arguments = TextOf(arguments);
         found = true;
+    });
+}
+
+TaskSchedulerResult TaskDefinitionView::User(std::string& user) const
+{
+    user.clear();
+    return Guarded([&] {
+        ComPtr<IPrincipal> principal;
+        Check(definition_.get()->get_Principal(principal.put()), TaskStep::GiveUser);
+        Bstr id;
+        Check(principal.get()->get_UserId(id.put()), TaskStep::GiveUser);
+        user = TextOf(id);
     });
 }
 
@@ -346,23 +393,74 @@ TaskSchedulerResult TaskScheduler::List(const std::string& folder, std::vector<R
     });
 }
 
-TaskSchedulerResult TaskScheduler::Delete(const std::string& folder, const std::vector<std::string>& names,
-                                          std::size_t& deleted)
+TaskSchedulerResult TaskScheduler::Read(const std::string& folder, std::vector<TaskSummary>& tasks)
 {
-    deleted = 0;
+    tasks.clear();
+    std::vector<RegisteredTask> registered;
+    TaskSchedulerResult result = List(folder, registered);
+    for (std::size_t i = 0; result.ok() && i < registered.size(); ++i) {
+        TaskSummary summary;
+        TaskDefinitionView definition;
+        if (!(result = registered[i].Name(summary.name)).ok() ||
+            !(result = registered[i].Definition(definition)).ok() || !(result = definition.User(summary.user)).ok() ||
+            !(result = definition.Triggers(summary.triggers)).ok() ||
+            !(result = definition.FirstProgram(summary.action, summary.runsProgram)).ok())
+            break;
+        summary.hasNextRun = registered[i].NextRun(summary.nextRun);
+        tasks.push_back(std::move(summary));
+    }
+    return result;
+}
+
+TaskSchedulerResult TaskScheduler::Names(const std::string& folder, std::vector<std::string>& names)
+{
+    names.clear();
+    std::vector<RegisteredTask> registered;
+    TaskSchedulerResult result = List(folder, registered);
+    for (std::size_t i = 0; result.ok() && i < registered.size(); ++i) {
+        std::string name;
+        if ((result = registered[i].Name(name)).ok()) names.push_back(name);
+    }
+    return result;
+}
+
+TaskSchedulerResult TaskScheduler::Subfolders(const std::string& folder, std::vector<std::string>& names)
+{
+    names.clear();
     return Guarded([&] {
-        const ComPtr<ITaskFolder> from = OpenFolder(*service_.get(), folder, !names.empty());
+        const ComPtr<ITaskFolder> from = OpenFolder(*service_.get(), folder, false);
         if (!from) return;
-        for (const std::string& name : names) {
-            Check(from.get()->DeleteTask(MakeBstr(name).get(), 0), TaskStep::DeleteTask);
-            ++deleted;
+        ComPtr<ITaskFolderCollection> collection;
+        Check(from.get()->GetFolders(0, collection.put()), TaskStep::ListFolders);
+        LONG count = 0;
+        Check(collection.get()->get_Count(&count), TaskStep::ListFolders);
+        for (LONG i = 1; i <= count; ++i) {
+            ComPtr<ITaskFolder> sub;
+            Check(collection.get()->get_Item(Variant(i).get(), sub.put()), TaskStep::ListFolders);
+            Bstr name;
+            Check(sub.get()->get_Name(name.put()), TaskStep::ListFolders);
+            names.push_back(TextOf(name));
         }
-        // While other tasks remain the scheduler refuses, as it should.
-        const std::size_t below = folder.find_first_not_of('\\');
-        ComPtr<ITaskFolder> root;
-        if (below != std::string::npos && SUCCEEDED(service_.get()->GetFolder(MakeBstr("\\").get(), root.put())))
-            root.get()->DeleteFolder(MakeBstr(folder.substr(below)).get(), 0);
     });
+}
+
+TaskSchedulerResult TaskScheduler::DeleteTask(const std::string& folder, const std::string& name)
+{
+    return Guarded([&] {
+        const ComPtr<ITaskFolder> from = OpenFolder(*service_.get(), folder, true);
+        Check(from.get()->DeleteTask(MakeBstr(name).get(), 0), TaskStep::DeleteTask);
+    });
+}
+
+bool TaskScheduler::DropIfEmpty(const std::string& folder)
+{
+    const std::size_t last = folder.find_last_of('\\');
+    if (last == std::string::npos || last + 1 >= folder.size()) return false;
+    const std::string parentPath = last == 0 ? "\\" : folder.substr(0, last);
+    ComPtr<ITaskFolder> parent;
+    // The scheduler refuses while the folder holds anything, as it should.
+    return SUCCEEDED(service_.get()->GetFolder(MakeBstr(parentPath).get(), parent.put())) &&
+           SUCCEEDED(parent.get()->DeleteFolder(MakeBstr(folder.substr(last + 1)).get(), 0));
 }
 
 } // namespace sweepora

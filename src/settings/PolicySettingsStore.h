@@ -26,6 +26,9 @@ constexpr const char* kDisableStealthKey = "DisableStealth";
 // EraseSettings: plugins and definitions that run in every run, their names joined by "|".
 constexpr const char* kRequiredDefinitionsKey = "RequiredDefinitions";
 
+// The longest policy value read, in characters; a longer one is refused, not cut.
+constexpr unsigned long kMaxPolicyCharacters = 1024 * 1024;
+
 // Every (section, key) a policy may set, the user's settings and the policy-only keys alike.
 std::vector<std::pair<std::string, std::string>> PolicyKeys();
 
@@ -41,11 +44,15 @@ public:
     bool UnderPolicy(const std::string& section, const std::string& key) const override;
     std::string PolicyValue(const std::string& section, const std::string& key) const override;
 
+    // One line per policy value that was not read, naming it and why (over kMaxPolicyCharacters).
+    const std::vector<std::string>& Refusals() const { return refusals_; }
+
 private:
     const std::string* Find(const std::string& section, const std::string& key) const;
 
     SettingsStore& own_;
     std::map<std::string, std::string> policies_; // "SECTION\KEY" upper-cased -> value
+    std::vector<std::string> refusals_;
 };
 
 } // namespace sweepora

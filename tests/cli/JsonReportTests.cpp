@@ -3,8 +3,10 @@
 #include "engine/RegistryMruCleaners.h"
 #include "engine/SystemInfo.h"
 #include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 #include "settings/AppSettings.h"
+#include "settings/PolicySettingsStore.h"
 #include "settings/SettingsStore.h"
 
 #include "support/SqliteFiles.h"
@@ -13,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <ctime>
 #include <iomanip>
 #include <regex>
@@ -83,6 +86,7 @@ struct JsonReportFixture : ::testing::Test {
         EXPECT_TRUE(before <= started && started <= finished && finished <= after)
             << before << ' ' << started << ' ' << finished << ' ' << after;
         EXPECT_EQ(doc.at("aborted"), false);
+        EXPECT_EQ(doc.at("outcome"), "completed");
         EXPECT_TRUE(doc.at("exitCode").is_number_integer());
         EXPECT_EQ(doc.at("exitCode"), r.exitCode);
 
@@ -184,4 +188,70 @@ TEST(JsonReport, FiguresPastThirtyTwoBitsAreWrittenWhole)
     EXPECT_EQ(document.at("summary").at("bytesFreed").get<std::int64_t>(), 5LL << 30);
     EXPECT_EQ(document.at("summary").at("files").get<std::int64_t>(), 5000000000LL);
     EXPECT_EQ(document.at("summary").at("registryKeys").get<std::int64_t>(), 3000000000LL);
+}
+
+TEST_F(JsonReportFixture, ARunKilledMidWayLeavesARunningDocument)
+{
+    // Enough files that the run is still going when the first document shows.
+    for (int i = 0; i < 3000; ++i) test::WriteFileBytes(custom + "\\f" + std::to_string(i) + ".txt", "x");
+    const std::string path = folder.File("killed.json");
+    test::WriteFileBytes(path, "{\"outcome\": \"completed\"}");
+    std::string commandLine = "\"" + exe + "\" clean --json \"" + path + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                 nullptr, &si, &pi));
+    UniqueFile process(pi.hProcess), thread(pi.hThread);
+    json doc;
+    const DWORD deadline = ::GetTickCount() + 60000;
+    // Every read, even between the two documents, is whole JSON.
+    while (::GetTickCount() < deadline && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+        doc = json::parse(test::ReadFileBytes(path));
+        if (doc.at("outcome") == "running") break;
+        ::Sleep(5);
+    }
+    ASSERT_TRUE(::TerminateProcess(process.get(), 99)) << "the run ended before it was seen running";
+    ::WaitForSingleObject(process.get(), 10000);
+    int left = 0;
+    for (int i = 0; i < 3000; ++i) left += FileExists(custom + "\\f" + std::to_string(i) + ".txt");
+    EXPECT_GT(left, 0) << "the run was not cut short";
+
+    doc = json::parse(test::ReadFileBytes(path));
+    EXPECT_EQ(doc.at("outcome"), "running");
+    EXPECT_EQ(doc.at("mode"), "clean");
+    EXPECT_EQ(doc.at("started").get<std::string>().size(), 20u);
+    EXPECT_TRUE(doc.at("finished").is_null());
+    EXPECT_EQ(doc.at("summary"), (json{{"bytesFreed", 0}, {"files", 0}, {"registryKeys", 0}, {"seconds", 0}}));
+    EXPECT_TRUE(doc.at("entries").empty() && doc.at("browserStores").empty());
+}
+
+TEST_F(JsonReportFixture, APolicyPastTheBoundIsNamedInTheRunsEntries)
+{
+    test::ScratchKey policies{kPolicyRoot};
+    test::WriteString(HKEY_CURRENT_USER, std::string(kPolicyRoot) + "\\" + kSectionErase, kRequiredDefinitionsKey,
+                      std::string(kMaxPolicyCharacters + 1, 'r'));
+    const json doc = Run("preview");
+    const json refusal = {{"task", "Testing : Group Policy"},
+                          {"status", std::string("the policy HKEY_CURRENT_USER\\") + kPolicyRoot + "\\" + kSectionErase +
+                                         "\\" + kRequiredDefinitionsKey +
+                                         " is longer than 1048576 characters and was not applied"}};
+    EXPECT_NE(std::find(doc.at("entries").begin(), doc.at("entries").end(), refusal), doc.at("entries").end())
+        << doc.at("entries").dump();
+}
+
+TEST(JsonReport, TheOutcomeFollowsTheExitStatus)
+{
+    EXPECT_STREQ(JsonOutcomeText(OutcomeOfExitCode(0)), "completed");
+    EXPECT_STREQ(JsonOutcomeText(OutcomeOfExitCode(1)), "aborted");
+    EXPECT_STREQ(JsonOutcomeText(OutcomeOfExitCode(3)), "failed");
+    JsonRunFacts facts;
+    facts.started = 100;
+    facts.finished = 160;
+    facts.outcome = JsonOutcome::Failed;
+    json document = json::parse(FormatJsonReport(facts, {}));
+    EXPECT_EQ(document.at("outcome"), "failed");
+    EXPECT_EQ(document.at("summary").at("seconds"), 60);
 }

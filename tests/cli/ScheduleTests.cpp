@@ -1,9 +1,11 @@
 // Schedules runs of the real console program with the Task Scheduler of the machine (Wine's
 // here) and checks the result through the Task Scheduler itself.
+#include "cli/TaskSchedule.h"
 #include "platform/ComPtr.h"
 #include "platform/ComText.h"
 #include "platform/HostPlatform.h"
 #include "platform/Paths.h"
+#include "platform/TaskName.h"
 #include "platform/TaskScheduler.h"
 #include "platform/WideText.h"
 #include "settings/DataFolder.h"
@@ -13,11 +15,16 @@
 #include <oleauto.h>
 #include <taskschd.h>
 
+#include <algorithm>
+#include <map>
+#include <sstream>
+
 using namespace sweepora;
 
 namespace {
 
-// The test's own look into \Sweepora, and its cleaner: what it finds there it removes.
+// The test's own look into this user's folder \Sweepora\<SID>, and its cleaner: what it
+// finds there or left in \Sweepora it removes.
 class SweeporaTaskFolder {
 public:
     SweeporaTaskFolder()
@@ -32,26 +39,45 @@ public:
     }
     ~SweeporaTaskFolder()
     {
-        for (const char* name : {"Sweepora preview daily 07:05", "Sweepora clean at logon", "Sweepora clean weekly Mon 09:00"})
-            if (auto folder = Open()) folder.get()->DeleteTask(Text(name), 0);
-        ComPtr<ITaskFolder> root;
-        if (service_ && SUCCEEDED(service_.get()->GetFolder(Text("\\"), root.put())))
-            root.get()->DeleteFolder(Text("Sweepora"), 0);
+        for (const char* name : {"Sweepora preview daily 07-05", "Sweepora clean at logon",
+                                 "Sweepora clean weekly Mon 09-00", "Sweepora preview daily 07:05"})
+            for (const std::string& path : {user_, std::string("\\Sweepora")})
+                if (auto folder = Open(path)) folder.get()->DeleteTask(Text(name), 0);
+        if (auto top = Open("\\Sweepora")) top.get()->DeleteFolder(Text(CurrentUserSid()), 0);
+        if (auto root = Open("\\")) root.get()->DeleteFolder(Text("Sweepora"), 0);
     }
     bool Connected() const { return static_cast<bool>(service_); }
-    bool Exists() const { return static_cast<bool>(Open()); }
-    bool Has(const std::string& name) const
+    bool Exists() const { return static_cast<bool>(Open("\\Sweepora")); }
+    bool Has(const std::string& name, const std::string& path) const
     {
         ComPtr<IRegisteredTask> task;
-        const ComPtr<ITaskFolder> folder = Open();
+        const ComPtr<ITaskFolder> folder = Open(path);
         return folder && SUCCEEDED(folder.get()->GetTask(Text(name), task.put()));
+    }
+    bool Has(const std::string& name) const { return Has(name, user_); }
+    // As versions before the per-user folders registered it, with a name Windows refuses.
+    bool RegisterOlder(const std::string& name)
+    {
+        ComPtr<ITaskFolder> root, folder;
+        ComPtr<ITaskDefinition> task;
+        ComPtr<IActionCollection> actions;
+        ComPtr<IAction> action;
+        ComPtr<IRegisteredTask> registered;
+        VARIANT none;
+        ::VariantInit(&none);
+        return SUCCEEDED(service_.get()->GetFolder(Text("\\"), root.put())) &&
+               SUCCEEDED(root.get()->CreateFolder(Text("Sweepora"), none, folder.put())) &&
+               SUCCEEDED(service_.get()->NewTask(0, task.put())) && SUCCEEDED(task.get()->get_Actions(actions.put())) &&
+               SUCCEEDED(actions.get()->Create(TASK_ACTION_EXEC, action.put())) &&
+               SUCCEEDED(folder.get()->RegisterTaskDefinition(Text(name), task.get(), TASK_CREATE_OR_UPDATE, none, none,
+                                                              TASK_LOGON_INTERACTIVE_TOKEN, none, registered.put()));
     }
 
 private:
-    ComPtr<ITaskFolder> Open() const
+    ComPtr<ITaskFolder> Open(const std::string& path) const
     {
         ComPtr<ITaskFolder> folder;
-        if (service_) service_.get()->GetFolder(Text("\\Sweepora"), folder.put());
+        if (service_) service_.get()->GetFolder(Text(path), folder.put());
         return folder;
     }
     // Freed when the full expression ends.
@@ -62,6 +88,7 @@ private:
         BSTR b;
     };
     ComPtr<ITaskService> service_;
+    std::string user_ = "\\Sweepora\\" + CurrentUserSid();
 };
 
 struct ScheduleFixture : ::testing::Test {
@@ -84,14 +111,17 @@ struct ScheduleFixture : ::testing::Test {
 TEST_F(ScheduleFixture, AddsListsAndRemovesTasksOfEachKind)
 {
     const std::string reports = AddBackslash(PerUserFolder());
+    const std::string sid = CurrentUserSid();
+    ASSERT_EQ(sid.rfind("S-1-", 0), 0u) << sid;
     const test::ProgramResult daily = Schedule("add --daily 7:05 --preview");
     EXPECT_EQ(daily.exitCode, 0u) << daily.out;
-    EXPECT_NE(daily.out.find("Scheduled \\Sweepora\\Sweepora preview daily 07:05 for "), std::string::npos) << daily.out;
+    EXPECT_NE(daily.out.find("Scheduled \\Sweepora\\" + sid + "\\Sweepora preview daily 07-05 for "), std::string::npos)
+        << daily.out;
     EXPECT_NE(daily.out.find("  runs \"" + exe + "\" preview --report \"" + reports + "last-run.txt\" --json \"" +
                              reports + "last-run.json\""),
               std::string::npos)
         << daily.out;
-    EXPECT_TRUE(tasks.Has("Sweepora preview daily 07:05"));
+    EXPECT_TRUE(tasks.Has("Sweepora preview daily 07-05"));
 
     // Wine 8 makes neither trigger and cannot enumerate a folder: the refusal is reported as such.
     const bool wine = RunningUnderWine();
@@ -104,35 +134,60 @@ TEST_F(ScheduleFixture, AddsListsAndRemovesTasksOfEachKind)
         EXPECT_EQ(weekly.exitCode, 3u);
         EXPECT_NE(weekly.out.find("could not make a trigger weekly Mon 09:00: 0x80004001"), std::string::npos)
             << weekly.out;
-        EXPECT_FALSE(tasks.Has("Sweepora clean at logon") || tasks.Has("Sweepora clean weekly Mon 09:00"));
+        EXPECT_FALSE(tasks.Has("Sweepora clean at logon") || tasks.Has("Sweepora clean weekly Mon 09-00"));
         EXPECT_EQ(list.exitCode, 3u);
-        EXPECT_NE(list.out.find("could not count the tasks of \\Sweepora: 0x80004001"), std::string::npos) << list.out;
+        EXPECT_NE(list.out.find("could not count the tasks of \\Sweepora\\" + sid + ": 0x80004001"), std::string::npos)
+            << list.out;
     } else {
         EXPECT_EQ(logon.exitCode + weekly.exitCode + list.exitCode, 0u) << logon.out << weekly.out << list.out;
         EXPECT_NE(list.out.find("Sweepora clean at logon\tat logon\tclean"), std::string::npos) << list.out;
-        EXPECT_NE(list.out.find("Sweepora clean weekly Mon 09:00\tweekly Mon 09:00\tclean"), std::string::npos)
+        EXPECT_NE(list.out.find("Sweepora clean weekly Mon 09-00\tweekly Mon 09:00\tclean"), std::string::npos)
             << list.out;
-        EXPECT_NE(list.out.find("Sweepora preview daily 07:05\tdaily 07:05\tpreview"), std::string::npos) << list.out;
+        EXPECT_NE(list.out.find("Sweepora preview daily 07-05\tdaily 07:05\tpreview"), std::string::npos) << list.out;
     }
 
-    const test::ProgramResult removed = Schedule("remove \"Sweepora preview daily 07:05\"");
+    if (wine) {
+        // Wine lists the folders but not their tasks: each removal says so per folder and goes on.
+        for (const char* all : {"remove --all", "remove --all-users"}) {
+            const test::ProgramResult r = Schedule(all);
+            EXPECT_EQ(r.exitCode, 3u) << all;
+            EXPECT_NE(r.out.find("could not count the tasks of \\Sweepora\\" + sid + ": 0x80004001"), std::string::npos)
+                << r.out;
+            EXPECT_NE(r.out.find("could not count the tasks of \\Sweepora: 0x80004001"), std::string::npos) << r.out;
+        }
+        EXPECT_TRUE(tasks.Has("Sweepora preview daily 07-05"));
+    }
+    const test::ProgramResult removed = Schedule("remove \"Sweepora preview daily 07-05\"");
     EXPECT_EQ(removed.exitCode, 0u) << removed.out;
-    EXPECT_FALSE(tasks.Has("Sweepora preview daily 07:05"));
+    EXPECT_FALSE(tasks.Has("Sweepora preview daily 07-05"));
     if (!wine) {
         EXPECT_EQ(Schedule("remove --all").exitCode, 0u);
     }
-    // The folder goes with its last task.
+    // The user's folder, then \Sweepora, go with the last task.
     EXPECT_FALSE(tasks.Exists());
-    const test::ProgramResult again = Schedule("remove \"Sweepora preview daily 07:05\"");
+    const test::ProgramResult again = Schedule("remove \"Sweepora preview daily 07-05\"");
     EXPECT_EQ(again.exitCode, 3u);
-    EXPECT_NE(again.out.find("could not open the task folder \\Sweepora: 0x8007000"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("could not open the task folder \\Sweepora\\" + sid + ": 0x8007000"), std::string::npos)
+        << again.out;
+}
+
+// Wine stored the names with ':' that versions before the per-user folders made.
+TEST_F(ScheduleFixture, RemovesATaskLeftInTheOlderSharedFolderByName)
+{
+    ASSERT_TRUE(tasks.RegisterOlder("Sweepora preview daily 07:05"));
+    const test::ProgramResult removed = Schedule("remove \"Sweepora preview daily 07:05\"");
+    EXPECT_EQ(removed.exitCode, 0u) << removed.out;
+    EXPECT_NE(removed.out.find("Removed \\Sweepora\\Sweepora preview daily 07:05"), std::string::npos) << removed.out;
+    EXPECT_FALSE(tasks.Has("Sweepora preview daily 07:05", "\\Sweepora"));
+    EXPECT_FALSE(tasks.Exists());
 }
 
 TEST_F(ScheduleFixture, RejectsBadArgumentsWithoutTouchingTheScheduler)
 {
     for (const char* args : {"", "bogus", "add", "add --daily", "add --daily 24:00", "add --daily 7:5",
                              "add --daily 18:30 --at-logon", "add --weekly Funday 09:00", "add --weekly mon",
-                             "add --at-logon --clean --preview", "list more", "remove", "remove a b"}) {
+                             "add --at-logon --clean --preview", "list more", "remove", "remove a b",
+                             "remove --all --all-users"}) {
         const test::ProgramResult r = Schedule(args);
         EXPECT_EQ(r.exitCode, 2u) << args;
         EXPECT_EQ(r.out.rfind("usage: sweepora-cli ", 0), 0u) << args << ": " << r.out;
@@ -179,4 +234,227 @@ TEST(ComText, BstrsKeepEveryCharacterUpToTheirLength)
         EXPECT_EQ(TextOf(b), text);
     }
     EXPECT_EQ(TextOf(Bstr()), "");
+}
+
+namespace {
+
+// The Task Scheduler as Windows keeps it for several users, which Wine cannot show (it
+// enumerates nothing and checks no rights): a folder made for a task and each task have an
+// owner; others may not open that folder, nor see a task unless it is shared, nor delete it.
+// An administrator may do everything. Names are checked as Windows does.
+class MachineScheduler : public TaskFolders {
+public:
+    std::string caller;
+    bool administrator = false;
+
+    void Put(const std::string& folder, const std::string& name, const std::string& owner, bool shared = false)
+    {
+        MakeFolders(folder, owner);
+        TaskSummary task;
+        task.name = name;
+        task.user = owner;
+        folders_[folder].tasks[name] = task;
+        if (shared) folders_[folder].shared.push_back(name);
+    }
+    bool Has(const std::string& folder, const std::string& name) const
+    {
+        const auto f = folders_.find(folder);
+        return f != folders_.end() && f->second.tasks.count(name);
+    }
+    bool HasFolder(const std::string& folder) const { return folders_.count(folder) != 0; }
+
+    TaskSchedulerResult Register(const std::string& folder, const std::string& name,
+                                 const TaskRegistration& task) override
+    {
+        if (!TaskNameRefusal(name).empty()) return {HRESULT_FROM_WIN32(ERROR_INVALID_NAME), TaskStep::Register};
+        MakeFolders(folder, caller);
+        Folder& into = folders_[folder];
+        if (!May(into.owner)) return {E_ACCESSDENIED, TaskStep::Register};
+        const auto same = into.tasks.find(name);
+        if (same != into.tasks.end() && !May(same->second.user)) return {E_ACCESSDENIED, TaskStep::Register};
+        TaskSummary& summary = into.tasks[name];
+        summary.name = name;
+        summary.user = task.user;
+        summary.triggers = {task.trigger};
+        summary.action = task.action;
+        summary.runsProgram = true;
+        return {};
+    }
+    TaskSchedulerResult Read(const std::string& folder, std::vector<TaskSummary>& tasks) override
+    {
+        tasks.clear();
+        const auto f = folders_.find(folder);
+        if (f == folders_.end()) return {};
+        if (!May(f->second.owner)) return {E_ACCESSDENIED, TaskStep::OpenFolder};
+        for (const auto& task : f->second.tasks)
+            if (May(task.second.user) || f->second.IsShared(task.first)) tasks.push_back(task.second);
+        return {};
+    }
+    TaskSchedulerResult Names(const std::string& folder, std::vector<std::string>& names) override
+    {
+        std::vector<TaskSummary> tasks;
+        const TaskSchedulerResult result = Read(folder, tasks);
+        names.clear();
+        for (const TaskSummary& task : tasks) names.push_back(task.name);
+        return result;
+    }
+    TaskSchedulerResult Subfolders(const std::string& folder, std::vector<std::string>& names) override
+    {
+        names.clear();
+        for (const auto& f : folders_)
+            if (f.first.rfind(folder + "\\", 0) == 0 && f.first.find('\\', folder.size() + 1) == std::string::npos)
+                names.push_back(f.first.substr(folder.size() + 1));
+        return {};
+    }
+    TaskSchedulerResult DeleteTask(const std::string& folder, const std::string& name) override
+    {
+        const auto f = folders_.find(folder);
+        if (f == folders_.end()) return {HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), TaskStep::OpenFolder};
+        if (!May(f->second.owner)) return {E_ACCESSDENIED, TaskStep::OpenFolder};
+        const auto task = f->second.tasks.find(name);
+        if (task == f->second.tasks.end()) return {HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), TaskStep::DeleteTask};
+        if (!May(task->second.user)) return {E_ACCESSDENIED, TaskStep::DeleteTask};
+        f->second.tasks.erase(task);
+        return {};
+    }
+    bool DropIfEmpty(const std::string& folder) override
+    {
+        std::vector<std::string> below;
+        Subfolders(folder, below);
+        const auto f = folders_.find(folder);
+        if (f == folders_.end() || !May(f->second.owner) || !f->second.tasks.empty() || !below.empty()) return false;
+        folders_.erase(f);
+        return true;
+    }
+
+private:
+    struct Folder {
+        std::string owner; // empty: open to everyone, as \Sweepora is
+        std::map<std::string, TaskSummary> tasks;
+        std::vector<std::string> shared;
+        bool IsShared(const std::string& name) const
+        {
+            return std::find(shared.begin(), shared.end(), name) != shared.end();
+        }
+    };
+    bool May(const std::string& owner) const { return administrator || owner.empty() || owner == caller; }
+    // The folder a task goes into belongs to whoever made it; those above are open.
+    void MakeFolders(const std::string& path, const std::string& owner)
+    {
+        for (std::size_t at = path.find('\\', 1); at != std::string::npos; at = path.find('\\', at + 1))
+            folders_[path.substr(0, at)];
+        if (!folders_.count(path) && path.find('\\', 1) != std::string::npos) folders_[path].owner = owner;
+        folders_[path];
+    }
+    std::map<std::string, Folder> folders_;
+};
+
+struct UsersFixture : ::testing::Test {
+    MachineScheduler machine;
+    const ScheduleUser alice{"S-1-5-21-1-2-3-1001", "PC\\alice"};
+    const ScheduleUser bob{"S-1-5-21-1-2-3-1002", "PC\\bob"};
+    std::string out;
+
+    int Run(const ScheduleUser& as, const std::vector<std::string>& args)
+    {
+        ScheduleOptions options;
+        std::string why;
+        EXPECT_TRUE(ParseScheduleArguments(args, options, why)) << why;
+        machine.caller = as.account;
+        std::ostringstream stream;
+        const int status = RunSchedule(options, machine, as, stream, stream);
+        out = stream.str();
+        return status;
+    }
+    static std::string Folder(const ScheduleUser& user) { return "\\Sweepora\\" + user.sid; }
+};
+
+} // namespace
+
+TEST(ScheduleNames, EveryNameTheProgramMakesIsOneWindowsTakes)
+{
+    ScheduleOptions options;
+    for (const bool preview : {false, true}) {
+        options.preview = preview;
+        options.when = {TaskTriggerKind::AtLogon};
+        EXPECT_EQ(TaskNameRefusal(ScheduledTaskName(options)), "");
+        for (int days = 1; days < 128; days += 9) {
+            for (const TaskTriggerKind kind : {TaskTriggerKind::Daily, TaskTriggerKind::Weekly}) {
+                options.when = {kind, 23, 59, days};
+                const std::string name = ScheduledTaskName(options);
+                EXPECT_EQ(TaskNameRefusal(name), "") << name;
+            }
+        }
+    }
+    options.preview = false;
+    options.when = {TaskTriggerKind::Daily, 18, 30, 0};
+    EXPECT_EQ(ScheduledTaskName(options), "Sweepora clean daily 18-30");
+}
+
+TEST_F(UsersFixture, TwoUsersSchedulingTheSameRunKeepTheirOwnTasks)
+{
+    ASSERT_EQ(Run(alice, {"add", "--daily", "18:30"}), 0) << out;
+    EXPECT_NE(out.find("Scheduled \\Sweepora\\S-1-5-21-1-2-3-1001\\Sweepora clean daily 18-30 for PC\\alice"),
+              std::string::npos)
+        << out;
+    // With one shared folder bob was refused here, or replaced alice's task.
+    ASSERT_EQ(Run(bob, {"add", "--daily", "18:30"}), 0) << out;
+    ASSERT_EQ(Run(bob, {"add", "--at-logon", "--preview"}), 0) << out;
+    EXPECT_TRUE(machine.Has(Folder(alice), "Sweepora clean daily 18-30"));
+    EXPECT_TRUE(machine.Has(Folder(bob), "Sweepora clean daily 18-30"));
+
+    ASSERT_EQ(Run(alice, {"list"}), 0) << out;
+    EXPECT_EQ(out, "Sweepora clean daily 18-30\tdaily 18:30\tclean\n");
+
+    ASSERT_EQ(Run(bob, {"remove", "--all"}), 0) << out;
+    EXPECT_FALSE(machine.HasFolder(Folder(bob)));
+    EXPECT_TRUE(machine.Has(Folder(alice), "Sweepora clean daily 18-30"));
+    ASSERT_EQ(Run(alice, {"remove", "Sweepora clean daily 18-30"}), 0) << out;
+    EXPECT_EQ(out, "Removed \\Sweepora\\S-1-5-21-1-2-3-1001\\Sweepora clean daily 18-30\n");
+    EXPECT_FALSE(machine.HasFolder("\\Sweepora"));
+}
+
+TEST_F(UsersFixture, RemoveAllGoesOnPastATaskItMayNotDeleteAndSaysWhich)
+{
+    machine.Put(Folder(alice), "Sweepora clean at logon", alice.account);
+    machine.Put(Folder(alice), "Audit", "BUILTIN\\Administrators", true);
+    machine.Put(Folder(alice), "Sweepora clean daily 18-30", alice.account);
+    // Left by an older version in the shared folder: alice's goes with hers, bob's stays.
+    machine.Put("\\Sweepora", "Sweepora clean at logon", alice.account, true);
+    machine.Put("\\Sweepora", "Sweepora preview at logon", bob.account, true);
+    EXPECT_EQ(Run(alice, {"remove", "--all"}), kExitSchedulerRefused) << out;
+    EXPECT_NE(out.find("could not remove \\Sweepora\\S-1-5-21-1-2-3-1001\\Audit: 0x80070005"), std::string::npos)
+        << out;
+    EXPECT_FALSE(machine.Has(Folder(alice), "Sweepora clean at logon"));
+    EXPECT_FALSE(machine.Has(Folder(alice), "Sweepora clean daily 18-30"));
+    EXPECT_FALSE(machine.Has("\\Sweepora", "Sweepora clean at logon"));
+    EXPECT_TRUE(machine.Has("\\Sweepora", "Sweepora preview at logon"));
+    EXPECT_TRUE(machine.HasFolder(Folder(alice)));
+
+    ASSERT_EQ(Run(bob, {"list"}), 0) << out;
+    EXPECT_EQ(out, "Sweepora preview at logon\tno trigger\tno program\n");
+    ASSERT_EQ(Run(bob, {"remove", "Sweepora preview at logon"}), 0) << out;
+    EXPECT_EQ(out, "Removed \\Sweepora\\Sweepora preview at logon\n");
+}
+
+TEST_F(UsersFixture, AllUsersRemovesWhatTheCallerMayAndNamesWhatItMayNot)
+{
+    ASSERT_EQ(Run(alice, {"add", "--daily", "18:30"}), 0) << out;
+    ASSERT_EQ(Run(bob, {"add", "--weekly", "Fri", "07:00"}), 0) << out;
+    machine.Put("\\Sweepora", "Sweepora clean at logon", "PC\\carol");
+
+    EXPECT_EQ(Run(bob, {"remove", "--all-users"}), kExitSchedulerRefused) << out;
+    EXPECT_NE(out.find("Removed \\Sweepora\\S-1-5-21-1-2-3-1002\\Sweepora clean weekly Fri 07-00"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("could not open the task folder \\Sweepora\\S-1-5-21-1-2-3-1001: 0x80070005"), std::string::npos)
+        << out;
+    EXPECT_TRUE(machine.Has(Folder(alice), "Sweepora clean daily 18-30"));
+    EXPECT_TRUE(machine.Has("\\Sweepora", "Sweepora clean at logon"));
+
+    machine.administrator = true;
+    EXPECT_EQ(Run(bob, {"remove", "--all-users"}), 0) << out;
+    EXPECT_NE(out.find("Removed \\Sweepora\\S-1-5-21-1-2-3-1001\\Sweepora clean daily 18-30"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Removed \\Sweepora\\Sweepora clean at logon"), std::string::npos) << out;
+    EXPECT_FALSE(machine.HasFolder("\\Sweepora"));
 }

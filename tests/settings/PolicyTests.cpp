@@ -124,3 +124,25 @@ TEST(PolicyTemplates, DescribeEveryKeyTheProgramReadsAndNoOther)
         EXPECT_NE(adml.find(tag + (*it)[2].str() + "\""), std::string::npos) << (*it)[2];
     }
 }
+
+TEST_F(PolicyTest, LongValuesAreReadWholeAndOnesPastTheBoundAreRefusedByName)
+{
+    // A long folder list: 10 000 characters, well past a fixed buffer's 4 095.
+    std::string folders;
+    for (int i = 0; folders.size() < 10000; ++i) folders += "C:\\Lab\\Folder" + std::to_string(i) + "|";
+    folders.resize(10000);
+    folders.back() = 'Z';
+    Policy(HKEY_CURRENT_USER, kSectionErase, kPolicyCustomDirListKey, folders);
+    Policy(HKEY_LOCAL_MACHINE, kSectionErase, kRequiredDefinitionsKey, std::string(kMaxPolicyCharacters, 'r'));
+    // One character too many: refused whole rather than cut, and the user policy below it rules.
+    Policy(HKEY_LOCAL_MACHINE, kSectionErase, "RunHistory", std::string(kMaxPolicyCharacters + 1, '1'));
+    Policy(HKEY_CURRENT_USER, kSectionErase, "RunHistory", "0");
+    PolicySettingsStore store(ownStore, kPolicies);
+
+    EXPECT_EQ(store.PolicyValue(kSectionErase, kPolicyCustomDirListKey), folders);
+    EXPECT_EQ(store.PolicyValue(kSectionErase, kRequiredDefinitionsKey).size(), kMaxPolicyCharacters);
+    EXPECT_EQ(store.Get(kSectionErase, "RunHistory", "?"), "0");
+    ASSERT_EQ(store.Refusals().size(), 1u);
+    EXPECT_EQ(store.Refusals()[0], std::string("the policy HKEY_LOCAL_MACHINE\\") + kPolicies + "\\" + kSectionErase +
+                                       "\\RunHistory is longer than 1048576 characters and was not applied");
+}
