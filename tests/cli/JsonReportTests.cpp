@@ -2,6 +2,7 @@
 #include "cli/JsonReport.h"
 #include "engine/RegistryMruCleaners.h"
 #include "engine/SystemInfo.h"
+#include "platform/FileIo.h"
 #include "platform/Paths.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
@@ -209,7 +210,14 @@ TEST_F(JsonReportFixture, ARunKilledMidWayLeavesARunningDocument)
     const DWORD deadline = ::GetTickCount() + 60000;
     // Every read, even between the two documents, is whole JSON.
     while (::GetTickCount() < deadline && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
-        doc = json::parse(test::ReadFileBytes(path));
+        // The moment the new document is moved in, an open may be refused: a reader tries
+        // again, and never gets part of a document.
+        std::string bytes;
+        if (!ReadWholeFile(path, bytes)) {
+            ::Sleep(5);
+            continue;
+        }
+        doc = json::parse(bytes);
         if (doc.at("outcome") == "running") break;
         ::Sleep(5);
     }
