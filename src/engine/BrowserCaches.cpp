@@ -1,6 +1,5 @@
 #include "engine/BrowserCaches.h"
 
-#include "erasure/FolderWalk.h"
 #include "platform/LongPath.h"
 
 #include <windows.h>
@@ -13,26 +12,7 @@ namespace sweepora {
 namespace {
 
 // What a running browser's caches keep: their index files, which name entries by hash.
-const wchar_t* const kIndexFiles[] = {L"INDEX", L"INDEX.LOG", L"THE-REAL-INDEX"};
-
-// False when there is no such folder.
-bool EraseCacheFolder(EraseContext& context, const std::wstring& path, bool held)
-{
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    WalkRequest request;
-    request.display = DisplayPath(path) + "\\";
-    request.folder = path;
-    request.recurse = true;
-    request.removeSubfolders = false;
-    request.removeFolder = false;
-    if (held) {
-        const std::wstring canonical = CanonicalFolder(path);
-        for (const wchar_t* name : kIndexFiles) request.kept.push_back({canonical, true, name});
-    }
-    WalkFolder(context, request);
-    return true;
-}
+const std::vector<const wchar_t*> kIndexFiles = {L"INDEX", L"INDEX.LOG", L"THE-REAL-INDEX"};
 
 std::vector<StoreOutcome> EraseCaches(EraseContext& context, const BrowserProfile& profile, const std::wstring& base,
                          const std::vector<std::wstring>& folders, const std::string& store)
@@ -41,7 +21,7 @@ std::vector<StoreOutcome> EraseCaches(EraseContext& context, const BrowserProfil
     bool found = false;
     for (const std::wstring& folder : folders) {
         if (context.run.abort) break;
-        found = EraseCacheFolder(context, InProfile(base, folder.c_str()), held) || found;
+        found = EraseProfileFolderFiles(context, InProfile(base, folder.c_str()), true, held ? kIndexFiles : std::vector<const wchar_t*>{}) || found;
     }
     // No cache folder at all: nothing to say "Cleared" of.
     if (!found) return {};

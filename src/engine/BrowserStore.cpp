@@ -254,17 +254,23 @@ void EraseProfileFile(EraseContext& context, const std::wstring& path, const std
     }
 }
 
-void EraseProfileFolderFiles(EraseContext& context, const std::wstring& path, bool recurse)
+bool EraseProfileFolderFiles(EraseContext& context, const std::wstring& path, bool recurse,
+                             const std::vector<const wchar_t*>& keptNames)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     WalkRequest request;
     request.display = DisplayPath(path) + "\\";
     request.folder = path;
     request.recurse = recurse;
     request.removeSubfolders = false;
     request.removeFolder = false;
+    if (!keptNames.empty()) {
+        const std::wstring canonical = CanonicalFolder(path);
+        for (const wchar_t* name : keptNames) request.kept.push_back({canonical, true, name});
+    }
     WalkFolder(context, request);
+    return true;
 }
 
 StoreOutcome WholeFiles(const std::string& store)

@@ -71,8 +71,11 @@ std::wstring InProfile(const std::wstring& folder, const wchar_t* name);
 // file itself could not go, as a journal without its database would be all that is left.
 void EraseProfileFile(EraseContext& context, const std::wstring& path,
                       const std::vector<const wchar_t*>& companions = {});
-// Erases the files of a folder (and of its subfolders when `recurse`), keeping the folders.
-void EraseProfileFolderFiles(EraseContext& context, const std::wstring& path, bool recurse = true);
+// Erases the files of a folder (and of its subfolders when `recurse`), keeping the folders
+// and, anywhere below, the files named in `keptNames` (upper case). False when there is no
+// such folder.
+bool EraseProfileFolderFiles(EraseContext& context, const std::wstring& path, bool recurse = true,
+                             const std::vector<const wchar_t*>& keptNames = {});
 
 // The log's status of a store: rows removed, "Cleared" for whole files, or why it stayed.
 std::string StoreStatus(const StoreOutcome& outcome);

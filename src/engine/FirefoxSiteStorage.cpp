@@ -2,7 +2,9 @@
 
 #include "engine/SiteStorage.h"
 #include "erasure/FileEraser.h"
+#include "erasure/FileReplace.h"
 #include "platform/ErrorText.h"
+#include "platform/FileIo.h"
 #include "platform/FolderListing.h"
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
@@ -22,15 +24,11 @@ namespace {
 // A registration is a few hundred bytes; thousands of them stay far below this.
 constexpr std::uint64_t kServiceWorkerLimit = 16u << 20;
 
-const wchar_t kFreshSuffix[] = L".sweepora-new";
-const wchar_t kAsideSuffix[] = L".sweepora-old";
 
 void PassTurn(EraseContext& context)
 {
     if (context.yield) context.yield();
 }
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // "https://www.bank.example:8443^userContextId=1" -> scheme and host.
 bool ParseOrigin(const std::string& text, std::string& scheme, std::string& host)
@@ -131,77 +129,11 @@ bool ReadSmallFile(const std::wstring& path, std::string& bytes, std::string& pr
         problem = "it cannot be read (" + ErrorText(::GetLastError()) + ")";
         return false;
     }
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) {
-        problem = "it cannot be read (" + ErrorText(::GetLastError()) + ")";
-        return false;
-    }
-    if (static_cast<std::uint64_t>(size.QuadPart) > kServiceWorkerLimit) {
-        problem = "it is too large to be a list of registrations";
-        return false;
-    }
-    bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size())) {
-        problem = "it cannot be read (" + ErrorText(::GetLastError()) + ")";
-        return false;
-    }
-    return true;
-}
-
-bool WriteFlushed(const std::wstring& path, const std::string& bytes, std::string& problem)
-{
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file ||
-        (!bytes.empty() &&
-         (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-          written != bytes.size())) ||
-        !::FlushFileBuffers(file.get())) {
-        problem = "the new copy cannot be written (" + ErrorText(::GetLastError()) + ")";
-        return false;
-    }
-    return true;
-}
-
-// What an interrupted rewrite left: the old copy put back when the file is missing,
-// otherwise the copies beside it erased.
-std::string RestoreTextSwap(EraseContext& context, const std::wstring& path)
-{
-    const std::wstring aside = path + kAsideSuffix, fresh = path + kFreshSuffix;
-    if (Exists(aside) && !Exists(path) && !::MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
-        return "an earlier clean left " + DisplayPath(aside) + " and it cannot be put back (" +
-               ErrorText(::GetLastError()) + ")";
-    for (const std::wstring& left : {aside, fresh})
-        if (Exists(left) && EraseNamedFile(context, DisplayPath(left)) != ERROR_SUCCESS)
-            return DisplayPath(left) + " is left from an earlier clean and cannot be erased";
-    return {};
-}
-
-// Writes the new text beside the file, swaps the two, then erases the old copy.
-std::string ReplaceText(EraseContext& context, const std::wstring& path, const std::string& text)
-{
-    const std::wstring aside = path + kAsideSuffix, fresh = path + kFreshSuffix;
-    std::string problem;
-    if (!WriteFlushed(fresh, text, problem)) {
-        if (Exists(fresh)) EraseNamedFile(context, DisplayPath(fresh));
-        return problem;
-    }
-    if (!::MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        problem = "it cannot be renamed (" + ErrorText(::GetLastError()) + ")";
-        EraseNamedFile(context, DisplayPath(fresh));
-        return problem;
-    }
-    if (!::MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        problem = "the new copy cannot take its place (" + ErrorText(::GetLastError()) + ")";
-        ::MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
-        EraseNamedFile(context, DisplayPath(fresh));
-        return problem;
-    }
-    if (EraseNamedFile(context, DisplayPath(aside)) != ERROR_SUCCESS)
-        return "the registrations went, but the old copy " + DisplayPath(aside) + " could not be erased";
-    return {};
+    const DWORD error = ReadOpenFile(file.get(), kServiceWorkerLimit, bytes);
+    if (error == ERROR_SUCCESS) return true;
+    problem = error == ERROR_FILE_TOO_LARGE ? std::string("it is too large to be a list of registrations")
+                                            : "it cannot be read (" + ErrorText(error) + ")";
+    return false;
 }
 
 // serviceworker.txt: a version line, then one block per registration (its origin's
@@ -211,10 +143,8 @@ bool CleanServiceWorkers(EraseContext& context, const BrowserProfile& profile, c
 {
     outcome.store = "serviceworker.txt";
     const std::wstring path = InProfile(profile.folder, L"serviceworker.txt");
-    if (context.run.live && (Exists(path + kAsideSuffix) || Exists(path + kFreshSuffix))) {
-        outcome.problem = RestoreTextSwap(context, path);
-        if (!outcome.problem.empty()) return true;
-    }
+    // What an interrupted rewrite left is put right first.
+    if (context.run.live && !(outcome.problem = RecoverReplace(context, path)).empty()) return true;
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -265,10 +195,11 @@ bool CleanServiceWorkers(EraseContext& context, const BrowserProfile& profile, c
         return true;
     }
     if (!context.run.live || outcome.rows == 0) return true;
-    if (std::string problem = ReplaceText(context, path, keptText); !problem.empty()) {
-        outcome.edited = problem.find("the registrations went") == 0;
-        if (!outcome.edited) outcome.rows = 0;
-        outcome.problem = problem;
+    const ReplaceOutcome replaced = ReplaceFileBytes(context, path, bytes, keptText);
+    if (!replaced.problem.empty()) {
+        outcome.edited = replaced.replaced;
+        if (!replaced.replaced) outcome.rows = 0;
+        outcome.problem = replaced.problem;
     }
     return true;
 }

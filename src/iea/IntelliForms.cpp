@@ -1,12 +1,23 @@
 #include "iea/IntelliForms.h"
 
+#include "erasure/RegistryValues.h"
 #include "platform/UniqueHandle.h"
 
 #include <windows.h>
 
-#include <vector>
+#include <string>
 
 namespace sweepora::iea {
+
+namespace {
+
+// The helper has no log of its own: its exit status says whether the list went.
+class QuietLog final : public EraseLog {
+public:
+    void AddLogEntry(const std::string&, const std::string&) noexcept override {}
+};
+
+} // namespace
 
 bool ClearIntelliFormsStorage()
 {
@@ -16,25 +27,16 @@ bool ClearIntelliFormsStorage()
     if (opened == ERROR_FILE_NOT_FOUND) return true;
     if (opened != ERROR_SUCCESS) return false;
 
-    DWORD longestName = 0;
-    if (::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
-                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-    std::vector<char> name(longestName + 1);
-    // Always the first value: each deletion moves the next one to the front. A value that
-    // cannot be deleted is stepped over, so the walk still ends.
-    DWORD index = 0;
-    for (;;) {
-        DWORD length = static_cast<DWORD>(name.size());
-        const LONG r = ::RegEnumValueA(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (r == ERROR_NO_MORE_ITEMS) break;
-        if (r == ERROR_MORE_DATA) {
-            name.resize(name.size() * 2);
-            continue;
-        }
-        if (r != ERROR_SUCCESS || ::RegDeleteValueA(key.get(), name.data()) != ERROR_SUCCESS) ++index;
-    }
-    return index == 0;
+    // The erasure library deletes, as for every other list the run empties.
+    RunState run;
+    run.live = true;
+    QuietLog log;
+    EraseContext context{run, log, nullptr};
+    EraseValues(context, key.get());
+    DWORD left = 0;
+    return ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &left, nullptr,
+                              nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           left == 0;
 }
 
 } // namespace sweepora::iea

@@ -319,14 +319,9 @@ SqlOutcome SqliteDatabase::Failure(int code, const std::string& what)
 
 SqlOutcome SqliteDatabase::Open(const std::string& utf8Path) { return Open(WideFromUtf8(utf8Path)); }
 
-SqlOutcome SqliteDatabase::Open(const std::wstring& path)
+SqlOutcome SqliteDatabase::Connect(const std::string& name, int flags)
 {
-    Close();
-    if (SqlOutcome file = CheckFile(path); !file) return file;
-
-    // Never SQLITE_OPEN_CREATE: a missing or vanished file must not become an empty database.
-    const int rc = sqlite3_open_v2(Utf8FromWide(path).c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE,
-                                   nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_EXRESCODE, nullptr);
     if (rc != SQLITE_OK) {
         SqlOutcome failed = db_ ? Failure(rc, "cannot open the database")
                                 : SqlOutcome::Fail(SqlProblem::Failed, "cannot open the database (out of memory)");
@@ -334,6 +329,16 @@ SqlOutcome SqliteDatabase::Open(const std::wstring& path)
         return failed;
     }
     Harden(db_);
+    return {};
+}
+
+SqlOutcome SqliteDatabase::Open(const std::wstring& path)
+{
+    Close();
+    if (SqlOutcome file = CheckFile(path); !file) return file;
+
+    // Never SQLITE_OPEN_CREATE: a missing or vanished file must not become an empty database.
+    if (SqlOutcome opened = Connect(Utf8FromWide(path), SQLITE_OPEN_READWRITE); !opened) return opened;
     if (sqlite3_db_readonly(db_, "main") == 1) {
         Close();
         return SqlOutcome::Fail(SqlProblem::ReadOnly, "the database can only be opened read-only");
@@ -349,15 +354,8 @@ SqlOutcome SqliteDatabase::OpenForReading(const std::wstring& path)
     ReadMode mode = ReadMode::Shared;
     if (SqlOutcome file = CheckReadable(path, mode); !file) return file;
 
-    const int rc = sqlite3_open_v2(ReadingUri(path, mode).c_str(), &db_,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE, nullptr);
-    if (rc != SQLITE_OK) {
-        SqlOutcome failed = db_ ? Failure(rc, "cannot open the database")
-                                : SqlOutcome::Fail(SqlProblem::Failed, "cannot open the database (out of memory)");
-        Close();
-        return failed;
-    }
-    Harden(db_);
+    if (SqlOutcome opened = Connect(ReadingUri(path, mode), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI); !opened)
+        return opened;
     // A reader has nothing to checkpoint; closing must not try.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // Only the header and schema are read here: SQLite's check reads the whole file, too slow
@@ -377,12 +375,7 @@ SqlOutcome SqliteDatabase::OpenCopy(const std::wstring& path)
     if (SqlOutcome opened = source.OpenForReading(path); !opened) return opened;
     if (SqlOutcome checked = source.Check(); !checked) return checked;
 
-    const int rc = sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE, nullptr);
-    if (rc != SQLITE_OK) {
-        Close();
-        return SqlOutcome::Fail(SqlProblem::Failed, "cannot make a copy in memory");
-    }
-    Harden(db_);
+    if (SqlOutcome opened = Connect(":memory:", SQLITE_OPEN_READWRITE); !opened) return opened;
     sqlite3_backup* copy = sqlite3_backup_init(db_, "main", source.db_, "main");
     const int stepped = copy ? sqlite3_backup_step(copy, -1) : sqlite3_errcode(db_);
     const int finished = copy ? sqlite3_backup_finish(copy) : SQLITE_OK;

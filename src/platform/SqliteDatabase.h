@@ -116,6 +116,8 @@ public:
 
 private:
     SqlOutcome Failure(int code, const std::string& what = {});
+    // Opens the connection (`flags` besides extended codes) and sets it up as all are.
+    SqlOutcome Connect(const std::string& name, int flags);
     SqlOutcome Check();
     SqlOutcome Finish(bool wal);
 
