@@ -59,6 +59,24 @@ install() { # MSI_NAME
   sandboxed --wine msiexec /i "C:\\packages\\$1" /qn || fail "msiexec /i $1 exited with $?"
 }
 
+# The tasks in the scheduler's own store, every user's.
+scheduled() {
+  find "$drive/windows/system32/tasks" -ipath '*sweepora*' -type f 2>/dev/null || true
+}
+
+# The message file registered for the run events' source, empty when there is no source.
+event_source() {
+  { sandboxed --wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Sweepora' \
+      /v EventMessageFile 2>/dev/null || true; } |
+    tr -d '\r' | awk '$1 == "EventMessageFile" { print substr($0, index($0, $2) + length($2) + 4) }'
+}
+
+# The packed upgrade codes of every installed product.
+upgrade_codes() {
+  { sandboxed --wine reg query 'HKLM\Software\Classes\Installer\UpgradeCodes' 2>/dev/null || true; } |
+    tr -d '\r' | grep -o '[0-9A-F]\{32\}$' | LC_ALL=C sort || true
+}
+
 # Installs, checks, runs and uninstalls one package: ARCH MSI PROGRAM_FILES_FOLDER
 try_package() {
   local arch=$1 msi=$2 folder=$3
@@ -100,6 +118,13 @@ try_package() {
       fail "$arch: sweepora-cli.exe $command exited with $? (output in $work/$arch-$command.txt)"
   done
 
+  # A task the user schedules, and the run events' source: both go with the package.
+  sandboxed --wine "$windir\\sweepora-cli.exe" schedule add --daily 18:30 --preview > "$work/$arch-schedule.txt" 2>&1 ||
+    fail "$arch: schedule add exited with $? (output in $work/$arch-schedule.txt)"
+  [ -n "$(scheduled)" ] || fail "$arch: schedule add left no task in the scheduler's store"
+  [ "$(event_source)" = "$windir\\sweepora-cli.exe" ] ||
+    fail "$arch: the event source's message file is '$(event_source)', not $windir\\sweepora-cli.exe"
+
   # The user's own settings are theirs: the uninstall must leave them.
   sandboxed --wine reg add 'HKCU\Software\Sweepora\Options' /v Kept /d yes /f >/dev/null ||
     fail "$arch: reg add of the user's setting exited with $?"
@@ -111,6 +136,8 @@ try_package() {
   [ ! -e "$dir" ] || fail "$arch: $windir is left: $(cd "$dir" && find . | tr '\n' ' ')"
   [ -z "$(shortcuts)" ] || fail "$arch: the shortcut is left: $(shortcuts)"
   [ -z "$(entries)" ] || fail "$arch: the installed programs still list $(entries)"
+  [ -z "$(scheduled)" ] || fail "$arch: the uninstall left the scheduled tasks: $(scheduled)"
+  [ -z "$(event_source)" ] || fail "$arch: the uninstall left the event source"
   [ -z "$code" ] || [ ! -e "$drive/windows/Installer/$code" ] || fail "$arch: the icon of $code is left"
   sandboxed --wine reg query 'HKCU\Software\Sweepora\Options' /v Kept >/dev/null 2>&1 ||
     fail "$arch: the uninstall removed the user's settings"
@@ -126,6 +153,31 @@ echo "== x64: sweepora-0.1 installed first"
 install older-x64.msi
 [ "$(entries | cut -d'|' -f2)" = 0.1 ] || fail "x64: the older package did not install: $(entries)"
 try_package x64 "$drive/packages/sweepora-$version-x64.msi" "Program Files"
+
+# Each architecture refuses to install beside the other and has its own upgrade code. The
+# x86 package is made of the x64 programs here: only its tables are tried, so this runs where
+# 32-bit programs cannot.
+"$root/packaging/msi.sh" x86 "$build/bin" "$icon" "$drive/packages/other-x86.msi"
+installed_codes=
+refused_beside() { # INSTALLED_MSI OTHER_MSI; leaves the first one's upgrade code in installed_codes
+  local before
+  install "$1"
+  before=$(upgrade_codes)
+  installed_codes=$before
+  if sandboxed --wine msiexec /i "C:\\packages\\$2" /qn; then
+    fail "$2 installed beside $1"
+  fi
+  [ "$(upgrade_codes)" = "$before" ] || fail "$2 changed the installed products beside $1"
+  [ "$(entries | wc -l)" -eq 1 ] || fail "two Sweepora entries after $2 beside $1: $(entries)"
+  sandboxed --wine msiexec /x "C:\\packages\\$1" /qn || fail "msiexec /x $1 exited with $?"
+}
+echo "== the x64 and x86 packages, one beside the other"
+refused_beside "sweepora-$version-x64.msi" other-x86.msi
+code64=$installed_codes
+refused_beside other-x86.msi "sweepora-$version-x64.msi"
+code86=$installed_codes
+[ -n "$code64" ] && [ -n "$code86" ] && [ "$code64" != "$code86" ] ||
+  fail "the x64 and x86 packages do not have upgrade codes of their own: '$code64' and '$code86'"
 
 if ! sandboxed --can-run-32 || [ ! -f "$drive/windows/syswow64/kernel32.dll" ]; then
   echo "== x86: skipped, no 32-bit Wine, or a kernel that cannot start 32-bit programs"

@@ -7,8 +7,12 @@
 #include "engine/LogReport.h"
 #include "engine/Session.h"
 #include "engine/SessionPlugins.h"
+#include "engine/SystemInfo.h"
+#include "platform/ApplicationEventLog.h"
 #include "platform/Paths.h"
+#include "platform/RunEvents.h"
 #include "platform/Text.h"
+#include "platform/WideText.h"
 #include "safelists/CookieLoader.h"
 #include "safelists/HistoryLoader.h"
 #include "safelists/TypedUrlLoader.h"
@@ -168,6 +172,18 @@ bool TickOnly(PluginList& list, const std::vector<std::string>& names, std::stri
     return true;
 }
 
+// What the exception being handled says.
+std::string CurrentFailure()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an unknown error";
+    }
+}
+
 } // namespace
 
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
@@ -192,6 +208,8 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
         return kExitUsage;
     }
     session.run.live = options.live;
+    ApplicationEventLog events([&err](const std::string& line) { err << "sweepora-cli: " << line << std::endl; });
+    session.events = &events;
     // Written before the safe lists load and the run starts, so a run killed from here on
     // leaves "running" behind.
     const std::time_t started = std::time(nullptr);
@@ -216,8 +234,11 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
         ConsoleAbortBinding ctrlC(session.run.abort);
         outcome = RunCleaning(session);
     } catch (...) {
-        // main reports the error and exits with kExitFailed; the document says so first.
+        // main reports the error and exits with kExitFailed; the document and the event say so first.
         session.log.RemoveObserver(&printer);
+        events.Report(EventKind::Error, SWEEPORA_EVENT_RUN_FAILED,
+                      {options.live ? L"clean" : L"preview", WideFromUtf8(GetNetUserName()),
+                       WideFromUtf8(CurrentFailure())});
         writeJson(FinishedRunFacts(session, started, false, kExitFailed));
         throw;
     }

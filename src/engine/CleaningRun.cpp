@@ -7,8 +7,11 @@
 #include "engine/NetscapeCleaners.h"
 #include "engine/RegistryMruCleaners.h"
 #include "engine/SessionPlugins.h"
+#include "engine/SystemInfo.h"
 #include "engine/SystemTraceCleaners.h"
 #include "engine/UrlCacheCleaners.h"
+#include "platform/RunEvents.h"
+#include "platform/WideText.h"
 #include "safelists/CookieLoader.h"
 #include "settings/NumberRule.h"
 
@@ -106,11 +109,23 @@ std::string SummaryLine(std::int64_t bytes, std::int64_t files, std::int64_t reg
            " time taken : " + TimeText(elapsedSeconds);
 }
 
+namespace {
+
+// %1 and %2 of every run event: the mode and the user.
+std::vector<std::wstring> RunEventInserts(const Session& s)
+{
+    return {s.run.live ? L"clean" : L"preview", WideFromUtf8(GetNetUserName())};
+}
+
+} // namespace
+
 RunOutcome RunCleaning(Session& s, const RunTable& table)
 {
     if (s.run.running) return RunOutcome::Ignored;
     s.run.running = true;
     s.host.RunStarted();
+    std::vector<std::wstring> inserts = RunEventInserts(s);
+    s.events->Report(EventKind::Information, SWEEPORA_EVENT_RUN_STARTED, inserts);
     s.run.abort = false;
     // Full date and time, so that a run across midnight reports its real length.
     const std::time_t start = std::time(nullptr);
@@ -128,10 +143,17 @@ RunOutcome RunCleaning(Session& s, const RunTable& table)
 
     const long long elapsed = static_cast<long long>(std::difftime(std::time(nullptr), start));
     const bool aborted = s.run.abort;
+    const std::string last =
+        aborted ? kAbortedByUser : SummaryLine(s.run.spaceSaved, s.run.files, s.run.registryKeys, elapsed);
+    s.log.AddLogEntry(last, "");
+    // The figures as inserts of their own, so that a collector need not parse the line.
+    for (const std::string& text : {last, std::to_string(s.run.spaceSaved), std::to_string(s.run.files),
+                                    std::to_string(s.run.registryKeys), std::to_string(elapsed)})
+        inserts.push_back(WideFromUtf8(text));
     if (aborted)
-        s.log.AddLogEntry(kAbortedByUser, "");
+        s.events->Report(EventKind::Warning, SWEEPORA_EVENT_RUN_ABORTED, inserts);
     else
-        s.log.AddLogEntry(SummaryLine(s.run.spaceSaved, s.run.files, s.run.registryKeys, elapsed), "");
+        s.events->Report(EventKind::Information, SWEEPORA_EVENT_RUN_FINISHED, inserts);
 
     s.run.abort = false;
     s.run.previewGone.clear(); // remembered within one run only

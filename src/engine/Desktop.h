@@ -37,6 +37,9 @@ public:
     virtual void MinimizeAllWindows(int flag) = 0;
     // ExitWindowsEx with the EWX_ flags; the system may refuse, and nobody asks.
     virtual void ExitWindowsSession(UINT flags) = 0;
+    // Tells Explorer and the Start menu that settings and lists they show changed, so that
+    // they read them again. Never waits long on a window that does not answer.
+    virtual void NotifyShellOfChanges() = 0;
     // This process's entry in the task list (Ctrl+Alt+Del); only the 9x family, which
     // `osName` tells apart, can hide it.
     virtual void ShowInTaskList(const std::string& osName, bool shown) = 0;

@@ -162,6 +162,10 @@ void CleanFindHistory(Session& s)
     ClearKeyAndSubkeys(s, kWordWheelQueryKey, "WordWheelQuery");
     if (!s.run.abort) ClearKeyAndSubkeys(s, kSearchAssistantMruKey, "ACMru");
     if (!s.run.abort) ClearRecentApps(s);
+    if (!s.run.abort) {
+        UniqueKey launched = OpenCountedKey(s, kSearchJumplistDataKey);
+        LogEntries(s, "JumplistData", EraseAllValues(s, launched.get()));
+    }
     if (!s.run.abort) ClearDeviceSearchCache(s);
 }
 

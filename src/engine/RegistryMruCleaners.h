@@ -12,6 +12,8 @@ constexpr const char* kTypedPathsKey = "Software\\Microsoft\\Windows\\CurrentVer
 constexpr const char* kWordWheelQueryKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery";
 constexpr const char* kSearchAssistantMruKey = "Software\\Microsoft\\Search Assistant\\ACMru";
 constexpr const char* kSearchRecentAppsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Search\\RecentApps";
+// When each app was last started from Search: one value per app.
+constexpr const char* kSearchJumplistDataKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Search\\JumplistData";
 // Below Local AppData.
 constexpr const char* kDeviceSearchCacheFolder =
     "Packages\\Microsoft.Windows.Search_cw5n1h2txyewy\\LocalState\\DeviceSearchCache";

@@ -5,6 +5,7 @@
 #include "erasure/EraseContext.h"
 #include "erasure/FileOverwrite.h"
 #include "erasure/RunState.h"
+#include "platform/EventReporter.h"
 #include "plugins/PluginFile.h"
 #include "plugins/PluginList.h"
 #include "safelists/SafeListPages.h"
@@ -56,6 +57,9 @@ struct Session {
     std::vector<StoreReport> storeReports;
     // The file-system calls of an overwrite; tests put a failing disk here.
     const EraseIo* eraseIo = &SystemEraseIo();
+    // Where runs report their start and end for the administrators: the front ends put the
+    // Application log here, for as long as the session lives; tests may put a recorder.
+    EventReporter* events = &NoEventReporter();
 
     // The safe lists are kept in the data folder; until then, the ones beside the program count.
     SafeListFolders ListFolders() const { return {dataFolder, programFolder}; }

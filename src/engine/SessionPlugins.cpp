@@ -52,12 +52,17 @@ void RunPlugins(Session& s)
     EraseContext context = s.Erasure();
     // Read once per run: the shell's answers do not change within one.
     const PlaceGuard guard(CurrentProtectedPlaces());
-    if (s.settings.RequiredDefinitions.empty())
-        return RunPlugins(s.plugins, SessionPluginFolder(s), s.pluginVariables, context, guard);
     // The administrator's entries run whatever the ticks say; the ticks themselves stay the user's.
-    PluginList list = s.plugins;
-    for (PluginLine& line : list.Lines()) line.ticked = line.ticked || IsRequired(s, line);
-    RunPlugins(list, SessionPluginFolder(s), s.pluginVariables, context, guard);
+    PluginList required;
+    if (!s.settings.RequiredDefinitions.empty()) {
+        required = s.plugins;
+        for (PluginLine& line : required.Lines()) line.ticked = line.ticked || IsRequired(s, line);
+    }
+    const PluginList& list = s.settings.RequiredDefinitions.empty() ? s.plugins : required;
+    if (!RunPlugins(list, SessionPluginFolder(s), s.pluginVariables, context, guard) || s.run.abort) return;
+    // Once for the whole run, however many entries asked.
+    if (s.run.live) s.desktop.NotifyShellOfChanges();
+    s.log.AddLogEntry(kShellTask, "Told to read its settings again");
 }
 
 DefinitionSources LoadSessionDefinitions(Session& s)

@@ -22,8 +22,12 @@ std::string SessionPluginFolder(const Session& session);
 // Returns the names of those that could not be copied.
 std::vector<std::string> PreparePluginFolder(const Session& session);
 
+// The log's line after entries that asked for the shell to be told (NotifyShell=1).
+constexpr const char* kShellTask = "Windows shell";
+
 // Runs the ticked plugins and definitions of the session's list within the current run,
-// and those an administrator's policy requires, ticked or not.
+// and those an administrator's policy requires, ticked or not; then tells the shell once
+// when an entry that asks for it ran to its end.
 void RunPlugins(Session& session);
 
 // True for a plugin or definition that a policy makes run in every run.

@@ -1,10 +1,12 @@
 #pragma once
 #include "engine/Desktop.h"
+#include "platform/ShellNotify.h"
 
 namespace sweepora {
 
 // A desktop for unattended work: every question answered No, every dialog cancelled,
-// no program started, no window touched and the session left alone.
+// no program started, no window touched and the session left alone. The shell is still
+// told of changes: that belongs to the clean, not to a conversation.
 class SilentDesktop final : public Desktop {
 public:
     int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
@@ -19,6 +21,7 @@ public:
     void MinimizeAllWindows(int) override {}
     void ExitWindowsSession(UINT) override {}
     void ShowInTaskList(const std::string&, bool) override {}
+    void NotifyShellOfChanges() override { NotifyShell(); }
 };
 
 } // namespace sweepora

@@ -2,6 +2,8 @@
 
 #include "platform/ComText.h"
 #include "platform/ErrorText.h"
+#include "platform/FolderListing.h"
+#include "platform/LongPath.h"
 #include "platform/WideText.h"
 
 #define SECURITY_WIN32
@@ -200,6 +202,18 @@ TaskTrigger ReadTrigger(ITrigger& trigger)
     return read;
 }
 
+// Where the scheduler keeps a folder's task files: the 64-bit System32 even for a 32-bit program.
+std::wstring StoreFolder(const std::string& folder)
+{
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    BOOL wow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &wow64);
+    return LongPath(std::wstring(windows, length) + (wow64 ? L"\\Sysnative\\Tasks" : L"\\System32\\Tasks") +
+                    WideFromUtf8(folder));
+}
+
 } // namespace
 
 std::string TaskSchedulerResult::Answer() const
@@ -384,7 +398,23 @@ TaskSchedulerResult TaskScheduler::List(const std::string& folder, std::vector<R
         ComPtr<IRegisteredTaskCollection> collection;
         Check(from.get()->GetTasks(TASK_ENUM_HIDDEN, collection.put()), TaskStep::ListTasks);
         LONG count = 0;
-        Check(collection.get()->get_Count(&count), TaskStep::CountTasks);
+        const HRESULT counted = collection.get()->get_Count(&count);
+        if (counted == E_NOTIMPL) {
+            // Wine's scheduler cannot count a folder's tasks. Its store names them, and a name
+            // counts only when the scheduler itself opens the task.
+            const FolderListing store = ListFolder(StoreFolder(folder));
+            if (store.error != ERROR_SUCCESS && store.error != ERROR_FILE_NOT_FOUND &&
+                store.error != ERROR_PATH_NOT_FOUND)
+                Check(counted, TaskStep::CountTasks);
+            for (const ListedEntry& entry : store.entries) {
+                if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                RegisteredTask task;
+                if (SUCCEEDED(from.get()->GetTask(MakeBstr(Utf8FromWide(entry.name)).get(), task.task_.put())))
+                    tasks.push_back(std::move(task));
+            }
+            return;
+        }
+        Check(counted, TaskStep::CountTasks);
         for (LONG i = 1; i <= count; ++i) {
             RegisteredTask task;
             Check(collection.get()->get_Item(Variant(i).get(), task.task_.put()), TaskStep::GiveTask);

@@ -14,6 +14,7 @@ struct CleaningEntry {
     std::string source;      // the file it came from, for the list
     std::string description; // plugins only
     std::string warning;     // shown before the entry is ticked
+    bool notifyShell = false; // the shell is told its settings changed once the entry has run
     std::vector<RegistryTarget> registry;
     std::vector<FileTarget> files;
     std::vector<Exclusion> exclusions;

@@ -22,7 +22,9 @@ namespace {
 
 using View = std::string_view;
 
-enum class KeyKind { LangSecRef, Section, Detect, DetectFile, DetectOS, FileKey, RegKey, ExcludeKey, Warning, Other };
+enum class KeyKind {
+    LangSecRef, Section, Detect, DetectFile, DetectOS, FileKey, RegKey, ExcludeKey, Warning, NotifyShell, Other
+};
 
 struct KnownKey {
     const char* name; // upper case
@@ -35,7 +37,7 @@ const KnownKey kKnownKeys[] = {
     {"DETECT", KeyKind::Detect, true},          {"DETECTFILE", KeyKind::DetectFile, true},
     {"DETECTOS", KeyKind::DetectOS, false},     {"FILEKEY", KeyKind::FileKey, true},
     {"REGKEY", KeyKind::RegKey, true},          {"EXCLUDEKEY", KeyKind::ExcludeKey, true},
-    {"WARNING", KeyKind::Warning, false},
+    {"WARNING", KeyKind::Warning, false},       {"NOTIFYSHELL", KeyKind::NotifyShell, false},
 };
 
 // The community file's group numbers, under names of our own.
@@ -162,6 +164,7 @@ struct Section {
     View detectOS;
     bool hasDetectOS = false;
     View warning;
+    bool notifyShell = false;
     std::vector<NumberedKey> detects, detectFiles, fileKeys, regKeys, excludeKeys;
     int badLines = 0;
     int ignored = 0;
@@ -169,7 +172,7 @@ struct Section {
     void Clear()
     {
         name = group = detectOS = warning = View();
-        groupFromSection = hasDetectOS = false;
+        groupFromSection = hasDetectOS = notifyShell = false;
         detects.clear();
         detectFiles.clear();
         fileKeys.clear();
@@ -274,6 +277,13 @@ void Loader::Add(View key, View value)
     case KeyKind::RegKey: section_.regKeys.push_back({number, value}); break;
     case KeyKind::ExcludeKey: section_.excludeKeys.push_back({number, value}); break;
     case KeyKind::Warning: section_.warning = value; break;
+    case KeyKind::NotifyShell:
+        // Only "1" asks; anything else is a mistake worth counting, not a silent no.
+        if (value == "1")
+            section_.notifyShell = true;
+        else if (value != "0")
+            ++load_.report.badKeys;
+        break;
     case KeyKind::Other: ++section_.ignored; break;
     }
 }
@@ -519,6 +529,7 @@ void Loader::Finish()
     entry.group = Group();
     entry.source = source_;
     entry.warning = std::string(section_.warning);
+    entry.notifyShell = section_.notifyShell;
     for (const NumberedKey& key : section_.fileKeys) ReadFileKey(key.value, entry);
     for (const NumberedKey& key : section_.regKeys) ReadRegKey(key.value, entry);
     for (const NumberedKey& key : section_.excludeKeys) ReadExcludeKey(key.value, entry);

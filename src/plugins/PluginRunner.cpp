@@ -67,10 +67,11 @@ void RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetG
     if (failure) std::rethrow_exception(failure);
 }
 
-void RunPlugins(const PluginList& list, const std::string& pluginFolder, const PluginVariables& variables,
+bool RunPlugins(const PluginList& list, const std::string& pluginFolder, const PluginVariables& variables,
                 EraseContext& c, const TargetGuard& guard)
 {
-    if (c.run.abort) return;
+    bool notifyShell = false;
+    if (c.run.abort) return notifyShell;
     const auto run = [&](const CleaningEntry& entry) {
         std::string status;
         try {
@@ -79,6 +80,7 @@ void RunPlugins(const PluginList& list, const std::string& pluginFolder, const P
             status = "Error : " + WhyText(std::current_exception());
         }
         if (c.run.abort) status = "**aborted**";
+        notifyShell = notifyShell || (entry.notifyShell && status.empty());
         c.log.AddLogEntry("Plugin : " + entry.name, status.empty() ? "Completed : " + TimestampText() : status);
     };
     for (const PluginLine& line : list.Lines()) {
@@ -98,13 +100,14 @@ void RunPlugins(const PluginList& list, const std::string& pluginFolder, const P
         } else {
             c.log.AddLogEntry("Plugin : " + entry.name, "Error : the plugin could not be read: " + unreadable);
         }
-        if (c.run.abort) return;
+        if (c.run.abort) return notifyShell;
     }
     for (const PluginLine& line : list.Lines()) {
         if (!line.ticked || line.definition < 0) continue;
         run(list.Definitions()[static_cast<std::size_t>(line.definition)]);
-        if (c.run.abort) return;
+        if (c.run.abort) return notifyShell;
     }
+    return notifyShell;
 }
 
 } // namespace sweepora

@@ -12,8 +12,9 @@ namespace sweepora {
 // Carries out every ticked plugin of `list`, in list order, then every ticked definition,
 // and logs one line per entry: "Plugin : <name>" with "Completed : <timestamp>",
 // "**aborted**", or "Error : <why>" when the entry could not be carried out to its end.
-// Stops after the entry during which the abort flag was set.
-void RunPlugins(const PluginList& list, const std::string& pluginFolder, const PluginVariables& variables,
+// Stops after the entry during which the abort flag was set. True when an entry that asks
+// for the shell to be told (NotifyShell=1) ran to its end.
+bool RunPlugins(const PluginList& list, const std::string& pluginFolder, const PluginVariables& variables,
                 EraseContext& context, const TargetGuard& guard);
 
 // Hands one entry's registry targets, then its file targets, to the erasure within the

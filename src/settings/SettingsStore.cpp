@@ -50,15 +50,31 @@ std::vector<std::pair<std::string, std::string>> RegistrySettingsStore::Section(
     if (::RegOpenKeyExW(hive_, WideFromUtf8(root_ + "\\" + section).c_str(), 0, KEY_QUERY_VALUE,
                         k.put()) != ERROR_SUCCESS)
         return values;
-    std::wstring name(16384, L'\0');
-    std::vector<wchar_t> data(4096);
+    // Sized from the key's own longest name and value, so a value of any length (a long
+    // folder list) is read whole; sized again if one grew while the key was read.
+    std::wstring name;
+    std::vector<wchar_t> data;
+    const auto fit = [&]() {
+        DWORD longestName = 0, longestData = 0;
+        if (::RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+                               &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+        name.assign(longestName + 1, L'\0');
+        data.assign(longestData / sizeof(wchar_t) + 2, L'\0');
+        return true;
+    };
+    if (!fit()) return values;
+    int refits = 0;
     for (DWORD index = 0;; ++index) {
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
         DWORD type = 0;
         const LONG result = ::RegEnumValueW(k.get(), index, &name[0], &nameLength, nullptr, &type,
                                             reinterpret_cast<BYTE*>(data.data()), &size);
-        if (result == ERROR_MORE_DATA) continue; // far longer than any setting: passed over
+        if (result == ERROR_MORE_DATA) {
+            if (++refits <= 3 && fit()) --index; // the same value again, now that it fits
+            continue;
+        }
         if (result != ERROR_SUCCESS) break;
         if (type != REG_SZ) continue;
         const std::wstring text(data.data(), size / sizeof(wchar_t));

@@ -36,6 +36,7 @@ public:
     void MinimizeAllWindows(int flag) override;
     void ExitWindowsSession(UINT flags) override;
     void ShowInTaskList(const std::string& osName, bool shown) override { real_.ShowInTaskList(osName, shown); }
+    void NotifyShellOfChanges() override { real_.NotifyShellOfChanges(); }
 
 private:
     void Record(const std::string& line) const;

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/Desktop.h"
+#include "platform/ShellNotify.h"
 
 namespace sweepora {
 
@@ -20,6 +21,7 @@ public:
     void MinimizeAllWindows(int flag) override;
     void ExitWindowsSession(UINT flags) override;
     void ShowInTaskList(const std::string& osName, bool shown) override;
+    void NotifyShellOfChanges() override { NotifyShell(); }
 
 private:
     bool RunFileDialog(bool save, const std::string& filter, DWORD flags, const std::string& defaultExtension,

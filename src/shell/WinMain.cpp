@@ -1,3 +1,4 @@
+#include "platform/ApplicationEventLog.h"
 #include "platform/Paths.h"
 #include "settings/PolicySettingsStore.h"
 #include "shell/MainWindow.h"
@@ -20,9 +21,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     char record[MAX_PATH] = {};
     const bool recording = ::GetEnvironmentVariableA("SWEEPORA_RECORD_SESSION_END", record, sizeof record) > 0;
     RecordingDesktop recorder(desktop, record);
+    // Before the window, so it outlives the window's session; a log that cannot be written says nothing here.
+    ApplicationEventLog events;
     MainWindowOptions options;
     options.startupArg = StartupArgument(commandLine);
     MainWindow window(store, recording ? static_cast<Desktop&>(recorder) : desktop, ExecutablePath(), options);
+    window.GetSession().events = &events;
     if (!window.Create()) return 1;
     desktop.SetOwner(window.Handle());
     return window.RunMessageLoop();

@@ -32,7 +32,7 @@ TEST_F(MruFixture, RunAndFindHistoriesLoseEveryValueButKeepTheirKeys)
     EXPECT_EQ(Left(kRunMruKey).size(), 3u);
     EXPECT_EQ(Tasks()[0], "Testing : Run History Cleared ");
     EXPECT_EQ(Tasks()[2], "Testing : Find File List cleared");
-    EXPECT_EQ(session.run.registryKeys, 2 + 5); // one per key, opened or not
+    EXPECT_EQ(session.run.registryKeys, 2 + 6); // one per key, opened or not
 
     session.run.live = true;
     session.run.abort = true;
@@ -53,8 +53,8 @@ TEST_F(MruFixture, RunAndFindHistoriesLoseEveryValueButKeepTheirKeys)
         EXPECT_TRUE(Left(key).empty()) << key;
         EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, key)) << key;
     }
-    EXPECT_EQ(session.run.registryKeys, 2 + 5);
-    EXPECT_EQ(Tasks()[Tasks().size() - 5], "Find File List cleared");
+    EXPECT_EQ(session.run.registryKeys, 2 + 6);
+    EXPECT_EQ(Tasks()[Tasks().size() - 6], "Find File List cleared");
 }
 
 // The console program's tests show a preview keeping them and the safe list honoured.
@@ -78,7 +78,7 @@ namespace {
 struct NewerStoresFixture : MruFixture {
     const std::string wheel = kWordWheelQueryKey, acmru = kSearchAssistantMruKey, apps = kSearchRecentAppsKey;
     test::ScratchKey typedPaths{kTypedPathsKey}, wordWheel{kWordWheelQueryKey}, assistant{kSearchAssistantMruKey},
-        recentApps{kSearchRecentAppsKey};
+        recentApps{kSearchRecentAppsKey}, jumplistData{kSearchJumplistDataKey};
     const std::string local = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
     const bool packages = ::CreateDirectoryA((local + "\\Packages").c_str(), nullptr) != FALSE;
     test::ScratchFolder searchPackage{local + "\\Packages\\Microsoft.Windows.Search_cw5n1h2txyewy"};
@@ -95,6 +95,8 @@ struct NewerStoresFixture : MruFixture {
         Seed((acmru + "\\5603").c_str(), {"000", "salary", "001", "letter"});
         test::WriteString(HKEY_CURRENT_USER, apps + "\\{A}\\RecentItems\\{B}", "Path", "C:\\secret.txt");
         test::WriteString(HKEY_CURRENT_USER, apps + "\\{C}", "AppId", "Microsoft.Windows.Explorer");
+        for (const char* app : {"Microsoft.Windows.Explorer", "{6D809377-6AF0-444B-8957-A3773F02200E}\\Tor\\tor.exe"})
+            test::WriteRaw(HKEY_CURRENT_USER, kSearchJumplistDataKey, app, REG_QWORD, std::string("\x80\x3e\xd5\xde\xb1\x9d\x01\x00", 8));
         ::CreateDirectoryA((searchPackage.Path() + "\\LocalState").c_str(), nullptr);
         ::CreateDirectoryA(cache.c_str(), nullptr);
         test::WriteFileBytes(cache + "\\AppCache133.txt", "[{\"System.FileName\":\"secret\"}]");
@@ -123,13 +125,13 @@ TEST_F(NewerStoresFixture, RunAndFindTakeTheNewerStoresWithTheSameLinesInPreview
     const Names preview = Logged();
     EXPECT_EQ(preview, (Names{"Run History Cleared |@", "TypedPaths|4 entries removed", "Find File List cleared|@",
                               "WordWheelQuery|4 entries removed", "ACMru|2 entries removed", "RecentApps|2 entries removed",
-                              cache + "\\AppCache133.txt eradicated|@", cache + "\\SettingsCache.txt eradicated|@",
+                              "JumplistData|2 entries removed", cache + "\\AppCache133.txt eradicated|@", cache + "\\SettingsCache.txt eradicated|@",
                               "DeviceSearchCache|2 files removed"}));
     EXPECT_EQ(Left(kTypedPathsKey).size(), 4u);
     EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, apps + "\\{A}\\RecentItems\\{B}"));
     EXPECT_EQ(test::ReadFileBytes(cache + "\\SettingsCache.txt"), "[]");
-    // Run, TypedPaths; two lists, WordWheelQuery and its subkey, ACMru and its subkey, RecentApps.
-    EXPECT_EQ(session.run.registryKeys, 2 + 7);
+    // Run, TypedPaths; two lists, WordWheelQuery and its subkey, ACMru and its subkey, RecentApps, JumplistData.
+    EXPECT_EQ(session.run.registryKeys, 2 + 8);
 
     session.run.live = true;
     session.run.registryKeys = 0;
@@ -137,9 +139,9 @@ TEST_F(NewerStoresFixture, RunAndFindTakeTheNewerStoresWithTheSameLinesInPreview
     CleanRunHistory(session);
     CleanFindHistory(session);
     EXPECT_EQ(Logged(), preview);
-    EXPECT_EQ(session.run.registryKeys, 2 + 7);
+    EXPECT_EQ(session.run.registryKeys, 2 + 8);
     for (const std::string& key : {std::string(kTypedPathsKey), wheel, wheel + "\\{00000000-0000-0000-0000-000000000001}",
-                                   acmru + "\\5603"}) {
+                                   acmru + "\\5603", std::string(kSearchJumplistDataKey)}) {
         EXPECT_TRUE(Left(key.c_str()).empty()) << key;
         EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, key)) << key;
     }

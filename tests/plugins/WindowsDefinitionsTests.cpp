@@ -190,12 +190,15 @@ TEST_F(WindowsDefinitions, EveryStoreGoesTheKeepersStayAndThePreviewIsTheRun)
     Texts preview = Lines();
     for (std::string& line : preview) line.erase(0, std::string(kTestingPrefix).size());
     for (const std::string& f : gone) EXPECT_EQ(test::ReadFileBytes(f), "trace") << f;
+    EXPECT_EQ(desktop.shellNotices, 0);
     EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, kExplorer + "\\ComDlg32\\CIDSizeMRU"));
 
     session.run.live = true;
     session.log.Clear();
     RunPlugins(session);
     EXPECT_EQ(Lines(), preview);
+    EXPECT_EQ(desktop.shellNotices, 1); // once, after every entry
+    EXPECT_EQ(preview.back(), "Windows shell|Told to read its settings again");
     for (const std::string& line : Lines()) {
         EXPECT_EQ(line.find("Refused"), std::string::npos) << line;
         EXPECT_EQ(line.find("|Error"), std::string::npos) << line;

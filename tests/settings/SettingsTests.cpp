@@ -48,6 +48,20 @@ TEST(Settings, LoadTakesDefaultsTrimsAndKeepsNamesInAnyScript)
     LoadSettings(store, s);
     EXPECT_EQ(s.CustomDirList, (std::vector<std::string>{"C:\\данные\\отчёты", "D:\\日記"}));
 
+    // A long folder list reads whole, alone and with its section.
+    s.CustomDirList.clear();
+    for (int i = 0; i < 400; ++i) s.CustomDirList.push_back("C:\\Projects\\folder number " + std::to_string(i));
+    SaveEraseSettingKeys(store, s);
+    const std::vector<std::string> saved = s.CustomDirList;
+    s.CustomDirList.clear();
+    LoadSettings(store, s);
+    EXPECT_EQ(s.CustomDirList, saved);
+    std::string listed;
+    for (const auto& [name, value] : store.Section("EraseSettings"))
+        if (name == "CustomDirList") listed = value;
+    EXPECT_EQ(listed, store.Get("EraseSettings", "CustomDirList", ""));
+    EXPECT_GT(listed.size(), 10000u);
+
     // A value an older version wrote through the code page reads as the same characters.
     test::WriteString(HKEY_CURRENT_USER, std::string(root) + "\\EraseSettings", "CustomDirList", "C:\\Caf\xe9");
     EXPECT_EQ(store.Get("EraseSettings", "CustomDirList", ""), "C:\\Café");

@@ -152,6 +152,7 @@ public:
     }
     void ExitWindowsSession(UINT flags) override { sessionEnds.push_back(flags); }
     void ShowInTaskList(const std::string&, bool shown) override { taskListEntry.push_back(shown); }
+    void NotifyShellOfChanges() override { ++shellNotices; }
 
     int answer = IDNO;
     std::vector<bool> taskListEntry;
@@ -164,6 +165,7 @@ public:
     std::vector<int> minimized;
     std::function<void()> onMinimize;
     std::vector<UINT> sessionEnds;
+    int shellNotices = 0;
     std::intptr_t launchResult = 42;
     std::vector<Launch> launched;
 
