@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace sweepora {
 
 namespace {
@@ -50,6 +52,31 @@ std::string ActionArguments(bool preview, const std::string& perUser)
            Quoted(folder + "last-run.json");
 }
 
+// "\Sweepora clean at logon (S-1-...)" in the root, "\Sweepora\name" in a folder.
+std::string TaskPath(const std::string& folder, const std::string& name)
+{
+    return (folder == kRootTaskFolder ? folder : folder + "\\") + name;
+}
+
+// The ending that makes a task in the root one user's: " (S-1-5-21-...)".
+std::string UserSuffix(const ScheduleUser& user) { return " (" + user.sid + ")"; }
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// One of ours in the root, whoever's: "Sweepora ... (S-...)".
+bool IsOursInRoot(const std::string& name)
+{
+    return name.rfind("Sweepora ", 0) == 0 && EndsWith(name, ")") && name.find(" (S-") != std::string::npos;
+}
+
+bool IsUsersInRoot(const std::string& name, const ScheduleUser& user)
+{
+    return name.rfind("Sweepora ", 0) == 0 && EndsWith(name, UserSuffix(user));
+}
+
 // What the scheduler was refused, after "could not". `folder` and `task` name the folder and
 // task concerned, and `when` the trigger being made.
 std::string StepInWords(TaskStep step, const std::string& folder, const std::string& task, const TaskTrigger& when)
@@ -68,7 +95,7 @@ std::string StepInWords(TaskStep step, const std::string& folder, const std::str
     case TaskStep::GiveSettings: return "give the task's settings";
     case TaskStep::MakeTrigger: return "make a trigger " + ScheduleInWords(when);
     case TaskStep::GiveAction: return "give the task's action";
-    case TaskStep::Register: return "register " + folder + "\\" + task;
+    case TaskStep::Register: return "register " + TaskPath(folder, task);
     case TaskStep::ListTasks: return "list the tasks of " + folder;
     case TaskStep::CountTasks: return "count the tasks of " + folder;
     case TaskStep::GiveTask: return "give a task of " + folder;
@@ -84,7 +111,7 @@ std::string StepInWords(TaskStep step, const std::string& folder, const std::str
     case TaskStep::CountActions: return "count the task's actions";
     case TaskStep::GiveProgram: return "give the task's program";
     case TaskStep::GiveArguments: return "give the task's arguments";
-    case TaskStep::DeleteTask: return "remove " + folder + "\\" + task;
+    case TaskStep::DeleteTask: return "remove " + TaskPath(folder, task);
     }
     return "do what was asked";
 }
@@ -115,15 +142,13 @@ int AddTask(TaskFolders& scheduler, const ScheduleUser& user, const ScheduleOpti
         err << "sweepora-cli: " << missing << ": nothing scheduled" << std::endl;
         return kExitSchedulerRefused;
     }
-    const std::string folder = UserScheduleFolder(user);
-    const std::string name = ScheduledTaskName(options);
+    const std::string folder = kRootTaskFolder;
+    const std::string name = UserTaskName(options, user);
     // Wine takes names that Windows refuses: say so here rather than pass only on Wine.
-    for (const std::string& part : {user.sid, name}) {
-        const std::string why = TaskNameRefusal(part);
-        if (!why.empty()) {
-            err << "sweepora-cli: cannot schedule \"" << part << "\": " << why << std::endl;
-            return kExitSchedulerRefused;
-        }
+    const std::string why = TaskNameRefusal(name);
+    if (!why.empty()) {
+        err << "sweepora-cli: cannot schedule \"" << name << "\": " << why << std::endl;
+        return kExitSchedulerRefused;
     }
     TaskRegistration task;
     task.user = user.account;
@@ -135,7 +160,7 @@ int AddTask(TaskFolders& scheduler, const ScheduleUser& user, const ScheduleOpti
     task.action.workingFolder = perUser;
     const TaskSchedulerResult registered = scheduler.Register(folder, name, task);
     if (!registered.ok()) return Refused(registered, folder, name, options.when, out, err);
-    out << "Scheduled " << folder << "\\" << name << " for " << user.account << '\n'
+    out << "Scheduled " << TaskPath(folder, name) << " for " << user.account << '\n'
         << "  runs " << Quoted(task.action.program) << ' ' << task.action.arguments << std::endl;
     return kExitCompleted;
 }
@@ -176,24 +201,71 @@ bool IsUsersOlderTask(const TaskSummary& task, const ScheduleUser& user)
                                   EqualsIgnoringCase(task.user, user.sid) || EqualsIgnoringCase(task.user, bare));
 }
 
-void PrintTask(const TaskSummary& task, std::ostream& out)
+// The name as the user gave it to add and gives it to remove: without their SID.
+void PrintTask(const TaskSummary& task, const std::string& suffix, std::ostream& out)
 {
-    out << task.name << '\t' << TriggersInWords(task.triggers) << '\t' << ActionInWords(task.action, task.runsProgram)
+    const std::string shown = EndsWith(task.name, suffix) ? task.name.substr(0, task.name.size() - suffix.size())
+                                                          : task.name;
+    out << shown << '\t' << TriggersInWords(task.triggers) << '\t' << ActionInWords(task.action, task.runsProgram)
         << NextRunInWords(task) << '\n';
+}
+
+// The user's tasks in each place, the current one first, then where earlier versions put
+// them: their folder \Sweepora\<SID>, and \Sweepora itself, shared by every user.
+struct Place {
+    std::string folder;
+    bool root = false;   // only the names ending in the user's SID are theirs
+    bool shared = false; // only the tasks that run as the user are theirs
+};
+
+std::vector<Place> UsersPlaces(const ScheduleUser& user)
+{
+    return {{kRootTaskFolder, true, false}, {UserScheduleFolder(user), false, false}, {kScheduleFolder, false, true}};
+}
+
+bool IsUsers(const Place& place, const TaskSummary& task, const ScheduleUser& user)
+{
+    return place.root ? IsUsersInRoot(task.name, user) : !place.shared || IsUsersOlderTask(task, user);
+}
+
+// The user's tasks of one place. In the root only ours are read, by name: the root holds
+// every program's tasks, and one that cannot be read is no concern of ours.
+TaskSchedulerResult ReadUsers(TaskFolders& scheduler, const Place& place, const ScheduleUser& user,
+                              std::vector<TaskSummary>& tasks, std::string& failedTask)
+{
+    tasks.clear();
+    if (!place.root) {
+        const TaskSchedulerResult result = scheduler.Read(place.folder, tasks);
+        tasks.erase(std::remove_if(tasks.begin(), tasks.end(),
+                                   [&](const TaskSummary& task) { return !IsUsers(place, task, user); }),
+                    tasks.end());
+        return result;
+    }
+    std::vector<std::string> names;
+    TaskSchedulerResult result = scheduler.Names(place.folder, names);
+    for (const std::string& name : names) {
+        if (!IsUsersInRoot(name, user)) continue;
+        TaskSummary task;
+        const TaskSchedulerResult read = scheduler.ReadTask(place.folder, name, task);
+        if (!read.ok()) {
+            failedTask = name;
+            return read;
+        }
+        tasks.push_back(std::move(task));
+    }
+    return result;
 }
 
 // What was read stays printed when the scheduler refuses part way.
 int ListTasks(TaskFolders& scheduler, const ScheduleUser& user, std::ostream& out, std::ostream& err)
 {
-    const std::string folder = UserScheduleFolder(user);
-    std::vector<TaskSummary> tasks;
-    TaskSchedulerResult result = scheduler.Read(folder, tasks);
-    for (const TaskSummary& task : tasks) PrintTask(task, out);
-    if (!result.ok()) return Refused(result, folder, "", out, err);
-    result = scheduler.Read(kScheduleFolder, tasks);
-    for (const TaskSummary& task : tasks)
-        if (IsUsersOlderTask(task, user)) PrintTask(task, out);
-    if (!result.ok()) return Refused(result, kScheduleFolder, "", out, err);
+    for (const Place& place : UsersPlaces(user)) {
+        std::vector<TaskSummary> tasks;
+        std::string failedTask;
+        const TaskSchedulerResult result = ReadUsers(scheduler, place, user, tasks, failedTask);
+        for (const TaskSummary& task : tasks) PrintTask(task, UserSuffix(user), out);
+        if (!result.ok()) return Refused(result, place.folder, failedTask, out, err);
+    }
     out.flush();
     return kExitCompleted;
 }
@@ -206,7 +278,7 @@ bool DeleteEach(TaskFolders& scheduler, const std::string& folder, const std::ve
     for (const std::string& name : names) {
         const TaskSchedulerResult result = scheduler.DeleteTask(folder, name);
         if (result.ok()) {
-            out << "Removed " << folder << "\\" << name << '\n';
+            out << "Removed " << TaskPath(folder, name) << '\n';
         } else {
             Refused(result, folder, name, out, err);
             all = false;
@@ -215,73 +287,94 @@ bool DeleteEach(TaskFolders& scheduler, const std::string& folder, const std::ve
     return all;
 }
 
-// remove NAME: the user's folder first, then where older versions put it.
+// The earlier versions' folders go once they hold nothing.
+void DropOlderFolders(TaskFolders& scheduler, const ScheduleUser& user)
+{
+    scheduler.DropIfEmpty(UserScheduleFolder(user));
+    scheduler.DropIfEmpty(kScheduleFolder);
+}
+
+// remove NAME: as add named it (without the SID, or with it), then where earlier versions
+// put it. A name the scheduler refuses can only be an older version's, stored by Wine.
 int RemoveNamed(TaskFolders& scheduler, const ScheduleUser& user, const std::string& name, std::ostream& out,
                 std::ostream& err)
 {
-    const std::string folder = UserScheduleFolder(user);
-    // A name the scheduler refuses can only be an older version's, stored by Wine.
+    const std::string full = EndsWith(name, UserSuffix(user)) ? name : name + UserSuffix(user);
+    const std::vector<std::pair<std::string, std::string>> candidates = {
+        {kRootTaskFolder, full}, {UserScheduleFolder(user), name}, {kScheduleFolder, name}};
     const TaskSchedulerResult notHere{HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), TaskStep::DeleteTask};
-    const TaskSchedulerResult result = TaskNameRefusal(name).empty() ? scheduler.DeleteTask(folder, name) : notHere;
-    TaskSchedulerResult older;
-    if (result.missing() && (older = scheduler.DeleteTask(kScheduleFolder, name)).ok()) {
-        out << "Removed " << kScheduleFolder << "\\" << name << '\n';
-    } else if (!result.ok()) {
-        return older.ok() || older.missing() ? Refused(result, folder, name, out, err)
-                                             : Refused(older, kScheduleFolder, name, out, err);
-    } else {
-        out << "Removed " << folder << "\\" << name << '\n';
+    TaskSchedulerResult first;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const auto& [folder, task] = candidates[i];
+        const TaskSchedulerResult result = TaskNameRefusal(task).empty() || i > 0 ? scheduler.DeleteTask(folder, task)
+                                                                                  : notHere;
+        if (result.ok()) {
+            out << "Removed " << TaskPath(folder, task) << '\n';
+            DropOlderFolders(scheduler, user);
+            out.flush();
+            return kExitCompleted;
+        }
+        // A refusal says more than "not here"; otherwise the first place is the one to name.
+        if (!result.missing()) return Refused(result, folder, task, out, err);
+        if (i == 0) first = result;
     }
-    scheduler.DropIfEmpty(folder);
-    scheduler.DropIfEmpty(kScheduleFolder);
-    out.flush();
-    return kExitCompleted;
+    return Refused(first, kRootTaskFolder, full, out, err);
 }
 
-// remove --all: the user's folder, and the user's tasks older versions left in \Sweepora.
+// remove --all: the user's tasks in every place.
 int RemoveUsers(TaskFolders& scheduler, const ScheduleUser& user, std::ostream& out, std::ostream& err)
 {
-    const std::string folder = UserScheduleFolder(user);
     bool all = true;
-    std::vector<std::string> names;
-    TaskSchedulerResult result = scheduler.Names(folder, names);
-    if (!result.ok()) {
-        Refused(result, folder, "", out, err);
-        all = false;
+    for (const Place& place : UsersPlaces(user)) {
+        // Names are enough where the name says whose the task is.
+        std::vector<std::string> names;
+        TaskSchedulerResult result;
+        if (place.shared) {
+            std::vector<TaskSummary> tasks;
+            std::string failedTask;
+            result = ReadUsers(scheduler, place, user, tasks, failedTask);
+            for (const TaskSummary& task : tasks) names.push_back(task.name);
+        } else {
+            result = scheduler.Names(place.folder, names);
+            if (place.root)
+                names.erase(std::remove_if(names.begin(), names.end(),
+                                           [&](const std::string& name) { return !IsUsersInRoot(name, user); }),
+                            names.end());
+        }
+        if (!result.ok()) {
+            Refused(result, place.folder, "", out, err);
+            all = false;
+        }
+        all = DeleteEach(scheduler, place.folder, names, out, err) && all;
     }
-    all = DeleteEach(scheduler, folder, names, out, err) && all;
-    scheduler.DropIfEmpty(folder);
-
-    std::vector<TaskSummary> older;
-    result = scheduler.Read(kScheduleFolder, older);
-    if (!result.ok()) {
-        Refused(result, kScheduleFolder, "", out, err);
-        all = false;
-    }
-    names.clear();
-    for (const TaskSummary& task : older)
-        if (IsUsersOlderTask(task, user)) names.push_back(task.name);
-    all = DeleteEach(scheduler, kScheduleFolder, names, out, err) && all;
-    scheduler.DropIfEmpty(kScheduleFolder);
+    DropOlderFolders(scheduler, user);
     out.flush();
     return all ? kExitCompleted : kExitSchedulerRefused;
 }
 
-// remove --all-users: every folder under \Sweepora and every task in it that the caller may
-// delete (an administrator may delete them all).
+// remove --all-users: every user's task of ours in the root, and every task in the earlier
+// versions' folders, that the caller may delete (an administrator may delete them all).
 int RemoveEveryUsers(TaskFolders& scheduler, std::ostream& out, std::ostream& err)
 {
     bool all = true;
-    std::vector<std::string> users;
-    TaskSchedulerResult result = scheduler.Subfolders(kScheduleFolder, users);
+    std::vector<std::string> names, ours;
+    TaskSchedulerResult result = scheduler.Names(kRootTaskFolder, names);
     if (!result.ok()) {
+        Refused(result, kRootTaskFolder, "", out, err);
+        all = false;
+    }
+    for (const std::string& name : names)
+        if (IsOursInRoot(name)) ours.push_back(name);
+    all = DeleteEach(scheduler, kRootTaskFolder, ours, out, err) && all;
+
+    std::vector<std::string> users;
+    if (!(result = scheduler.Subfolders(kScheduleFolder, users)).ok()) {
         Refused(result, kScheduleFolder, "", out, err);
         all = false;
     }
-    users.push_back(""); // the tasks of older versions, in \Sweepora itself
+    users.push_back(""); // \Sweepora itself
     for (const std::string& sub : users) {
         const std::string folder = sub.empty() ? std::string(kScheduleFolder) : kScheduleFolder + ("\\" + sub);
-        std::vector<std::string> names;
         if (!(result = scheduler.Names(folder, names)).ok()) {
             Refused(result, folder, "", out, err);
             all = false;
@@ -368,6 +461,11 @@ std::string ScheduledTaskName(const ScheduleOptions& options)
 }
 
 std::string UserScheduleFolder(const ScheduleUser& user) { return kScheduleFolder + ("\\" + user.sid); }
+
+std::string UserTaskName(const ScheduleOptions& options, const ScheduleUser& user)
+{
+    return ScheduledTaskName(options) + UserSuffix(user);
+}
 
 int RunSchedule(const ScheduleOptions& options, TaskFolders& scheduler, const ScheduleUser& user, std::ostream& out,
                 std::ostream& err)

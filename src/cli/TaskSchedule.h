@@ -1,7 +1,8 @@
 #pragma once
 // Runs of the console program that the Task Scheduler starts, so that a machine is cleaned
-// with nobody at the program. Each user's live in a task folder of their own,
-// \Sweepora\<the user's SID>.
+// with nobody at the program. Each user's live in the scheduler's root folder with the user's
+// SID at the end of their names: a standard user may register tasks there, while making a
+// task folder takes an administrator.
 #include "platform/TaskFolders.h"
 
 #include <ostream>
@@ -26,13 +27,14 @@ struct ScheduleOptions {
 
 // Whose tasks a command handles.
 struct ScheduleUser {
-    std::string sid;     // names the user's task folder
+    std::string sid;     // ends the names of the user's tasks
     std::string account; // "DOMAIN\user", the tasks' principal
 };
 
-// The folder that held every user's tasks before each user had one; now the parent of theirs.
+constexpr const char* kRootTaskFolder = "\\";
+// Where earlier versions put the tasks: every user's in \Sweepora, then each user's in
+// \Sweepora\<SID>. Their tasks are still listed and removed.
 constexpr const char* kScheduleFolder = "\\Sweepora";
-
 // "\Sweepora\S-1-5-21-...".
 std::string UserScheduleFolder(const ScheduleUser& user);
 
@@ -45,13 +47,14 @@ std::string ScheduleInWords(const TaskTrigger& when);
 // "Sweepora clean at logon", "Sweepora preview weekly Mon 09-00": the scheduler refuses ':'
 // in a name.
 std::string ScheduledTaskName(const ScheduleOptions& options);
+// The name registered: "Sweepora clean daily 18-30 (S-1-5-21-...-1001)".
+std::string UserTaskName(const ScheduleOptions& options, const ScheduleUser& user);
 
-// add: registers the task in the user's folder (interactive, no stored password) and prints
-// what it runs. list: one line per task of the user's, "name<TAB>when<TAB>mode[<TAB>next run]".
-// remove: deletes the named task, or with --all every task of the user's, or with
-// --all-users every task of every user's folder it may, going on past refusals. Tasks of
-// the user's left directly in \Sweepora by older versions count as the user's. Emptied
-// folders go. Returns the exit status: kExitSchedulerRefused, with the Task Scheduler's words
+// add: registers the user's task in the root (interactive, no stored password) and prints
+// what it runs. list: one line per task of the user's, "name<TAB>when<TAB>mode[<TAB>next run]",
+// the name without the SID. remove: deletes the named task, or with --all every task of the
+// user's, or with --all-users every user's it may, going on past refusals. The user's tasks
+// where earlier versions put them count too; their emptied folders go. Returns the exit status: kExitSchedulerRefused, with the Task Scheduler's words
 // on err, when it refuses anything.
 int RunSchedule(const ScheduleOptions& options, TaskFolders& scheduler, const ScheduleUser& user, std::ostream& out,
                 std::ostream& err);

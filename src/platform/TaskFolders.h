@@ -80,6 +80,8 @@ public:
                                          const TaskRegistration& task) = 0;
     // Hidden tasks too, in the scheduler's order. On a refusal `tasks` holds those read before.
     virtual TaskSchedulerResult Read(const std::string& folder, std::vector<TaskSummary>& tasks) = 0;
+    // One task, by name; a missing one is a refusal.
+    virtual TaskSchedulerResult ReadTask(const std::string& folder, const std::string& name, TaskSummary& task) = 0;
     virtual TaskSchedulerResult Names(const std::string& folder, std::vector<std::string>& names) = 0;
     virtual TaskSchedulerResult Subfolders(const std::string& folder, std::vector<std::string>& names) = 0;
     virtual TaskSchedulerResult DeleteTask(const std::string& folder, const std::string& name) = 0;

@@ -423,6 +423,22 @@ TaskSchedulerResult TaskScheduler::List(const std::string& folder, std::vector<R
     });
 }
 
+namespace {
+
+TaskSchedulerResult Summarize(const RegisteredTask& registered, TaskSummary& summary)
+{
+    TaskDefinitionView definition;
+    TaskSchedulerResult result;
+    if (!(result = registered.Name(summary.name)).ok() || !(result = registered.Definition(definition)).ok() ||
+        !(result = definition.User(summary.user)).ok() || !(result = definition.Triggers(summary.triggers)).ok() ||
+        !(result = definition.FirstProgram(summary.action, summary.runsProgram)).ok())
+        return result;
+    summary.hasNextRun = registered.NextRun(summary.nextRun);
+    return result;
+}
+
+} // namespace
+
 TaskSchedulerResult TaskScheduler::Read(const std::string& folder, std::vector<TaskSummary>& tasks)
 {
     tasks.clear();
@@ -430,16 +446,20 @@ TaskSchedulerResult TaskScheduler::Read(const std::string& folder, std::vector<T
     TaskSchedulerResult result = List(folder, registered);
     for (std::size_t i = 0; result.ok() && i < registered.size(); ++i) {
         TaskSummary summary;
-        TaskDefinitionView definition;
-        if (!(result = registered[i].Name(summary.name)).ok() ||
-            !(result = registered[i].Definition(definition)).ok() || !(result = definition.User(summary.user)).ok() ||
-            !(result = definition.Triggers(summary.triggers)).ok() ||
-            !(result = definition.FirstProgram(summary.action, summary.runsProgram)).ok())
-            break;
-        summary.hasNextRun = registered[i].NextRun(summary.nextRun);
-        tasks.push_back(std::move(summary));
+        if ((result = Summarize(registered[i], summary)).ok()) tasks.push_back(std::move(summary));
     }
     return result;
+}
+
+TaskSchedulerResult TaskScheduler::ReadTask(const std::string& folder, const std::string& name, TaskSummary& task)
+{
+    task = {};
+    RegisteredTask registered;
+    const TaskSchedulerResult opened = Guarded([&] {
+        const ComPtr<ITaskFolder> from = OpenFolder(*service_.get(), folder, true);
+        Check(from.get()->GetTask(MakeBstr(name).get(), registered.task_.put()), TaskStep::GiveTask);
+    });
+    return opened.ok() ? Summarize(registered, task) : opened;
 }
 
 TaskSchedulerResult TaskScheduler::Names(const std::string& folder, std::vector<std::string>& names)

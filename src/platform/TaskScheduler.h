@@ -76,6 +76,7 @@ public:
     TaskSchedulerResult Register(const std::string& folder, const std::string& name,
                                  const TaskRegistration& task) override;
     TaskSchedulerResult Read(const std::string& folder, std::vector<TaskSummary>& tasks) override;
+    TaskSchedulerResult ReadTask(const std::string& folder, const std::string& name, TaskSummary& task) override;
     TaskSchedulerResult Names(const std::string& folder, std::vector<std::string>& names) override;
     TaskSchedulerResult Subfolders(const std::string& folder, std::vector<std::string>& names) override;
     TaskSchedulerResult DeleteTask(const std::string& folder, const std::string& name) override;

@@ -23,8 +23,8 @@ using namespace sweepora;
 
 namespace {
 
-// The test's own look into this user's folder \Sweepora\<SID>, and its cleaner: what it
-// finds there or left in \Sweepora it removes.
+// The test's own look at this user's tasks in the root, and its cleaner: what it finds there
+// or left where earlier versions put them it removes.
 class SweeporaTaskFolder {
 public:
     SweeporaTaskFolder()
@@ -40,13 +40,14 @@ public:
     ~SweeporaTaskFolder()
     {
         for (const char* name : {"Sweepora preview daily 07-05", "Sweepora clean at logon",
-                                 "Sweepora clean weekly Mon 09-00", "Sweepora preview daily 07:05"})
-            for (const std::string& path : {user_, std::string("\\Sweepora")})
-                if (auto folder = Open(path)) folder.get()->DeleteTask(Text(name), 0);
-        if (auto top = Open("\\Sweepora")) top.get()->DeleteFolder(Text(CurrentUserSid()), 0);
+                                 "Sweepora clean weekly Mon 09-00", "Sweepora preview daily 07:05"}) {
+            if (auto root = Open("\\")) root.get()->DeleteTask(Text(Users(name)), 0);
+            if (auto older = Open("\\Sweepora")) older.get()->DeleteTask(Text(name), 0);
+        }
         if (auto root = Open("\\")) root.get()->DeleteFolder(Text("Sweepora"), 0);
     }
     bool Connected() const { return static_cast<bool>(service_); }
+    // The folder earlier versions made.
     bool Exists() const { return static_cast<bool>(Open("\\Sweepora")); }
     bool Has(const std::string& name, const std::string& path) const
     {
@@ -54,7 +55,8 @@ public:
         const ComPtr<ITaskFolder> folder = Open(path);
         return folder && SUCCEEDED(folder.get()->GetTask(Text(name), task.put()));
     }
-    bool Has(const std::string& name) const { return Has(name, user_); }
+    bool Has(const std::string& name) const { return Has(Users(name), "\\"); }
+    static std::string Users(const std::string& name) { return name + " (" + CurrentUserSid() + ")"; }
     // As versions before the per-user folders registered it, with a name Windows refuses.
     bool RegisterOlder(const std::string& name)
     {
@@ -88,7 +90,6 @@ private:
         BSTR b;
     };
     ComPtr<ITaskService> service_;
-    std::string user_ = "\\Sweepora\\" + CurrentUserSid();
 };
 
 struct ScheduleFixture : ::testing::Test {
@@ -101,7 +102,7 @@ struct ScheduleFixture : ::testing::Test {
         const std::string built = AddBackslash(FolderOf(ExecutablePath())) + "sweepora-cli.exe";
         ASSERT_TRUE(::CopyFileA(built.c_str(), exe.c_str(), FALSE)) << built;
         ASSERT_TRUE(tasks.Connected());
-        ASSERT_FALSE(tasks.Exists()) << "\\Sweepora is left from elsewhere";
+        ASSERT_FALSE(tasks.Exists() || tasks.Has("Sweepora preview daily 07-05")) << "left from elsewhere";
     }
     test::ProgramResult Schedule(const std::string& args) { return test::RunProgram(exe, "schedule " + args); }
 };
@@ -115,7 +116,7 @@ TEST_F(ScheduleFixture, AddsListsAndRemovesTasksOfEachKind)
     ASSERT_EQ(sid.rfind("S-1-", 0), 0u) << sid;
     const test::ProgramResult daily = Schedule("add --daily 7:05 --preview");
     EXPECT_EQ(daily.exitCode, 0u) << daily.out;
-    EXPECT_NE(daily.out.find("Scheduled \\Sweepora\\" + sid + "\\Sweepora preview daily 07-05 for "), std::string::npos)
+    EXPECT_NE(daily.out.find("Scheduled \\Sweepora preview daily 07-05 (" + sid + ") for "), std::string::npos)
         << daily.out;
     EXPECT_NE(daily.out.find("  runs \"" + exe + "\" preview --report \"" + reports + "last-run.txt\" --json \"" +
                              reports + "last-run.json\""),
@@ -146,11 +147,11 @@ TEST_F(ScheduleFixture, AddsListsAndRemovesTasksOfEachKind)
     }
 
     if (wine) {
-        // Wine cannot count a folder's tasks: their names come from its store instead.
+        // Wine cannot count a folder's tasks: their names come from its store instead, and only
+    // this user's of ours go.
         const test::ProgramResult r = Schedule("remove --all-users");
         EXPECT_EQ(r.exitCode, 0u) << r.out;
-        EXPECT_NE(r.out.find("Removed \\Sweepora\\" + sid + "\\Sweepora preview daily 07-05"), std::string::npos)
-            << r.out;
+        EXPECT_NE(r.out.find("Removed \\Sweepora preview daily 07-05 (" + sid + ")"), std::string::npos) << r.out;
         EXPECT_FALSE(tasks.Has("Sweepora preview daily 07-05"));
         EXPECT_EQ(Schedule("add --daily 7:05 --preview").exitCode, 0u);
     }
@@ -160,11 +161,11 @@ TEST_F(ScheduleFixture, AddsListsAndRemovesTasksOfEachKind)
     if (!wine) {
         EXPECT_EQ(Schedule("remove --all").exitCode, 0u);
     }
-    // The user's folder, then \Sweepora, go with the last task.
-    EXPECT_FALSE(tasks.Exists());
+    EXPECT_FALSE(tasks.Exists()); // no folder is made
     const test::ProgramResult again = Schedule("remove \"Sweepora preview daily 07-05\"");
     EXPECT_EQ(again.exitCode, 3u);
-    EXPECT_NE(again.out.find("could not open the task folder \\Sweepora\\" + sid + ": 0x8007000"), std::string::npos)
+    EXPECT_NE(again.out.find("could not remove \\Sweepora preview daily 07-05 (" + sid + "): 0x80070002"),
+              std::string::npos)
         << again.out;
 }
 
@@ -192,7 +193,7 @@ TEST_F(ScheduleFixture, RejectsBadArgumentsWithoutTouchingTheScheduler)
     EXPECT_FALSE(tasks.Exists());
 }
 
-// Wine cannot list a folder's tasks, so reading a trigger's time back is checked here.
+// Wine keeps no trigger, so reading a trigger's time back is checked here.
 TEST(TaskSchedulerStartBoundary, ReadsBackEveryTimeItWritesAndTheTimeBeforeAZone)
 {
     SYSTEMTIME day = {};
@@ -236,11 +237,13 @@ TEST(ComText, BstrsKeepEveryCharacterUpToTheirLength)
 namespace {
 
 // The Task Scheduler as Windows keeps it for several users, which Wine cannot show (it
-// enumerates nothing and checks no rights): a folder made for a task and each task have an
-// owner; others may not open that folder, nor see a task unless it is shared, nor delete it.
-// An administrator may do everything. Names are checked as Windows does.
+// checks no rights): anyone may register in the root, only an administrator makes a folder;
+// a folder made for a task and each task have an owner; others may not open that folder,
+// nor see a task unless it is shared, nor delete it. An administrator may do everything.
+// Names are checked as Windows does.
 class MachineScheduler : public TaskFolders {
 public:
+    MachineScheduler() { folders_["\\"]; }
     std::string caller;
     bool administrator = false;
 
@@ -264,6 +267,7 @@ public:
                                  const TaskRegistration& task) override
     {
         if (!TaskNameRefusal(name).empty()) return {HRESULT_FROM_WIN32(ERROR_INVALID_NAME), TaskStep::Register};
+        if (!folders_.count(folder) && !administrator) return {E_ACCESSDENIED, TaskStep::CreateFolder};
         MakeFolders(folder, caller);
         Folder& into = folders_[folder];
         if (!May(into.owner)) return {E_ACCESSDENIED, TaskStep::Register};
@@ -286,6 +290,16 @@ public:
         for (const auto& task : f->second.tasks)
             if (May(task.second.user) || f->second.IsShared(task.first)) tasks.push_back(task.second);
         return {};
+    }
+    TaskSchedulerResult ReadTask(const std::string& folder, const std::string& name, TaskSummary& task) override
+    {
+        std::vector<TaskSummary> tasks;
+        const TaskSchedulerResult result = Read(folder, tasks);
+        for (const TaskSummary& t : tasks)
+            if (t.name == name) task = t;
+        return !result.ok() || task.name == name ? result
+                                                 : TaskSchedulerResult{HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+                                                                       TaskStep::GiveTask};
     }
     TaskSchedulerResult Names(const std::string& folder, std::vector<std::string>& names) override
     {
@@ -348,6 +362,8 @@ private:
 
 struct UsersFixture : ::testing::Test {
     MachineScheduler machine;
+    // Another program's task in the root, named after alice in the same way.
+    UsersFixture() { machine.Put("\\", "OneDrive Standalone Update Task-S-1-5-21-1-2-3-1001", "PC\\alice"); }
     const ScheduleUser alice{"S-1-5-21-1-2-3-1001", "PC\\alice"};
     const ScheduleUser bob{"S-1-5-21-1-2-3-1002", "PC\\bob"};
     std::string out;
@@ -364,6 +380,7 @@ struct UsersFixture : ::testing::Test {
         return status;
     }
     static std::string Folder(const ScheduleUser& user) { return "\\Sweepora\\" + user.sid; }
+    static std::string Named(const std::string& name, const ScheduleUser& user) { return name + " (" + user.sid + ")"; }
 };
 
 } // namespace
@@ -391,42 +408,44 @@ TEST(ScheduleNames, EveryNameTheProgramMakesIsOneWindowsTakes)
 TEST_F(UsersFixture, TwoUsersSchedulingTheSameRunKeepTheirOwnTasks)
 {
     ASSERT_EQ(Run(alice, {"add", "--daily", "18:30"}), 0) << out;
-    EXPECT_NE(out.find("Scheduled \\Sweepora\\S-1-5-21-1-2-3-1001\\Sweepora clean daily 18-30 for PC\\alice"),
-              std::string::npos)
+    EXPECT_NE(out.find("Scheduled \\Sweepora clean daily 18-30 (S-1-5-21-1-2-3-1001) for PC\\alice"), std::string::npos)
         << out;
-    // With one shared folder bob was refused here, or replaced alice's task.
+    // Under one shared name bob was refused here, or replaced alice's task.
     ASSERT_EQ(Run(bob, {"add", "--daily", "18:30"}), 0) << out;
     ASSERT_EQ(Run(bob, {"add", "--at-logon", "--preview"}), 0) << out;
-    EXPECT_TRUE(machine.Has(Folder(alice), "Sweepora clean daily 18-30"));
-    EXPECT_TRUE(machine.Has(Folder(bob), "Sweepora clean daily 18-30"));
+    EXPECT_TRUE(machine.Has("\\", Named("Sweepora clean daily 18-30", alice)));
+    EXPECT_TRUE(machine.Has("\\", Named("Sweepora clean daily 18-30", bob)));
+    EXPECT_FALSE(machine.HasFolder("\\Sweepora"));
 
     ASSERT_EQ(Run(alice, {"list"}), 0) << out;
     EXPECT_EQ(out, "Sweepora clean daily 18-30\tdaily 18:30\tclean\n");
 
     ASSERT_EQ(Run(bob, {"remove", "--all"}), 0) << out;
-    EXPECT_FALSE(machine.HasFolder(Folder(bob)));
-    EXPECT_TRUE(machine.Has(Folder(alice), "Sweepora clean daily 18-30"));
+    EXPECT_FALSE(machine.Has("\\", Named("Sweepora clean daily 18-30", bob)));
+    EXPECT_TRUE(machine.Has("\\", Named("Sweepora clean daily 18-30", alice)));
     ASSERT_EQ(Run(alice, {"remove", "Sweepora clean daily 18-30"}), 0) << out;
-    EXPECT_EQ(out, "Removed \\Sweepora\\S-1-5-21-1-2-3-1001\\Sweepora clean daily 18-30\n");
-    EXPECT_FALSE(machine.HasFolder("\\Sweepora"));
+    EXPECT_EQ(out, "Removed \\Sweepora clean daily 18-30 (S-1-5-21-1-2-3-1001)\n");
+    EXPECT_TRUE(machine.Has("\\", "OneDrive Standalone Update Task-S-1-5-21-1-2-3-1001"));
 }
 
 TEST_F(UsersFixture, RemoveAllGoesOnPastATaskItMayNotDeleteAndSaysWhich)
 {
-    machine.Put(Folder(alice), "Sweepora clean at logon", alice.account);
-    machine.Put(Folder(alice), "Audit", "BUILTIN\\Administrators", true);
+    machine.Put("\\", Named("Sweepora clean at logon", alice), alice.account);
+    // An administrator's task under her name: she sees it and may not delete it.
+    machine.Put("\\", Named("Sweepora preview at logon", alice), "BUILTIN\\Administrators", true);
+    // Where earlier versions put them: her own folder, and the shared one (bob's stays).
     machine.Put(Folder(alice), "Sweepora clean daily 18-30", alice.account);
-    // Left by an older version in the shared folder: alice's goes with hers, bob's stays.
     machine.Put("\\Sweepora", "Sweepora clean at logon", alice.account, true);
     machine.Put("\\Sweepora", "Sweepora preview at logon", bob.account, true);
     EXPECT_EQ(Run(alice, {"remove", "--all"}), kExitSchedulerRefused) << out;
-    EXPECT_NE(out.find("could not remove \\Sweepora\\S-1-5-21-1-2-3-1001\\Audit: 0x80070005"), std::string::npos)
+    EXPECT_NE(out.find("could not remove \\Sweepora preview at logon (S-1-5-21-1-2-3-1001): 0x80070005"),
+              std::string::npos)
         << out;
-    EXPECT_FALSE(machine.Has(Folder(alice), "Sweepora clean at logon"));
-    EXPECT_FALSE(machine.Has(Folder(alice), "Sweepora clean daily 18-30"));
+    EXPECT_FALSE(machine.Has("\\", Named("Sweepora clean at logon", alice)));
+    EXPECT_FALSE(machine.HasFolder(Folder(alice)));
     EXPECT_FALSE(machine.Has("\\Sweepora", "Sweepora clean at logon"));
     EXPECT_TRUE(machine.Has("\\Sweepora", "Sweepora preview at logon"));
-    EXPECT_TRUE(machine.HasFolder(Folder(alice)));
+    EXPECT_TRUE(machine.Has("\\", "OneDrive Standalone Update Task-S-1-5-21-1-2-3-1001"));
 
     ASSERT_EQ(Run(bob, {"list"}), 0) << out;
     EXPECT_EQ(out, "Sweepora preview at logon\tno trigger\tno program\n");
@@ -438,20 +457,21 @@ TEST_F(UsersFixture, AllUsersRemovesWhatTheCallerMayAndNamesWhatItMayNot)
 {
     ASSERT_EQ(Run(alice, {"add", "--daily", "18:30"}), 0) << out;
     ASSERT_EQ(Run(bob, {"add", "--weekly", "Fri", "07:00"}), 0) << out;
+    machine.Put(Folder(alice), "Sweepora clean at logon", alice.account);
     machine.Put("\\Sweepora", "Sweepora clean at logon", "PC\\carol");
 
     EXPECT_EQ(Run(bob, {"remove", "--all-users"}), kExitSchedulerRefused) << out;
-    EXPECT_NE(out.find("Removed \\Sweepora\\S-1-5-21-1-2-3-1002\\Sweepora clean weekly Fri 07-00"), std::string::npos)
-        << out;
+    EXPECT_NE(out.find("Removed \\Sweepora clean weekly Fri 07-00 (S-1-5-21-1-2-3-1002)"), std::string::npos) << out;
     EXPECT_NE(out.find("could not open the task folder \\Sweepora\\S-1-5-21-1-2-3-1001: 0x80070005"), std::string::npos)
         << out;
-    EXPECT_TRUE(machine.Has(Folder(alice), "Sweepora clean daily 18-30"));
+    EXPECT_TRUE(machine.Has("\\", Named("Sweepora clean daily 18-30", alice)));
     EXPECT_TRUE(machine.Has("\\Sweepora", "Sweepora clean at logon"));
 
     machine.administrator = true;
     EXPECT_EQ(Run(bob, {"remove", "--all-users"}), 0) << out;
-    EXPECT_NE(out.find("Removed \\Sweepora\\S-1-5-21-1-2-3-1001\\Sweepora clean daily 18-30"), std::string::npos)
-        << out;
+    EXPECT_NE(out.find("Removed \\Sweepora clean daily 18-30 (S-1-5-21-1-2-3-1001)"), std::string::npos) << out;
+    EXPECT_NE(out.find("Removed \\Sweepora\\S-1-5-21-1-2-3-1001\\Sweepora clean at logon"), std::string::npos) << out;
     EXPECT_NE(out.find("Removed \\Sweepora\\Sweepora clean at logon"), std::string::npos) << out;
     EXPECT_FALSE(machine.HasFolder("\\Sweepora"));
+    EXPECT_TRUE(machine.Has("\\", "OneDrive Standalone Update Task-S-1-5-21-1-2-3-1001"));
 }
