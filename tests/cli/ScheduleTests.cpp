@@ -395,7 +395,9 @@ TEST(ScheduleNames, EveryNameTheProgramMakesIsOneWindowsTakes)
         for (int days = 1; days < 128; days += 9) {
             for (const TaskTriggerKind kind : {TaskTriggerKind::Daily, TaskTriggerKind::Weekly}) {
                 options.when = {kind, 23, 59, days};
-                const std::string name = ScheduledTaskName(options);
+                // The longest SID a domain account has, at the end of the longest schedule.
+                const std::string name =
+                    UserTaskName(options, {"S-1-5-21-4294967295-4294967295-4294967295-4294967295", "D\\u"});
                 EXPECT_EQ(TaskNameRefusal(name), "") << name;
             }
         }
@@ -403,6 +405,8 @@ TEST(ScheduleNames, EveryNameTheProgramMakesIsOneWindowsTakes)
     options.preview = false;
     options.when = {TaskTriggerKind::Daily, 18, 30, 0};
     EXPECT_EQ(ScheduledTaskName(options), "Sweepora clean daily 18-30");
+    EXPECT_EQ(UserTaskName(options, {"S-1-5-21-1-2-3-1001", "PC\\alice"}),
+              "Sweepora clean daily 18-30 (S-1-5-21-1-2-3-1001)");
 }
 
 TEST_F(UsersFixture, TwoUsersSchedulingTheSameRunKeepTheirOwnTasks)
