@@ -1,5 +1,5 @@
 #pragma once
-// The program's own output files (reports), replaced whole so that a reader copying one
+// The program's own output files (reports, the theme manifest), replaced whole so that a reader copying one
 // at any moment gets the old document or the new one, never a mix or a cut.
 #include <string>
 

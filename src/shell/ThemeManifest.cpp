@@ -1,8 +1,8 @@
 #include "shell/ThemeManifest.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
-#include "platform/UniqueHandle.h"
 
 namespace sweepora {
 
@@ -42,20 +42,10 @@ std::string ThemeManifestText()
 bool WriteThemeManifest(Desktop& desktop, const std::string& path)
 {
     if (FileExists(path)) return true;
-    const std::wstring wide = LongPath(path); // the program's folder may have any name
-    const std::string text = ThemeManifestText();
-    bool created = false, written = false;
-    {
-        // CREATE_NEW: a file that appeared since the check is not replaced either.
-        UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        created = static_cast<bool>(file);
-        DWORD done = 0;
-        written = created && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
-                  done == text.size();
-    }
-    if (written && ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN)) return true;
-    // A half-written manifest could keep the program from starting at all.
-    if (created && !written) ::DeleteFileW(wide.c_str());
+    // Whole or not at all: a half-written manifest could keep the program from starting.
+    if (WriteFileAtomically(path, ThemeManifestText()) &&
+        ::SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_HIDDEN))
+        return true;
     desktop.MessageBox("Error creating Windows XP theme file. You may be running EXE file from a network drive with "
                        "which you dont have write permissions. Themes will not be enabled.",
                        "Themeing Error!", MB_OK | MB_ICONEXCLAMATION);
