@@ -2,6 +2,7 @@
 // What the tests of the browser boxes share: profiles laid out as the browsers lay them out,
 // the bytes of a database with its companions, and the databases a box must leave alone.
 #include "engine/BrowserStore.h"
+#include "platform/LevelDb.h"
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
 
@@ -64,6 +65,17 @@ inline std::string DatabaseBytes(const Texts& paths)
             all += std::string(suffix) + ":" + (Exists(file) ? ReadFileBytes(file) : "") + "\n";
         }
     return all;
+}
+
+// The entries of the LevelDB database in `folder`, by key.
+inline std::map<std::string, std::string> LevelDbEntries(const std::string& folder)
+{
+    std::vector<LevelDbEntry> entries;
+    const LevelDbOutcome outcome = ReadLevelDb(LongPath(folder), entries);
+    EXPECT_TRUE(outcome) << folder << ": " << outcome.reason;
+    std::map<std::string, std::string> map;
+    for (const LevelDbEntry& e : entries) map[e.key] = e.value;
+    return map;
 }
 
 inline const StoreOutcome* FindStore(const std::vector<StoreOutcome>& outcomes, const std::string& store)

@@ -54,13 +54,24 @@ struct BrowserBoxesFixture : test::SessionFixture {
 
 } // namespace
 
-TEST_F(BrowserBoxesFixture, APreviewSaysWhatTheRunDoesAndAKeptSiteStaysInTheDatabase)
+TEST_F(BrowserBoxesFixture, ARunningBrowserIsLeftAloneAndAPreviewSaysWhatTheRunDoes)
 {
     const std::string history = SeedChrome("Default");
     SeedChrome("Profile 1");
     session.safeLists.history.safe.Add("bank.example"); // a site keeps its subdomains too
     const std::string before = test::ReadFileBytes(history);
 
+    // While Chrome runs it is named once and nothing of it is touched.
+    processes = {{L"chrome.exe", L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"}};
+    session.run.live = true;
+    Run();
+    EXPECT_EQ(Tasks(), Texts{"Google Chrome"});
+    EXPECT_EQ(session.log.Lines()[0].status, "Google Chrome is running: close it first, then clean again");
+    EXPECT_EQ(test::ReadFileBytes(history), before);
+
+    processes.clear();
+    session.log.Clear();
+    session.run.live = false;
     Run();
     const Texts preview = Tasks();
     EXPECT_EQ(test::ReadFileBytes(history), before);
@@ -83,19 +94,6 @@ TEST_F(BrowserBoxesFixture, APreviewSaysWhatTheRunDoesAndAKeptSiteStaysInTheData
     EXPECT_NE(history1, run.end()) << ::testing::PrintToString(run);
 }
 
-TEST_F(BrowserBoxesFixture, ARunningBrowserIsNamedOnceAndNothingOfItIsTouched)
-{
-    const std::string history = SeedChrome("Default");
-    SeedChrome("Profile 1");
-    const std::string before = test::ReadFileBytes(history);
-    processes = {{L"chrome.exe", L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"}};
-    session.run.live = true;
-    Run();
-    EXPECT_EQ(Tasks(), Texts{"Google Chrome"});
-    EXPECT_EQ(session.log.Lines()[0].status, "Google Chrome is running: close it first, then clean again");
-    EXPECT_EQ(test::ReadFileBytes(history), before);
-}
-
 // The page the user sees, the choice made there, and the run that follows: the site moved to
 // "Cookies to Keep" keeps its cookies and its storage in Chrome and Firefox, the other goes.
 TEST_F(BrowserBoxesFixture, ASiteMovedToCookiesToKeepKeepsItsCookiesAndStorageInEveryBrowser)
@@ -105,14 +103,12 @@ TEST_F(BrowserBoxesFixture, ASiteMovedToCookiesToKeepKeepsItsCookiesAndStorageIn
     Seed("Roaming\\Mozilla\\Firefox\\profiles.ini", "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
     Seed(chrome + "Bookmarks", R"({"roots":{}})");
     const std::string cookies = Seed(chrome + "Network\\Cookies", "");
-    std::remove(cookies.c_str());
     test::CreateDatabase(cookies, std::string(test::kChromiumCookiesSchema) +
                                       "INSERT INTO cookies VALUES(1,'.www.bank.example','','s','',x'00','/',0,1,1,0,1,1,1,0,2,"
                                       "443,0,0,0),(2,'.tracker.example','','t','',x'00','/',0,1,1,0,1,1,1,0,2,443,0,0,0);");
     const std::string bankDb = Seed(chrome + "IndexedDB\\https_www.bank.example_0.indexeddb.leveldb\\000003.log", "bank");
     const std::string trackerDb = Seed(chrome + "IndexedDB\\https_tracker.example_0.indexeddb.leveldb\\000003.log", "t");
     const std::string foxCookies = Seed(fox + "cookies.sqlite", "");
-    std::remove(foxCookies.c_str());
     test::CreateDatabase(foxCookies, std::string(test::kFirefoxCookiesSchema) +
                                          "INSERT INTO moz_cookies(id,name,value,host,path) VALUES"
                                          "(1,'s','x','bank.example','/'),(2,'t','y','.tracker.example','/');");

@@ -40,7 +40,8 @@ struct BrowserCachesFixture : test::SessionFixture {
         for (const char* profile : {"Default", "Profile 1"}) {
             for (const std::string& file : kChromiumCache) Write(userData + "\\" + profile + "\\" + file);
             for (const std::string& file : kChromiumKept) Write(userData + "\\" + profile + "\\" + file);
-            chromium.push_back(Profile(BrowserId::Chrome, profile, userData + "\\" + profile, "", userData));
+            chromium.push_back(
+                {BrowserId::Chrome, profile, LongPath(userData + "\\" + profile), L"", LongPath(userData)});
         }
         for (const std::string& file : kShared) Write(userData + "\\" + file);
         Write(userData + "\\Local State");
@@ -50,17 +51,12 @@ struct BrowserCachesFixture : test::SessionFixture {
             for (const std::string& file : kFirefoxCache) Write(local + "\\" + file);
             for (const std::string& file : kFirefoxKept) Write(local + "\\" + file);
             Write(roaming + "\\places.sqlite");
-            firefox.push_back(Profile(BrowserId::Firefox, profile, roaming, local, folder.File("Roaming Profiles")));
+            firefox.push_back({BrowserId::Firefox, profile, LongPath(roaming), LongPath(local),
+                               LongPath(folder.File("Roaming Profiles"))});
         }
     }
 
     static void Write(const std::string& path) { Put(path, "https://visited.example/ " + path); }
-
-    static BrowserProfile Profile(BrowserId id, const std::string& name, const std::string& dir,
-                                  const std::string& local, const std::string& data)
-    {
-        return {id, name, LongPath(dir), local.empty() ? L"" : LongPath(local), LongPath(data)};
-    }
 
     // One run over all four profiles, as the box runs them.
     std::vector<StoreOutcome> Run(bool live)

@@ -60,8 +60,7 @@ TEST_F(BrowserFormsFixture, FormEntriesGoFromTwoProfilesOfEachFamilyAndSavedData
         test::WriteFileBytes(dir + "\\Login Data", "kept passwords nicknamesecret");
 
         const StoreOutcome outcome = PreviewThenClean(profile, webData);
-        EXPECT_EQ(outcome.store, "Web Data");
-        EXPECT_EQ(outcome.rows, 4);
+        EXPECT_EQ(outcome.store + "|" + std::to_string(outcome.rows), "Web Data|4");
         for (const char* gone : {"nicknamesecret", "citysecret", "labelsecret", "synckeysecret"})
             EXPECT_FALSE(test::DatabaseHolds(webData, gone)) << gone;
         EXPECT_EQ(test::QueryRows(webData, "SELECT model_type, storage_key FROM autofill_sync_metadata"),
@@ -80,8 +79,8 @@ TEST_F(BrowserFormsFixture, FormEntriesGoFromTwoProfilesOfEachFamilyAndSavedData
         test::CreateDatabase(forms, std::string(test::kFirefoxFormHistorySchema) + kFormHistoryRows, wal);
 
         const StoreOutcome outcome = PreviewThenClean(profile, forms);
-        EXPECT_EQ(outcome.store, "formhistory.sqlite");
-        EXPECT_EQ(outcome.rows, 4); // two entries, a source and its link
+        // Two entries, a source and its link.
+        EXPECT_EQ(outcome.store + "|" + std::to_string(outcome.rows), "formhistory.sqlite|4");
         for (const char* gone : {"ffnicksecret", "ffsearchsecret", "sourcesecret"})
             EXPECT_FALSE(test::DatabaseHolds(forms, gone)) << gone;
         EXPECT_EQ(test::QueryRows(forms, "SELECT guid FROM moz_deleted_formhistory"), (Texts{"kept-tombstone-guid"}));
@@ -90,16 +89,14 @@ TEST_F(BrowserFormsFixture, FormEntriesGoFromTwoProfilesOfEachFamilyAndSavedData
 
 TEST_F(BrowserFormsFixture, HeldDamagedAndUnknownDatabasesAreLeftAsTheyWere)
 {
+    const std::string webData = folder.File("User Data\\Default\\Web Data");
+    const std::string forms = folder.File("Profiles\\a1.default\\formhistory.sqlite");
     const BrowserProfile chrome = test::MakeProfile(BrowserId::Chrome, folder.File("User Data\\Default"));
-    test::CreateDatabase(folder.File("User Data\\Default\\Web Data"),
-                         std::string(test::kChromiumWebDataSchema) + kWebDataRows);
-    test::ExpectBadDatabasesLeftAlone(session.run, folder.File("User Data\\Default\\Web Data"), "Web Data", "autofill",
-                                      [&](bool live) { return Clean(chrome, live); });
-
     const BrowserProfile firefox = test::MakeProfile(BrowserId::Firefox, folder.File("Profiles\\a1.default"));
-    test::CreateDatabase(folder.File("Profiles\\a1.default\\formhistory.sqlite"),
-                         std::string(test::kFirefoxFormHistorySchema) + kFormHistoryRows);
-    test::ExpectBadDatabasesLeftAlone(session.run, folder.File("Profiles\\a1.default\\formhistory.sqlite"),
-                                      "formhistory.sqlite", "moz_formhistory",
+    test::CreateDatabase(webData, std::string(test::kChromiumWebDataSchema) + kWebDataRows);
+    test::CreateDatabase(forms, std::string(test::kFirefoxFormHistorySchema) + kFormHistoryRows);
+    test::ExpectBadDatabasesLeftAlone(session.run, webData, "Web Data", "autofill",
+                                      [&](bool live) { return Clean(chrome, live); });
+    test::ExpectBadDatabasesLeftAlone(session.run, forms, "formhistory.sqlite", "moz_formhistory",
                                       [&](bool live) { return Clean(firefox, live); });
 }

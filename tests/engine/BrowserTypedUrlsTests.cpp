@@ -62,11 +62,8 @@ TEST_F(BrowserTypedUrlsFixture, ChromiumForgetsWhatWasTypedButKeepsTheHistoryAnd
         test::CreateDatabase(shortcuts, std::string(test::kChromiumShortcutsSchema) + kShortcutsRows);
 
         const std::vector<StoreOutcome> outcomes = PreviewThenClean(profile, {history, shortcuts});
-        ASSERT_EQ(outcomes.size(), 2u);
-        EXPECT_EQ(outcomes[0].store, "History");
-        EXPECT_EQ(outcomes[0].rows, 5); // two typed counts, two typed visits, one search term
-        EXPECT_EQ(outcomes[1].store, "Shortcuts");
-        EXPECT_EQ(outcomes[1].rows, 1);
+        // History: two typed counts, two typed visits, one search term.
+        EXPECT_EQ(test::Summary(outcomes), (Texts{"History|5|", "Shortcuts|1|"}));
 
         EXPECT_EQ(test::QueryRows(history, "SELECT id, typed_count, visit_count FROM urls"),
                   (Texts{"1|2|3", "2|0|2", "3|0|1", "4|0|1"}));
@@ -89,9 +86,7 @@ TEST_F(BrowserTypedUrlsFixture, FirefoxLosesInputHistoryAndTypedFlagsOfAllButThe
         test::CreateDatabase(places, test::FirefoxPlacesSchema(modern) + kPlacesRows, modern);
 
         const std::vector<StoreOutcome> outcomes = PreviewThenClean(profile, {places});
-        ASSERT_EQ(outcomes.size(), 1u);
-        EXPECT_EQ(outcomes[0].store, "places.sqlite");
-        EXPECT_EQ(outcomes[0].rows, 3); // an input, a typed flag, a typed visit
+        EXPECT_EQ(test::Summary(outcomes), Texts{"places.sqlite|3|"}); // an input, a typed flag, a typed visit
         EXPECT_EQ(test::QueryRows(places, "SELECT id, typed FROM moz_places"), (Texts{"1|1", "2|0", "3|0"}));
         EXPECT_EQ(test::QueryRows(places, "SELECT visit_type FROM moz_historyvisits ORDER BY id"),
                   (Texts{"2", "1", "1", "1"}));
@@ -107,16 +102,15 @@ TEST_F(BrowserTypedUrlsFixture, FirefoxLosesInputHistoryAndTypedFlagsOfAllButThe
 TEST_F(BrowserTypedUrlsFixture, HeldDamagedAndUnknownDatabasesAreLeftAsTheyWere)
 {
     const std::string dir = folder.File("User Data\\Default");
+    const std::string places = folder.File("Profiles\\a1.default\\places.sqlite");
     const BrowserProfile chrome = test::MakeProfile(BrowserId::Chrome, dir);
+    const BrowserProfile firefox = test::MakeProfile(BrowserId::Firefox, folder.File("Profiles\\a1.default"));
     test::CreateDatabase(dir + "\\History", std::string(test::kChromiumHistorySchema) + kHistoryRows);
     test::CreateDatabase(dir + "\\Shortcuts", std::string(test::kChromiumShortcutsSchema) + kShortcutsRows);
+    test::CreateDatabase(places, test::FirefoxPlacesSchema(true) + kPlacesRows);
     const auto box = [&](bool live) { return Clean(chrome, live); };
     test::ExpectBadDatabasesLeftAlone(session.run, dir + "\\History", "History", "urls", box);
     test::ExpectBadDatabasesLeftAlone(session.run, dir + "\\Shortcuts", "Shortcuts", "omni_box_shortcuts", box);
-
-    const BrowserProfile firefox = test::MakeProfile(BrowserId::Firefox, folder.File("Profiles\\a1.default"));
-    test::CreateDatabase(folder.File("Profiles\\a1.default\\places.sqlite"),
-                         test::FirefoxPlacesSchema(true) + kPlacesRows);
-    test::ExpectBadDatabasesLeftAlone(session.run, folder.File("Profiles\\a1.default\\places.sqlite"), "places.sqlite",
-                                      "moz_places", [&](bool live) { return Clean(firefox, live); });
+    test::ExpectBadDatabasesLeftAlone(session.run, places, "places.sqlite", "moz_places",
+                                      [&](bool live) { return Clean(firefox, live); });
 }

@@ -1,5 +1,4 @@
 #include "engine/ChromiumWebStorage.h"
-#include "platform/LevelDb.h"
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
 
@@ -50,15 +49,7 @@ struct ChromiumWebStorageFixture : test::SessionFixture {
                                        [keptHost](const std::string& site) { return site == keptHost; });
     }
 
-    Entries Read(const char* where) const
-    {
-        std::vector<LevelDbEntry> entries;
-        const LevelDbOutcome outcome = ReadLevelDb(LongPath(profile + "\\" + where), entries);
-        EXPECT_TRUE(outcome) << where << ": " << outcome.reason;
-        Entries map;
-        for (const LevelDbEntry& e : entries) map[e.key] = e.value;
-        return map;
-    }
+    Entries Read(const char* where) const { return test::LevelDbEntries(profile + "\\" + where); }
 
     // In any file's bytes below the profile's folder, or beside it (aside folders), as
     // Latin-1 or as UTF-16 (Session Storage keeps its values so).
@@ -131,8 +122,8 @@ TEST_F(ChromiumWebStorageFixture, RemovesOtherSitesAndKeepsTheKeptOnesByteForByt
     // The script cache entries are keyed by resource: 0 was the removed site's script.
     EXPECT_FALSE(std::filesystem::exists(profile + "\\Service Worker\\ScriptCache\\2cc80dabc69f58b6_0"));
     EXPECT_TRUE(std::filesystem::exists(profile + "\\Service Worker\\ScriptCache\\4cb013792b196a35_0"));
-    EXPECT_FALSE(std::filesystem::exists(profile + "\\Local Storage\\leveldb.sweepora-old"));
-    EXPECT_FALSE(std::filesystem::exists(profile + "\\Local Storage\\leveldb.sweepora-new"));
+    for (const char* aside : {".sweepora-old", ".sweepora-new"})
+        EXPECT_FALSE(std::filesystem::exists(profile + "\\" + kLocal + aside)) << aside;
 
     // Nothing left to remove: nothing is rewritten.
     const Snapshot cleaned = TakeFolder(folder.Path());
@@ -203,11 +194,11 @@ TEST_F(ChromiumWebStorageFixture, PutsBackWhatAnInterruptedSwapLeft)
     EXPECT_EQ(Read(kLocal), Without(local, Names127));
 }
 
-TEST_F(ChromiumWebStorageFixture, KeepsExtensionsAndKeysItDoesNotKnow)
+// Tabs cloned from one another share a map; a registration's user data goes with it;
+// extensions stay, and keys not understood are said and kept.
+TEST_F(ChromiumWebStorageFixture, EntriesFollowTheSitesThatOwnThemAndUnknownKeysStay)
 {
-    const std::string real = profile + "\\" + kLocal;
-    std::filesystem::remove_all(real);
-    const std::vector<LevelDbEntry> entries = {
+    const std::vector<LevelDbEntry> locals = {
         {"VERSION", "1"},
         {"META:chrome-extension://abcdef", "m"},
         {Nul("_chrome-extension://abcdef", "\1k"), "ext value"},
@@ -217,25 +208,6 @@ TEST_F(ChromiumWebStorageFixture, KeepsExtensionsAndKeysItDoesNotKnow)
         {"META:https://gone.example", "m"},
         {Nul("_https://gone.example", "\1k"), "gone value"},
     };
-    ASSERT_TRUE(WriteLevelDb(LongPath(real), entries));
-
-    const auto outcomes = Clean(true, "nothing.example");
-    const StoreOutcome& local = Find(outcomes, "Local Storage");
-    EXPECT_EQ(local.rows, 1);
-    EXPECT_NE(local.unknown.find("SOMETHING_NEW"), std::string::npos) << local.unknown;
-    EXPECT_NE(local.unknown.find("file://"), std::string::npos) << local.unknown;
-    EXPECT_EQ(local.unknown.find("chrome-extension"), std::string::npos) << local.unknown;
-    Entries expected;
-    for (const LevelDbEntry& e : entries)
-        if (e.key.find("gone.example") == std::string::npos || e.key.rfind("SOMETHING_NEW", 0) == 0)
-            expected[e.key] = e.value;
-    EXPECT_EQ(Read(kLocal), expected);
-    EXPECT_FALSE(FoundAnywhere("gone value"));
-}
-
-// Tabs cloned from one another share a map; a registration's user data goes with it.
-TEST_F(ChromiumWebStorageFixture, EntriesFollowTheSitesThatOwnThem)
-{
     const std::string ns = "namespace-11111111_2222_3333_4444_555555555555-";
     const std::string other = "namespace-66666666_2222_3333_4444_555555555555-";
     const std::vector<LevelDbEntry> sessions = {
@@ -245,7 +217,7 @@ TEST_F(ChromiumWebStorageFixture, EntriesFollowTheSitesThatOwnThem)
         {other + "https://gone.example/", "5"},
         {ns + "https://gone.example/", "6"},
         {"map-5-shared", "shared value"},
-        {"map-6-own", "gone value"},
+        {"map-6-own", "gone session value"},
         {"map-7-orphan", "orphan value"},
     };
     const std::vector<LevelDbEntry> workers = {
@@ -260,11 +232,26 @@ TEST_F(ChromiumWebStorageFixture, EntriesFollowTheSitesThatOwnThem)
         {"PRES:7", ""},
         {"URES:9", ""},
     };
-    for (const char* where : {kSession, kWorker}) std::filesystem::remove_all(profile + "\\" + where);
-    ASSERT_TRUE(WriteLevelDb(LongPath(profile + "\\" + kSession), sessions));
-    ASSERT_TRUE(WriteLevelDb(LongPath(profile + "\\" + kWorker), workers));
+    const std::pair<const char*, const std::vector<LevelDbEntry>*> stores[] = {
+        {kLocal, &locals}, {kSession, &sessions}, {kWorker, &workers}};
+    for (const auto& [where, entries] : stores) {
+        std::filesystem::remove_all(profile + "\\" + where);
+        ASSERT_TRUE(WriteLevelDb(LongPath(profile + "\\" + where), *entries));
+    }
 
     const auto outcomes = Clean(true, "kept.example");
+    const StoreOutcome& local = Find(outcomes, "Local Storage");
+    EXPECT_EQ(local.rows, 1);
+    EXPECT_NE(local.unknown.find("SOMETHING_NEW"), std::string::npos) << local.unknown;
+    EXPECT_NE(local.unknown.find("file://"), std::string::npos) << local.unknown;
+    EXPECT_EQ(local.unknown.find("chrome-extension"), std::string::npos) << local.unknown;
+    Entries expected;
+    for (const LevelDbEntry& e : locals)
+        if (e.key.find("gone.example") == std::string::npos || e.key.rfind("SOMETHING_NEW", 0) == 0)
+            expected[e.key] = e.value;
+    EXPECT_EQ(Read(kLocal), expected);
+    EXPECT_FALSE(FoundAnywhere("gone value"));
+
     // One site, in two tabs.
     EXPECT_EQ(Find(outcomes, "Session Storage").rows, 1);
     EXPECT_EQ(Find(outcomes, "Service Worker").rows, 1);

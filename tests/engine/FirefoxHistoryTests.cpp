@@ -5,7 +5,6 @@
 #include "BrowserBoxTesting.h"
 
 #include <filesystem>
-#include <map>
 
 using namespace sweepora;
 
@@ -75,6 +74,14 @@ const char kFaviconRows[] =
 // Pages 2 and 3, the mapping of page 3, icons 2 and 3.
 constexpr std::int64_t kFaviconRowsRemoved = 5;
 
+// Whole files that are all history, and what no history clean may change.
+const char* const kGoneFiles[] = {"sessionstore.jsonlz4", "sessionstore-backups\\recovery.jsonlz4",
+                                  "sessionstore-backups\\previous.jsonlz4", "SiteSecurityServiceState.txt",
+                                  "AlternateServices.txt"};
+const char* const kKeptFiles[] = {"logins.json",        "cookies.sqlite",     "key4.db",
+                                  "cert9.db",           "permissions.sqlite", "formhistory.sqlite",
+                                  "bookmarkbackups\\bookmarks-2026.jsonlz4"};
+
 struct FirefoxProfile {
     std::string roaming, local;
     BrowserProfile profile;
@@ -98,11 +105,8 @@ struct FirefoxHistory : test::SessionFixture {
             std::filesystem::create_directories(f);
         test::CreateDatabase(p.Places(), test::FirefoxPlacesSchema(modern) + PlacesRows(modern), true);
         test::CreateDatabase(p.Favicons(), std::string(test::kFirefoxFaviconsSchema) + kFaviconRows, true);
-        for (const char* file : {"sessionstore.jsonlz4", "sessionstore-backups\\recovery.jsonlz4",
-                                 "sessionstore-backups\\previous.jsonlz4", "SiteSecurityServiceState.txt",
-                                 "AlternateServices.txt", "logins.json", "cookies.sqlite", "key4.db", "cert9.db",
-                                 "permissions.sqlite", "formhistory.sqlite", "bookmarkbackups\\bookmarks-2026.jsonlz4"})
-            test::WriteFileBytes(p.File(file), std::string("contents of ") + file);
+        for (const char* file : kGoneFiles) test::WriteFileBytes(p.File(file), std::string("contents of ") + file);
+        for (const char* file : kKeptFiles) test::WriteFileBytes(p.File(file), std::string("contents of ") + file);
         for (const char* file : {"thumbnails\\a1b2.png", "jumpListCache\\x9.ico", "cache2\\entry"})
             test::WriteFileBytes(p.Local(file), std::string("contents of ") + file);
         p.profile.browser = BrowserId::Firefox;
@@ -120,29 +124,13 @@ struct FirefoxHistory : test::SessionFixture {
     }
 };
 
-// The paths whose presence or bytes differ, so that a failure names files, not bytes.
-test::Texts Differences(const std::map<std::string, std::string>& before,
-                        const std::map<std::string, std::string>& after)
-{
-    test::Texts paths;
-    for (const auto& [path, bytes] : before)
-        if (!after.count(path) || after.at(path) != bytes) paths.push_back(path);
-    for (const auto& [path, bytes] : after)
-        if (!before.count(path)) paths.push_back(path + " (new)");
-    return paths;
-}
-
 } // namespace
 
 TEST_F(FirefoxHistory, LiveRunKeepsBookmarksAndKeptAddressesAndErasesTheRest)
 {
     const FirefoxProfile modern = MakeProfile("abc.default-release", true);
     const FirefoxProfile older = MakeProfile("xyz.default", false);
-    std::map<std::string, std::string> untouched;
-    for (const FirefoxProfile* p : {&modern, &older})
-        for (const char* file : {"logins.json", "cookies.sqlite", "key4.db", "cert9.db", "permissions.sqlite",
-                                 "formhistory.sqlite", "bookmarkbackups\\bookmarks-2026.jsonlz4"})
-            untouched[p->File(file)] = test::ReadFileBytes(p->File(file));
+    const test::Snapshot start = test::TakeFolder(folder.Path());
 
     for (const FirefoxProfile* p : {&modern, &older}) {
         SCOPED_TRACE(p->profile.name);
@@ -150,17 +138,16 @@ TEST_F(FirefoxHistory, LiveRunKeepsBookmarksAndKeptAddressesAndErasesTheRest)
         const auto before = test::TakeFolder(folder.Path());
         session.run.live = false;
         const std::vector<StoreOutcome> preview = Clean(*p);
-        EXPECT_EQ(Differences(before, test::TakeFolder(folder.Path())), test::Texts{});
+        EXPECT_TRUE(test::TakeFolder(folder.Path()) == before);
         session.run.live = true;
         const std::vector<StoreOutcome> outcomes = Clean(*p);
         ASSERT_EQ(outcomes.size(), 3u);
         EXPECT_EQ(test::Summary(preview), test::Summary(outcomes));
-        for (const StoreOutcome& o : outcomes) EXPECT_EQ(o.problem, "") << o.store;
-        EXPECT_EQ((test::Texts{outcomes[0].store, outcomes[1].store, outcomes[2].store}),
-                  (test::Texts{"places.sqlite", "favicons.sqlite", "history files"}));
-        EXPECT_EQ(outcomes[0].rows, isModern ? kPlacesRowsModern : kPlacesRowsOlder);
+        EXPECT_EQ(test::Summary(outcomes),
+                  (test::Texts{"places.sqlite|" + std::to_string(isModern ? kPlacesRowsModern : kPlacesRowsOlder) + "|",
+                               "favicons.sqlite|" + std::to_string(kFaviconRowsRemoved) + "|",
+                               "history files|" + std::to_string(outcomes[2].rows) + "|"}));
         EXPECT_EQ(outcomes[0].unknown, isModern ? "left alone: moz_newer_feature" : "");
-        EXPECT_EQ(outcomes[1].rows, kFaviconRowsRemoved);
 
         const std::string places = p->Places();
         // The bookmarked page stays with its bookmark but no history; the kept one keeps its own.
@@ -195,17 +182,17 @@ TEST_F(FirefoxHistory, LiveRunKeepsBookmarksAndKeptAddressesAndErasesTheRest)
         for (const char* gone : {"secret-one.example", "secret-two.example"})
             EXPECT_FALSE(test::DatabaseHolds(favicons, gone)) << gone;
 
-        for (const char* gone : {"sessionstore.jsonlz4", "sessionstore-backups\\recovery.jsonlz4",
-                                 "sessionstore-backups\\previous.jsonlz4", "SiteSecurityServiceState.txt",
-                                 "AlternateServices.txt"})
-            EXPECT_FALSE(test::Exists(p->File(gone))) << gone;
+        for (const char* gone : kGoneFiles) EXPECT_FALSE(test::Exists(p->File(gone))) << gone;
+        for (const char* gone : {"thumbnails\\a1b2.png", "jumpListCache\\x9.ico"})
+            EXPECT_FALSE(test::Exists(p->Local(gone))) << gone;
         EXPECT_TRUE(test::Exists(p->File("sessionstore-backups")));
-        EXPECT_FALSE(test::Exists(p->Local("thumbnails\\a1b2.png")));
-        EXPECT_FALSE(test::Exists(p->Local("jumpListCache\\x9.ico")));
         EXPECT_TRUE(test::Exists(p->Local("thumbnails")));
         EXPECT_TRUE(test::Exists(p->Local("cache2\\entry")));
     }
-    for (const auto& [path, bytes] : untouched) EXPECT_TRUE(test::ReadFileBytes(path) == bytes) << path;
+    for (const FirefoxProfile* p : {&modern, &older})
+        for (const char* file : kKeptFiles)
+            EXPECT_TRUE(test::ReadFileBytes(p->File(file)) == start.at(p->File(file).substr(folder.Path().size() + 1)))
+                << file;
 }
 
 TEST_F(FirefoxHistory, AnAbortedRunStopsBetweenStores)
@@ -215,7 +202,7 @@ TEST_F(FirefoxHistory, AnAbortedRunStopsBetweenStores)
     session.run.live = true;
     session.run.abort = true;
     EXPECT_TRUE(Clean(p).empty());
-    EXPECT_EQ(Differences(before, test::TakeFolder(folder.Path())), test::Texts{});
+    EXPECT_TRUE(test::TakeFolder(folder.Path()) == before);
 }
 
 TEST_F(FirefoxHistory, MissingDatabasesAreNotReported)
@@ -232,10 +219,9 @@ TEST_F(FirefoxHistory, MissingDatabasesAreNotReported)
 
 // Each bad places.sqlite is left as it was, and favicons.sqlite with it, since which pages
 // are bookmarked is not known.
-struct FirefoxBadPlaces : FirefoxHistory {
-    // `hold` keeps places.sqlite open without sharing, as Firefox holds its databases.
-    void ExpectLeftAlone(const FirefoxProfile& p, const std::string& problem, bool hold = false)
-    {
+TEST_F(FirefoxHistory, LockedCorruptAndUnknownDatabasesStayAsTheyWere)
+{
+    const auto ExpectLeftAlone = [&](const FirefoxProfile& p, const std::string& problem, bool hold) {
         const auto clean = [&](bool live) {
             session.run.live = live;
             return Clean(p);
@@ -247,16 +233,9 @@ struct FirefoxBadPlaces : FirefoxHistory {
                                        EXPECT_EQ(favicons->problem,
                                                  "left as it was: the bookmarks in places.sqlite could not be read");
                                    });
-    }
-};
-
-TEST_F(FirefoxBadPlaces, LockedCorruptAndUnknownDatabasesStayAsTheyWere)
-{
-    {
-        SCOPED_TRACE("locked");
-        const FirefoxProfile p = MakeProfile("locked", true);
-        ExpectLeftAlone(p, "another program has the file open for itself; close it and try again", true);
-    }
+    };
+    ExpectLeftAlone(MakeProfile("locked", true), "another program has the file open for itself; close it and try again",
+                    true);
     {
         SCOPED_TRACE("corrupt");
         const FirefoxProfile p = MakeProfile("corrupt", true);
@@ -265,7 +244,7 @@ TEST_F(FirefoxBadPlaces, LockedCorruptAndUnknownDatabasesStayAsTheyWere)
         // The first page stays readable; the rest of the file is overwritten.
         for (std::size_t i = 4096; i < bytes.size(); ++i) bytes[i] = static_cast<char>(0xA5);
         test::WriteFileBytes(p.Places(), bytes);
-        ExpectLeftAlone(p, "damaged");
+        ExpectLeftAlone(p, "damaged", false);
     }
     {
         SCOPED_TRACE("unknown layout");
@@ -278,6 +257,6 @@ TEST_F(FirefoxBadPlaces, LockedCorruptAndUnknownDatabasesStayAsTheyWere)
                              "INSERT INTO moz_places VALUES (1, 'https://secret.example/', 1, 1, 1);"
                              "INSERT INTO moz_historyvisits VALUES (1, 1);",
                              true);
-        ExpectLeftAlone(p, "unknown layout: table moz_places has no column url");
+        ExpectLeftAlone(p, "unknown layout: table moz_places has no column url", false);
     }
 }

@@ -278,9 +278,7 @@ TEST(DestListTest, VersionThreeIsReadWithOrWithoutTheBytesAfterThePath)
         DestList list;
         ASSERT_EQ(ParseDestList(bytes, list), "") << trailer;
         ASSERT_EQ(list.entries.size(), 2u);
-        EXPECT_EQ(list.entries[1].number, 0x11u);
-        EXPECT_TRUE(list.entries[1].Pinned());
-        EXPECT_FALSE(list.entries[0].Pinned());
+        EXPECT_TRUE(list.entries[1].number == 0x11u && list.entries[1].Pinned() && !list.entries[0].Pinned());
         EXPECT_EQ(list.entries[0].path, L"D:\\x");
         EXPECT_EQ(EntryStreamName(list.entries[0].number), L"10");
     }

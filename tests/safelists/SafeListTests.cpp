@@ -53,7 +53,7 @@ TEST(ListModel, FindsIgnoringCaseAndRemovesKeptEntries)
     EXPECT_EQ(clean.Items(), (Items{"b.com", "a.com"}));
 }
 
-TEST(HistoryLoader, ListsNoLocalFilesHidesKeptEntriesAndSurvivesAFailingStore)
+TEST(HistoryLoader, ListsNoLocalFilesHidesKeptEntriesAddsBrowserAddressesAndSurvivesAFailingStore)
 {
     test::ScratchHistory scratch;
     test::TempFolder folder;
@@ -72,10 +72,18 @@ TEST(HistoryLoader, ListsNoLocalFilesHidesKeptEntriesAndSurvivesAFailingStore)
     EXPECT_EQ(page.safe.Items(), safe);
     EXPECT_GE(yields, 4);
 
-    const std::string failure = LoadHistory(page, folder.Path(), nullptr, [] { return ComPtr<IUrlHistoryStg2>(); });
+    const auto failing = [] { return ComPtr<IUrlHistoryStg2>(); };
+    const std::string failure = LoadHistory(page, folder.Path(), nullptr, failing);
     EXPECT_NE(failure.find("could not be created"), std::string::npos) << failure;
     EXPECT_TRUE(page.clean.Empty());
     EXPECT_EQ(page.safe.Items(), safe);
+
+    // Browser addresses listed on neither side are added, even when the store fails.
+    const Items browsers = {"HTTP://WEB.example/", "http://KEPT.example/", "https://new.example/a", "https://new.example/a", ""};
+    EXPECT_EQ(LoadHistory(page, folder.Path(), nullptr, {}, browsers), "");
+    EXPECT_EQ(page.clean.Items(), (Items{"http://web.example/", "https://new.example/a"}));
+    EXPECT_NE(LoadHistory(page, folder.Path(), nullptr, failing, browsers), "");
+    EXPECT_EQ(page.clean.Items(), (Items{"HTTP://WEB.example/", "https://new.example/a"}));
 }
 
 TEST(CookieLoader, AddsEachBrowserSiteOnceUnlessAKeptEntryCoversItOrASubdomainOfIt)
@@ -96,32 +104,12 @@ TEST(CookieLoader, AddsEachBrowserSiteOnceUnlessAKeptEntryCoversItOrASubdomainOf
 
 TEST(CookieLoader, CookieSiteReadsHostsAddressesAndInternetExplorerEntries)
 {
-    EXPECT_EQ(CookieSite(".WWW.Bank.Example"), "www.bank.example");
-    EXPECT_EQ(CookieSite("https://user:pw@www.bank.example:8443/login?next=/"), "www.bank.example");
-    EXPECT_EQ(CookieSite("Cookie:me@bank.example/"), "bank.example");
-    EXPECT_EQ(CookieSite("me@bank.example[2].txt"), "bank.example");
-    EXPECT_EQ(CookieSite("*.bank.example"), "bank.example");
-    EXPECT_EQ(CookieSite("http://[::1]:8080/"), "[::1]");
-    EXPECT_EQ(CookieSite("a b.example"), ""); // no host has a blank; hostile entries: SitesKept's tests
-}
-
-TEST(HistoryLoader, AddsBrowserAddressesListedOnNeitherSideEvenWhenTheStoreFails)
-{
-    test::ScratchHistory scratch;
-    test::TempFolder folder;
-    {
-        CURLHistory history;
-        history.AddURL("http://web.example/", "", 0);
-    }
-    test::WriteFileBytes(folder.File(kSafeHistoryFile), "http://kept.example/\r\n");
-    const std::vector<std::string> browsers = {"HTTP://WEB.example/", "http://KEPT.example/", "https://new.example/a",
-                                               "https://new.example/a", ""};
-    ListPair page;
-    EXPECT_EQ(LoadHistory(page, folder.Path(), nullptr, {}, browsers), "");
-    EXPECT_EQ(page.clean.Items(), (Items{"http://web.example/", "https://new.example/a"}));
-
-    EXPECT_NE(LoadHistory(page, folder.Path(), nullptr, [] { return ComPtr<IUrlHistoryStg2>(); }, browsers), "");
-    EXPECT_EQ(page.clean.Items(), (Items{"HTTP://WEB.example/", "https://new.example/a"}));
+    // No host has a blank; hostile entries are SitesKept's tests.
+    const std::pair<const char*, const char*> sites[] = {{".WWW.Bank.Example", "www.bank.example"},
+        {"https://user:pw@www.bank.example:8443/login?next=/", "www.bank.example"}, {"Cookie:me@bank.example/", "bank.example"},
+        {"me@bank.example[2].txt", "bank.example"}, {"*.bank.example", "bank.example"}, {"http://[::1]:8080/", "[::1]"},
+        {"a b.example", ""}};
+    for (const auto& [entry, site] : sites) EXPECT_EQ(CookieSite(entry), site) << entry;
 }
 
 TEST(TypedUrlLoader, AddsTypedBrowserAddressesAfterInternetExplorersOwn)

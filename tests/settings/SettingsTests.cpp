@@ -36,23 +36,16 @@ TEST(Settings, LoadTakesDefaultsTrimsAndKeepsNamesInAnyScript)
     EXPECT_FALSE(LoadSettings(store, s));
 
     // Folder names outside the code page survive a save and a load, stored as the characters
-    // themselves, as the registry editor shows them.
+    // themselves, as the registry editor shows them; a long list reads whole, alone and with its section.
     s.CustomDirList = {"C:\\данные\\отчёты", "D:\\日記"};
-    SaveEraseSettingKeys(store, s);
-    wchar_t stored[64] = {};
-    DWORD size = sizeof stored;
-    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\SweeporaTests\\Store\\EraseSettings", L"CustomDirList",
-                   RRF_RT_REG_SZ, nullptr, stored, &size);
-    EXPECT_EQ(std::wstring(stored), L"C:\\данные\\отчёты|D:\\日記");
-    s.CustomDirList.clear();
-    LoadSettings(store, s);
-    EXPECT_EQ(s.CustomDirList, (std::vector<std::string>{"C:\\данные\\отчёты", "D:\\日記"}));
-
-    // A long folder list reads whole, alone and with its section.
-    s.CustomDirList.clear();
     for (int i = 0; i < 400; ++i) s.CustomDirList.push_back("C:\\Projects\\folder number " + std::to_string(i));
-    SaveEraseSettingKeys(store, s);
     const std::vector<std::string> saved = s.CustomDirList;
+    SaveEraseSettingKeys(store, s);
+    std::wstring stored(20000, L'\0');
+    DWORD size = static_cast<DWORD>(stored.size() * sizeof(wchar_t));
+    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\SweeporaTests\\Store\\EraseSettings", L"CustomDirList",
+                   RRF_RT_REG_SZ, nullptr, &stored[0], &size);
+    EXPECT_EQ(stored.rfind(L"C:\\данные\\отчёты|D:\\日記|C:\\Projects\\folder number 0|", 0), 0u);
     s.CustomDirList.clear();
     LoadSettings(store, s);
     EXPECT_EQ(s.CustomDirList, saved);

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 
@@ -22,21 +23,16 @@ TEST(MainWindowEndToEnd, ShowsEveryPageCleansLiveSavesAReportAndClosesSaving)
     test::FakeDesktop desktop;
     // The program's folder stays out of the temporary folder, which the run empties.
     const std::string program = "C:\\SweeporaEndToEnd";
-    std::filesystem::remove_all(program);
-    ::CreateDirectoryA(program.c_str(), nullptr);
     const std::string scratch = program + "\\scratch";
-    ::CreateDirectoryA(scratch.c_str(), nullptr);
-    ::CreateDirectoryA((scratch + "\\drafts").c_str(), nullptr);
-    test::WriteFileBytes(scratch + "\\notes.txt", "notes");
+    std::filesystem::remove_all(program);
+    std::filesystem::create_directories(scratch + "\\drafts");
     test::WriteFileBytes(scratch + "\\drafts\\v1.txt", "draft");
     const std::string typed = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
     const std::string runMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-    test::WriteString(HKEY_CURRENT_USER, typed, "url1", "http://bank.example/login");
-    test::WriteString(HKEY_CURRENT_USER, runMru, "a", "notepad secret.txt\\1");
-    test::WriteString(HKEY_CURRENT_USER, runMru, "MRUList", "a");
-    char tempFolder[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, tempFolder);
-    const std::string tempFile = std::string(tempFolder) + "end-to-end.tmp";
+    for (const auto& [key, name, value] : {std::array<std::string, 3>{typed, "url1", "http://bank.example/login"},
+                                           {runMru, "a", "notepad secret.txt\\1"}, {runMru, "MRUList", "a"}})
+        test::WriteString(HKEY_CURRENT_USER, key, name, value);
+    const std::string tempFile = (std::filesystem::temp_directory_path() / "end-to-end.tmp").string();
     test::WriteFileBytes(tempFile, "temporary");
     store.Set(kSectionErase, "CustomDirs", "1");
 

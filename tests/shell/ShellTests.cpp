@@ -101,10 +101,8 @@ TEST(SystemInfoTool, StartsTheToolItFindsAndRefusesAnOverlongValue)
 // The version-to-name rules are the engine tests'; here the name Wine's versions really get.
 TEST(SystemName, TheReportNamesTheSystemWineActsAs)
 {
-    // Wine takes the version it acts as from the registry when a program starts, per program
-    // name under AppDefaults: one copy of the console program for each, all started at once,
-    // each writing the report of a run with every category off. Wine 8 reports its "win7" as
-    // the server release of 6.1; a prefix left as it is made acts as the workstation.
+    // Wine reads the version it acts as per program name (AppDefaults) at start: a copy of the
+    // console program per version, every category off. Wine 8's "win7" is the server release.
     test::ScratchKey settings{"Software\\Sweepora"};
     RegistrySettingsStore store{"Software\\Sweepora"};
     AppSettings off;
