@@ -2,6 +2,7 @@
 
 #include "engine/SiteStorage.h"
 #include "erasure/FolderSwap.h"
+#include "erasure/StoreRewrite.h"
 #include "platform/ErrorText.h"
 #include "platform/FolderListing.h"
 #include "platform/LevelDb.h"
@@ -94,34 +95,10 @@ bool PlainFolderName(const std::string& name)
            std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
-bool SameEntries(const std::vector<LevelDbEntry>& a, const std::vector<LevelDbEntry>& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](const LevelDbEntry& x, const LevelDbEntry& y) {
-               return x.key == y.key && x.value == y.value;
-           });
-}
-
-// Replaces the index of origins by one without the entries that went.
-std::string RewriteOrigins(EraseContext& context, const std::wstring& origins, const std::vector<LevelDbEntry>& keep)
-{
-    const std::wstring fresh = FreshFolderOf(origins);
-    const auto fail = [&](const std::string& why) {
-        if (IsPlainFolder(fresh)) EraseWholeFolder(context, fresh);
-        return why;
-    };
-    if (LevelDbOutcome written = WriteLevelDb(fresh, keep); !written)
-        return fail("the new index of origins cannot be written: " + written.reason);
-    std::vector<LevelDbEntry> check;
-    if (LevelDbOutcome reread = ReadLevelDb(fresh, check); !reread || !SameEntries(check, keep))
-        return fail("the new index of origins does not read back as written");
-    if (std::string problem = SwapInFreshFolder(context, origins); !problem.empty()) return fail(problem);
-    return {};
-}
-
 // The sandboxed file systems: "Origins" (LevelDB) maps "ORIGIN:<id>" to the numbered
 // folder holding that site's files.
-bool CleanFileSystem(EraseContext& context, const std::wstring& folder, const KeptSite& kept, StoreOutcome& outcome)
+bool CleanFileSystem(EraseContext& context, const BrowserProfile& profile, const std::wstring& folder,
+                     const KeptSite& kept, StoreOutcome& outcome)
 {
     outcome.store = "File System";
     if (!IsPlainFolder(folder)) return false;
@@ -132,15 +109,15 @@ bool CleanFileSystem(EraseContext& context, const std::wstring& folder, const Ke
             return true;
         }
     }
-    std::vector<LevelDbEntry> entries;
-    if (LevelDbOutcome read = ReadLevelDb(origins, entries); !read) {
+    LevelDbStore store;
+    if (LevelDbOutcome read = store.Open(origins, context.run.live); !read) {
         // Without its index nothing tells whose a numbered folder is.
         if (read.problem == LevelDbProblem::Missing) return false;
         outcome.problem = "Origins: " + read.reason;
         return true;
     }
     std::vector<LevelDbEntry> keep;
-    for (LevelDbEntry& entry : entries) {
+    for (const LevelDbEntry& entry : store.Entries()) {
         const bool isOrigin = entry.key.compare(0, sizeof kOriginPrefix - 1, kOriginPrefix) == 0;
         std::string scheme, host;
         bool gone = false;
@@ -153,16 +130,16 @@ bool CleanFileSystem(EraseContext& context, const std::wstring& folder, const Ke
         if (gone)
             ++outcome.rows;
         else
-            keep.push_back(std::move(entry));
+            keep.push_back(entry);
     }
-    if (outcome.rows == 0) return true;
-    if (!context.run.live) {
-        // The run erases the old index once the new one is in place; the count says so.
-        EraseWholeFolder(context, origins);
+    if (outcome.rows == 0) {
+        EraseLevelDbStrays(context, store);
         return true;
     }
-    if (std::string problem = RewriteOrigins(context, origins, keep); !problem.empty()) {
-        outcome.problem = "the sites' folders went, but " + problem + "; the index still names them";
+    if (std::string problem = RewriteLevelDbStore(context, store, keep, [&] { return ProfileInUse(profile); });
+        !problem.empty()) {
+        outcome.problem = "the sites' folders went, but the index of origins cannot be rewritten: " + problem +
+                          "; the index still names them";
         outcome.edited = true;
     }
     return true;
@@ -227,7 +204,7 @@ std::vector<StoreOutcome> CleanChromiumSiteStorage(EraseContext& context, const 
     PassTurn(context);
     if (context.run.abort) return outcomes;
     outcome = StoreOutcome();
-    if (CleanFileSystem(context, InProfile(profile.folder, L"File System"), kept, outcome)) outcomes.push_back(outcome);
+    if (CleanFileSystem(context, profile, InProfile(profile.folder, L"File System"), kept, outcome)) outcomes.push_back(outcome);
     PassTurn(context);
     if (context.run.abort) return outcomes;
     outcome = StoreOutcome();

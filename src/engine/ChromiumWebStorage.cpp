@@ -2,6 +2,7 @@
 
 #include "erasure/FileEraser.h"
 #include "erasure/FolderSwap.h"
+#include "erasure/StoreRewrite.h"
 #include "platform/FolderListing.h"
 #include "platform/LevelDb.h"
 #include "platform/LongPath.h"
@@ -208,10 +209,55 @@ bool SplitAtZero(const std::string& key, std::size_t prefix, std::string& first,
     return true;
 }
 
+// A registration's live version, field 4 of the protocol buffer its "REG:" entry holds;
+// empty when the value does not read as one.
+std::string VersionOfRegistration(const std::string& value)
+{
+    std::size_t pos = 0;
+    const auto varint = [&](std::uint64_t& out) {
+        out = 0;
+        for (int shift = 0; shift < 64 && pos < value.size(); shift += 7) {
+            const auto b = static_cast<unsigned char>(value[pos++]);
+            out |= static_cast<std::uint64_t>(b & 0x7f) << shift;
+            if (!(b & 0x80)) return true;
+        }
+        return false;
+    };
+    std::string version;
+    while (pos < value.size()) {
+        std::uint64_t tag = 0, field = 0;
+        if (!varint(tag)) return {};
+        switch (tag & 7) {
+        case 0:
+            if (!varint(field)) return {};
+            if ((tag >> 3) == 4) version = std::to_string(field);
+            break;
+        case 1:
+            if (value.size() - pos < 8) return {};
+            pos += 8;
+            break;
+        case 5:
+            if (value.size() - pos < 4) return {};
+            pos += 4;
+            break;
+        case 2:
+            if (!varint(field) || field > value.size() - pos) return {};
+            pos += static_cast<std::size_t>(field);
+            break;
+        default:
+            return {};
+        }
+    }
+    return version;
+}
+
 // Service Worker: "INITDATA_*" counters; "INITDATA_UNIQUE_ORIGIN:<key>";
-// "REG:<key>\0<registration>"; then by registration "REGID_TO_ORIGIN:<id>",
-// "RES:<id>\0<resource>", "REG_USER_DATA:<id>\0<name>", "REG_HAS_USER_DATA:<name>\0<id>";
-// and by resource "URES:<resource>", "PRES:<resource>".
+// "REG:<key>\0<registration>" whose value names the live version; by registration
+// "REGID_TO_ORIGIN:<id>", "REG_USER_DATA:<id>\0<name>", "REG_HAS_USER_DATA:<name>\0<id>";
+// by version "RES:<version>\0<resource>"; and by resource "URES:<resource>",
+// "PRES:<resource>". Version and registration numbers part ways once a worker updates, so a
+// script record follows the registration whose live version it belongs to, never the
+// registration that merely shares its number.
 Plan PlanServiceWorker(const std::vector<LevelDbEntry>& entries, const Judge& judge)
 {
     static const std::set<std::string> shared = {"INITDATA_DB_VERSION", "INITDATA_NEXT_REGISTRATION_ID",
@@ -219,21 +265,25 @@ Plan PlanServiceWorker(const std::vector<LevelDbEntry>& entries, const Judge& ju
     Plan plan;
     plan.gone.assign(entries.size(), false);
     std::map<std::string, std::string> registrationKey; // registration -> storage key
-    std::map<std::string, std::string> resourceOwner;   // resource -> registration
+    std::map<std::string, std::string> versionKey;      // live version -> storage key
+    std::map<std::string, std::string> resourceVersion; // resource -> version
     std::string a, b;
     // Registrations first: the entries naming them by number may sort before them.
     for (const LevelDbEntry& entry : entries) {
-        if (StartsWith(entry.key, "REG:") && SplitAtZero(entry.key, 4, a, b))
+        if (StartsWith(entry.key, "REG:") && SplitAtZero(entry.key, 4, a, b)) {
             registrationKey[b] = a;
-        else if (StartsWith(entry.key, "RES:") && SplitAtZero(entry.key, 4, a, b))
-            resourceOwner[b] = a;
+            if (const std::string version = VersionOfRegistration(entry.value); !version.empty())
+                versionKey[version] = a;
+        } else if (StartsWith(entry.key, "RES:") && SplitAtZero(entry.key, 4, a, b)) {
+            resourceVersion[b] = a;
+        }
     }
     for (const LevelDbEntry& entry : entries)
         if (StartsWith(entry.key, "REGID_TO_ORIGIN:")) registrationKey.emplace(entry.key.substr(16), entry.value);
 
-    const auto byRegistration = [&](std::size_t i, const std::string& id) {
-        const auto found = registrationKey.find(id);
-        if (found == registrationKey.end()) return false;
+    const auto byNumber = [&](const std::map<std::string, std::string>& owners, std::size_t i, const std::string& id) {
+        const auto found = owners.find(id);
+        if (found == owners.end()) return false;
         judge.Apply(i, found->second, plan);
         return true;
     };
@@ -249,18 +299,18 @@ Plan PlanServiceWorker(const std::vector<LevelDbEntry>& entries, const Judge& ju
         } else if (StartsWith(key, "REG:") && SplitAtZero(key, 4, a, b)) {
             judge.Apply(i, a, plan);
         } else if (StartsWith(key, "REGID_TO_ORIGIN:")) {
-            known = byRegistration(i, key.substr(16));
+            known = byNumber(registrationKey, i, key.substr(16));
         } else if (StartsWith(key, "RES:") && SplitAtZero(key, 4, a, b)) {
-            known = byRegistration(i, a);
+            known = byNumber(versionKey, i, a);
             if (plan.gone[i]) plan.goneResources.insert(b);
         } else if (StartsWith(key, "REG_USER_DATA:") && SplitAtZero(key, 14, a, b)) {
-            known = byRegistration(i, a);
+            known = byNumber(registrationKey, i, a);
         } else if (StartsWith(key, "REG_HAS_USER_DATA:") && SplitAtZero(key, 18, a, b)) {
-            known = byRegistration(i, b);
+            known = byNumber(registrationKey, i, b);
         } else if (StartsWith(key, "URES:") || StartsWith(key, "PRES:")) {
-            // Resources not yet or no longer in a registration carry no site: they stay.
-            const auto owner = resourceOwner.find(key.substr(5));
-            if (owner != resourceOwner.end()) byRegistration(i, owner->second);
+            // Resources not yet or no longer in a live version carry no site: they stay.
+            const auto version = resourceVersion.find(key.substr(5));
+            if (version != resourceVersion.end()) byNumber(versionKey, i, version->second);
         } else {
             known = false;
         }
@@ -284,24 +334,18 @@ bool IsFolder(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool SameEntries(const std::vector<LevelDbEntry>& a, const std::vector<LevelDbEntry>& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](const LevelDbEntry& x, const LevelDbEntry& y) {
-               return x.key == y.key && x.value == y.value;
-           });
-}
-
-// One database: read, planned, and in a live run rewritten without the entries that go.
-// False when the store is not there. `plan` is what went (would go) when no problem is set.
-bool CleanDatabase(EraseContext& context, const std::wstring& folder, const char* name, const Judge& judge,
-                   Planner planner, StoreOutcome& outcome, Plan& plan)
+// One database: read, planned, and in a live run rewritten in place without the entries
+// that go. False when the store is not there. `plan` is what went (would go) when no
+// problem is set.
+bool CleanDatabase(EraseContext& context, const BrowserProfile& profile, const std::wstring& folder,
+                   const char* name, const Judge& judge, Planner planner, StoreOutcome& outcome, Plan& plan)
 {
     outcome.store = name;
     const bool live = context.run.live;
     std::wstring source = folder;
     if (!IsFolder(folder)) {
-        // A live run first puts back what an interrupted one left aside; a test run reads it there.
+        // Earlier versions swapped whole folders: a live run first puts back what an
+        // interrupted one left aside; a test run reads it there.
         if (!IsFolder(AsideFolderOf(folder))) return false;
         if (!live) source = AsideFolderOf(folder);
     }
@@ -311,45 +355,34 @@ bool CleanDatabase(EraseContext& context, const std::wstring& folder, const char
             return true;
         }
     }
-    // A link would have the swap rename the link and the erasure walk what it points to.
+    // A link would have the rewrite edit what it points to.
     if (const DWORD attributes = ::GetFileAttributesW(source.c_str());
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         outcome.problem = "its folder is a link; it is left as it is";
         return true;
     }
-    std::vector<LevelDbEntry> entries;
-    if (LevelDbOutcome read = ReadLevelDb(source, entries); !read) {
+    LevelDbStore store;
+    if (LevelDbOutcome read = store.Open(source, live); !read) {
         outcome.problem = read.reason;
         return true;
     }
+    const std::vector<LevelDbEntry>& entries = store.Entries();
     plan = planner(entries, judge);
     outcome.unknown = plan.Unknown();
     outcome.rows = static_cast<std::int64_t>(plan.goneOrigins.size());
-    if (plan.GoneCount() == 0) return true;
-    if (!live) {
-        // The run erases the old files once the new copy is in place; the count says so.
-        EraseWholeFolder(context, source, folder);
+    if (plan.GoneCount() == 0) {
+        EraseLevelDbStrays(context, store);
         return true;
     }
 
     std::vector<LevelDbEntry> keep;
     for (std::size_t i = 0; i < entries.size(); ++i)
-        if (!plan.gone[i]) keep.push_back(std::move(entries[i]));
-    entries.clear();
-    const std::wstring fresh = FreshFolderOf(folder);
-    const auto fail = [&](const std::string& why) {
-        if (IsFolder(fresh)) EraseWholeFolder(context, fresh);
-        outcome.problem = why;
+        if (!plan.gone[i]) keep.push_back(entries[i]);
+    if (std::string problem = RewriteLevelDbStore(context, store, keep, [&] { return ProfileInUse(profile); });
+        !problem.empty()) {
+        outcome.problem = problem;
         outcome.rows = 0;
-        return true;
-    };
-    if (LevelDbOutcome written = WriteLevelDb(fresh, keep); !written)
-        return fail("the new copy cannot be written: " + written.reason);
-    // What was written is read back before it replaces anything.
-    std::vector<LevelDbEntry> check;
-    if (LevelDbOutcome reread = ReadLevelDb(fresh, check); !reread || !SameEntries(check, keep))
-        return fail("the new copy does not read back as written" + (reread ? std::string() : ": " + reread.reason));
-    if (std::string problem = SwapInFreshFolder(context, folder); !problem.empty()) return fail(problem);
+    }
     return true;
 }
 
@@ -500,8 +533,8 @@ std::vector<StoreOutcome> CleanChromiumWebStorage(EraseContext& context, const B
         if (context.run.abort) return outcomes;
         StoreOutcome outcome;
         Plan plan;
-        if (!CleanDatabase(context, InProfile(profile, database.folder), database.name, judge, database.planner,
-                           outcome, plan))
+        if (!CleanDatabase(context, profile, InProfile(profile, database.folder), database.name, judge,
+                           database.planner, outcome, plan))
             continue;
         // Scripts go with their registrations, and only once those are gone (would be).
         if (database.planner == PlanServiceWorker && outcome.problem.empty())

@@ -9,6 +9,7 @@
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
+#include "platform/WritePoints.h"
 
 #include <windows.h>
 
@@ -91,6 +92,7 @@ struct Manifest {
     std::uint64_t logNumber = 0;
     std::uint64_t prevLogNumber = 0;
     std::uint64_t nextFile = 0;
+    std::uint64_t lastSequence = 0;
     bool hasLogNumber = false;
     bool hasNextFile = false;
     bool hasLastSequence = false;
@@ -124,7 +126,7 @@ LevelDbOutcome ApplyEdit(const std::string& record, const std::string& name, Man
             manifest.hasNextFile = true;
             break;
         case kLastSequence:
-            if (!in.Varint(number)) return bad;
+            if (!in.Varint(manifest.lastSequence)) return bad;
             manifest.hasLastSequence = true;
             break;
         case kCompactPointer:
@@ -170,7 +172,8 @@ void Merge(Merged& merged, std::string key, std::uint64_t sequence, bool live, c
     }
 }
 
-LevelDbOutcome ApplyBatch(const std::string& batch, const std::string& name, Merged& merged)
+LevelDbOutcome ApplyBatch(const std::string& batch, const std::string& name, Merged& merged,
+                          std::uint64_t& lastSequence)
 {
     ByteReader in(batch);
     std::uint64_t sequence = 0;
@@ -195,6 +198,7 @@ LevelDbOutcome ApplyBatch(const std::string& batch, const std::string& name, Mer
         ++found;
     }
     if (found != count || sequence + count > kMaxSequence) return bad;
+    lastSequence = std::max(lastSequence, sequence + count - 1);
     return {};
 }
 
@@ -202,11 +206,12 @@ LevelDbOutcome ApplyBatch(const std::string& batch, const std::string& name, Mer
 // program that has it open, even without the lock, makes the folder refused.
 class DatabaseLock {
 public:
-    LevelDbOutcome Take(const std::wstring& folder)
+    // `make`: a missing LOCK is made, as LevelDB makes it, so that a rewrite holds one.
+    LevelDbOutcome Take(const std::wstring& folder, bool make)
     {
         const std::wstring path = Join(folder, L"LOCK");
-        file_.reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        file_.reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  make ? OPEN_ALWAYS : OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file_) {
             const DWORD error = ::GetLastError();
             if (error == ERROR_FILE_NOT_FOUND) return {}; // LevelDB makes it when it opens the database
@@ -225,13 +230,16 @@ public:
         locked_ = true;
         return {};
     }
-    ~DatabaseLock()
+    void Release()
     {
         if (locked_) {
             OVERLAPPED at{};
             ::UnlockFileEx(file_.get(), 0, MAXDWORD, MAXDWORD, &at);
         }
+        locked_ = false;
+        file_.reset();
     }
+    ~DatabaseLock() { Release(); }
 
 private:
     UniqueFile file_;
@@ -251,7 +259,46 @@ bool ParseNumberedName(const std::wstring& name, const wchar_t* suffix, std::uin
     return true;
 }
 
-LevelDbOutcome ReadUnlocked(const std::wstring& folder, std::vector<LevelDbEntry>& entries)
+// A numbered file of a database, as LevelDB names them; false for any other name.
+bool NumberOfFile(const std::wstring& name, std::uint64_t& number)
+{
+    if (name.compare(0, 9, L"MANIFEST-") == 0) return ParseNumberedName(name.substr(9), L"", number);
+    for (const wchar_t* suffix : {L".log", L".ldb", L".sst", L".dbtmp"})
+        if (ParseNumberedName(name, suffix, number)) return true;
+    return false;
+}
+
+// What a read found, beyond the entries: enough to write the next version of the database
+// and to tell whether anything changed since.
+struct ReadState {
+    std::vector<LevelDbEntry> entries;
+    std::uint64_t lastSequence = 0;
+    std::uint64_t highestNumber = 0;    // of any numbered file in the folder
+    std::vector<std::wstring> live;     // the manifest, tables and logs read
+    std::vector<std::wstring> strays;   // numbered files that no version names
+    std::vector<std::pair<std::wstring, std::pair<std::uint64_t, std::uint64_t>>> files; // name: size, id
+};
+
+// The folder's files but LevelDB's own text logs and the LOCK, which change without the
+// database changing.
+LevelDbOutcome Fingerprint(const std::wstring& folder, ReadState& state)
+{
+    const FolderListing listing = ListFolder(folder);
+    if (listing.error != ERROR_SUCCESS)
+        return LevelDbOutcome::Fail(LevelDbProblem::Failed,
+                                    "the folder cannot be listed (" + ErrorText(listing.error) + ")");
+    state.files.clear();
+    for (const ListedEntry& entry : listing.entries) {
+        if (_wcsicmp(entry.name.c_str(), L"LOCK") == 0 || _wcsicmp(entry.name.c_str(), L"LOG") == 0 ||
+            _wcsicmp(entry.name.c_str(), L"LOG.old") == 0)
+            continue;
+        state.files.push_back({entry.name, {entry.size, entry.fileId}});
+    }
+    std::sort(state.files.begin(), state.files.end());
+    return {};
+}
+
+LevelDbOutcome ReadUnlocked(const std::wstring& folder, ReadState& state)
 {
     std::uint64_t budget = kTotalLimit;
     std::string current;
@@ -267,6 +314,7 @@ LevelDbOutcome ReadUnlocked(const std::wstring& folder, std::vector<LevelDbEntry
 
     std::string manifestBytes;
     if (LevelDbOutcome ok = ReadFileBytes(Join(folder, manifestName), budget, manifestBytes); !ok) return ok;
+    state.live.push_back(manifestName);
     const std::string manifestDisplay = Utf8FromWide(manifestName);
     std::vector<std::string> edits;
     if (LevelDbOutcome ok = ReadLogRecords(manifestBytes, manifestDisplay, edits); !ok) return ok;
@@ -280,9 +328,13 @@ LevelDbOutcome ReadUnlocked(const std::wstring& folder, std::vector<LevelDbEntry
     if (manifest.hasComparator && manifest.comparator != kLevelDbComparator)
         return LevelDbOutcome::Fail(LevelDbProblem::Unsupported, "the database is sorted by \"" + manifest.comparator +
                                                                      "\", which this does not know");
+    state.lastSequence = manifest.lastSequence;
+    state.highestNumber = std::max(manifestNumber, manifest.nextFile);
 
     Merged merged;
+    std::set<std::uint64_t> tables;
     for (const auto& [level, number] : manifest.files) {
+        tables.insert(number);
         std::wstring name = NumberedName(number, L".ldb");
         std::wstring path = Join(folder, name);
         if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -291,13 +343,15 @@ LevelDbOutcome ReadUnlocked(const std::wstring& folder, std::vector<LevelDbEntry
         }
         std::string table;
         if (LevelDbOutcome ok = ReadFileBytes(path, budget, table); !ok) return ok;
+        state.live.push_back(name);
         const auto merge = [&](std::string key, std::uint64_t sequence, bool value, const std::string& bytes) {
             Merge(merged, std::move(key), sequence, value, bytes.data(), bytes.size());
         };
         if (LevelDbOutcome ok = ReadTable(table, Utf8FromWide(name), merge); !ok) return ok;
     }
 
-    // The logs still to be replayed, oldest first, as LevelDB finds them.
+    // The logs still to be replayed, oldest first, as LevelDB finds them; every other
+    // numbered file is one LevelDB would delete when it next opens the database.
     const FolderListing listing = ListFolder(folder);
     if (listing.error != ERROR_SUCCESS)
         return LevelDbOutcome::Fail(LevelDbProblem::Failed,
@@ -305,38 +359,52 @@ LevelDbOutcome ReadUnlocked(const std::wstring& folder, std::vector<LevelDbEntry
     std::vector<std::uint64_t> logs;
     for (const ListedEntry& entry : listing.entries) {
         std::uint64_t number = 0;
-        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && ParseNumberedName(entry.name, L".log", number) &&
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || !NumberOfFile(entry.name, number)) continue;
+        state.highestNumber = std::max(state.highestNumber, number);
+        if (ParseNumberedName(entry.name, L".log", number) &&
             (number >= manifest.logNumber || number == manifest.prevLogNumber))
             logs.push_back(number);
+        else if (_wcsicmp(entry.name.c_str(), manifestName.c_str()) != 0 &&
+                 !((ParseNumberedName(entry.name, L".ldb", number) || ParseNumberedName(entry.name, L".sst", number)) &&
+                   tables.count(number)))
+            state.strays.push_back(entry.name);
     }
     std::sort(logs.begin(), logs.end());
     for (const std::uint64_t number : logs) {
         const std::wstring name = NumberedName(number, L".log");
         std::string log;
         if (LevelDbOutcome ok = ReadFileBytes(Join(folder, name), budget, log); !ok) return ok;
+        state.live.push_back(name);
         std::vector<std::string> batches;
         if (LevelDbOutcome ok = ReadLogRecords(log, Utf8FromWide(name), batches); !ok) return ok;
         log.clear();
         for (const std::string& batch : batches)
-            if (LevelDbOutcome ok = ApplyBatch(batch, Utf8FromWide(name), merged); !ok) return ok;
+            if (LevelDbOutcome ok = ApplyBatch(batch, Utf8FromWide(name), merged, state.lastSequence); !ok) return ok;
     }
 
-    entries.clear();
+    state.entries.clear();
     for (auto& [key, versioned] : merged)
-        if (versioned.live) entries.push_back({key, std::move(versioned.value)});
-    return {};
+        if (versioned.live) state.entries.push_back({key, std::move(versioned.value)});
+    return Fingerprint(folder, state);
 }
 
 LevelDbOutcome WriteNewFile(const std::wstring& folder, const std::wstring& name, const std::string& bytes)
 {
     const std::wstring path = Join(folder, name);
     const std::string display = Utf8FromWide(name);
+    PassWritePoint("leveldb: make a file");
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return LevelDbOutcome::Fail(LevelDbProblem::Failed,
                                     display + " cannot be made (" + ErrorText(::GetLastError()) + ")");
-    if (const DWORD error = WriteOpenFile(file.get(), bytes); error != ERROR_SUCCESS)
+    // Half, then the rest: a crash in between leaves a torn file behind.
+    const std::size_t half = bytes.size() / 2;
+    if (const DWORD error = WriteOpenFile(file.get(), bytes.substr(0, half)); error != ERROR_SUCCESS)
         return LevelDbOutcome::Fail(LevelDbProblem::Failed, display + " cannot be written (" + ErrorText(error) + ")");
+    PassWritePoint("leveldb: a file half written");
+    if (const DWORD error = WriteOpenFile(file.get(), bytes.substr(half)); error != ERROR_SUCCESS)
+        return LevelDbOutcome::Fail(LevelDbProblem::Failed, display + " cannot be written (" + ErrorText(error) + ")");
+    PassWritePoint("leveldb: a file written, not flushed");
     if (!::FlushFileBuffers(file.get()))
         return LevelDbOutcome::Fail(LevelDbProblem::Failed,
                                     display + " cannot be flushed to the disk (" + ErrorText(::GetLastError()) + ")");
@@ -352,10 +420,142 @@ LevelDbOutcome ReadLevelDb(const std::wstring& folder, std::vector<LevelDbEntry>
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return LevelDbOutcome::Fail(LevelDbProblem::Missing, "there is no such folder");
     DatabaseLock lock;
-    if (LevelDbOutcome ok = lock.Take(folder); !ok) return ok;
-    LevelDbOutcome outcome = ReadUnlocked(folder, entries);
-    if (!outcome) entries.clear();
+    if (LevelDbOutcome ok = lock.Take(folder, false); !ok) return ok;
+    ReadState state;
+    LevelDbOutcome outcome = ReadUnlocked(folder, state);
+    if (outcome) entries = std::move(state.entries);
     return outcome;
+}
+
+struct LevelDbStore::State {
+    std::wstring folder;
+    DatabaseLock lock;
+    ReadState read;
+    bool open = false;
+};
+
+LevelDbStore::LevelDbStore() : state_(std::make_unique<State>()) {}
+LevelDbStore::~LevelDbStore() = default;
+
+LevelDbOutcome LevelDbStore::Open(const std::wstring& folder, bool forEdit)
+{
+    state_ = std::make_unique<State>();
+    state_->folder = folder;
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return LevelDbOutcome::Fail(LevelDbProblem::Missing, "there is no such folder");
+    if (::GetFileAttributesW(Join(folder, L"CURRENT").c_str()) == INVALID_FILE_ATTRIBUTES)
+        return LevelDbOutcome::Fail(LevelDbProblem::Missing, "the folder holds no database (no CURRENT)");
+    if (LevelDbOutcome ok = state_->lock.Take(folder, forEdit); !ok) return ok;
+    if (LevelDbOutcome ok = ReadUnlocked(folder, state_->read); !ok) {
+        state_->read = ReadState();
+        state_->lock.Release();
+        return ok;
+    }
+    state_->open = true;
+    return {};
+}
+
+const std::vector<LevelDbEntry>& LevelDbStore::Entries() const { return state_->read.entries; }
+
+std::vector<std::wstring> LevelDbStore::Strays() const
+{
+    std::vector<std::wstring> paths;
+    for (const std::wstring& name : state_->read.strays) paths.push_back(Join(state_->folder, name));
+    return paths;
+}
+
+std::vector<std::wstring> LevelDbStore::Obsolete() const
+{
+    std::vector<std::wstring> paths = Strays();
+    for (const std::wstring& name : state_->read.live) paths.push_back(Join(state_->folder, name));
+    return paths;
+}
+
+LevelDbOutcome LevelDbStore::Replace(const std::vector<LevelDbEntry>& keep,
+                                     const std::function<std::string()>& stillFree)
+{
+    State& state = *state_;
+    if (!state.open) return LevelDbOutcome::Fail(LevelDbProblem::Failed, "the database was not read");
+    for (std::size_t i = 1; i < keep.size(); ++i)
+        if (!(keep[i - 1].key < keep[i].key))
+            return LevelDbOutcome::Fail(LevelDbProblem::Failed, "the entries to keep are not in the database's order");
+    const std::uint64_t tableNumber = state.read.highestNumber + 1;
+    const std::uint64_t manifestNumber = tableNumber + 1;
+    const std::uint64_t logNumber = tableNumber + 2;
+    const std::uint64_t sequence = state.read.lastSequence;
+
+    std::vector<std::wstring> made;
+    const auto fail = [&](LevelDbProblem problem, const std::string& why) {
+        for (const std::wstring& name : made) ::DeleteFileW(Join(state.folder, name).c_str());
+        return LevelDbOutcome::Fail(problem, why);
+    };
+    std::string edit;
+    PutVarint(edit, kComparator);
+    PutPrefixed(edit, kLevelDbComparator);
+    PutVarint(edit, kLogNumber);
+    PutVarint(edit, logNumber);
+    PutVarint(edit, kPrevLogNumber);
+    PutVarint(edit, 0);
+    PutVarint(edit, kNextFile);
+    PutVarint(edit, logNumber + 1);
+    PutVarint(edit, kLastSequence);
+    PutVarint(edit, sequence);
+    if (!keep.empty()) {
+        const std::string table = BuildTable(keep, sequence);
+        // The table is read back before it goes anywhere near the database.
+        std::vector<LevelDbEntry> check;
+        const LevelDbOutcome reread =
+            ReadTable(table, "the new table", [&](std::string key, std::uint64_t, bool, const std::string& value) {
+                check.push_back({std::move(key), value});
+            });
+        if (!reread || check.size() != keep.size() ||
+            !std::equal(check.begin(), check.end(), keep.begin(), [](const LevelDbEntry& a, const LevelDbEntry& b) {
+                return a.key == b.key && a.value == b.value;
+            }))
+            return fail(LevelDbProblem::Failed, "the new table does not read back as written");
+        const std::wstring name = NumberedName(tableNumber, L".ldb");
+        made.push_back(name);
+        if (LevelDbOutcome ok = WriteNewFile(state.folder, name, table); !ok) return fail(ok.problem, ok.reason);
+        PutVarint(edit, kNewFile);
+        PutVarint(edit, 0);
+        PutVarint(edit, tableNumber);
+        PutVarint(edit, table.size());
+        PutPrefixed(edit, InternalKey(keep.front().key, sequence));
+        PutPrefixed(edit, InternalKey(keep.back().key, sequence));
+    }
+    std::string manifest;
+    AppendLogRecord(manifest, edit);
+    const std::wstring manifestName = L"MANIFEST-" + NumberedName(manifestNumber, L"");
+    made.push_back(manifestName);
+    if (LevelDbOutcome ok = WriteNewFile(state.folder, manifestName, manifest); !ok)
+        return fail(ok.problem, ok.reason);
+
+    // Nothing may have come in since the read: a browser started, or the files changed.
+    if (stillFree)
+        if (std::string why = stillFree(); !why.empty()) return fail(LevelDbProblem::Locked, why);
+    ReadState now;
+    if (LevelDbOutcome ok = Fingerprint(state.folder, now); !ok) return fail(ok.problem, ok.reason);
+    now.files.erase(std::remove_if(now.files.begin(), now.files.end(),
+                                   [&](const auto& file) {
+                                       return std::find(made.begin(), made.end(), file.first) != made.end();
+                                   }),
+                    now.files.end());
+    if (now.files != state.read.files)
+        return fail(LevelDbProblem::Failed, "the database changed while it was being cleaned");
+
+    // LevelDB's own way to switch versions: CURRENT written aside, then renamed over.
+    const std::wstring temporary = NumberedName(manifestNumber, L".dbtmp");
+    made.push_back(temporary);
+    if (LevelDbOutcome ok = WriteNewFile(state.folder, temporary, Utf8FromWide(manifestName) + "\n"); !ok)
+        return fail(ok.problem, ok.reason);
+    PassWritePoint("leveldb: switch CURRENT");
+    if (!::MoveFileExW(Join(state.folder, temporary).c_str(), Join(state.folder, L"CURRENT").c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return fail(LevelDbProblem::Failed, "CURRENT cannot be replaced (" + ErrorText(::GetLastError()) + ")");
+    PassWritePoint("leveldb: CURRENT switched");
+    state.open = false;
+    return {};
 }
 
 LevelDbOutcome WriteLevelDb(const std::wstring& folder, const std::vector<LevelDbEntry>& entries)

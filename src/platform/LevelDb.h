@@ -1,9 +1,11 @@
 #pragma once
 // Chromium keeps web storage in LevelDB databases shared by all sites. This reads a
-// database folder's live entries and writes a fresh database that LevelDB opens as its
-// own, with no LevelDB code: reading never changes a file, and refuses a folder held by a
+// database folder's live entries and rewrites it in place the way LevelDB itself does,
+// with no LevelDB code: reading never changes a file, and refuses a folder held by a
 // running program, one sorted by another comparator, and anything damaged or too large.
 // Nothing here throws; every failure comes back as text.
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +44,43 @@ constexpr const char* kLevelDbComparator = "leveldb.BytewiseComparator";
 // winning and deletions removing. Every checksum is verified. The folder's LOCK is held
 // for the read, so a database a program has open is refused rather than read half-written.
 LevelDbOutcome ReadLevelDb(const std::wstring& folder, std::vector<LevelDbEntry>& entries);
+
+// A database held for an edit in place. Its LOCK is taken as LevelDB takes it when the
+// database is read, and held until the object goes, so that no program opens it between
+// the read and the rewrite.
+class LevelDbStore {
+public:
+    LevelDbStore();
+    ~LevelDbStore();
+    LevelDbStore(const LevelDbStore&) = delete;
+    LevelDbStore& operator=(const LevelDbStore&) = delete;
+
+    // Reads the database in `folder` as ReadLevelDb does, keeping its LOCK. `forEdit`
+    // makes a missing LOCK, as LevelDB would; a test run leaves the folder as it is.
+    LevelDbOutcome Open(const std::wstring& folder, bool forEdit);
+    const std::vector<LevelDbEntry>& Entries() const;
+
+    // Numbered files that no version of the database names (full paths): left by a
+    // rewrite cut short, LevelDB's or ours. LevelDB deletes them when it next opens the
+    // database; they may hold what a rewrite removed, so the caller erases them instead.
+    std::vector<std::wstring> Strays() const;
+    // What a rewrite leaves named by nothing: the strays, and the manifest, tables and
+    // logs read.
+    std::vector<std::wstring> Obsolete() const;
+
+    // Rewrites the database to hold `keep` (a subset of Entries(), in its order), as
+    // LevelDB's compaction would: a new table and a new manifest naming only it, numbered
+    // above every file in the folder and each flushed, then CURRENT switched to the new
+    // manifest in one rename. Just before the rename `stillFree` is asked (a reason not
+    // to go on, or empty) and the folder must hold the files it held when read. A crash
+    // before the rename leaves the database as it was (LevelDB deletes the stray files),
+    // after it the new one. On failure the new files are removed and nothing else changes.
+    LevelDbOutcome Replace(const std::vector<LevelDbEntry>& keep, const std::function<std::string()>& stillFree);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // A new database holding `entries` (unique keys, any order) in `folder`, which is made
 // when missing and must be empty: CURRENT, MANIFEST-000001 and one log, each flushed to

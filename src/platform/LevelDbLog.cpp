@@ -20,27 +20,34 @@ enum LogType : unsigned char { kFull = 1, kFirst = 2, kMiddle = 3, kLast = 4 };
 
 LevelDbOutcome ReadLogRecords(const std::string& log, const std::string& name, std::vector<std::string>& records)
 {
+    // LevelDB's own reading rules: what a writer that died mid-write leaves at the end (a
+    // torn header or record, an unfinished fragmented record, zeros from a preallocated
+    // tail) ends the log quietly; anything wrong before the end is corruption.
     std::string pending;
     bool inFragments = false;
     std::size_t pos = 0;
     while (pos < log.size()) {
         const std::size_t blockLeft = kLogBlock - pos % kLogBlock;
-        if (blockLeft < kLogHeader) {
-            // The tail of a block too short for a header is zero padding.
-            const std::size_t n = std::min(blockLeft, log.size() - pos);
-            if (log.find_first_not_of('\0', pos) < pos + n)
-                return Corrupt(name + " has garbage at offset " + std::to_string(pos));
-            pos += n;
+        const std::size_t available = std::min(blockLeft, log.size() - pos);
+        const bool lastBlock = blockLeft > log.size() - pos; // the file ends inside it
+        if (available < kLogHeader) {
+            // A block's trailer too short for a header, or a header cut off at the end.
+            pos += available;
             continue;
         }
-        if (log.size() - pos < kLogHeader) return Corrupt(name + " ends inside a record");
         const char* header = log.data() + pos;
         const auto crc = static_cast<std::uint32_t>(DecodeFixed(header, 4));
         const auto length = static_cast<std::size_t>(DecodeFixed(header + 4, 2));
         const auto type = static_cast<unsigned char>(header[6]);
-        if (length > log.size() - pos - kLogHeader) return Corrupt(name + " ends inside a record");
-        if (length > blockLeft - kLogHeader)
+        if (length > available - kLogHeader) {
+            if (lastBlock) break;
             return Corrupt(name + " has a record past its block at offset " + std::to_string(pos));
+        }
+        if (type == 0 && length == 0) {
+            // Preallocated, never written: the rest of the block holds nothing.
+            pos += available;
+            continue;
+        }
         if (UnmaskCrc32c(crc) != Crc32c(header + 6, 1 + length))
             return Corrupt(name + " has a bad checksum at offset " + std::to_string(pos));
         const char* data = header + kLogHeader;
@@ -71,7 +78,7 @@ LevelDbOutcome ReadLogRecords(const std::string& log, const std::string& name, s
             return Corrupt(name + " has a record of unknown type " + std::to_string(type));
         }
     }
-    if (inFragments) return Corrupt(name + " ends inside a record");
+    // A fragmented record the writer never finished was never acknowledged: it is dropped.
     return {};
 }
 

@@ -9,7 +9,8 @@
 namespace sweepora::leveldb {
 
 // The records of a whole log file named `name` (for the reasons), each checksum verified.
-// A log cut short is refused too: what it lost cannot be told.
+// As in LevelDB, a tail a writer left unfinished (torn, or zeros) ends the log; a bad
+// checksum or a malformed record before it is refused.
 LevelDbOutcome ReadLogRecords(const std::string& log, const std::string& name, std::vector<std::string>& records);
 
 // Appends one record to a log whose length is `log.size()`, split at block boundaries.

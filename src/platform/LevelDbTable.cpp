@@ -4,6 +4,8 @@
 #include "platform/LevelDbCoding.h"
 #include "platform/Snappy.h"
 
+#include <algorithm>
+
 namespace sweepora::leveldb {
 
 namespace {
@@ -70,7 +72,109 @@ template <typename Visit> LevelDbOutcome ForEachInBlock(const std::string& block
     return {};
 }
 
+// LevelDB's defaults: a block is cut once it passes 4 KiB, and every 16th key is written
+// whole so that a reader can start there.
+constexpr std::size_t kBlockTarget = 4096;
+constexpr std::size_t kRestartInterval = 16;
+
+class BlockBuilder {
+public:
+    explicit BlockBuilder(std::size_t restartInterval) : interval_(restartInterval) {}
+
+    void Add(const std::string& key, const std::string& value)
+    {
+        std::size_t shared = 0;
+        if (count_ % interval_ == 0) {
+            restarts_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+        } else {
+            const std::size_t most = std::min(last_.size(), key.size());
+            while (shared < most && last_[shared] == key[shared]) ++shared;
+        }
+        PutVarint(bytes_, shared);
+        PutVarint(bytes_, key.size() - shared);
+        PutVarint(bytes_, value.size());
+        bytes_.append(key, shared, std::string::npos);
+        bytes_ += value;
+        last_ = key;
+        ++count_;
+    }
+    bool Empty() const { return count_ == 0; }
+    std::size_t Size() const { return bytes_.size() + 4 * restarts_.size() + 4; }
+
+    // The block's bytes, the builder emptied for the next one.
+    std::string Finish()
+    {
+        if (restarts_.empty()) restarts_.push_back(0);
+        std::string block = std::move(bytes_);
+        for (const std::uint32_t restart : restarts_) PutFixed(block, restart, 4);
+        PutFixed(block, restarts_.size(), 4);
+        bytes_.clear();
+        restarts_.clear();
+        last_.clear();
+        count_ = 0;
+        return block;
+    }
+
+private:
+    std::size_t interval_;
+    std::string bytes_;
+    std::vector<std::uint32_t> restarts_;
+    std::string last_;
+    std::size_t count_ = 0;
+};
+
+// Appends a block with its trailer (no compression, then the masked checksum of both).
+BlockHandle AppendBlock(std::string& table, const std::string& block)
+{
+    BlockHandle handle{table.size(), block.size()};
+    table += block;
+    table.push_back(0);
+    PutFixed(table, MaskCrc32c(Crc32c(table.data() + handle.offset, block.size() + 1)), 4);
+    return handle;
+}
+
+void PutHandle(std::string& out, const BlockHandle& handle)
+{
+    PutVarint(out, handle.offset);
+    PutVarint(out, handle.size);
+}
+
 } // namespace
+
+std::string InternalKey(const std::string& key, std::uint64_t sequence)
+{
+    std::string internal = key;
+    PutFixed(internal, (sequence << 8) | 1, 8);
+    return internal;
+}
+
+std::string BuildTable(const std::vector<LevelDbEntry>& entries, std::uint64_t sequence)
+{
+    std::string table;
+    BlockBuilder data(kRestartInterval);
+    BlockBuilder index(1);
+    std::string last;
+    const auto cut = [&] {
+        std::string handle;
+        PutHandle(handle, AppendBlock(table, data.Finish()));
+        // The block's own last key separates it from the next one well enough.
+        index.Add(last, handle);
+    };
+    for (const LevelDbEntry& entry : entries) {
+        last = InternalKey(entry.key, sequence);
+        data.Add(last, entry.value);
+        if (data.Size() >= kBlockTarget) cut();
+    }
+    if (!data.Empty()) cut();
+    const BlockHandle metaIndex = AppendBlock(table, BlockBuilder(1).Finish());
+    const BlockHandle indexHandle = AppendBlock(table, index.Finish());
+    std::string footer;
+    PutHandle(footer, metaIndex);
+    PutHandle(footer, indexHandle);
+    footer.resize(40, '\0');
+    PutFixed(footer, kTableMagic, 8);
+    return table + footer;
+}
 
 LevelDbOutcome ReadTable(const std::string& table, const std::string& name, const TableVisitor& visit)
 {

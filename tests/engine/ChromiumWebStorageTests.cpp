@@ -91,6 +91,29 @@ bool Names127(const std::string& key) { return key.find("127.0.0.1") != std::str
 // A LevelDB key of two parts joined by a NUL byte, as Chromium writes them.
 std::string Nul(const std::string& a, const std::string& b) { return a + '\0' + b; }
 
+// A registration's value as Chromium stores it: a protocol buffer of its id, scope,
+// script and live version.
+std::string Registration(int id, const std::string& scope, int version)
+{
+    std::string value;
+    const auto varint = [&value](std::uint64_t n) {
+        for (; n >= 0x80; n >>= 7) value += static_cast<char>((n & 0x7f) | 0x80);
+        value += static_cast<char>(n);
+    };
+    const auto text = [&](int field, const std::string& bytes) {
+        varint(static_cast<std::uint64_t>(field) << 3 | 2);
+        varint(bytes.size());
+        value += bytes;
+    };
+    varint(1 << 3);
+    varint(static_cast<std::uint64_t>(id));
+    text(2, scope);
+    text(3, scope + "sw.js");
+    varint(4 << 3);
+    varint(static_cast<std::uint64_t>(version));
+    return value;
+}
+
 } // namespace
 
 TEST_F(ChromiumWebStorageFixture, RemovesOtherSitesAndKeepsTheKeptOnesByteForByte)
@@ -135,15 +158,17 @@ TEST_F(ChromiumWebStorageFixture, RemovesOtherSitesAndKeepsTheKeptOnesByteForByt
 
 TEST_F(ChromiumWebStorageFixture, StoresThatCannotBeReadSafelyStayAsTheyWere)
 {
-    // Local Storage held open as a running browser holds it; Session Storage's log cut
-    // short; the service workers' database sorted by a comparator of another program.
+    // Local Storage held open as a running browser holds it; Session Storage's log with a
+    // bad checksum before its end; the service workers' database sorted by a comparator of
+    // another program.
     UniqueFile lock(::CreateFileW(LongPath(profile + "\\" + kLocal + "\\LOCK").c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     OVERLAPPED at{};
     ASSERT_TRUE(::LockFileEx(lock.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &at));
     const std::string log = profile + "\\" + kSession + "\\000003.log";
-    const std::string bytes = test::ReadFileBytes(log);
-    test::WriteFileBytes(log, bytes.substr(0, bytes.size() - 10));
+    std::string bytes = test::ReadFileBytes(log);
+    bytes[20] = static_cast<char>(bytes[20] ^ 0x40);
+    test::WriteFileBytes(log, bytes);
     const std::string worker = profile + "\\" + kWorker;
     std::filesystem::remove_all(worker);
     Unpack("leveldb-comparator", worker);
@@ -220,17 +245,23 @@ TEST_F(ChromiumWebStorageFixture, EntriesFollowTheSitesThatOwnThemAndUnknownKeys
         {"map-6-own", "gone session value"},
         {"map-7-orphan", "orphan value"},
     };
+    // kept.example's worker updated once: registration 1 runs version 2, the number of
+    // gone.example's registration, whose own worker is version 3.
     const std::vector<LevelDbEntry> workers = {
         {"INITDATA_NEXT_REGISTRATION_ID", "3"},
-        {Nul("REG:https://gone.example/", "1"), "r1"},
-        {Nul("REG:https://kept.example/", "2"), "r2"},
-        {"REGID_TO_ORIGIN:1", "https://gone.example/"},
-        {Nul("REG_USER_DATA:1", "name"), "gone data"},
-        {Nul("REG_HAS_USER_DATA:name", "1"), ""},
-        {Nul("REG_USER_DATA:2", "name"), "kept data"},
-        {Nul("RES:1", "7"), "gone script"},
+        {Nul("REG:https://kept.example/", "1"), Registration(1, "https://kept.example/", 2)},
+        {Nul("REG:https://gone.example/", "2"), Registration(2, "https://gone.example/", 3)},
+        {"REGID_TO_ORIGIN:1", "https://kept.example/"},
+        {"REGID_TO_ORIGIN:2", "https://gone.example/"},
+        {Nul("REG_USER_DATA:1", "name"), "kept data"},
+        {Nul("REG_USER_DATA:2", "name"), "gone data"},
+        {Nul("REG_HAS_USER_DATA:name", "2"), ""},
+        {Nul("RES:2", "5"), "kept script"},
+        {Nul("RES:3", "7"), "gone script"},
+        {Nul("RES:9", "11"), "a version no registration runs"},
         {"PRES:7", ""},
-        {"URES:9", ""},
+        {"URES:5", ""},
+        {"URES:13", ""},
     };
     const std::pair<const char*, const std::vector<LevelDbEntry>*> stores[] = {
         {kLocal, &locals}, {kSession, &sessions}, {kWorker, &workers}};
@@ -255,15 +286,17 @@ TEST_F(ChromiumWebStorageFixture, EntriesFollowTheSitesThatOwnThemAndUnknownKeys
     // One site, in two tabs.
     EXPECT_EQ(Find(outcomes, "Session Storage").rows, 1);
     EXPECT_EQ(Find(outcomes, "Service Worker").rows, 1);
-    EXPECT_EQ(Find(outcomes, "Service Worker").unknown, "");
+    EXPECT_NE(Find(outcomes, "Service Worker").unknown.find("RES:9"), std::string::npos);
     Entries sessionsLeft;
     for (const LevelDbEntry& e : sessions)
         if (e.key.find("gone.example") == std::string::npos && e.key != "map-6-own") sessionsLeft[e.key] = e.value;
     EXPECT_EQ(Read(kSession), sessionsLeft);
-    // Resource 9 is in no registration: it names no site and stays.
-    const Entries worker = {{"INITDATA_NEXT_REGISTRATION_ID", "3"},
-                            {Nul("REG:https://kept.example/", "2"), "r2"},
-                            {Nul("REG_USER_DATA:2", "name"), "kept data"},
-                            {"URES:9", ""}};
+    // Resource 13 is in no live version and version 9 in no registration: they stay.
+    Entries worker;
+    for (const LevelDbEntry& e : workers) worker[e.key] = e.value;
+    for (const std::string& key : {Nul("REG:https://gone.example/", "2"), std::string("REGID_TO_ORIGIN:2"),
+                                   Nul("REG_USER_DATA:2", "name"), Nul("REG_HAS_USER_DATA:name", "2"),
+                                   Nul("RES:3", "7"), std::string("PRES:7")})
+        worker.erase(key);
     EXPECT_EQ(Read(kWorker), worker);
 }

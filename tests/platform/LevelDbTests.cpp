@@ -142,14 +142,9 @@ TEST(LevelDb, RefusesWhatItCannotReadSafely)
              test::WriteFileBytes(dir + "\\000005.ldb", table);
          },
          LevelDbProblem::Corrupt},
-        {"truncated log", "leveldb-tables",
-         [](const std::string& dir) {
-             const std::string log = test::ReadFileBytes(dir + "\\000010.log");
-             test::WriteFileBytes(dir + "\\000010.log", log.substr(0, log.size() - 3));
-         },
-         LevelDbProblem::Corrupt},
+        // A whole block of garbage: LevelDB takes only a short tail for a torn write.
         {"garbage log", "leveldb-tables",
-         [](const std::string& dir) { test::WriteFileBytes(dir + "\\000010.log", std::string(5000, '\x7f')); },
+         [](const std::string& dir) { test::WriteFileBytes(dir + "\\000010.log", std::string(40000, '\x7f')); },
          LevelDbProblem::Corrupt},
         {"missing table", "leveldb-tables",
          [](const std::string& dir) { std::filesystem::remove(dir + "\\000011.ldb"); }, LevelDbProblem::Corrupt},
