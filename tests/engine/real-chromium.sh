@@ -77,11 +77,16 @@ for site in other-site keep-bank secret-clinic; do
     exit 1
   fi
 done
-marker=marker-secret-clinic-5e1f0c
+# What chromium-sw.py puts in secret-clinic's page and its localStorage.
+marker="marker-secret-clinic-5e1f0c"
 
 # Chrome's Default profile in the sandbox, and the program in a folder of its own, which is
 # then its data folder, with the two kept sites.
-user=$(cd "$prefix/drive_c/users" && ls | grep -vx Public | head -n 1)
+user=""
+for folder in "$prefix"/drive_c/users/*/; do
+  folder=$(basename "$folder")
+  [ "$folder" = Public ] || { user=$folder; break; }
+done
 chrome="$prefix/drive_c/users/$user/AppData/Local/Google/Chrome"
 rm -rf "$chrome"
 mkdir -p "$chrome/User Data"
