@@ -31,7 +31,7 @@ failures=0 touched_settings=0 chrome="" started=0
 wine_quiet() { "$ws" "$sandbox" --wine "$@" >/dev/null 2>&1; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cleanup() {
-  [ -n "$chrome" ] && rm -rf "$chrome"
+  if [ -n "$chrome" ]; then rm -rf "$chrome"; rmdir "$(dirname "$chrome")" 2>/dev/null || true; fi
   rm -rf "$program"
   # The settings key is scratch for every test of the sandbox.
   if [ "$touched_settings" -eq 1 ]; then wine_quiet reg delete 'HKCU\Software\Sweepora' /f || true; fi
