@@ -300,3 +300,35 @@ TEST_F(ChromiumWebStorageFixture, EntriesFollowTheSitesThatOwnThemAndUnknownKeys
         worker.erase(key);
     EXPECT_EQ(Read(kWorker), worker);
 }
+
+// Made by real Chromium: keep-bank.test's worker updated once, so its live version (2) has
+// the number of secret-clinic.test's registration. Both kept sites' workers must stay
+// whole, scripts included, and secret-clinic's must go entirely.
+TEST_F(ChromiumWebStorageFixture, AWorkerThatUpdatedKeepsItsScriptsAndTheRemovedSiteLosesItsOwn)
+{
+    const std::string updated = folder.File("Updated");
+    Unpack("chromium-sw-updated", updated);
+    const std::string database = updated + "\\" + kWorker;
+    const Entries worker = test::LevelDbEntries(database);
+    ASSERT_EQ(worker.count(Nul("RES:2", "2")), 1u);
+    ASSERT_TRUE(FoundAnywhere("marker-secret-clinic-5e1f0c"));
+
+    session.run.live = true;
+    EraseContext context = session.Erasure();
+    const auto outcomes =
+        CleanChromiumWebStorage(context, test::MakeProfile(BrowserId::Chrome, updated), [](const std::string& site) {
+            return site == "other-site.test" || site == "keep-bank.test";
+        });
+    EXPECT_EQ(Find(outcomes, "Service Worker").rows, 1);
+    EXPECT_EQ(Find(outcomes, "Service Worker").unknown, "");
+    EXPECT_EQ(test::LevelDbEntries(database), Without(worker, [](const std::string& key) {
+                  return key.find("secret-clinic") != std::string::npos || key == "REGID_TO_ORIGIN:2" ||
+                         key == Nul("RES:3", "4");
+              }));
+    const std::string scripts = updated + "\\Service Worker\\ScriptCache\\";
+    for (const char* kept : {"2cc80dabc69f58b6_0", "f1cdccba37924bda_0"})
+        EXPECT_TRUE(std::filesystem::exists(scripts + kept)) << kept;
+    EXPECT_FALSE(std::filesystem::exists(scripts + "67a473248953641b_0"));
+    EXPECT_FALSE(FoundAnywhere("marker-secret-clinic-5e1f0c"));
+    for (const char* site : {"marker-other-site-5e1f0c", "marker-keep-bank-5e1f0c"}) EXPECT_TRUE(FoundAnywhere(site));
+}
