@@ -7,7 +7,12 @@
 
 namespace sweepora {
 
-std::string ContentPrefGroupHost(const std::string& group)
+namespace {
+
+// The host of a group's name: "www.bank.example" of itself, of "https://www.bank.example" or
+// of "blob:https://www.bank.example/4f2..."; empty for a group that is no web site
+// ("file:///C:/page.html", "blob:resource://pdf.js/...").
+std::string GroupHost(const std::string& group)
 {
     std::string name = group;
     if (name.compare(0, 5, "blob:") == 0) name.erase(0, 5);
@@ -22,6 +27,8 @@ std::string ContentPrefGroupHost(const std::string& group)
     return lower == "http" || lower == "https" ? SiteHost(name) : std::string();
 }
 
+} // namespace
+
 bool CleanFirefoxContentPrefs(EraseContext& context, const BrowserProfile& profile, const KeptAddress& kept,
                               StoreOutcome& outcome)
 {
@@ -33,7 +40,7 @@ bool CleanFirefoxContentPrefs(EraseContext& context, const BrowserProfile& profi
         [&](SqliteDatabase& db, const StoreLayout&, std::int64_t& rows) -> SqlOutcome {
             if (SqlOutcome ok = PickIds(db, "sweepora_gone_groups", "SELECT id, name FROM main.groups",
                                         [&](const std::string& name) {
-                                            const std::string host = ContentPrefGroupHost(name);
+                                            const std::string host = GroupHost(name);
                                             if (host.empty()) return false;
                                             return !(kept && (kept("https://" + host + "/") ||
                                                               kept("http://" + host + "/")));

@@ -14,9 +14,4 @@ namespace sweepora {
 bool CleanFirefoxContentPrefs(EraseContext& context, const BrowserProfile& profile, const KeptAddress& kept,
                               StoreOutcome& outcome);
 
-// The host of a group's name: "www.bank.example" of itself, of "https://www.bank.example" or
-// of "blob:https://www.bank.example/4f2..."; empty for a group that is no web site
-// ("file:///C:/page.html", "blob:resource://pdf.js/...").
-std::string ContentPrefGroupHost(const std::string& group);
-
 } // namespace sweepora

@@ -2,12 +2,25 @@
 
 #include "engine/SiteStorage.h"
 
+#include <string>
+
 namespace sweepora {
 
 namespace {
 
 // The storage-access types carry the embedded site after a "^".
 const char* const kStorageAccessPrefixes[] = {"3rdPartyStorage^", "3rdPartyFrameStorage^"};
+
+// A permission type Firefox grants without asking.
+bool AutomaticPermission(const std::string& type)
+{
+    if (type == "storageAccessAPI") return true;
+    for (const char* prefix : kStorageAccessPrefixes)
+        if (type.compare(0, std::char_traits<char>::length(prefix), prefix) == 0 &&
+            type.size() > std::char_traits<char>::length(prefix))
+            return true;
+    return false;
+}
 
 // "https://www.bank.example:8443^userContextId=1", or a bare host: true when a web site
 // that is not kept.
@@ -48,16 +61,6 @@ SqlOutcome CutPermissions(SqliteDatabase& db, const std::string& table, const st
 }
 
 } // namespace
-
-bool AutomaticPermission(const std::string& type)
-{
-    if (type == "storageAccessAPI") return true;
-    for (const char* prefix : kStorageAccessPrefixes)
-        if (type.compare(0, std::char_traits<char>::length(prefix), prefix) == 0 &&
-            type.size() > std::char_traits<char>::length(prefix))
-            return true;
-    return false;
-}
 
 bool CleanFirefoxPermissions(EraseContext& context, const BrowserProfile& profile, const KeptSite& kept,
                              StoreOutcome& outcome)

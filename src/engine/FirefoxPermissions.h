@@ -6,8 +6,6 @@
 #include "engine/BrowserSites.h"
 #include "engine/BrowserStore.h"
 
-#include <string>
-
 namespace sweepora {
 
 // Removes the automatic permissions of sites `kept` does not keep: "storageAccessAPI" (the
@@ -17,8 +15,5 @@ namespace sweepora {
 // such file. A test run counts what the live run removes and changes nothing.
 bool CleanFirefoxPermissions(EraseContext& context, const BrowserProfile& profile, const KeptSite& kept,
                              StoreOutcome& outcome);
-
-// True for a permission type Firefox grants without asking: the ones above.
-bool AutomaticPermission(const std::string& type);
 
 } // namespace sweepora
