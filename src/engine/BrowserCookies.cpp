@@ -1,6 +1,7 @@
 #include "engine/BrowserCookies.h"
 
 #include "engine/ChromiumSiteStorage.h"
+#include "engine/FirefoxPermissions.h"
 #include "engine/FirefoxSiteStorage.h"
 
 #include <string>
@@ -83,6 +84,10 @@ std::vector<StoreOutcome> CleanFirefoxCookies(EraseContext& context, const Brows
     static const std::vector<TableNeeds> cookies = {{"moz_cookies", {"host"}, true}};
     CleanHostTables(context, profile, InProfile(profile.folder, L"cookies.sqlite"), "cookies.sqlite", cookies, {}, kept,
                     outcomes);
+    if (context.run.abort) return outcomes;
+    StoreOutcome permissions;
+    if (CleanFirefoxPermissions(context, profile, kept, permissions)) outcomes.push_back(permissions);
+    PassTurn(context);
     if (context.run.abort) return outcomes;
     for (StoreOutcome& outcome : CleanFirefoxSiteStorage(context, profile, kept)) outcomes.push_back(outcome);
     return outcomes;

@@ -1,8 +1,8 @@
 #pragma once
 // "Clear Cookies" on today's browsers: the cookies of every site the user does not keep,
 // and that site's storage, go from one profile; the kept sites (and their subdomains) keep
-// both. Passwords, certificates, bookmarks, extensions and their data, site permissions
-// and the browser's settings are never touched.
+// both. Passwords, certificates, bookmarks, extensions and their data, the site permissions
+// the user gave and the browser's settings are never touched.
 #include "engine/BrowserSites.h"
 #include "engine/BrowserStore.h"
 
@@ -21,7 +21,8 @@ std::vector<StoreOutcome> CleanChromiumCookies(EraseContext& context, const Brow
                                                const KeptSite& kept);
 
 // One profile of the Firefox family: the rows of `cookies.sqlite` whose host is not kept,
-// and the sites' storage (see FirefoxSiteStorage.h).
+// the permissions Firefox granted those sites by itself (see FirefoxPermissions.h), and the
+// sites' storage (see FirefoxSiteStorage.h).
 std::vector<StoreOutcome> CleanFirefoxCookies(EraseContext& context, const BrowserProfile& profile,
                                               const KeptSite& kept);
 

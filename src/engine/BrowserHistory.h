@@ -27,11 +27,13 @@ KeptAddress AddressesKept(const std::vector<std::string>& entries);
 std::vector<StoreOutcome> CleanChromiumHistory(EraseContext& context, const BrowserProfile& profile,
                                                const KeptAddress& kept);
 
-// One profile of the Firefox family: in `places.sqlite` every visit, input history and
-// page metadata, and the places that no bookmark points at; in `favicons.sqlite` the pages
-// that are not bookmarked; the session store and its backups, `SiteSecurityServiceState.txt`,
-// `AlternateServices.txt`, `bounce-tracking-protection.sqlite`, and the local thumbnails and
-// jump-list cache as whole files.
+// One profile of the Firefox family: in `places.sqlite` every visit, input history, page
+// metadata, download record and new tab page record, and the places that no bookmark or
+// keyword points at (those that stay lose their history figures); in `favicons.sqlite` the
+// pages that are not bookmarked; the sites' preferences in `content-prefs.sqlite` (see
+// FirefoxContentPrefs.h); the session store and its backups, `SiteSecurityServiceState`
+// and `AlternateServices` (.txt and .bin), `bounce-tracking-protection.sqlite`, the page
+// previews, and the local thumbnails and jump-list cache as whole files.
 std::vector<StoreOutcome> CleanFirefoxHistory(EraseContext& context, const BrowserProfile& profile,
                                               const KeptAddress& kept);
 

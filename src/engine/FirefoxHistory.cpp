@@ -1,5 +1,6 @@
 #include "engine/BrowserHistory.h"
 #include "engine/BrowserStore.h"
+#include "engine/FirefoxContentPrefs.h"
 
 #include <windows.h>
 
@@ -24,7 +25,8 @@ const std::set<std::string>& KnownPlacesTables()
         "moz_places", "moz_historyvisits", "moz_bookmarks", "moz_inputhistory", "moz_annos",
         "moz_anno_attributes", "moz_items_annos", "moz_keywords", "moz_origins", "moz_places_metadata",
         "moz_places_metadata_search_queries", "moz_meta", "moz_bookmarks_deleted", "moz_previews_tombstones",
-        "moz_places_extra", "moz_historyvisits_extra"};
+        "moz_places_extra", "moz_historyvisits_extra", "moz_newtab_story_click", "moz_newtab_story_impression",
+        "moz_newtab_shortcuts_interaction"};
     return known;
 }
 
@@ -34,9 +36,13 @@ SqlOutcome CleanPlaces(SqliteDatabase& db, const StoreLayout& layout, const Kept
                        std::set<std::string>& bookmarked, std::int64_t& rows)
 {
     bookmarked.clear();
+    // Firefox counts every bookmark and keyword of a place in foreign_count: a place it
+    // counts stays even where the bookmarks table does not name it.
+    const bool counted = layout.Has("moz_places", "foreign_count");
+    const std::string referenced = counted ? " OR foreign_count > 0" : "";
     SqliteStatement marks;
-    if (SqlOutcome ok = db.Prepare("SELECT url FROM moz_places WHERE url IS NOT NULL AND id IN "
-                                   "(SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)",
+    if (SqlOutcome ok = db.Prepare("SELECT url FROM moz_places WHERE url IS NOT NULL AND (id IN "
+                                   "(SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)" + referenced + ")",
                                    marks);
         !ok)
         return ok;
@@ -67,7 +73,13 @@ SqlOutcome CleanPlaces(SqliteDatabase& db, const StoreLayout& layout, const Kept
                        "id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)";
     if (layout.Has("moz_keywords"))
         gone += " AND id NOT IN (SELECT place_id FROM moz_keywords WHERE place_id IS NOT NULL)";
+    if (counted) gone += " AND foreign_count = 0";
     if (SqlOutcome ok = db.Exec(gone); !ok) return ok;
+    if (layout.Has("moz_origins", "frecency"))
+        if (SqlOutcome ok = db.Exec("CREATE TEMP TABLE sweepora_touched AS SELECT DISTINCT origin_id FROM moz_places "
+                                    "WHERE origin_id IS NOT NULL AND id NOT IN (SELECT id FROM temp.sweepora_kept)");
+            !ok)
+            return ok;
 
     const std::string notKept = "NOT IN (SELECT id FROM temp.sweepora_kept)";
     const std::string isGone = "IN (SELECT id FROM temp.sweepora_gone)";
@@ -88,8 +100,22 @@ SqlOutcome CleanPlaces(SqliteDatabase& db, const StoreLayout& layout, const Kept
                               "search_query_id FROM moz_places_metadata WHERE search_query_id IS NOT NULL)"
                             : "DELETE FROM moz_places_metadata_search_queries");
     }
-    if (layout.Has("moz_annos")) steps.push_back("DELETE FROM moz_annos WHERE place_id " + isGone);
-    if (layout.Has("moz_places_extra")) steps.push_back("DELETE FROM moz_places_extra WHERE place_id " + isGone);
+    if (layout.Has("moz_annos")) {
+        // Downloads are history: what was fetched, and where it was saved, go with the visits,
+        // also for a bookmarked page. The files downloaded stay on disk.
+        std::string annos = "DELETE FROM moz_annos WHERE place_id " + isGone;
+        if (layout.Has("moz_anno_attributes"))
+            annos += " OR (place_id " + notKept +
+                     " AND anno_attribute_id IN (SELECT id FROM moz_anno_attributes WHERE name LIKE 'downloads/%'))";
+        steps.push_back(annos);
+    }
+    // The history sync's own data of a place, and the new tab page's record of clicks on it.
+    if (layout.Has("moz_places_extra")) steps.push_back("DELETE FROM moz_places_extra WHERE place_id " + notKept);
+    if (layout.Has("moz_newtab_shortcuts_interaction"))
+        steps.push_back("DELETE FROM moz_newtab_shortcuts_interaction WHERE place_id " + notKept);
+    // The stories read and seen on the new tab page, and the names of removed pages' previews.
+    for (const char* table : {"moz_newtab_story_click", "moz_newtab_story_impression", "moz_previews_tombstones"})
+        if (layout.Has(table)) steps.push_back(std::string("DELETE FROM ") + table);
     steps.push_back("DELETE FROM moz_places WHERE id " + isGone);
     if (layout.Has("moz_origins"))
         steps.push_back("DELETE FROM moz_origins WHERE id NOT IN "
@@ -98,14 +124,26 @@ SqlOutcome CleanPlaces(SqliteDatabase& db, const StoreLayout& layout, const Kept
         if (SqlOutcome ok = CountedExec(db, step, rows); !ok) return ok;
 
     // What stays for its bookmark or keyword loses its history figures. Frecency 0 ranks it
-    // by nothing of the deleted visits; where Firefox has the flag, it recomputes the figure
-    // from the bookmark alone.
+    // by nothing of the deleted visits; where Firefox has the flags, it recomputes both
+    // figures from the bookmark alone, as it does after clearing history.
     std::string reset = "UPDATE moz_places SET visit_count = 0, last_visit_date = NULL, frecency = 0";
     if (layout.Has("moz_places", "typed")) reset += ", typed = 0";
     if (layout.Has("moz_places", "recalc_frecency")) reset += ", recalc_frecency = 1";
+    if (layout.Has("moz_places", "alt_frecency")) reset += ", alt_frecency = NULL";
+    if (layout.Has("moz_places", "recalc_alt_frecency")) reset += ", recalc_alt_frecency = 1";
     reset += " WHERE id " + notKept;
     if (SqlOutcome ok = db.Exec(reset); !ok) return ok;
-    return db.Exec("DROP TABLE temp.sweepora_kept; DROP TABLE temp.sweepora_gone");
+    if (layout.Has("moz_origins", "frecency")) {
+        // A site's figure sums its pages': the sites that lost a page are ranked afresh.
+        std::string origins = "UPDATE moz_origins SET frecency = 0";
+        for (const char* column : {"recalc_frecency", "recalc_alt_frecency"})
+            if (layout.Has("moz_origins", column)) origins += std::string(", ") + column + " = 1";
+        if (layout.Has("moz_origins", "alt_frecency")) origins += ", alt_frecency = NULL";
+        origins += " WHERE id IN (SELECT origin_id FROM temp.sweepora_touched)";
+        if (SqlOutcome ok = db.Exec(origins); !ok) return ok;
+    }
+    return db.Exec("DROP TABLE temp.sweepora_kept; DROP TABLE temp.sweepora_gone; DROP TABLE IF EXISTS "
+                   "temp.sweepora_touched");
 }
 
 SqlOutcome CleanFavicons(SqliteDatabase& db, const StoreLayout& layout, const KeptAddress& kept,
@@ -181,6 +219,11 @@ std::vector<StoreOutcome> CleanFirefoxHistory(EraseContext& context, const Brows
             {"moz_origins", {"id"}},
             {"moz_places_extra", {"place_id"}},
             {"moz_historyvisits_extra", {"visit_id"}},
+            {"moz_anno_attributes", {"id", "name"}},
+            {"moz_newtab_shortcuts_interaction", {"place_id"}},
+            {"moz_newtab_story_click", {}},
+            {"moz_newtab_story_impression", {}},
+            {"moz_previews_tombstones", {}},
         };
         if (EditBrowserStore(context, profile, InProfile(profile.folder, L"places.sqlite"), "places.sqlite", needs,
                              KnownPlacesTables(),
@@ -220,12 +263,22 @@ std::vector<StoreOutcome> CleanFirefoxHistory(EraseContext& context, const Brows
     }
 
     if (context.run.abort) return outcomes;
+    {
+        StoreOutcome outcome;
+        if (CleanFirefoxContentPrefs(context, profile, kept, outcome)) outcomes.push_back(outcome);
+    }
+
+    if (context.run.abort) return outcomes;
     StoreOutcome files = WholeFiles("history files");
-    for (const wchar_t* name : {L"sessionstore.jsonlz4", L"SiteSecurityServiceState.txt", L"AlternateServices.txt"})
+    // The hosts' security and alternative-service records: text in older versions, binary in today's.
+    for (const wchar_t* name : {L"sessionstore.jsonlz4", L"SiteSecurityServiceState.txt", L"AlternateServices.txt",
+                                L"SiteSecurityServiceState.bin", L"AlternateServices.bin"})
         EraseProfileFile(context, InProfile(profile.folder, name));
     // The sites that bounced the user on, Firefox's counterpart of Chromium's DIPS.
     EraseProfileFile(context, InProfile(profile.folder, L"bounce-tracking-protection.sqlite"), {L"-wal", L"-journal"});
     EraseProfileFolderFiles(context, InProfile(profile.folder, L"sessionstore-backups"), false);
+    // Pictures of visited pages, named by a hash of their address.
+    EraseProfileFolderFiles(context, InProfile(profile.folder, L"places-previews"), false);
     if (!profile.localFolder.empty()) {
         EraseProfileFolderFiles(context, InProfile(profile.localFolder, L"thumbnails"), false);
         EraseProfileFolderFiles(context, InProfile(profile.localFolder, L"jumpListCache"), false);

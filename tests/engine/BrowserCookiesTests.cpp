@@ -117,6 +117,20 @@ const char* const kServiceWorkers =
     "\nhttps://gone.example/app/\nhttps://gone.example/sw.js\ntrue\n{2}\n0\n#\n"
     "^partitionKey=%28https%2Cbank.example%29\nhttps://gone.example/\nhttps://gone.example/"
     "w.js\ntrue\n{3}\n0\n#\n";
+// Automatic permissions go with a site that is not kept; the user's own stay whatever the site.
+const char* const kFirefoxPermissionRows = R"(
+INSERT INTO moz_perms VALUES(1,'https://www.bank.example','storageAccessAPI',1,0,0,1),
+ (2,'https://gone.example','storageAccessAPI',1,0,0,2),
+ (3,'https://gone.example','cookie',1,0,0,3),
+ (4,'https://gone.example^userContextId=1','desktop-notification',1,0,0,4),
+ (5,'https://bank.example','3rdPartyStorage^https://tracker-gone.example',1,2,9,5),
+ (6,'https://shop-gone.example','3rdPartyFrameStorage^https://bank.example',1,2,9,6),
+ (7,'https://shop.bank.example^userContextId=1','3rdPartyStorage^https://login.bank.example',1,2,9,7),
+ (8,'https://gone.example','camera',2,0,0,8),
+ (9,'moz-extension://1234-abcd','storageAccessAPI',1,0,0,9);
+INSERT INTO moz_hosts VALUES(1,'gone.example','storageAccessAPI',1,0,0,1,0),(2,'gone.example','popup',1,0,0,2,0);
+)";
+
 const Texts kFirefoxKeptFiles = {
     "storage\\default\\https+++www.bank.example\\ls\\data.sqlite",
     "storage\\default\\https+++bank.example^userContextId=1\\idb\\1.sqlite",
@@ -127,7 +141,6 @@ const Texts kFirefoxKeptFiles = {
     "logins.json",
     "key4.db",
     "cert9.db",
-    "permissions.sqlite",
     "places.sqlite",
     "extensions.json",
     "prefs.js",
@@ -168,6 +181,8 @@ struct BrowserCookiesFixture : test::SessionFixture {
         test::CreateDatabase(dir + "\\webappsstore.sqlite", kWebappsStore, wal);
         test::CreateDatabase(dir + "\\storage\\ls-archive.sqlite", kWebappsStore);
         test::CreateDatabase(dir + "\\storage.sqlite", kQuotaCache);
+        test::CreateDatabase(dir + "\\permissions.sqlite",
+                             std::string(test::kFirefoxPermissionsSchema) + kFirefoxPermissionRows, wal);
         test::WriteFileBytes(dir + "\\serviceworker.txt", kServiceWorkers);
         for (const std::string& file : kFirefoxKeptFiles) Put(dir + "\\" + file, file + " bank.example kept");
         for (const std::string& gone : kFirefoxGoneFolders) {
@@ -246,8 +261,12 @@ TEST_F(BrowserCookiesFixture, FirefoxProfilesKeepTheKeptSitesCookiesAndStorageAn
         EXPECT_EQ(TakeFolder(dir), before);
         const std::vector<StoreOutcome> live = Firefox(dir, true);
 
-        const Texts expected = {"cookies.sqlite|3|",    "storage|4|",        "webappsstore.sqlite|2|",
-                                "ls-archive.sqlite|2|", "storage.sqlite|2|", "serviceworker.txt|2|"};
+        const std::string permissions = dir + "\\permissions.sqlite";
+        const Texts keptPermissions =
+            test::QueryRows(permissions, "SELECT * FROM moz_perms WHERE id NOT IN (2, 5, 6) ORDER BY id");
+        const Texts expected = {"cookies.sqlite|3|",       "permissions.sqlite|4|", "storage|4|",
+                                "webappsstore.sqlite|2|", "ls-archive.sqlite|2|",  "storage.sqlite|2|",
+                                "serviceworker.txt|2|"};
         EXPECT_EQ(Summary(live), expected);
         EXPECT_EQ(Summary(preview), expected);
 
@@ -255,6 +274,12 @@ TEST_F(BrowserCookiesFixture, FirefoxProfilesKeepTheKeptSitesCookiesAndStorageAn
         EXPECT_EQ(test::QueryRows(cookies, "SELECT host, value FROM moz_cookies ORDER BY id"),
                   (Texts{".bank.example|bank-session-value", "www.bank.example|www-bank-value"}));
         for (const std::string& gone : kChromiumGoneText) EXPECT_FALSE(test::DatabaseHolds(cookies, gone)) << gone;
+        // Permissions the user gave and those of kept sites stay byte for byte.
+        EXPECT_EQ(test::QueryRows(permissions, "SELECT * FROM moz_perms ORDER BY id"), keptPermissions);
+        EXPECT_EQ(keptPermissions.size(), 6u);
+        EXPECT_EQ(test::QueryRows(permissions, "SELECT type FROM moz_hosts"), (Texts{"popup"}));
+        for (const char* gone : {"tracker-gone", "shop-gone", "3rdPartyFrameStorage"})
+            EXPECT_FALSE(test::DatabaseHolds(permissions, gone)) << gone;
         for (const char* database : {"\\webappsstore.sqlite", "\\storage\\ls-archive.sqlite"}) {
             EXPECT_EQ(test::QueryRows(dir + database, "SELECT value FROM webappsstore2 ORDER BY value"),
                       (Texts{"bank-local-value", "extension-local-value", "www-local-value"}));
@@ -313,4 +338,11 @@ TEST_F(BrowserCookiesFixture, LockedAndUnknownCookieDatabasesAreLeftAsTheyWere)
                          "CREATE TABLE cookies(creation_utc INTEGER, domain TEXT, name TEXT, value TEXT);"
                          "INSERT INTO cookies VALUES(1,'.gone.example','a','b');");
     expectLeftAlone(dir, "unknown layout: table cookies has no column host_key", false);
+}
+
+TEST_F(BrowserCookiesFixture, FirefoxPermissionsThatCannotBeReadStayAsTheyWere)
+{
+    const std::string dir = MakeFirefox("perms.default", true);
+    ExpectBadDatabasesLeftAlone(session.run, dir + "\\permissions.sqlite", "permissions.sqlite", "moz_perms",
+                                [&](bool live) { return Firefox(dir, live); });
 }

@@ -247,4 +247,28 @@ CREATE INDEX moz_formhistory_lastused_index ON moz_formhistory(lastUsed);
 CREATE INDEX moz_formhistory_guid_index ON moz_formhistory(guid);
 )";
 
+// Firefox 153: the rest of places.sqlite, permissions.sqlite and content-prefs.sqlite, as it makes them.
+const char* const kFirefoxPlacesAdditions = R"(
+CREATE TABLE moz_places_extra (place_id INTEGER PRIMARY KEY NOT NULL, sync_json TEXT, FOREIGN KEY (place_id) REFERENCES moz_places(id) ON DELETE CASCADE);
+CREATE TABLE moz_historyvisits_extra (visit_id INTEGER PRIMARY KEY NOT NULL, sync_json TEXT, FOREIGN KEY (visit_id) REFERENCES moz_historyvisits(id) ON DELETE CASCADE);
+CREATE TABLE moz_newtab_story_click (feature TEXT NOT NULL, timestamp_s INTEGER NOT NULL, card_format_enum INTEGER NOT NULL, position INTEGER NOT NULL, section_position INTEGER NOT NULL, feature_value REAL NOT NULL DEFAULT 1);
+CREATE TABLE moz_newtab_story_impression (feature TEXT NOT NULL, timestamp_s INTEGER NOT NULL, card_format_enum INTEGER NOT NULL, position INTEGER NOT NULL, section_position INTEGER NOT NULL, feature_value REAL NOT NULL DEFAULT 1);
+CREATE TABLE moz_newtab_shortcuts_interaction (id INTEGER PRIMARY KEY, place_id INTEGER NOT NULL REFERENCES moz_places(id) ON DELETE CASCADE, event_type INTEGER NOT NULL, timestamp_s INTEGER NOT NULL, pinned INTEGER NOT NULL CHECK (pinned IN (0, 1)), tile_position INTEGER NOT NULL);
+CREATE INDEX moz_newtab_story_click_idx_newtab_click_timestamp ON moz_newtab_story_click(timestamp_s);
+)";
+
+const char* const kFirefoxPermissionsSchema = R"(
+CREATE TABLE moz_perms ( id INTEGER PRIMARY KEY,origin TEXT,type TEXT,permission INTEGER,expireType INTEGER,expireTime INTEGER,modificationTime INTEGER);
+CREATE TABLE moz_hosts ( id INTEGER PRIMARY KEY,host TEXT,type TEXT,permission INTEGER,expireType INTEGER,expireTime INTEGER,modificationTime INTEGER,isInBrowserElement INTEGER);
+)";
+
+const char* const kFirefoxContentPrefsSchema = R"(
+CREATE TABLE groups (id INTEGER PRIMARY KEY, name TEXT NOT NULL);
+CREATE TABLE settings (id INTEGER PRIMARY KEY, name TEXT NOT NULL);
+CREATE TABLE prefs (id INTEGER PRIMARY KEY, groupID INTEGER REFERENCES groups(id), settingID INTEGER NOT NULL REFERENCES settings(id), value BLOB, timestamp INTEGER NOT NULL DEFAULT 0);
+CREATE UNIQUE INDEX groups_idx ON groups(name);
+CREATE UNIQUE INDEX settings_idx ON settings(name);
+CREATE INDEX prefs_idx ON prefs(timestamp, groupID, settingID);
+)";
+
 } // namespace sweepora::test

@@ -25,4 +25,10 @@ extern const char* const kChromiumWebDataSchema;
 extern const char* const kChromiumShortcutsSchema;
 extern const char* const kFirefoxFormHistorySchema;
 
+// What Firefox 153 adds to places.sqlite beside FirefoxPlacesSchema(true): the new tab
+// page's records and the history sync's tables. Its permissions.sqlite and content-prefs.sqlite.
+extern const char* const kFirefoxPlacesAdditions;
+extern const char* const kFirefoxPermissionsSchema;
+extern const char* const kFirefoxContentPrefsSchema;
+
 } // namespace sweepora::test
