@@ -142,8 +142,11 @@ int Fetch(sqlite3_file* f, sqlite3_int64 at, int n, void** out) { return Real(f)
 int Unfetch(sqlite3_file* f, sqlite3_int64 at, void* page) { return Real(f)->pMethods->xUnfetch(Real(f), at, page); }
 
 const sqlite3_io_methods kMethods = {
-    3,         Close,     Read,     Write,      Truncate, Sync,  FileSize, Lock,  Unlock, CheckReservedLock,
-    FileControl, SectorSize, DeviceCharacteristics, ShmMap, ShmLock, ShmBarrier, ShmUnmap, Fetch, Unfetch};
+    3,                                                                        // iVersion
+    Close, Read, Write, Truncate, Sync, FileSize, Lock, Unlock, CheckReservedLock, FileControl, SectorSize,
+    DeviceCharacteristics,                                                    // version 1
+    ShmMap, ShmLock, ShmBarrier, ShmUnmap,                                    // version 2
+    Fetch, Unfetch};                                                          // version 3
 
 // ---- the VFS's own methods ----
 
