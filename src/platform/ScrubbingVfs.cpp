@@ -102,7 +102,7 @@ int Truncate(sqlite3_file* file, sqlite3_int64 size)
     ScrubFile* ours = Ours(file);
     sqlite3_file* real = ours->real;
     // What the real cut keeps: Windows' VFS rounds up to the chunk size. (With pages of the
-    // file mapped it skips the cut; these connections map nothing.)
+    // file mapped it skips the cut; the wrapper's connections map nothing.)
     const sqlite3_int64 kept = ours->chunk > 0 ? (size + ours->chunk - 1) / ours->chunk * ours->chunk : size;
     sqlite3_int64 now = 0;
     if (real->pMethods->xFileSize(real, &now) != SQLITE_OK) return SQLITE_IOERR_TRUNCATE;

@@ -349,7 +349,8 @@ SqlOutcome SqliteDatabase::Open(const std::wstring& path)
         return SqlOutcome::Fail(SqlProblem::ReadOnly, "the database can only be opened read-only");
     }
     // Sorts, temporary tables and VACUUM's copy stay in memory: no temporary file holds pages.
-    SqlOutcome checked = Exec("PRAGMA temp_store=MEMORY");
+    // Nothing of the file is mapped either, or Windows' VFS would skip a cut.
+    SqlOutcome checked = Exec("PRAGMA temp_store=MEMORY; PRAGMA mmap_size=0");
     if (checked) checked = Check();
     if (!checked) Close();
     return checked;
@@ -513,7 +514,10 @@ SqlOutcome SqliteDatabase::Edit(const Editor& edit)
 
     if (result && sqlite3_get_autocommit(db_))
         result = SqlOutcome::Fail(SqlProblem::Failed, "the edit ended the transaction itself");
-    if (result) result = Exec("COMMIT");
+    if (result) {
+        result = Exec("COMMIT");
+        if (!result) result.reason = "the edit could not be committed: " + result.reason;
+    }
     if (!result) {
         if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         Finish(wal);

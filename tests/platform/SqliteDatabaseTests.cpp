@@ -227,6 +227,7 @@ struct CutRecorder {
         SetScrubbingVfsHooks(std::move(hooks));
     }
     ~CutRecorder() { SetScrubbingVfsHooks(); }
+    CutRecorder(const CutRecorder&) = delete;
     // Cuts of the file whose name ends so, and of those the ones that held the site.
     std::pair<int, int> Of(const std::string& end) const
     {
