@@ -1,6 +1,7 @@
 #include "platform/SqliteDatabase.h"
 
 #include "platform/ErrorText.h"
+#include "platform/ScrubbingVfs.h"
 #include "platform/WideText.h"
 
 #include <sqlite3.h>
@@ -319,9 +320,9 @@ SqlOutcome SqliteDatabase::Failure(int code, const std::string& what)
 
 SqlOutcome SqliteDatabase::Open(const std::string& utf8Path) { return Open(WideFromUtf8(utf8Path)); }
 
-SqlOutcome SqliteDatabase::Connect(const std::string& name, int flags)
+SqlOutcome SqliteDatabase::Connect(const std::string& name, int flags, const char* vfs)
 {
-    const int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_EXRESCODE, nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_EXRESCODE, vfs);
     if (rc != SQLITE_OK) {
         SqlOutcome failed = db_ ? Failure(rc, "cannot open the database")
                                 : SqlOutcome::Fail(SqlProblem::Failed, "cannot open the database (out of memory)");
@@ -337,13 +338,20 @@ SqlOutcome SqliteDatabase::Open(const std::wstring& path)
     Close();
     if (SqlOutcome file = CheckFile(path); !file) return file;
 
+    // Every file this connection writes goes through the scrubbing VFS, which overwrites
+    // what a cut or a delete gives back.
+    const char* vfs = ScrubbingVfsName();
+    if (!vfs) return SqlOutcome::Fail(SqlProblem::Failed, "cannot open the database (SQLite refused our file layer)");
     // Never SQLITE_OPEN_CREATE: a missing or vanished file must not become an empty database.
-    if (SqlOutcome opened = Connect(Utf8FromWide(path), SQLITE_OPEN_READWRITE); !opened) return opened;
+    if (SqlOutcome opened = Connect(Utf8FromWide(path), SQLITE_OPEN_READWRITE, vfs); !opened) return opened;
     if (sqlite3_db_readonly(db_, "main") == 1) {
         Close();
         return SqlOutcome::Fail(SqlProblem::ReadOnly, "the database can only be opened read-only");
     }
-    SqlOutcome checked = Check();
+    // Sorts, temporary tables and VACUUM's copy stay in memory: no temporary file holds pages.
+    // Nothing of the file is mapped either, or Windows' VFS would skip a cut.
+    SqlOutcome checked = Exec("PRAGMA temp_store=MEMORY; PRAGMA mmap_size=0");
+    if (checked) checked = Check();
     if (!checked) Close();
     return checked;
 }
@@ -506,7 +514,10 @@ SqlOutcome SqliteDatabase::Edit(const Editor& edit)
 
     if (result && sqlite3_get_autocommit(db_))
         result = SqlOutcome::Fail(SqlProblem::Failed, "the edit ended the transaction itself");
-    if (result) result = Exec("COMMIT");
+    if (result) {
+        result = Exec("COMMIT");
+        if (!result) result.reason = "the edit could not be committed: " + result.reason;
+    }
     if (!result) {
         if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         Finish(wal);
@@ -539,6 +550,10 @@ SqlOutcome SqliteDatabase::Edit(const Editor& edit)
 
 SqlOutcome SqliteDatabase::Finish(bool wal)
 {
+    // A commit that failed once the file was written leaves its journal to be played back
+    // at the next read: read now, while the mode is still the edit's, since leaving TRUNCATE
+    // below deletes the journal. Should that fail, the journal stays for the next opener.
+    if (SqlOutcome read = Exec("SELECT count(*) FROM sqlite_schema"); !read) return read;
     // Normal locking again; the exclusive lock goes at the end of the next read, so the
     // browser can have its file back while this connection stays open.
     SqlOutcome ok = Exec("PRAGMA locking_mode=NORMAL");

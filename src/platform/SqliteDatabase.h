@@ -84,6 +84,8 @@ public:
 
     // Opens an existing database for reading and writing and checks it (header, then
     // PRAGMA quick_check). A lock held by another program is reported at once, not waited on.
+    // Whatever the connection cuts off a file or deletes beside it is overwritten first
+    // (platform/ScrubbingVfs.h), and its temporary data stays in memory.
     SqlOutcome Open(const std::wstring& path);
     SqlOutcome Open(const std::string& utf8Path);
     // Opens an existing database only to read it, checking its header and schema. Neither the
@@ -116,8 +118,9 @@ public:
 
 private:
     SqlOutcome Failure(int code, const std::string& what = {});
-    // Opens the connection (`flags` besides extended codes) and sets it up as all are.
-    SqlOutcome Connect(const std::string& name, int flags);
+    // Opens the connection (`flags` besides extended codes) through `vfs` (SQLite's default
+    // when null) and sets it up as all are.
+    SqlOutcome Connect(const std::string& name, int flags, const char* vfs = nullptr);
     SqlOutcome Check();
     SqlOutcome Finish(bool wal);
 

@@ -1,4 +1,5 @@
 #include "platform/FileIo.h"
+#include "platform/ScrubbingVfs.h"
 #include "platform/SqliteDatabase.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
@@ -8,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <random>
 #include <stdexcept>
 
@@ -156,6 +158,147 @@ TEST_F(SqliteDatabaseTest, DeletedRowsLeaveNoTraceInTheFileItsLogOrItsJournalAnd
         EXPECT_EQ(Bytes(file)[18], mode.headerByte) << "the journal mode the file had";
         EXPECT_TRUE(DatabaseHolds(file, kKept));
         EXPECT_FALSE(DatabaseHolds(file, kSecret));
+    }
+}
+
+namespace {
+// The forgotten site in many rows over many pages and overflow pages, beside a kept one,
+// left as the browsers leave their files: Chromium's rollback journal in TRUNCATE mode, an
+// empty -journal beside; Firefox's write-ahead log, still holding frames. The log's file is
+// in UTF-16, so that both spellings are looked for where they are.
+constexpr const char* kForgotten = "forgotten.example";
+
+void SeedAsBrowsersLeaveIt(const std::string& file, bool wal)
+{
+    Browser browser(file);
+    browser.Sql(std::string("PRAGMA page_size=1024;") +
+                (wal ? "PRAGMA encoding='UTF-16le'; PRAGMA journal_mode=WAL;" : "PRAGMA journal_mode=TRUNCATE;"));
+    browser.Sql("CREATE TABLE urls(id INTEGER PRIMARY KEY, url TEXT NOT NULL, title TEXT);"
+                "CREATE INDEX urls_url ON urls(url);"
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1200)"
+                " INSERT INTO urls(url, title) SELECT"
+                "  CASE i % 3 WHEN 0 THEN 'https://kept.example/' ELSE 'https://forgotten.example/' END || i,"
+                "  CASE i % 100 WHEN 1 THEN printf('%.3000c', 'f') ELSE 'Title ' || i END FROM n;");
+    // A later visit rewrites pages of both sites: the journal or the log takes copies.
+    browser.Sql("UPDATE urls SET title = title || '.' WHERE id % 7 = 0");
+}
+
+std::string Utf16(const std::string& ascii)
+{
+    std::string wide;
+    for (const char c : ascii) wide += std::string{c, '\0'};
+    return wide;
+}
+
+bool HoldsEither(const std::string& bytes, const std::string& text)
+{
+    return bytes.find(text) != std::string::npos || bytes.find(Utf16(text)) != std::string::npos;
+}
+
+// What the VFS gives back, seen at each cut or delete: the part that goes, as it was before
+// the overwrite and as it is when it goes.
+struct Cut {
+    std::string file;
+    bool heldBefore = false;
+    bool zeroAfter = false;
+};
+
+struct CutRecorder {
+    std::vector<Cut> cuts;
+    std::function<bool(const std::string&)> refuse = [](const std::string&) { return false; };
+
+    static std::string Tail(const std::string& file, std::int64_t kept)
+    {
+        const std::string bytes = Bytes(file);
+        return bytes.size() > static_cast<std::size_t>(kept) ? bytes.substr(static_cast<std::size_t>(kept)) : "";
+    }
+    CutRecorder()
+    {
+        ScrubbingVfsHooks hooks;
+        hooks.beforeOverwrite = [this](const std::string& file, std::int64_t kept) {
+            if (refuse(file)) return false;
+            cuts.push_back({file, HoldsEither(Tail(file, kept), kForgotten), false});
+            return true;
+        };
+        hooks.beforeCut = [this](const std::string& file, std::int64_t kept) {
+            const std::string tail = Tail(file, kept);
+            cuts.back().zeroAfter = tail.find_first_not_of('\0') == std::string::npos;
+        };
+        SetScrubbingVfsHooks(std::move(hooks));
+    }
+    ~CutRecorder() { SetScrubbingVfsHooks(); }
+    CutRecorder(const CutRecorder&) = delete;
+    // Cuts of the file whose name ends so, and of those the ones that held the site.
+    std::pair<int, int> Of(const std::string& end) const
+    {
+        std::pair<int, int> found{0, 0};
+        for (const Cut& c : cuts)
+            if (c.file.size() >= end.size() && c.file.compare(c.file.size() - end.size(), end.size(), end) == 0) {
+                ++found.first;
+                found.second += c.heldBefore;
+            }
+        return found;
+    }
+};
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+SqlOutcome DeleteForgotten(SqliteDatabase& db) { return db.Exec("DELETE FROM urls WHERE url LIKE '%forgotten.example%'"); }
+
+} // namespace
+
+TEST_F(SqliteDatabaseTest, WhatAFileGivesBackIsOverwrittenBeforeItIsCutOrDeletedAndAFailedOverwriteIsReported)
+{
+    for (const bool wal : {false, true}) {
+        SCOPED_TRACE(wal ? "WAL, as Firefox leaves it" : "TRUNCATE, as Chromium leaves it");
+        const std::string file = folder.File(wal ? "places.sqlite" : "History");
+        SeedAsBrowsersLeaveIt(file, wal);
+        const std::string leftover = wal ? "-wal" : "-journal";
+        ASSERT_TRUE(HoldsEither(Bytes(file), kForgotten) || wal);
+        if (wal) {
+            ASSERT_TRUE(HoldsEither(Bytes(file + "-wal"), kForgotten));
+        } else {
+            ASSERT_NE(::GetFileAttributesA((file + "-journal").c_str()), INVALID_FILE_ATTRIBUTES);
+            ASSERT_TRUE(Bytes(file + "-journal").empty());
+        }
+
+        // A first overwrite of the journal or log fails: SQLite reports an I/O error; a
+        // journal that could not be given back undoes the commit, a log is emptied later.
+        CutRecorder recorder;
+        recorder.refuse = [&, refused = false](const std::string& f) mutable {
+            if (refused || !EndsWith(f, leftover)) return false;
+            return refused = true;
+        };
+        {
+            SqliteDatabase db;
+            ASSERT_TRUE(db.Open(file));
+            const SqlOutcome failed = db.Edit(DeleteForgotten);
+            EXPECT_NE(failed.reason.find("I/O"), std::string::npos) << failed.reason;
+            EXPECT_EQ(failed.problem, wal ? SqlProblem::Unscrubbed : SqlProblem::Failed) << failed.reason;
+            EXPECT_EQ(Count(db, "SELECT count(*) FROM urls WHERE url LIKE '%forgotten%'"), wal ? 0 : 800);
+            EXPECT_EQ(Count(db, "SELECT count(*) FROM urls WHERE url LIKE '%kept%'"), 400);
+            SqliteStatement check;
+            ASSERT_TRUE(db.Prepare("PRAGMA integrity_check", check));
+            ASSERT_TRUE(check.Next());
+            EXPECT_EQ(check.Text(0), "ok");
+        }
+
+        // Edited again: every part given back was overwritten first, and the journal's or
+        // the log's held the forgotten site, as the volume's freed clusters would have.
+        SqliteDatabase db;
+        ASSERT_TRUE(db.Open(file));
+        const SqlOutcome edited = db.Edit(DeleteForgotten);
+        ASSERT_TRUE(edited) << edited.reason;
+        db.Close();
+        for (const Cut& cut : recorder.cuts) EXPECT_TRUE(cut.zeroAfter) << cut.file;
+        EXPECT_GT(recorder.Of(leftover).second, 0);
+        EXPECT_GT(recorder.Of(wal ? "\\places.sqlite" : "\\History").first, 0) << "the vacuumed file's tail";
+        for (const char* side : {"", "-journal", "-wal"})
+            EXPECT_FALSE(HoldsEither(Bytes(file + side), kForgotten)) << side;
+        EXPECT_TRUE(HoldsEither(Bytes(file), kKept));
     }
 }
 
