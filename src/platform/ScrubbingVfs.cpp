@@ -1,5 +1,7 @@
 #include "platform/ScrubbingVfs.h"
 
+#include "platform/WritePoints.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -94,6 +96,7 @@ int Read(sqlite3_file* f, void* buffer, int n, sqlite3_int64 at) { return Real(f
 
 int Write(sqlite3_file* f, const void* buffer, int n, sqlite3_int64 at)
 {
+    PassWritePoint("sqlite: write");
     return Real(f)->pMethods->xWrite(Real(f), buffer, n, at);
 }
 
@@ -106,6 +109,7 @@ int Truncate(sqlite3_file* file, sqlite3_int64 size)
     const sqlite3_int64 kept = ours->chunk > 0 ? (size + ours->chunk - 1) / ours->chunk * ours->chunk : size;
     sqlite3_int64 now = 0;
     if (real->pMethods->xFileSize(real, &now) != SQLITE_OK) return SQLITE_IOERR_TRUNCATE;
+    PassWritePoint("sqlite: cut");
     if (now > kept) {
         if (!AllowOverwrite(ours->name, kept) || Overwrite(real, kept, now) != SQLITE_OK) return SQLITE_IOERR_TRUNCATE;
         TellOverwritten(ours->name, kept);
@@ -113,7 +117,11 @@ int Truncate(sqlite3_file* file, sqlite3_int64 size)
     return real->pMethods->xTruncate(real, size);
 }
 
-int Sync(sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); }
+int Sync(sqlite3_file* f, int flags)
+{
+    PassWritePoint("sqlite: flush");
+    return Real(f)->pMethods->xSync(Real(f), flags);
+}
 int FileSize(sqlite3_file* f, sqlite3_int64* size) { return Real(f)->pMethods->xFileSize(Real(f), size); }
 int Lock(sqlite3_file* f, int level) { return Real(f)->pMethods->xLock(Real(f), level); }
 int Unlock(sqlite3_file* f, int level) { return Real(f)->pMethods->xUnlock(Real(f), level); }
@@ -180,6 +188,7 @@ int Delete(sqlite3_vfs*, const char* name, int syncDir)
     int exists = 0;
     if (g_real->xAccess(g_real, name, SQLITE_ACCESS_EXISTS, &exists) != SQLITE_OK) return SQLITE_IOERR_DELETE;
     if (exists) {
+        PassWritePoint("sqlite: delete");
         if (!AllowOverwrite(name, 0)) return SQLITE_IOERR_DELETE;
         auto* real = static_cast<sqlite3_file*>(sqlite3_malloc(g_real->szOsFile));
         if (!real) return SQLITE_IOERR_NOMEM;
