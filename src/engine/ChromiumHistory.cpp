@@ -219,6 +219,16 @@ StoreOutcome EraseHistoryFiles(EraseContext& context, const BrowserProfile& prof
         {L"Network Action Predictor", {L"-journal"}},
         {L"History Provider Cache", {}},
         {L"DIPS", {L"-wal", L"-journal"}},
+        // Host lists the browser itself empties whole with its history: the servers it spoke
+        // to and the sites that asked for HTTPS only (newer builds keep them in "Network").
+        {L"Network\\Network Persistent State", {}},
+        {L"Network Persistent State", {}},
+        {L"Network\\TransportSecurity", {}},
+        {L"TransportSecurity", {}},
+        // The sites the Topics API saw, by hash; and the media pages played, which newer
+        // builds delete themselves.
+        {L"BrowsingTopicsSiteData", {L"-wal", L"-journal"}},
+        {L"Media History", {L"-wal", L"-journal"}},
     };
     for (const auto& [name, companions] : files) {
         if (context.run.abort) return outcome;

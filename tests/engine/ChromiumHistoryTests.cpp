@@ -66,7 +66,9 @@ const char* const kKeptAddress = "https://kept.example/page";
 // Whole files that are all history, with where a folder stands instead of a file.
 const Texts kHistoryFiles = {"Visited Links", "Top Sites", "Top Sites-journal", "Shortcuts", "Network Action Predictor",
                              "History Provider Cache", "DIPS", "DIPS-wal", "Sessions\\Session_13441187105615559",
-                             "Sessions\\Tabs_13441187105619214", "Sessions_Encrypted\\Session_1"};
+                             "Sessions\\Tabs_13441187105619214", "Sessions_Encrypted\\Session_1",
+                             "Network\\Network Persistent State", "Network\\TransportSecurity", "TransportSecurity",
+                             "BrowsingTopicsSiteData", "BrowsingTopicsSiteData-wal", "Media History"};
 // What no history clean may change.
 const Texts kUntouchable = {"Bookmarks", "Login Data", "Preferences", "Secure Preferences", "Web Data"};
 
@@ -77,6 +79,7 @@ struct ChromiumHistoryFixture : test::SessionFixture {
         const std::string dir = folder.File(name);
         std::filesystem::create_directories(dir + "\\Sessions");
         std::filesystem::create_directories(dir + "\\Sessions_Encrypted");
+        std::filesystem::create_directories(dir + "\\Network");
         test::CreateDatabase(dir + "\\History", std::string(test::kChromiumHistorySchema) + kHistoryRows, wal);
         test::CreateDatabase(dir + "\\Favicons", kFavicons);
         test::WriteFileBytes(dir + "\\Bookmarks", kBookmarks);
