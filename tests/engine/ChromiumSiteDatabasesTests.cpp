@@ -2,6 +2,8 @@
 
 #include "BrowserBoxTesting.h"
 
+#include <map>
+
 using namespace sweepora;
 using namespace sweepora::test;
 
@@ -78,62 +80,41 @@ struct SiteDatabasesFixture : test::SessionFixture {
     }
 };
 
+// Every row of every table, by table; the rows that name gone.example left out when `kept`.
+std::map<std::string, Texts> Rows(const std::string& db, bool kept)
+{
+    std::map<std::string, Texts> rows;
+    for (const std::string& table : QueryRows(db, "SELECT name FROM sqlite_schema WHERE type = 'table'"))
+        for (const std::string& row : QueryRows(db, "SELECT * FROM \"" + table + "\""))
+            if (!kept || row.find("gone") == std::string::npos) rows[table].push_back(row);
+    return rows;
+}
+
 } // namespace
 
 TEST_F(SiteDatabasesFixture, TheKeptSitesRowsStayAsTheyWereAndTheRestGo)
 {
-    const std::string tokens = dir + "\\Network\\Trust Tokens", groups = dir + "\\InterestGroups",
-                      shared = dir + "\\SharedStorage", webSql = dir + "\\databases\\Databases.db";
-    // The kept rows as they were, each column's value.
-    const std::pair<std::string, std::string> keptRows[] = {
-        {tokens, "SELECT key, hex(proto) FROM trust_tokens_issuer_config WHERE key NOT LIKE '%gone%'"},
-        {tokens, "SELECT key, hex(proto) FROM trust_tokens_toplevel_config WHERE key NOT LIKE '%gone%'"},
-        {tokens, "SELECT key, hex(proto) FROM trust_tokens_issuer_toplevel_pair_config WHERE key NOT LIKE '%gone%'"},
-        {groups, "SELECT * FROM interest_groups WHERE name = 'kept-group'"},
-        {groups, "SELECT * FROM join_history WHERE name = 'kept-group'"},
-        {groups, "SELECT * FROM win_history WHERE name = 'kept-group'"},
-        {groups, "SELECT hex(hashed_key) FROM joined_k_anon"},
-        {shared, "SELECT * FROM values_mapping WHERE context_origin <> 'https://gone.example'"},
-        {shared, "SELECT * FROM per_origin_mapping WHERE context_origin <> 'https://gone.example'"},
-        {shared, "SELECT * FROM budget_mapping WHERE id = 1"},
-        {webSql, "SELECT * FROM Databases WHERE id IN (1, 4)"},
-    };
-    std::vector<Texts> before;
-    for (const auto& [db, query] : keptRows) before.push_back(QueryRows(db, query));
-    const Snapshot keptFolders = [&] {
-        Snapshot both = TakeFolder(dir + "\\databases\\https_www.bank.example_0");
-        for (const auto& [file, bytes] : TakeFolder(dir + "\\databases\\chrome-extension_abcdefghijklmnop_0"))
-            both["ext\\" + file] = bytes;
-        return both;
-    }();
+    const Texts databases = {dir + "\\Network\\Trust Tokens", dir + "\\InterestGroups", dir + "\\SharedStorage",
+                             dir + "\\databases\\Databases.db"};
+    std::vector<std::map<std::string, Texts>> kept;
+    for (const std::string& db : databases) kept.push_back(Rows(db, true));
+    const Snapshot keptFolders = TakeFolder(dir + "\\databases");
 
-    const std::vector<StoreOutcome> outcomes =
-        PreviewThenLive({tokens, groups, shared, webSql}, [&](bool live) { return Clean(live); });
+    const std::vector<StoreOutcome> outcomes = PreviewThenLive(databases, [&](bool live) { return Clean(live); });
     EXPECT_EQ(Summary(outcomes), (Texts{"Network\\Trust Tokens|3|", "InterestGroups|7|", "SharedStorage|3|",
                                         "databases (WebSQL)|2|"}));
-
-    for (std::size_t i = 0; i < std::size(keptRows); ++i)
-        EXPECT_EQ(QueryRows(keptRows[i].first, keptRows[i].second), before[i]) << keptRows[i].second;
-    EXPECT_EQ(QueryRows(tokens, "SELECT key FROM trust_tokens_issuer_config UNION ALL SELECT key FROM "
-                                "trust_tokens_toplevel_config UNION ALL SELECT key FROM "
-                                "trust_tokens_issuer_toplevel_pair_config"),
-              (Texts{"https://issuer.bank.example", "https://www.bank.example",
-                     "https://issuer.bank.example https://www.bank.example"}));
-    EXPECT_EQ(QueryRows(groups, "SELECT name FROM interest_groups"), Texts{"kept-group"});
-    EXPECT_EQ(QueryRows(groups, "SELECT count(*) FROM join_history UNION ALL SELECT count(*) FROM bid_history"),
-              (Texts{"1", "0"}));
-    EXPECT_EQ(QueryRows(groups, "SELECT origin FROM cooldown_debugging_only_report"), Texts{"https://bank.example"});
-    EXPECT_EQ(QueryRows(webSql, "SELECT id FROM Databases"), (Texts{"1", "4"}));
-    for (const std::string& db : {tokens, groups, shared, webSql})
-        for (const char* gone : {"gone.example", "gone-value", "gone-db"})
-            EXPECT_FALSE(DatabaseHolds(db, gone)) << db << " " << gone;
-
-    EXPECT_FALSE(Exists(dir + "\\databases\\https_gone.example_0"));
-    EXPECT_FALSE(Exists(dir + "\\databases\\http_gone.example_8080"));
-    Snapshot after = TakeFolder(dir + "\\databases\\https_www.bank.example_0");
-    for (const auto& [file, bytes] : TakeFolder(dir + "\\databases\\chrome-extension_abcdefghijklmnop_0"))
-        after["ext\\" + file] = bytes;
-    EXPECT_EQ(after, keptFolders);
+    // Each row that names gone.example went (a pair, a group joined there, its counts), and
+    // not a byte of it is left; every other row is as it was.
+    for (std::size_t i = 0; i < databases.size(); ++i) {
+        EXPECT_EQ(Rows(databases[i], false), kept[i]) << databases[i];
+        EXPECT_FALSE(DatabaseHolds(databases[i], "gone")) << databases[i];
+    }
+    Snapshot left = keptFolders;
+    for (auto it = left.begin(); it != left.end();)
+        it = it->first.find("gone") != std::string::npos || it->first == "Databases.db" ? left.erase(it) : std::next(it);
+    Snapshot after = TakeFolder(dir + "\\databases");
+    after.erase("Databases.db");
+    EXPECT_EQ(after, left);
 }
 
 TEST_F(SiteDatabasesFixture, AHeldDamagedOrUnknownStoreIsLeftAsItWas)
