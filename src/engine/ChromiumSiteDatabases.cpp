@@ -135,7 +135,8 @@ void CleanInterestGroups(EraseContext& context, const BrowserProfile& profile, c
                          std::vector<StoreOutcome>& outcomes)
 {
     static const std::vector<TableNeeds> needs = {
-        {"interest_groups", {"owner", "joining_origin", "name"}, true},
+        // Builds before the joining site was recorded lack joining_origin: cut by owner alone.
+        {"interest_groups", {"owner", "name"}, true},
         {"join_history", {"owner", "name"}},
         {"bid_history", {"owner", "name"}},
         {"win_history", {"owner", "name"}},
