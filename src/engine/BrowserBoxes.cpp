@@ -6,6 +6,7 @@
 #include "engine/BrowserHistory.h"
 #include "engine/BrowserSites.h"
 #include "engine/BrowserTypedUrls.h"
+#include "engine/ChromiumHistoryStores.h"
 #include "engine/ChromiumPreferences.h"
 #include "engine/ChromiumWebStorage.h"
 #include "engine/Session.h"
@@ -62,12 +63,14 @@ void Append(std::vector<StoreOutcome>& to, std::vector<StoreOutcome> more)
 void CleanBrowserHistory(Session& s, const BrowserScope& scope)
 {
     const KeptAddress kept = AddressesKept(s.safeLists.history.safe.Items());
+    const auto moreStores = ChromiumHistoryStoresRun(kept);
     CleanEveryProfile(s, "history", scope, [&](EraseContext& context, const BrowserProfile& profile) {
         if (!Chromium(profile)) return CleanFirefoxHistory(context, profile, kept);
         std::vector<StoreOutcome> outcomes = CleanChromiumHistory(context, profile, kept);
         if (!context.run.abort &&
             ::GetFileAttributesW(InProfile(profile.folder, L"Preferences").c_str()) != INVALID_FILE_ATTRIBUTES)
             outcomes.push_back(CleanChromiumPreferences(context, profile, kept));
+        if (!context.run.abort) Append(outcomes, moreStores(context, profile));
         return outcomes;
     });
 }

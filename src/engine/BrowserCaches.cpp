@@ -14,15 +14,17 @@ namespace {
 // What a running browser's caches keep: their index files, which name entries by hash.
 const std::vector<const wchar_t*> kIndexFiles = {L"INDEX", L"INDEX.LOG", L"THE-REAL-INDEX"};
 
-std::vector<StoreOutcome> EraseCaches(EraseContext& context, const BrowserProfile& profile, const std::wstring& base,
-                         const std::vector<std::wstring>& folders, const std::string& store)
+std::vector<StoreOutcome> EraseCaches(EraseContext& context, const BrowserProfile& profile,
+                                      const std::vector<std::wstring>& bases, const std::vector<std::wstring>& folders,
+                                      const std::string& store)
 {
     const bool held = !ProfileInUse(profile).empty();
     bool found = false;
-    for (const std::wstring& folder : folders) {
-        if (context.run.abort) break;
-        found = EraseProfileFolderFiles(context, InProfile(base, folder.c_str()), true, held ? kIndexFiles : std::vector<const wchar_t*>{}) || found;
-    }
+    for (const std::wstring& base : bases)
+        for (const std::wstring& folder : folders) {
+            if (context.run.abort) break;
+            found = EraseProfileFolderFiles(context, InProfile(base, folder.c_str()), true, held ? kIndexFiles : std::vector<const wchar_t*>{}) || found;
+        }
     // No cache folder at all: nothing to say "Cleared" of.
     if (!found) return {};
     return {WholeFiles(store)};
@@ -55,17 +57,22 @@ const std::vector<std::wstring>& SharedCacheFolders()
 std::vector<StoreOutcome> CleanBrowserCaches(EraseContext& context, const BrowserProfile& profile)
 {
     const BrowserFamily family = BrowserOf(profile.browser).family;
-    // The Firefox family keeps its caches in the local folder, which a profile may lack.
-    const std::wstring& base = family == BrowserFamily::Firefox ? profile.localFolder : profile.folder;
-    if (base.empty() || context.run.abort) return {};
-    return EraseCaches(context, profile, base, ProfileCacheFolders(family), "cache");
+    // The Firefox family keeps its caches in the local folder, which a profile may lack;
+    // Opera its profile in Roaming AppData and its caches in Local AppData, beside.
+    std::vector<std::wstring> bases;
+    if (family == BrowserFamily::Chromium) bases.push_back(profile.folder);
+    if (!profile.localFolder.empty() &&
+        (bases.empty() || CanonicalFolder(profile.localFolder) != CanonicalFolder(profile.folder)))
+        bases.push_back(profile.localFolder);
+    if (bases.empty() || context.run.abort) return {};
+    return EraseCaches(context, profile, bases, ProfileCacheFolders(family), "cache");
 }
 
 std::vector<StoreOutcome> CleanSharedBrowserCaches(EraseContext& context, const BrowserProfile& profile)
 {
     if (BrowserOf(profile.browser).family != BrowserFamily::Chromium || profile.dataFolder.empty() || context.run.abort)
         return {};
-    return EraseCaches(context, profile, profile.dataFolder, SharedCacheFolders(), "shared cache");
+    return EraseCaches(context, profile, {profile.dataFolder}, SharedCacheFolders(), "shared cache");
 }
 
 std::function<std::vector<StoreOutcome>(EraseContext&, const BrowserProfile&)> BrowserCacheRun()

@@ -1,5 +1,6 @@
 #include "engine/BrowserCookies.h"
 
+#include "engine/ChromiumSiteDatabases.h"
 #include "engine/ChromiumSiteStorage.h"
 #include "engine/FirefoxPermissions.h"
 #include "engine/FirefoxSiteStorage.h"
@@ -73,6 +74,8 @@ std::vector<StoreOutcome> CleanChromiumCookies(EraseContext& context, const Brow
     }
     if (context.run.abort) return outcomes;
     for (StoreOutcome& outcome : CleanChromiumSiteStorage(context, profile, kept)) outcomes.push_back(outcome);
+    if (context.run.abort) return outcomes;
+    for (StoreOutcome& outcome : CleanChromiumSiteDatabases(context, profile, kept)) outcomes.push_back(outcome);
     return outcomes;
 }
 

@@ -4,9 +4,6 @@
 
 namespace sweepora {
 
-namespace {
-
-// Chromium 156's Web Data: the tables of the user's other saved data, which stay.
 const std::set<std::string>& KnownWebDataTables()
 {
     static const std::set<std::string> known = {
@@ -27,6 +24,8 @@ const std::set<std::string>& KnownWebDataTables()
         "autofill_offer_eligible_instrument", "autofill_offer_merchant_domain"};
     return known;
 }
+
+namespace {
 
 SqlOutcome CleanWebData(SqliteDatabase& db, const StoreLayout& layout, std::int64_t& rows)
 {

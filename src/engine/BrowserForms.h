@@ -2,9 +2,15 @@
 // "Clear AutoComplete Forms Data" on today's browsers: what was typed into web forms.
 #include "engine/BrowserStore.h"
 
+#include <set>
+#include <string>
 #include <vector>
 
 namespace sweepora {
+
+// The tables of Chromium's `Web Data` that hold the user's saved data other than form
+// entries (addresses, cards, search engines, tokens), in the names of Chromium 156 and before.
+const std::set<std::string>& KnownWebDataTables();
 
 // The sync type under which Chromium keeps the metadata of autocomplete entries (the field
 // number of its autofill specifics); those rows name each entry's field and value.

@@ -19,10 +19,12 @@ using KeptAddress = std::function<bool(const std::string& url)>;
 KeptAddress AddressesKept(const std::vector<std::string>& entries);
 
 // One profile of the Chromium family: the history rows of `History` (addresses, visits,
-// search terms, segments, clusters; downloads stay), the favicons of pages that are not
+// search terms, segments, clusters, and the downloads' records, though never the files they
+// saved), the favicons of pages that are not
 // bookmarked, and the files that are all history (`Visited Links`, `Top Sites`,
 // `Shortcuts`, `Network Action Predictor`, `History Provider Cache`, `HistoryEmbeddings`,
-// `DIPS`, `Sessions`), the files through the erasure library. A test run counts and
+// `DIPS`, `Sessions`, `Network Persistent State`, `TransportSecurity`,
+// `BrowsingTopicsSiteData`, `Media History`), the files through the erasure library. A test run counts and
 // changes nothing. The caller has made sure the browser does not hold the profile.
 std::vector<StoreOutcome> CleanChromiumHistory(EraseContext& context, const BrowserProfile& profile,
                                                const KeptAddress& kept);

@@ -49,16 +49,26 @@ const wchar_t* const kSharedFolders[] = {
 struct ChromiumPlace {
     BrowserId browser;
     bool roaming;
-    const wchar_t* path; // below the AppData folder
-    bool single;         // the folder is the one profile (Opera)
+    const wchar_t* path;  // below the AppData folder
+    bool single;          // the folder is the one profile (Opera)
+    const wchar_t* cache; // below Local AppData, where the caches live apart (Opera); or null
 };
 const ChromiumPlace kChromiumPlaces[] = {
-    {BrowserId::Chrome, false, L"Google\\Chrome\\User Data", false},
-    {BrowserId::Edge, false, L"Microsoft\\Edge\\User Data", false},
-    {BrowserId::Brave, false, L"BraveSoftware\\Brave-Browser\\User Data", false},
-    {BrowserId::Vivaldi, false, L"Vivaldi\\User Data", false},
-    {BrowserId::Opera, true, L"Opera Software\\Opera Stable", true},
-    {BrowserId::Chromium, false, L"Chromium\\User Data", false}};
+    {BrowserId::Chrome, false, L"Google\\Chrome\\User Data", false, nullptr},
+    {BrowserId::ChromeBeta, false, L"Google\\Chrome Beta\\User Data", false, nullptr},
+    {BrowserId::ChromeDev, false, L"Google\\Chrome Dev\\User Data", false, nullptr},
+    {BrowserId::ChromeCanary, false, L"Google\\Chrome SxS\\User Data", false, nullptr},
+    {BrowserId::Edge, false, L"Microsoft\\Edge\\User Data", false, nullptr},
+    {BrowserId::EdgeBeta, false, L"Microsoft\\Edge Beta\\User Data", false, nullptr},
+    {BrowserId::EdgeDev, false, L"Microsoft\\Edge Dev\\User Data", false, nullptr},
+    {BrowserId::EdgeCanary, false, L"Microsoft\\Edge SxS\\User Data", false, nullptr},
+    {BrowserId::Brave, false, L"BraveSoftware\\Brave-Browser\\User Data", false, nullptr},
+    {BrowserId::BraveBeta, false, L"BraveSoftware\\Brave-Browser-Beta\\User Data", false, nullptr},
+    {BrowserId::BraveNightly, false, L"BraveSoftware\\Brave-Browser-Nightly\\User Data", false, nullptr},
+    {BrowserId::Vivaldi, false, L"Vivaldi\\User Data", false, nullptr},
+    {BrowserId::Opera, true, L"Opera Software\\Opera Stable", true, L"Opera Software\\Opera Stable"},
+    {BrowserId::OperaGX, true, L"Opera Software\\Opera GX Stable", true, L"Opera Software\\Opera GX Stable"},
+    {BrowserId::Chromium, false, L"Chromium\\User Data", false, nullptr}};
 
 // profiles.ini lies in `roaming` below its AppData folder; relative profiles keep their
 // caches at the same relative path below `local` in Local AppData.
@@ -76,12 +86,27 @@ const FirefoxPlace kFirefoxPlaces[] = {
     {BrowserId::Waterfox, false, L"Waterfox", L"Waterfox"},
     {BrowserId::LibreWolf, false, L"librewolf", L"librewolf"}};
 
-// Chromium's own builds run as chrome.exe too; their install folders tell them apart.
+// A browser's channels, and Chromium's own builds, run under one image name; their install
+// folders tell them apart.
 struct InstallHint {
     BrowserId browser;
     const wchar_t* part; // upper case
 };
-const InstallHint kInstallHints[] = {{BrowserId::Chrome, L"\\GOOGLE\\CHROME"}, {BrowserId::Chromium, L"\\CHROMIUM\\"}};
+const InstallHint kInstallHints[] = {
+    {BrowserId::Chrome, L"\\GOOGLE\\CHROME\\"},
+    {BrowserId::ChromeBeta, L"\\GOOGLE\\CHROME BETA\\"},
+    {BrowserId::ChromeDev, L"\\GOOGLE\\CHROME DEV\\"},
+    {BrowserId::ChromeCanary, L"\\GOOGLE\\CHROME SXS\\"},
+    {BrowserId::Chromium, L"\\CHROMIUM\\"},
+    {BrowserId::Edge, L"\\MICROSOFT\\EDGE\\"},
+    {BrowserId::EdgeBeta, L"\\MICROSOFT\\EDGE BETA\\"},
+    {BrowserId::EdgeDev, L"\\MICROSOFT\\EDGE DEV\\"},
+    {BrowserId::EdgeCanary, L"\\MICROSOFT\\EDGE SXS\\"},
+    {BrowserId::Brave, L"\\BRAVESOFTWARE\\BRAVE-BROWSER\\"},
+    {BrowserId::BraveBeta, L"\\BRAVESOFTWARE\\BRAVE-BROWSER-BETA\\"},
+    {BrowserId::BraveNightly, L"\\BRAVESOFTWARE\\BRAVE-BROWSER-NIGHTLY\\"},
+    {BrowserId::Opera, L"\\OPERA\\"},
+    {BrowserId::OperaGX, L"\\OPERA GX\\"}};
 
 std::wstring Join(const std::wstring& folder, const std::wstring& name)
 {
@@ -282,7 +307,9 @@ private:
             return;
         }
         if (place.single) {
-            if (Allowed(place.browser, DisplayPath(data), data)) Add({place.browser, "Default", data, {}, data});
+            const std::wstring cache = place.cache ? Join(local_, place.cache) : std::wstring();
+            if (Allowed(place.browser, DisplayPath(data), data))
+                Add({place.browser, "Default", data, local_.empty() ? std::wstring() : cache, data});
             return;
         }
 
@@ -639,20 +666,19 @@ bool ListsImage(const Browser& browser, const std::wstring& image)
 }
 
 // Whether the process is this browser's: by its image, and where browsers share an image,
-// by the folder it was started from when that says.
+// by the folder it was started from. A shared image whose folder does not say is nobody's
+// here: the profiles' locks tell then which of them runs.
 bool IsProcessOf(const Browser& browser, const RunningProcess& process)
 {
     if (!ListsImage(browser, process.image)) return false;
-    if (process.path.empty()) return true;
+    const bool shared = std::any_of(KnownBrowsers().begin(), KnownBrowsers().end(), [&](const Browser& other) {
+        return other.id != browser.id && ListsImage(other, process.image);
+    });
+    if (!shared) return true;
     const std::wstring path = UpperCaseWide(process.path);
-    bool someHint = false;
-    for (const InstallHint& hint : kInstallHints) {
-        if (!ListsImage(BrowserOf(hint.browser), process.image) || path.find(hint.part) == std::wstring::npos)
-            continue;
-        if (hint.browser == browser.id) return true;
-        someHint = true;
-    }
-    return !someHint;
+    for (const InstallHint& hint : kInstallHints)
+        if (hint.browser == browser.id && path.find(hint.part) != std::wstring::npos) return true;
+    return false;
 }
 
 // Opened sharing everything, the lock opens unless a holder refused to share what is asked:
@@ -678,10 +704,19 @@ const std::vector<Browser>& KnownBrowsers()
 {
     static const std::vector<Browser> browsers = {
         {BrowserId::Chrome, "Google Chrome", BrowserFamily::Chromium, {L"chrome.exe"}},
+        {BrowserId::ChromeBeta, "Google Chrome Beta", BrowserFamily::Chromium, {L"chrome.exe"}},
+        {BrowserId::ChromeDev, "Google Chrome Dev", BrowserFamily::Chromium, {L"chrome.exe"}},
+        {BrowserId::ChromeCanary, "Google Chrome Canary", BrowserFamily::Chromium, {L"chrome.exe"}},
         {BrowserId::Edge, "Microsoft Edge", BrowserFamily::Chromium, {L"msedge.exe"}},
+        {BrowserId::EdgeBeta, "Microsoft Edge Beta", BrowserFamily::Chromium, {L"msedge.exe"}},
+        {BrowserId::EdgeDev, "Microsoft Edge Dev", BrowserFamily::Chromium, {L"msedge.exe"}},
+        {BrowserId::EdgeCanary, "Microsoft Edge Canary", BrowserFamily::Chromium, {L"msedge.exe"}},
         {BrowserId::Brave, "Brave", BrowserFamily::Chromium, {L"brave.exe"}},
+        {BrowserId::BraveBeta, "Brave Beta", BrowserFamily::Chromium, {L"brave.exe"}},
+        {BrowserId::BraveNightly, "Brave Nightly", BrowserFamily::Chromium, {L"brave.exe"}},
         {BrowserId::Vivaldi, "Vivaldi", BrowserFamily::Chromium, {L"vivaldi.exe"}},
         {BrowserId::Opera, "Opera", BrowserFamily::Chromium, {L"opera.exe"}},
+        {BrowserId::OperaGX, "Opera GX", BrowserFamily::Chromium, {L"opera.exe"}},
         {BrowserId::Chromium, "Chromium", BrowserFamily::Chromium, {L"chrome.exe"}},
         {BrowserId::Firefox, "Firefox", BrowserFamily::Firefox, {L"firefox.exe"}},
         {BrowserId::Waterfox, "Waterfox", BrowserFamily::Firefox, {L"waterfox.exe"}},

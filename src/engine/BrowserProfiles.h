@@ -11,8 +11,27 @@ namespace sweepora {
 
 enum class BrowserFamily { Chromium, Firefox };
 
-// In the order profiles are listed.
-enum class BrowserId { Chrome, Edge, Brave, Vivaldi, Opera, Chromium, Firefox, Waterfox, LibreWolf };
+// In the order profiles are listed; a browser's channels after its stable one.
+enum class BrowserId {
+    Chrome,
+    ChromeBeta,
+    ChromeDev,
+    ChromeCanary,
+    Edge,
+    EdgeBeta,
+    EdgeDev,
+    EdgeCanary,
+    Brave,
+    BraveBeta,
+    BraveNightly,
+    Vivaldi,
+    Opera,
+    OperaGX,
+    Chromium,
+    Firefox,
+    Waterfox,
+    LibreWolf
+};
 
 struct Browser {
     BrowserId id;
@@ -30,7 +49,9 @@ struct BrowserProfile {
     BrowserId browser = BrowserId::Chrome;
     std::string name;         // what the browser calls it, UTF-8
     std::wstring folder;      // "\\?\" path of the profile folder
-    std::wstring localFolder; // Firefox family: its local cache folder (may not exist); empty otherwise
+    // Where its caches live apart from the profile (the Firefox family's local folder, Opera's
+    // folder in Local AppData); may not exist; empty when the caches are in the profile.
+    std::wstring localFolder;
     std::wstring dataFolder;  // "User Data" (or Opera's folder), or the folder of profiles.ini
 };
 
@@ -73,8 +94,10 @@ std::vector<RunningProcess> CurrentProcesses();
 std::vector<std::wstring> RunningImages(const std::vector<std::wstring>& images,
                                         const ProcessSource& processes = CurrentProcesses);
 
-// The known browsers with a process running, in BrowserId order. Chrome and Chromium share
-// "chrome.exe": its folder tells them apart, and where it cannot, both count as running.
+// The known browsers with a process running, in BrowserId order. Browsers that share an
+// image (Chrome's channels and Chromium "chrome.exe", Edge's channels, Brave's, Opera and
+// Opera GX) are told apart by the folder it runs from; where that does not tell, none of
+// them counts here, and each profile's lock says whether that browser runs (ProfileInUse).
 std::vector<BrowserId> RunningBrowsers(const ProcessSource& processes = CurrentProcesses);
 
 // "Google Chrome is running: close it first, then clean again"

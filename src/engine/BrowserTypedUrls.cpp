@@ -148,11 +148,12 @@ std::vector<StoreOutcome> CleanBrowserTypedUrls(EraseContext& context, const Bro
         {"visits", {"url"}},
         {"keyword_search_terms", {"url_id"}},
     };
-    // History's other tables are the history box's and the downloads, left alone here.
+    // History's other tables are the history box's, left alone here.
     static const std::set<std::string> historyKnown = {"meta",
                                                        "downloads",
                                                        "downloads_url_chains",
                                                        "downloads_slices",
+                                                       "downloads_reroute_info",
                                                        "visit_source",
                                                        "segments",
                                                        "segment_usage",

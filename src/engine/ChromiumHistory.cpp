@@ -68,12 +68,40 @@ const std::vector<TableNeeds>& HistoryNeeds()
         {"cluster_keywords", {"cluster_id"}},
         {"cluster_visit_duplicates", {"visit_id", "duplicate_visit_id"}},
         {"visited_links", {"link_url_id"}},
+        {"downloads", {"id"}},
+        {"downloads_url_chains", {"id", "url"}},
+        {"downloads_slices", {"download_id"}},
+        {"downloads_reroute_info", {"download_id"}},
     };
     return needs;
 }
 
-// Downloads stay by design; meta says which version wrote the file.
-const std::set<std::string> kHistoryKnown = {"meta", "downloads", "downloads_url_chains", "downloads_slices"};
+// meta says which version wrote the file.
+const std::set<std::string> kHistoryKnown = {"meta"};
+
+// A download stays when an address it came through is kept; the file it saved is never
+// touched, only the record of where it came from.
+SqlOutcome CleanDownloadRows(SqliteDatabase& db, const StoreLayout& layout, const KeptAddress& kept, std::int64_t& rows)
+{
+    if (!layout.Has("downloads") && !layout.Has("downloads_url_chains")) return {};
+    if (SqlOutcome ok = db.Exec("CREATE TEMP TABLE sweepora_kept_downloads(id INTEGER PRIMARY KEY)"); !ok) return ok;
+    if (layout.Has("downloads_url_chains")) {
+        if (SqlOutcome ok = PickIds(db, "sweepora_kept_chains", "SELECT id, url FROM main.downloads_url_chains",
+                                    [&](const std::string& url) { return KeptBy(kept, url); });
+            !ok)
+            return ok;
+        if (SqlOutcome ok = db.Exec("INSERT INTO temp.sweepora_kept_downloads SELECT id FROM temp.sweepora_kept_chains");
+            !ok)
+            return ok;
+    }
+    static const std::vector<Cut> cuts = {
+        {"downloads_url_chains", "id NOT IN (SELECT id FROM temp.sweepora_kept_downloads)"},
+        {"downloads_slices", "download_id NOT IN (SELECT id FROM temp.sweepora_kept_downloads)"},
+        {"downloads_reroute_info", "download_id NOT IN (SELECT id FROM temp.sweepora_kept_downloads)"},
+        {"downloads", "id NOT IN (SELECT id FROM temp.sweepora_kept_downloads)"},
+    };
+    return ApplyCuts(db, cuts, layout, rows);
+}
 
 SqlOutcome CleanHistoryRows(SqliteDatabase& db, const StoreLayout& layout, const KeptAddress& kept, std::int64_t& rows)
 {
@@ -115,7 +143,8 @@ SqlOutcome CleanHistoryRows(SqliteDatabase& db, const StoreLayout& layout, const
         {"visits", "url NOT IN (SELECT id FROM temp.sweepora_kept_urls)"},
         {"urls", "id NOT IN (SELECT id FROM temp.sweepora_kept_urls)"},
     };
-    return ApplyCuts(db, cuts, layout, rows);
+    if (SqlOutcome ok = ApplyCuts(db, cuts, layout, rows); !ok) return ok;
+    return CleanDownloadRows(db, layout, kept, rows);
 }
 
 SqlOutcome CleanFaviconRows(SqliteDatabase& db, const StoreLayout& layout, const KeptAddress& kept,
@@ -190,6 +219,16 @@ StoreOutcome EraseHistoryFiles(EraseContext& context, const BrowserProfile& prof
         {L"Network Action Predictor", {L"-journal"}},
         {L"History Provider Cache", {}},
         {L"DIPS", {L"-wal", L"-journal"}},
+        // Host lists the browser itself empties whole with its history: the servers it spoke
+        // to and the sites that asked for HTTPS only (newer builds keep them in "Network").
+        {L"Network\\Network Persistent State", {}},
+        {L"Network Persistent State", {}},
+        {L"Network\\TransportSecurity", {}},
+        {L"TransportSecurity", {}},
+        // The sites the Topics API saw, by hash; and the media pages played, which newer
+        // builds delete themselves.
+        {L"BrowsingTopicsSiteData", {L"-wal", L"-journal"}},
+        {L"Media History", {L"-wal", L"-journal"}},
     };
     for (const auto& [name, companions] : files) {
         if (context.run.abort) return outcome;

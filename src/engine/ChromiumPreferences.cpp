@@ -238,7 +238,8 @@ std::string PatternAddress(const std::string& key)
 
 struct VisitList {
     const char* path;
-    bool sitePatterns; // keyed by content-settings patterns, else by page address
+    bool sitePatterns;   // keyed by content-settings patterns or hosts, else by page address
+    bool perPartition = false; // an object of such lists, one per storage partition
 };
 
 const std::vector<VisitList>& VisitLists()
@@ -250,14 +251,17 @@ const std::vector<VisitList>& VisitLists()
         {"zerosuggest.cachedresults", false},
         {"zerosuggest.cachedresults_with_url", false},
         {"zerosuggest.cachedresults_composebox", false},
+        // The zoom the user set on each site visited: a setting, but one that names the site.
+        {"partition.per_host_zoom_levels", true, true},
     };
     return lists;
 }
 
-// Removes the entries of one list from `document` and `text` alike; returns how many went.
-std::size_t CutList(const VisitList& list, const KeptAddress& kept, Json& document, std::string& text)
+// Removes the entries of the list at `parts` from `document` and `text` alike; returns how
+// many went.
+std::size_t CutList(const std::vector<std::string>& parts, const VisitList& list, const KeptAddress& kept,
+                    Json& document, std::string& text)
 {
-    const std::vector<std::string> parts = Parts(list.path);
     Json* parent = &document;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
         if (!parent->is_object()) return 0;
@@ -349,7 +353,24 @@ StoreOutcome CleanChromiumPreferences(EraseContext& context, const BrowserProfil
                                std::string(list.path);
             continue;
         }
-        outcome.rows += static_cast<std::int64_t>(CutList(list, kept, expected, text));
+        if (!list.perPartition) {
+            outcome.rows += static_cast<std::int64_t>(CutList(parts, list, kept, expected, text));
+            continue;
+        }
+        // Partition keys may hold dots: each list's path is taken apart here, not from text.
+        const Json* partitions = &expected;
+        for (const std::string& part : parts)
+            partitions = partitions && partitions->is_object() && partitions->contains(part) ? &(*partitions)[part]
+                                                                                             : nullptr;
+        if (!partitions || !partitions->is_object()) continue;
+        std::vector<std::string> keys;
+        for (const auto& item : partitions->items())
+            if (item.value().is_object()) keys.push_back(item.key());
+        for (const std::string& key : keys) {
+            std::vector<std::string> inner = parts;
+            inner.push_back(key);
+            outcome.rows += static_cast<std::int64_t>(CutList(inner, list, kept, expected, text));
+        }
     }
     if (outcome.rows == 0) return outcome;
     // The cut text must be the document less exactly those entries, or nothing is written.

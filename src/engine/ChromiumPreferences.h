@@ -10,7 +10,8 @@
 namespace sweepora {
 
 // The dotted paths of the lists that go: each site's engagement and media engagement
-// scores, and the omnibox's cached zero-suggest answers (by page address, or whole).
+// scores, the omnibox's cached zero-suggest answers (by page address, or whole), and the
+// zoom set on each site (by host, in every storage partition).
 const std::vector<std::string>& PreferencesVisitLists();
 
 // Removes from `Preferences` the entries of those lists whose site or address `kept` does

@@ -27,21 +27,6 @@ bool EndsWith(const std::wstring& text, const std::wstring& tail)
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// "http", "www.bank.example" of a storage identifier ("http_www.bank.example_0"), as
-// Chromium names origins in folder and key names; false when it is not one.
-bool ParseStorageIdentifier(const std::string& identifier, std::string& scheme, std::string& host)
-{
-    const std::size_t first = identifier.find('_');
-    const std::size_t last = identifier.rfind('_');
-    if (first == std::string::npos || last <= first + 1 || last + 1 >= identifier.size()) return false;
-    if (!std::all_of(identifier.begin() + static_cast<std::ptrdiff_t>(last) + 1, identifier.end(),
-                     [](unsigned char c) { return std::isdigit(c) != 0; }))
-        return false;
-    scheme = identifier.substr(0, first);
-    host = identifier.substr(first + 1, last - first - 1);
-    return true;
-}
-
 std::wstring Below(const std::wstring& folder, const std::wstring& name) { return InProfile(folder, name.c_str()); }
 
 void PassTurn(EraseContext& context)

@@ -19,6 +19,19 @@ bool SiteDataGoes(const KeptSite& kept, const std::string& scheme, const std::st
     return !(kept && kept(host));
 }
 
+bool ParseStorageIdentifier(const std::string& identifier, std::string& scheme, std::string& host)
+{
+    const std::size_t first = identifier.find('_');
+    const std::size_t last = identifier.rfind('_');
+    if (first == std::string::npos || last <= first + 1 || last + 1 >= identifier.size()) return false;
+    if (!std::all_of(identifier.begin() + static_cast<std::ptrdiff_t>(last) + 1, identifier.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; }))
+        return false;
+    scheme = identifier.substr(0, first);
+    host = identifier.substr(first + 1, last - first - 1);
+    return true;
+}
+
 bool EraseSiteFolder(EraseContext& context, const std::wstring& folder)
 {
     WalkRequest request;

@@ -12,6 +12,10 @@ namespace sweepora {
 // https) that is not kept. Extensions and anything else that is not a site stay.
 bool SiteDataGoes(const KeptSite& kept, const std::string& scheme, const std::string& host);
 
+// "http", "www.bank.example" of a storage identifier ("http_www.bank.example_0"), as
+// Chromium names origins in folder and key names; false when it is not one.
+bool ParseStorageIdentifier(const std::string& identifier, std::string& scheme, std::string& host);
+
 // Erases a site's folder with everything in it through the folder walk. True when it is
 // gone (in a test run: would be).
 bool EraseSiteFolder(EraseContext& context, const std::wstring& folder);

@@ -138,3 +138,19 @@ TEST_F(BrowserCachesFixture, WhileTheBrowserRunsItsHeldFileAndTheIndexesStayAndT
     // Firefox does not run: its indexes go with the rest.
     for (const std::string& file : kFirefoxCache) EXPECT_FALSE(Exists(ffLocal + "\\a1.default\\" + file)) << file;
 }
+
+TEST_F(BrowserCachesFixture, OperasCachesInLocalAppDataGoAndItsRoamingProfileStays)
+{
+    const std::string roaming = folder.File("Roaming\\Opera GX Stable"), local = folder.File("Local\\Opera GX Stable");
+    for (const std::string& file : kChromiumCache) Write(local + "\\" + file);
+    for (const std::string& file : kChromiumKept) Write(roaming + "\\" + file);
+    const BrowserProfile opera{BrowserId::OperaGX, "Default", LongPath(roaming), LongPath(local), LongPath(roaming)};
+    const auto before = TakeFolder(roaming);
+    for (bool live : {false, true}) {
+        session.run.live = live;
+        EraseContext context = session.Erasure();
+        EXPECT_EQ(Summary(BrowserCacheRun()(context, opera)), Texts{"cache|0|"});
+    }
+    for (const std::string& file : kChromiumCache) EXPECT_FALSE(Exists(local + "\\" + file)) << file;
+    EXPECT_EQ(TakeFolder(roaming), before);
+}

@@ -90,6 +90,11 @@ TEST_F(BrowserFixture, FindsEveryProfileInOrderAndSaysWhyEntriesAreSkipped)
         "..\\Evil": {"name": "y"}, "Gone": {"name": "z"}, "NoPrefs": {"name": "w"}}}})");
 
     MakeFolders("Roaming\\Opera Software\\Opera Stable");
+    // The channels and forks, each in a folder of its own.
+    MakeFolders("Roaming\\Opera Software\\Opera GX Stable");
+    for (const char* data : {"Google\\Chrome SxS", "Google\\Chrome Beta", "Microsoft\\Edge Dev",
+                             "BraveSoftware\\Brave-Browser-Nightly"})
+        MakeFolders("Local\\" + std::string(data) + "\\User Data\\Default");
 
     const std::string outside = folder.File("Elsewhere\\work.profile");
     MakeFolders("Elsewhere\\work.profile");
@@ -123,9 +128,14 @@ TEST_F(BrowserFixture, FindsEveryProfileInOrderAndSaysWhyEntriesAreSkipped)
                            "Google Chrome|Profile 1|" + chrome + "Profile 1",
                            "Google Chrome|Profile 2|" + chrome + "Profile 2",
                            "Google Chrome|Profile 10|" + chrome + "Profile 10",
+                           "Google Chrome Beta|Default|Local\\Google\\Chrome Beta\\User Data\\Default",
+                           "Google Chrome Canary|Default|Local\\Google\\Chrome SxS\\User Data\\Default",
                            "Microsoft Edge|Personal|" + edge + "Default",
                            "Microsoft Edge|Work|" + edge + "Work",
+                           "Microsoft Edge Dev|Default|Local\\Microsoft\\Edge Dev\\User Data\\Default",
+                           "Brave Nightly|Default|Local\\BraveSoftware\\Brave-Browser-Nightly\\User Data\\Default",
                            "Opera|Default|Roaming\\Opera Software\\Opera Stable",
+                           "Opera GX|Default|Roaming\\Opera Software\\Opera GX Stable",
                            "Firefox|default-release|Roaming\\Mozilla\\Firefox\\Profiles\\abcd.default-release",
                            "Firefox|store|" + kStore + "\\Roaming\\Mozilla\\Firefox\\Profiles\\st0re.default",
                            "Firefox|work|Elsewhere\\work.profile",
@@ -165,6 +175,10 @@ TEST_F(BrowserFixture, FindsEveryProfileInOrderAndSaysWhyEntriesAreSkipped)
     ASSERT_FALSE(chromes.empty());
     EXPECT_EQ(Relative(chromes[0].dataFolder), "Local\\Google\\Chrome\\User Data");
     EXPECT_TRUE(chromes[0].localFolder.empty());
+    // Opera keeps its caches in Local AppData, apart from its roaming profile.
+    const std::vector<BrowserProfile> gx = Profiles(BrowserId::OperaGX);
+    ASSERT_EQ(gx.size(), 1u);
+    EXPECT_EQ(Relative(gx[0].localFolder), "Local\\Opera Software\\Opera GX Stable");
     EXPECT_EQ(chromes[0].folder.compare(0, 4, L"\\\\?\\"), 0);
 }
 
@@ -266,6 +280,7 @@ TEST_F(BrowserFixture, FoldersReachedThroughLinksAreNotProfiles)
 TEST_F(BrowserFixture, AProfileIsInUseWhileItsBrowserHoldsTheLock)
 {
     MakeFolders("Local\\Google\\Chrome\\User Data\\Default");
+    MakeFolders("Local\\Google\\Chrome Dev\\User Data\\Default");
     Write("Roaming\\Mozilla\\Firefox\\profiles.ini", Ini({"[Profile0]", "Name=main", "IsRelative=1", "Path=Profiles/m"}));
     MakeFolders("Roaming\\Mozilla\\Firefox\\Profiles\\m");
     const std::vector<BrowserProfile> firefox = Profiles(BrowserId::Firefox), chrome = Profiles(BrowserId::Chrome);
@@ -306,6 +321,15 @@ TEST_F(BrowserFixture, AProfileIsInUseWhileItsBrowserHoldsTheLock)
     held = open(lockfile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE);
     EXPECT_EQ(ProfileInUse(chrome[0]), "Google Chrome is running: close it first, then clean again");
     EXPECT_EQ(ProfileInUse(firefox[0]), "");
+    // Another channel of the same program has a lock of its own.
+    const std::vector<BrowserProfile> dev = Profiles(BrowserId::ChromeDev);
+    ASSERT_EQ(dev.size(), 1u);
+    EXPECT_EQ(ProfileInUse(dev[0]), "");
+    {
+        UniqueFile devHeld = open(dev[0].dataFolder + L"\\lockfile", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS,
+                                  FILE_FLAG_DELETE_ON_CLOSE);
+        EXPECT_EQ(ProfileInUse(dev[0]), "Google Chrome Dev is running: close it first, then clean again");
+    }
     held.reset();
     EXPECT_EQ(ProfileInUse(chrome[0]), "");
     // A lock left by a browser that ended, opened by a reader sharing everything: free.
@@ -321,14 +345,15 @@ TEST(RunningBrowsers, TellsTheBrowsersFromTheProcessList)
         for (BrowserId id : RunningBrowsers([list] { return list; })) names.push_back(BrowserOf(id).name);
         return names;
     };
-    // Each image alone names its browser, in any case; Chrome and Chromium share theirs.
+    // An image of one browser alone names it, in any case; one that channels or forks share
+    // names none of them without a folder that tells: their locks say which one runs.
     for (const Browser& browser : KnownBrowsers()) {
         for (const std::wstring& image : browser.images) {
             const test::Texts got = running({{L"System", L""}, {UpperCaseWide(image), L""}});
-            if (image == L"chrome.exe")
-                EXPECT_EQ(got, (test::Texts{"Google Chrome", "Chromium"}));
-            else
-                EXPECT_EQ(got, test::Texts{browser.name}) << Utf8FromWide(image);
+            const bool shared = std::count_if(KnownBrowsers().begin(), KnownBrowsers().end(), [&](const Browser& b) {
+                                    return b.images == browser.images;
+                                }) > 1;
+            EXPECT_EQ(got, shared ? test::Texts{} : test::Texts{browser.name}) << Utf8FromWide(image);
         }
     }
     EXPECT_EQ(running({{L"chrome.exe", L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"},
@@ -336,7 +361,13 @@ TEST(RunningBrowsers, TellsTheBrowsersFromTheProcessList)
               (test::Texts{"Google Chrome", "Firefox"}));
     EXPECT_EQ(running({{L"chrome.exe", L"C:\\Users\\ann\\AppData\\Local\\Chromium\\Application\\chrome.exe"}}),
               test::Texts{"Chromium"});
-    EXPECT_EQ(running({{L"chrome.exe", L"D:\\Portable\\chrome.exe"}}), (test::Texts{"Google Chrome", "Chromium"}));
+    EXPECT_EQ(running({{L"CHROME.EXE", L"c:\\users\\ann\\appdata\\local\\google\\chrome sxs\\application\\chrome.exe"},
+                       {L"chrome.exe", L"C:\\Program Files\\Google\\Chrome Beta\\Application\\chrome.exe"},
+                       {L"msedge.exe", L"C:\\Program Files (x86)\\Microsoft\\Edge Dev\\Application\\msedge.exe"},
+                       {L"brave.exe", L"C:\\Program Files\\BraveSoftware\\Brave-Browser-Nightly\\Application\\brave.exe"},
+                       {L"opera.exe", L"C:\\Users\\ann\\AppData\\Local\\Programs\\Opera GX\\opera.exe"}}),
+              (test::Texts{"Google Chrome Beta", "Google Chrome Canary", "Microsoft Edge Dev", "Brave Nightly", "Opera GX"}));
+    EXPECT_TRUE(running({{L"chrome.exe", L"D:\\Portable\\chrome.exe"}}).empty());
     EXPECT_TRUE(running({{L"notchrome.exe", L""}, {L"chrome.exe.bak", L""}, {L"chrome", L""}, {L"", L""}}).empty());
     EXPECT_TRUE(running({}).empty());
 

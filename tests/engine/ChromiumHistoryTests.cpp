@@ -35,8 +35,10 @@ INSERT INTO clusters_and_visits VALUES(1,2,0,0,'gone.example/secret-a','gone.exa
 INSERT INTO cluster_keywords VALUES(1,'gonekeyword',0,1,''),(2,'keptkeyword',0,1,'');
 INSERT INTO cluster_visit_duplicates VALUES(2,3),(1,4),(1,1);
 INSERT INTO visited_links VALUES(1,1,'https://kept.example/','https://kept.example/',1),(2,2,'https://gone.example/','https://gone.example/',1);
-INSERT INTO downloads VALUES(1,'guid','C:\dl\file.zip','C:\dl\file.zip',1,10,10,1,0,0,X'',2,0,0,0,'https://downloads.example/','https://downloads.example/','','','','GET','','','','','','application/zip','application/zip');
-INSERT INTO downloads_url_chains VALUES(1,0,'https://downloads.example/file.zip');
+INSERT INTO downloads VALUES(1,'guid','C:\dl\file.zip','C:\dl\file.zip',1,10,10,1,0,0,X'',2,0,0,0,'https://downloads.example/','https://downloads.example/','','','','GET','','','','','','application/zip','application/zip'),
+  (2,'guid2','C:\dl\kept.pdf','C:\dl\kept.pdf',1,10,10,1,0,0,X'',2,0,0,0,'','','','','','GET','','','','','','application/pdf','application/pdf');
+INSERT INTO downloads_url_chains VALUES(1,0,'https://downloads.example/file.zip'),(1,1,'https://cdn.example/secret-file.zip'),(2,0,'https://kept.example/page');
+INSERT INTO downloads_slices VALUES(1,0,5,0),(2,0,5,1);
 INSERT INTO history_sync_metadata VALUES(1,X'00');
 )";
 
@@ -64,7 +66,9 @@ const char* const kKeptAddress = "https://kept.example/page";
 // Whole files that are all history, with where a folder stands instead of a file.
 const Texts kHistoryFiles = {"Visited Links", "Top Sites", "Top Sites-journal", "Shortcuts", "Network Action Predictor",
                              "History Provider Cache", "DIPS", "DIPS-wal", "Sessions\\Session_13441187105615559",
-                             "Sessions\\Tabs_13441187105619214", "Sessions_Encrypted\\Session_1"};
+                             "Sessions\\Tabs_13441187105619214", "Sessions_Encrypted\\Session_1",
+                             "Network\\Network Persistent State", "Network\\TransportSecurity", "TransportSecurity",
+                             "BrowsingTopicsSiteData", "BrowsingTopicsSiteData-wal", "Media History"};
 // What no history clean may change.
 const Texts kUntouchable = {"Bookmarks", "Login Data", "Preferences", "Secure Preferences", "Web Data"};
 
@@ -75,6 +79,7 @@ struct ChromiumHistoryFixture : test::SessionFixture {
         const std::string dir = folder.File(name);
         std::filesystem::create_directories(dir + "\\Sessions");
         std::filesystem::create_directories(dir + "\\Sessions_Encrypted");
+        std::filesystem::create_directories(dir + "\\Network");
         test::CreateDatabase(dir + "\\History", std::string(test::kChromiumHistorySchema) + kHistoryRows, wal);
         test::CreateDatabase(dir + "\\Favicons", kFavicons);
         test::WriteFileBytes(dir + "\\Bookmarks", kBookmarks);
@@ -120,7 +125,7 @@ Snapshot HistoryDatabase(const Snapshot& files, bool history = true)
 
 } // namespace
 
-TEST_F(ChromiumHistoryFixture, TwoProfilesLoseAllButTheKeptAddressTheBookmarksIconsAndTheDownloads)
+TEST_F(ChromiumHistoryFixture, TwoProfilesLoseAllButTheKeptAddressAndTheBookmarksIconsDownloadsIncluded)
 {
     // One profile's History in write-ahead-log mode, the other's with a rollback journal;
     // HistoryEmbeddings a folder in one and a file in the other.
@@ -155,14 +160,18 @@ TEST_F(ChromiumHistoryFixture, TwoProfilesLoseAllButTheKeptAddressTheBookmarksIc
             {"SELECT cluster_id, visit_id FROM clusters_and_visits", {"2|1"}},
             {"SELECT keyword FROM cluster_keywords", {"keptkeyword"}},
             {"SELECT * FROM cluster_visit_duplicates", {"1|1"}}, {"SELECT link_url_id FROM visited_links", {"1"}},
-            {"SELECT url FROM downloads_url_chains", {"https://downloads.example/file.zip"}},
+            // The download that came through the kept address stays; the other's records go.
+            {"SELECT id, url FROM downloads_url_chains", {"2|https://kept.example/page"}},
+            {"SELECT id, target_path FROM downloads", {"2|C:\\dl\\kept.pdf"}},
+            {"SELECT download_id FROM downloads_slices", {"2"}},
             {"SELECT count(*) FROM history_sync_metadata", {"1"}}};
         for (const auto& [query, rows] : left) EXPECT_EQ(test::QueryRows(history, query), rows) << query;
         // Not a byte of a removed row is left in the file, its log or its journal.
         for (const char* gone :
-             {"gone.example", "Secret A", "hidden wish", "Hidden Wish", "gonekeyword", "Gone cluster"})
+             {"gone.example", "Secret A", "hidden wish", "Hidden Wish", "gonekeyword", "Gone cluster",
+              "downloads.example", "secret-file", "file.zip"})
             EXPECT_FALSE(test::DatabaseHolds(history, gone)) << gone;
-        for (const char* stays : {"kept.example/page", "Kept page title", "keptkeyword", "downloads.example"})
+        for (const char* stays : {"kept.example/page", "Kept page title", "keptkeyword", "kept.pdf"})
             EXPECT_TRUE(test::DatabaseHolds(history, stays)) << stays;
 
         EXPECT_EQ(test::QueryRows(favicons, "SELECT page_url FROM icon_mapping ORDER BY id"),

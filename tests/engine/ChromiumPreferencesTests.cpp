@@ -156,3 +156,22 @@ TEST_F(ChromiumPreferencesFixture, AFileChangedOrHeldMeanwhileIsNotReplaced)
     EXPECT_EQ(test::ReadFileBytes(path), Preferences(kPlainMacs, {}));
     EXPECT_TRUE(OnlyPreferences());
 }
+
+TEST_F(ChromiumPreferencesFixture, TheZoomOfSitesNotKeptGoesInEveryPartition)
+{
+    const auto zoom = [](bool gone) {
+        const std::string goneDefault = R"("gone.example":{"last_modified":"13441193711308340","zoom_level":1.5},)";
+        const std::string goneOther = R"("www.gone-too.example":{"zoom_level":-0.5},)";
+        return R"({"partition":{"default_zoom_level":{"x":2.0},"per_host_zoom_levels":{"x":{)" +
+               (gone ? goneDefault : "") +
+               R"("www.kept.example":{"last_modified":"1","zoom_level":3.0}},"8c2f.a1":{)" + (gone ? goneOther : "") +
+               R"("kept.example":{"zoom_level":1.0}}}},"profile":{"name":"Work"}})";
+    };
+    test::WriteFileBytes(path, zoom(true));
+    session.run.live = true;
+    EraseContext context = session.Erasure();
+    const StoreOutcome outcome = CleanChromiumPreferences(context, profile, AddressesKept({"kept.example"}));
+    EXPECT_EQ(outcome.problem + outcome.unknown, "");
+    EXPECT_EQ(outcome.rows, 2);
+    EXPECT_EQ(test::ReadFileBytes(path), zoom(false));
+}
