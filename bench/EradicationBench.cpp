@@ -3,6 +3,7 @@
 #include "BenchTiming.h"
 #include "BrowsersBench.h"
 #include "DefinitionsBench.h"
+#include "LevelDbBench.h"
 #include "UrlCacheBench.h"
 #include "engine/Eradication.h"
 #include "engine/SilentDesktop.h"
@@ -167,6 +168,10 @@ int main(int argc, char** argv)
     if (argc > 1 && std::string(argv[1]) == "definitions") return bench::BenchDefinitions();
     // "browsers": only the browsers' clean against SQLite's shell.
     if (argc > 1 && std::string(argv[1]) == "browsers") return bench::BenchBrowsers();
+#ifdef SWEEPORA_BENCH_LEVELDB
+    // "leveldb": only the Local Storage clean against LevelDB's own library.
+    if (argc > 1 && std::string(argv[1]) == "leveldb") return bench::BenchLevelDb();
+#endif
     // "walk": only the folder walks and their floors, for quick comparisons.
     const bool walksOnly = argc > 1 && std::string(argv[1]) == "walk";
     char temp[MAX_PATH];
@@ -242,6 +247,9 @@ int main(int argc, char** argv)
     if (!walksOnly) bench::BenchUrlCache(session);
     if (!walksOnly) bench::BenchDefinitions();
     if (!walksOnly) bench::BenchBrowsers();
+#ifdef SWEEPORA_BENCH_LEVELDB
+    if (!walksOnly) bench::BenchLevelDb();
+#endif
     ::RemoveDirectoryA(work.c_str());
     return 0;
 }

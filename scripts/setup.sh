@@ -4,7 +4,8 @@
 # wine32:i386 runs the i686 tests and needs the i386 architecture added first; wixl builds
 # the MSI packages; ntfs-3g and e2fsprogs make the real volumes of the physical erase check;
 # tcl, gcc and libc6-dev make SQLite's amalgamation from its source, which it then obtains;
-# chromium and python3-plyvel make a real browser profile and open it again after a clean).
+# chromium and python3-plyvel make a real browser profile and open it again after a clean;
+# last it fetches the LevelDB and snappy sources the tests' judge is built from).
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils ntfs-3g e2fsprogs tcl gcc libc6-dev curl xz-utils sqlite3 chromium python3-plyvel)
@@ -29,3 +30,4 @@ if [ ${#missing[@]} -ne 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 "$(dirname "$0")/sqlite.sh"
+"$(dirname "$0")/leveldb.sh"

@@ -2,6 +2,7 @@
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
 
+#include "support/RealLevelDb.h"
 #include "support/TestSupport.h"
 
 #include <filesystem>
@@ -46,6 +47,17 @@ std::map<std::string, std::string> Read(const std::string& dir, LevelDbOutcome& 
     return map;
 }
 
+// LevelDB's own library opens what we wrote and finds exactly `entries`, byte for byte.
+void ExpectLevelDbReads(const std::string& dir, const std::vector<LevelDbEntry>& entries)
+{
+    const test::RealLevelDb real = test::ReadWithLevelDb(dir);
+    ASSERT_TRUE(real.ok) << real.status;
+    std::map<std::string, std::string> expected;
+    for (const LevelDbEntry& e : entries) expected[e.key] = e.value;
+    EXPECT_EQ(real.entries.size(), expected.size());
+    EXPECT_TRUE(real.entries == expected) << "LevelDB reads other entries than were written";
+}
+
 } // namespace
 
 TEST(LevelDb, WrittenDatabaseReadsBackWhole)
@@ -65,7 +77,7 @@ TEST(LevelDb, WrittenDatabaseReadsBackWhole)
     ASSERT_TRUE(outcome) << outcome.reason;
     ASSERT_EQ(read.size(), entries.size());
     for (const LevelDbEntry& e : entries) EXPECT_EQ(read.at(e.key), e.value) << e.key;
-    EXPECT_EQ(test::ReadFileBytes(dir + "\\CURRENT"), "MANIFEST-000001\n");
+    ExpectLevelDbReads(dir, entries);
 
     // Only into an empty folder, and never with a key twice.
     EXPECT_EQ(WriteLevelDb(LongPath(dir), entries).problem, LevelDbProblem::Failed);
@@ -75,6 +87,85 @@ TEST(LevelDb, WrittenDatabaseReadsBackWhole)
     ASSERT_TRUE(WriteLevelDb(LongPath(folder.File("none")), {}));
     EXPECT_TRUE(Read(folder.File("none"), outcome).empty());
     EXPECT_TRUE(outcome) << outcome.reason;
+    ExpectLevelDbReads(folder.File("none"), {});
+}
+
+// Databases made by LevelDB's own library, each step a write of its own: our reader finds
+// what the library iterates, which is what was written.
+TEST(LevelDb, ReadsWhatLevelDbItselfWrites)
+{
+    using Puts = std::vector<std::pair<std::string, std::string>>;
+    struct Step {
+        Puts puts;
+        std::vector<std::string> deletes;
+        bool compact;
+    };
+    const auto keys = [](int from, int to, int step, const std::string& tag) {
+        Puts puts;
+        for (int i = from; i < to; i += step) {
+            char key[24];
+            std::snprintf(key, sizeof key, "key%06d", i);
+            puts.push_back({key, tag + std::to_string(i) + std::string(i % 200, 'v')});
+        }
+        return puts;
+    };
+    const auto deleted = [](int from, int to, int step) {
+        std::vector<std::string> names;
+        for (int i = from; i < to; i += step) {
+            char key[24];
+            std::snprintf(key, sizeof key, "key%06d", i);
+            names.push_back(key);
+        }
+        return names;
+    };
+    const std::string nulKey("bin\0key\0", 9), large = std::string(70000, 'L') + "end";
+    Puts odd = {{nulKey, std::string("\0\1\xff", 3)}, {"large", large}, {"empty", ""}, {"twice", "first"},
+                {"twice", "second"}};
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        bool severalLevels;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", {{{}, {}, false}}, false},
+        {"a few in the log", {{keys(0, 10, 1, "v"), {"key000003"}, false}}, false},
+        {"odd keys and a value over 32 KiB in the log", {{odd, {"empty"}, false}}, false},
+        {"odd keys compacted", {{odd, {}, true}}, false},
+        {"tables on several levels, tombstones and overwrites above them, a log on top",
+         {{keys(0, 20000, 1, "value-"), {}, true},
+          {keys(0, 20000, 5, "new-"), deleted(0, 20000, 7), true},
+          {odd, deleted(3, 20000, 11), false}},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder folder;
+        std::map<std::string, std::string> model;
+        for (const Step& step : c.steps) {
+            ASSERT_TRUE(test::WriteWithLevelDb(folder.Path(), step.puts, step.deletes, step.compact));
+            for (const auto& [key, value] : step.puts) model[key] = value;
+            for (const std::string& key : step.deletes) model.erase(key);
+        }
+        LevelDbOutcome outcome;
+        const auto ours = Read(folder.Path(), outcome);
+        ASSERT_TRUE(outcome) << outcome.reason;
+        const test::RealLevelDb real = test::ReadWithLevelDb(folder.Path());
+        ASSERT_TRUE(real.ok) << real.status;
+        EXPECT_TRUE(real.entries == model) << "the library iterates other entries than were written";
+        EXPECT_EQ(ours.size(), real.entries.size());
+        EXPECT_TRUE(ours == real.entries) << "we read other entries than LevelDB does";
+        if (c.severalLevels) {
+            int levels = 0;
+            for (const int tables : real.tablesPerLevel) levels += tables > 0;
+            EXPECT_GE(levels, 2) << "tables on one level only: " << ::testing::PrintToString(real.tablesPerLevel);
+            // Snappy at work: the tables hold the repetitive values in much less room.
+            std::uintmax_t tableBytes = 0, rawBytes = 0;
+            for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+                if (entry.path().extension() == ".ldb") tableBytes += entry.file_size();
+            for (const auto& [key, value] : model) rawBytes += key.size() + value.size();
+            EXPECT_LT(tableBytes, rawBytes / 2);
+        }
+    }
 }
 
 // Made by LevelDB 1.23 with small buffers: snappy tables on two levels, then deletions and
