@@ -6,6 +6,7 @@
 #include "safelists/CookieLoader.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace sweepora {
 
@@ -100,13 +101,21 @@ std::string SiteHost(const std::string& text) { return CookieSite(text); }
 
 KeptSite SitesKept(const std::vector<std::string>& entries)
 {
-    std::vector<std::string> sites;
+    // Asked once for every key of a site's storage: a host is looked up with each of its
+    // parent domains, as SiteCovers matches them, rather than against every entry in turn.
+    std::unordered_set<std::string> sites;
     for (const std::string& entry : entries)
-        if (std::string site = CookieSite(entry); !site.empty()) sites.push_back(std::move(site));
+        if (std::string site = CookieSite(entry); !site.empty()) sites.insert(std::move(site));
     return [sites](const std::string& host) {
         const std::string wanted = CookieSite(host);
-        const auto covers = [&wanted](const std::string& site) { return SiteCovers(site, wanted); };
-        return !wanted.empty() && std::any_of(sites.begin(), sites.end(), covers);
+        if (wanted.empty()) return false;
+        for (std::size_t from = 0;;) {
+            const auto found = sites.find(wanted.substr(from));
+            if (found != sites.end() && SiteCovers(*found, wanted)) return true;
+            const std::size_t dot = wanted.find('.', from);
+            if (dot == std::string::npos) return false;
+            from = dot + 1;
+        }
     };
 }
 

@@ -6,6 +6,7 @@
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
 
+#include "support/RealLevelDb.h"
 #include "support/SqliteFiles.h"
 #include "support/TestSupport.h"
 
@@ -67,7 +68,8 @@ inline std::string DatabaseBytes(const Texts& paths)
     return all;
 }
 
-// The entries of the LevelDB database in `folder`, by key.
+// The entries of the LevelDB database in `folder`, by key, as our reader gives them; LevelDB's
+// own library must open the folder and find exactly the same, or Chromium would not.
 inline std::map<std::string, std::string> LevelDbEntries(const std::string& folder)
 {
     std::vector<LevelDbEntry> entries;
@@ -75,6 +77,9 @@ inline std::map<std::string, std::string> LevelDbEntries(const std::string& fold
     EXPECT_TRUE(outcome) << folder << ": " << outcome.reason;
     std::map<std::string, std::string> map;
     for (const LevelDbEntry& e : entries) map[e.key] = e.value;
+    const RealLevelDb judged = ReadWithLevelDb(folder);
+    EXPECT_TRUE(judged.ok) << folder << ": " << judged.status;
+    EXPECT_TRUE(judged.entries == map) << folder << ": LevelDB reads other entries than ours";
     return map;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/LongPath.h"
 #include "platform/WritePoints.h"
 
+#include "support/RealLevelDb.h"
 #include "support/TestSupport.h"
 
 #include <filesystem>
@@ -29,14 +30,17 @@ void Unpack(const std::string& prefix, const std::string& dir)
     }
 }
 
-Entries Read(const std::string& dir, LevelDbOutcome* outcome = nullptr)
+// What our reader finds, which LevelDB's own library must find too.
+Entries Read(const std::string& dir)
 {
     std::vector<LevelDbEntry> entries;
     const LevelDbOutcome read = ReadLevelDb(LongPath(dir), entries);
-    if (outcome) *outcome = read;
-    else EXPECT_TRUE(read) << read.reason;
+    EXPECT_TRUE(read) << read.reason;
     Entries map;
     for (const LevelDbEntry& e : entries) map[e.key] = e.value;
+    const test::RealLevelDb judged = test::ReadWithLevelDb(dir);
+    EXPECT_TRUE(judged.ok) << judged.status;
+    EXPECT_TRUE(judged.entries == map) << "LevelDB reads other entries than ours";
     return map;
 }
 
