@@ -1,11 +1,11 @@
 // The browsers' line: our clean of a generated Chromium profile against SQLite's shell
 // running the same statements on the same files, the shell being the floor.
-#include "BrowsersBench.h"
 #include "BenchTiming.h"
+#include "BrowsersBench.h"
 
-#include "engine/BrowserCookies.h"
-#include "engine/BrowserHistory.h"
-#include "engine/BrowserSites.h"
+#include "browsers/BrowserCookies.h"
+#include "browsers/BrowserHistory.h"
+#include "browsers/BrowserSites.h"
 #include "engine/Session.h"
 #include "engine/SilentDesktop.h"
 #include "platform/LongPath.h"

@@ -1,11 +1,11 @@
 // The LevelDB line: our clean of a Local Storage database against LevelDB's own library
 // deleting the same keys and compacting, on copies of the same files, the library being
 // the floor.
-#include "LevelDbBench.h"
 #include "BenchTiming.h"
+#include "LevelDbBench.h"
 
-#include "engine/BrowserSites.h"
-#include "engine/ChromiumWebStorage.h"
+#include "browsers/BrowserSites.h"
+#include "browsers/ChromiumWebStorage.h"
 #include "engine/Session.h"
 #include "engine/SilentDesktop.h"
 #include "platform/LongPath.h"

@@ -1,7 +1,7 @@
 #include "cli/CliApp.h"
 
+#include "browsers/BrowserSites.h"
 #include "cli/JsonReport.h"
-#include "engine/BrowserSites.h"
 #include "engine/CleaningRun.h"
 #include "engine/IEHistoryCleaner.h"
 #include "engine/LogReport.h"

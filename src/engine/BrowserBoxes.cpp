@@ -1,14 +1,14 @@
 #include "engine/BrowserBoxes.h"
 
-#include "engine/BrowserCaches.h"
-#include "engine/BrowserCookies.h"
-#include "engine/BrowserForms.h"
-#include "engine/BrowserHistory.h"
-#include "engine/BrowserSites.h"
-#include "engine/BrowserTypedUrls.h"
-#include "engine/ChromiumHistoryStores.h"
-#include "engine/ChromiumPreferences.h"
-#include "engine/ChromiumWebStorage.h"
+#include "browsers/BrowserCaches.h"
+#include "browsers/BrowserCookies.h"
+#include "browsers/BrowserForms.h"
+#include "browsers/BrowserHistory.h"
+#include "browsers/BrowserSites.h"
+#include "browsers/BrowserTypedUrls.h"
+#include "browsers/ChromiumHistoryStores.h"
+#include "browsers/ChromiumPreferences.h"
+#include "browsers/ChromiumWebStorage.h"
 #include "engine/Session.h"
 
 #include <windows.h>

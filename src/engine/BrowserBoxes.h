@@ -1,8 +1,8 @@
 #pragma once
 // The Cleaning tab's browser boxes on today's browsers: each runs over every profile of
 // every browser found, one log line per profile and store.
-#include "engine/BrowserProfiles.h"
-#include "engine/BrowserStore.h"
+#include "browsers/BrowserProfiles.h"
+#include "browsers/BrowserStore.h"
 
 #include <functional>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "engine/CleaningRun.h"
 
+#include "browsers/BrowserSites.h"
 #include "engine/BrowserBoxes.h"
-#include "engine/BrowserSites.h"
 #include "engine/Eradication.h"
 #include "engine/IEHistoryCleaner.h"
 #include "engine/NetscapeCleaners.h"

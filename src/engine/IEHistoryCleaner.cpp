@@ -1,6 +1,6 @@
 #include "engine/IEHistoryCleaner.h"
 
-#include "engine/BrowserSites.h"
+#include "browsers/BrowserSites.h"
 #include "platform/Timestamp.h"
 #include "platform/UrlHistory.h"
 

@@ -1,6 +1,6 @@
 #include "engine/JumpListFile.h"
 
-#include "platform/CompoundFile.h"
+#include "formats/CompoundFile.h"
 
 #include <cstring>
 #include <cwctype>

@@ -1,6 +1,6 @@
 #include "engine/RegistryMruCleaners.h"
 
-#include "engine/BrowserSites.h"
+#include "browsers/BrowserSites.h"
 #include "engine/ShellFolders.h"
 #include "erasure/FolderWalk.h"
 #include "erasure/PlaceGuard.h"

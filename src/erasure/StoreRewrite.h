@@ -3,7 +3,7 @@
 // it erased like any other file. A rewrite never leaves them to the browser, which would
 // only delete them and leave their contents on the disk.
 #include "erasure/EraseContext.h"
-#include "platform/LevelDb.h"
+#include "formats/LevelDb.h"
 
 #include <functional>
 #include <string>

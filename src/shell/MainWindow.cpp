@@ -1,11 +1,11 @@
 #include "shell/FileChoices.h"
 #include "shell/MainWindow.h"
 
+#include "browsers/BrowserSites.h"
 #include "controls/ControlMessages.h"
 #include "controls/XpCheckBox.h"
 #include "controls/XpCommandButton.h"
 #include "controls/XpRadioButton.h"
-#include "engine/BrowserSites.h"
 #include "engine/CleaningCommands.h"
 #include "engine/DirectoryList.h"
 #include "engine/Eradication.h"

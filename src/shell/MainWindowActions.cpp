@@ -2,7 +2,7 @@
 // in-memory setting or its model, and the view is refreshed from the model.
 #include "shell/MainWindow.h"
 
-#include "engine/BrowserSites.h"
+#include "browsers/BrowserSites.h"
 #include "engine/DirectoryList.h"
 #include "engine/LogReport.h"
 #include "engine/SessionPlugins.h"

@@ -1,5 +1,5 @@
+#include "browsers/BrowserSites.h"
 #include "engine/BrowserBoxes.h"
-#include "engine/BrowserSites.h"
 #include "safelists/CookieLoader.h"
 
 #include "platform/LongPath.h"

@@ -1,0 +1,226 @@
+// A browser clean killed at many points between its durable steps, then run again: every
+// store is as it was or as cleaned, never half, and the second run finishes the job.
+#include "browsers/BrowserCookies.h"
+#include "browsers/BrowserHistory.h"
+#include "browsers/ChromiumWebStorage.h"
+#include "erasure/FileOverwrite.h"
+#include "platform/LongPath.h"
+#include "platform/WritePoints.h"
+
+#include "BrowserBoxTesting.h"
+
+#include <sqlite3.h>
+#include <windows.h>
+
+using namespace sweepora;
+
+namespace sweepora::test {
+std::vector<std::pair<std::string, std::string>> ChromiumStorageData();
+}
+
+namespace {
+
+using Entries = std::map<std::string, std::string>;
+
+constexpr int kKillPoints = 60;
+constexpr int kKilledCode = 77;
+
+const char* const kLevelDbStores[] = {"Local Storage\\leveldb", "Session Storage", "Service Worker\\Database"};
+const char* const kCookieRows = R"(
+INSERT INTO meta VALUES('version','24');
+INSERT INTO cookies VALUES(1,'.localhost','','session','kept-cookie-value',X'','/',0,1,1,1,1,1,1,0,2,443,1,0,0);
+INSERT INTO cookies VALUES(2,'127.0.0.1','','track','gone-cookie-value',X'','/',0,1,1,1,1,1,1,0,2,443,1,0,0);
+)";
+const char* const kHistoryRows = R"(
+INSERT INTO meta VALUES('version','70');
+INSERT INTO urls VALUES(1,'http://localhost:8732/','Kept page',1,0,13441187105542167,0);
+INSERT INTO urls VALUES(2,'http://127.0.0.1:8731/secret','Gone page',1,0,13441187105542168,0);
+INSERT INTO visits(id,url,visit_time,from_visit,transition,segment_id) VALUES(1,1,1,0,0,0),(2,2,2,0,0,0);
+)";
+// What the removed site left in the profile, as Chromium wrote it.
+const char* const kGoneTexts[] = {"LSVALUE_127", "SSVALUE_127", "gone-cookie-value", "127.0.0.1:8731/secret"};
+
+int g_pointsLeft = 0;
+int g_pointsPassed = 0;
+void CountPoint(const char*) { ++g_pointsPassed; }
+void KillAtPoint(const char*)
+{
+    if (--g_pointsLeft == 0) ::TerminateProcess(::GetCurrentProcess(), kKilledCode);
+}
+
+// The overwrite's writes, renames and deletes are write points too.
+class PointedIo final : public EraseIo {
+public:
+    DWORD Write(HANDLE file, std::uint64_t offset, const char* bytes, DWORD length) const override
+    {
+        PassWritePoint("overwrite: a block");
+        return SystemEraseIo().Write(file, offset, bytes, length);
+    }
+    DWORD Rename(HANDLE file, const std::wstring& name) const override
+    {
+        PassWritePoint("erase: rename");
+        return SystemEraseIo().Rename(file, name);
+    }
+    DWORD Delete(HANDLE file) const override
+    {
+        PassWritePoint("erase: delete");
+        return SystemEraseIo().Delete(file);
+    }
+};
+
+// Rows as the browser reads them when it starts: opening read-write plays back a journal
+// a killed edit left, as the browser's own start does.
+std::vector<std::string> BrowserRows(const std::string& path, const std::string& query)
+{
+    std::vector<std::string> rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        rc = sqlite3_step(statement);
+        if (rc != SQLITE_ROW) break;
+        std::string row;
+        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            const unsigned char* text = sqlite3_column_text(statement, i);
+            row += (text ? reinterpret_cast<const char*>(text) : "NULL") + std::string("|");
+        }
+        rows.push_back(row);
+    }
+    EXPECT_EQ(rc, SQLITE_DONE) << path << ": " << sqlite3_errmsg(db);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
+}
+
+class NoLog final : public EraseLog {
+public:
+    void AddLogEntry(const std::string&, const std::string&) noexcept override {}
+};
+
+// A Chrome profile whose every store names a kept site (localhost) and a removed one.
+struct Profile {
+    std::string dir;
+    explicit Profile(std::string path) : dir(std::move(path))
+    {
+        std::filesystem::remove_all(dir);
+        for (const auto& [name, bytes] : test::ChromiumStorageData()) {
+            const std::string prefix = "chromium-profile\\";
+            if (name.compare(0, prefix.size(), prefix) != 0) continue;
+            test::Put(dir + "\\" + name.substr(prefix.size()), bytes);
+        }
+        std::filesystem::create_directories(dir + "\\Network");
+        test::CreateDatabase(dir + "\\Network\\Cookies", std::string(test::kChromiumCookiesSchema) + kCookieRows);
+        test::CreateDatabase(dir + "\\History", std::string(test::kChromiumHistorySchema) + kHistoryRows);
+    }
+
+    void Clean() const
+    {
+        RunState run;
+        run.live = true;
+        NoLog log;
+        const PointedIo io;
+        EraseContext context{run, log, [] {}, 1, &io};
+        const BrowserProfile profile = test::MakeProfile(BrowserId::Chrome, dir);
+        const KeptSite kept = [](const std::string& site) { return site == "localhost"; };
+        CleanChromiumCookies(context, profile, kept);
+        CleanChromiumWebStorage(context, profile, kept);
+        CleanChromiumHistory(context, profile, [](const std::string& url) { return url.find("localhost") != url.npos; });
+    }
+
+    // Each store as its own reader sees it; SQLite's check must pass.
+    std::map<std::string, Entries> Stores() const
+    {
+        std::map<std::string, Entries> stores;
+        for (const char* store : kLevelDbStores) stores[store] = test::LevelDbEntries(dir + "\\" + store);
+        for (const auto& [file, table] : {std::pair<const char*, const char*>{"Network\\Cookies", "cookies"},
+                                          {"History", "urls"},
+                                          {"History", "visits"}}) {
+            EXPECT_EQ(BrowserRows(dir + "\\" + file, "PRAGMA integrity_check"), std::vector<std::string>{"ok|"});
+            Entries& rows = stores[std::string(file) + ":" + table];
+            for (const std::string& row : BrowserRows(dir + "\\" + file, std::string("SELECT * FROM ") + table))
+                rows[row] = "";
+        }
+        return stores;
+    }
+};
+
+// The point to stop at, handed to the death test's child through its environment so that
+// it need not count the points again.
+constexpr const char* kPointVariable = "SWEEPORA_TEST_KILL_POINT";
+
+std::string KillFolder(int index)
+{
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "sweepora-kill-" + std::to_string(index);
+}
+
+// How many write points a whole clean passes; the same in every process.
+int PointsOfAClean()
+{
+    static const int points = [] {
+        const Profile profile(KillFolder(-1));
+        g_pointsPassed = 0;
+        SetWritePointHook(CountPoint);
+        profile.Clean();
+        SetWritePointHook(nullptr);
+        std::filesystem::remove_all(profile.dir);
+        return g_pointsPassed;
+    }();
+    return points;
+}
+
+// Every store as a clean without a kill leaves it.
+const std::map<std::string, Entries>& CleanedStores()
+{
+    static const std::map<std::string, Entries> cleaned = [] {
+        const Profile reference(KillFolder(-2));
+        reference.Clean();
+        auto stores = reference.Stores();
+        std::filesystem::remove_all(reference.dir);
+        return stores;
+    }();
+    return cleaned;
+}
+
+class CleanKilled : public ::testing::TestWithParam<int> {};
+
+} // namespace
+
+TEST_P(CleanKilled, LeavesEveryStoreWholeAndTheNextRunFinishes)
+{
+    int at = std::atoi(test::EnvironmentText(kPointVariable).c_str());
+    int points = 0;
+    if (at == 0) {
+        points = PointsOfAClean();
+        ASSERT_GE(points, kKillPoints);
+        at = 1 + GetParam() * points / kKillPoints;
+    }
+    const test::ScopedEnvironment handedOn(kPointVariable, std::to_string(at));
+    const Profile profile(KillFolder(GetParam()));
+    const auto original = profile.Stores();
+    EXPECT_EXIT(
+        {
+            g_pointsLeft = at;
+            SetWritePointHook(KillAtPoint);
+            profile.Clean();
+            ::ExitProcess(0);
+        },
+        ::testing::ExitedWithCode(kKilledCode), "")
+        << "point " << at << " of " << points;
+
+    const auto& cleaned = CleanedStores();
+    const auto killed = profile.Stores();
+    for (const auto& [store, entries] : killed)
+        EXPECT_TRUE(entries == original.at(store) || entries == cleaned.at(store))
+            << store << " is half cleaned after a kill at point " << at;
+
+    profile.Clean();
+    EXPECT_EQ(profile.Stores(), cleaned);
+    for (const auto& [name, bytes] : test::TakeFolder(profile.dir))
+        for (const char* gone : kGoneTexts) EXPECT_EQ(bytes.find(gone), std::string::npos) << gone << " in " << name;
+    std::filesystem::remove_all(profile.dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtPoints, CleanKilled, ::testing::Range(0, kKillPoints));
