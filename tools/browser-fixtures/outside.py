@@ -486,8 +486,18 @@ def kept_chromium(profile):
         print(site, "session storage", [(k.split(b"-", 2)[2], v) for k, v in session
                                         for n in names if k.startswith(b"map-" + n + b"-")])
         print(site, "indexeddb", folder_digest(d / f"IndexedDB/http_{site}_0.indexeddb.leveldb"))
-        print(site, "service worker", [k for k, v in leveldb(d / "Service Worker/Database")
-                                       if origin.encode() in k])
+        worker = d / "Service Worker"
+        records = leveldb(worker / "Database")
+        print(site, "service worker", [(k, digest(v)) for k, v in records if origin.encode() in k])
+        # The script the live version runs, and the worker's caches, byte for byte.
+        versions = {sw.varints(v).get(4) for k, v in records if k.startswith(f"REG:{origin}/".encode())}
+        resources = {k.split(b"\0")[1].decode() for k, v in records for ver in versions
+                     if k.startswith(f"RES:{ver}\0".encode())}
+        print(site, "worker scripts", sorted(resources), sorted(
+            digest(e.read_bytes()) for e in (worker / "ScriptCache").glob("*_0")
+            if e.read_bytes()[24:24 + int.from_bytes(e.read_bytes()[12:16], "little")].decode("latin-1") in resources))
+        print(site, "worker caches", [folder_digest(f.parent) for f in sorted((worker / "CacheStorage").glob("*/index.txt"))
+                                      if origin.encode() in f.read_bytes()])
     print("bookmarks", file_digest(d / "Bookmarks"), "keep-bank" in (d / "Bookmarks").read_text())
     print("login data", file_digest(d / "Login Data"),
           rows(d / "Login Data", "SELECT origin_url, username_value, hex(password_value) FROM logins"))
