@@ -1,6 +1,7 @@
 #include "browsers/ChromiumHistoryStores.h"
 
 #include "browsers/BrowserForms.h"
+#include "browsers/ChromiumDownloadRecords.h"
 #include "platform/ErrorText.h"
 #include "platform/FileIo.h"
 #include "platform/LongPath.h"
@@ -199,6 +200,9 @@ ChromiumHistoryStoresRun(const KeptAddress& kept)
     auto done = std::make_shared<std::set<std::wstring>>();
     return [done, kept](EraseContext& context, const BrowserProfile& profile) {
         std::vector<StoreOutcome> outcomes = CleanChromiumSearchEngines(context, profile, kept);
+        if (!context.run.abort)
+            for (StoreOutcome& records : CleanChromiumDownloadRecords(context, profile, kept))
+                outcomes.push_back(records);
         if (!profile.dataFolder.empty() && done->insert(CanonicalFolder(profile.dataFolder)).second)
             for (StoreOutcome& shared : CleanChromiumUkmDatabase(context, profile, kept)) outcomes.push_back(shared);
         return outcomes;

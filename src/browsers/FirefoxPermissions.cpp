@@ -60,6 +60,36 @@ SqlOutcome CutPermissions(SqliteDatabase& db, const std::string& table, const st
     return CountedExec(db, "DELETE FROM main." + table + " WHERE rowid IN (SELECT id FROM temp." + ids + ")", rows);
 }
 
+// When the user last used each site, which Firefox weighs before it lets an unused
+// permission expire. A site that is not kept and holds no permission any more loses its
+// record, as Firefox drops such orphans itself; one whose permission stays keeps it.
+SqlOutcome CutInteractions(SqliteDatabase& db, const KeptSite& kept, std::int64_t& rows)
+{
+    if (SqlOutcome ok = db.Exec("CREATE TEMP TABLE sweepora_gone_interactions(origin TEXT PRIMARY KEY)"); !ok)
+        return ok;
+    SqliteStatement read, pick;
+    if (SqlOutcome ok = db.Prepare("SELECT origin FROM main.moz_origin_interactions i WHERE origin IS NOT NULL AND "
+                                   "NOT EXISTS (SELECT 1 FROM main.moz_perms p WHERE p.origin = i.origin OR "
+                                   "substr(p.origin, 1, length(i.origin) + 1) = i.origin || '^')",
+                                   read);
+        !ok)
+        return ok;
+    if (SqlOutcome ok = db.Prepare("INSERT OR IGNORE INTO temp.sweepora_gone_interactions(origin) VALUES (?1)", pick);
+        !ok)
+        return ok;
+    while (read.Next()) {
+        if (!OriginGoes(kept, read.Text(0))) continue;
+        pick.Reset();
+        pick.BindText(1, read.Text(0));
+        if (SqlOutcome ok = pick.Run(); !ok) return ok;
+    }
+    if (!read.Status()) return read.Status();
+    return CountedExec(db,
+                       "DELETE FROM main.moz_origin_interactions WHERE origin IN "
+                       "(SELECT origin FROM temp.sweepora_gone_interactions)",
+                       rows);
+}
+
 } // namespace
 
 bool CleanFirefoxPermissions(EraseContext& context, const BrowserProfile& profile, const KeptSite& kept,
@@ -67,13 +97,16 @@ bool CleanFirefoxPermissions(EraseContext& context, const BrowserProfile& profil
 {
     // moz_hosts is the layout of older versions, which Firefox still keeps beside the new one.
     static const std::vector<TableNeeds> needs = {{"moz_perms", {"origin", "type"}, true},
-                                                  {"moz_hosts", {"host", "type"}}};
+                                                  {"moz_hosts", {"host", "type"}},
+                                                  {"moz_origin_interactions", {"origin"}}};
     return EditBrowserStore(
         context, profile, InProfile(profile.folder, L"permissions.sqlite"), "permissions.sqlite", needs, {},
         [&](SqliteDatabase& db, const StoreLayout& layout, std::int64_t& rows) -> SqlOutcome {
             if (SqlOutcome ok = CutPermissions(db, "moz_perms", "origin", kept, rows); !ok) return ok;
-            if (!layout.Has("moz_hosts")) return {};
-            return CutPermissions(db, "moz_hosts", "host", kept, rows);
+            if (layout.Has("moz_hosts"))
+                if (SqlOutcome ok = CutPermissions(db, "moz_hosts", "host", kept, rows); !ok) return ok;
+            if (!layout.Has("moz_origin_interactions")) return {};
+            return CutInteractions(db, kept, rows);
         },
         outcome);
 }

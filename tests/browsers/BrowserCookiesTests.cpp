@@ -129,6 +129,8 @@ INSERT INTO moz_perms VALUES(1,'https://www.bank.example','storageAccessAPI',1,0
  (8,'https://gone.example','camera',2,0,0,8),
  (9,'moz-extension://1234-abcd','storageAccessAPI',1,0,0,9);
 INSERT INTO moz_hosts VALUES(1,'gone.example','storageAccessAPI',1,0,0,1,0),(2,'gone.example','popup',1,0,0,2,0);
+INSERT INTO moz_origin_interactions VALUES('https://www.bank.example',1),('https://shop-gone.example',2),
+ ('https://gone.example',3),('https://interacted-gone.example',4);
 )";
 
 const Texts kFirefoxKeptFiles = {
@@ -264,7 +266,7 @@ TEST_F(BrowserCookiesFixture, FirefoxProfilesKeepTheKeptSitesCookiesAndStorageAn
         const std::string permissions = dir + "\\permissions.sqlite";
         const Texts keptPermissions =
             test::QueryRows(permissions, "SELECT * FROM moz_perms WHERE id NOT IN (2, 5, 6) ORDER BY id");
-        const Texts expected = {"cookies.sqlite|3|",       "permissions.sqlite|4|", "storage|4|",
+        const Texts expected = {"cookies.sqlite|3|",       "permissions.sqlite|6|", "storage|4|",
                                 "webappsstore.sqlite|2|", "ls-archive.sqlite|2|",  "storage.sqlite|2|",
                                 "serviceworker.txt|2|"};
         EXPECT_EQ(Summary(live), expected);
@@ -278,7 +280,10 @@ TEST_F(BrowserCookiesFixture, FirefoxProfilesKeepTheKeptSitesCookiesAndStorageAn
         EXPECT_EQ(test::QueryRows(permissions, "SELECT * FROM moz_perms ORDER BY id"), keptPermissions);
         EXPECT_EQ(keptPermissions.size(), 6u);
         EXPECT_EQ(test::QueryRows(permissions, "SELECT type FROM moz_hosts"), (Texts{"popup"}));
-        for (const char* gone : {"tracker-gone", "shop-gone", "3rdPartyFrameStorage"})
+        // When a site was last used stays while a permission of the user's needs it.
+        EXPECT_EQ(test::QueryRows(permissions, "SELECT * FROM moz_origin_interactions ORDER BY origin"),
+                  (Texts{"https://gone.example|3", "https://www.bank.example|1"}));
+        for (const char* gone : {"tracker-gone", "shop-gone", "3rdPartyFrameStorage", "interacted-gone"})
             EXPECT_FALSE(test::DatabaseHolds(permissions, gone)) << gone;
         for (const char* database : {"\\webappsstore.sqlite", "\\storage\\ls-archive.sqlite"}) {
             EXPECT_EQ(test::QueryRows(dir + database, "SELECT value FROM webappsstore2 ORDER BY value"),

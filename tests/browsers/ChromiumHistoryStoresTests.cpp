@@ -93,3 +93,52 @@ TEST_F(HistoryStoresFixture, WithoutADefaultThatCanBeToldNoEngineGoes)
                          "cannot be told",
                          [&](bool live) { return Run({dir}, live); });
 }
+
+namespace {
+
+// A download record as Chromium keeps it in shared_proto_db: its id, then a nested message
+// with the address chain and the page it came from.
+std::string DownloadRecord(const std::string& guid, const std::vector<std::string>& addresses)
+{
+    const auto field = [](int number, const std::string& bytes) {
+        std::string out(1, static_cast<char>(number << 3 | 2));
+        out += static_cast<char>(bytes.size());
+        return out + bytes;
+    };
+    std::string chain;
+    for (const std::string& address : addresses) chain += field(1, address);
+    return field(1, field(1, guid) + std::string("\x10\x01", 2) + field(4, chain + field(3, "text/plain")));
+}
+
+} // namespace
+
+// Chromium rebuilds History's downloads from its own records at the next start: those of
+// addresses not kept go from there too; the other features' entries stay byte for byte.
+TEST_F(HistoryStoresFixture, DownloadRecordsOfAddressesNotKeptGoFromTheSharedDatabase)
+{
+    const std::string dir = MakeProfile("Default");
+    const std::string shared = dir + "\\shared_proto_db";
+    ASSERT_TRUE(WriteWithLevelDb(
+        shared,
+        {{"20_1_1", "\n\x01" "1"},
+         {"21_download,kept", DownloadRecord("kept", {"https://cdn.example/kept.pdf", "https://kept.example/get"})},
+         {"21_download,gone", DownloadRecord("gone", {"https://gone.example/report.txt", "https://gone.example/visit"})},
+         {"21_download,odd", "\x08\x01"},
+         {"37_DEFAULT_1001", "metrics, not a download: https://gone.example/"}},
+        {}, true));
+    const auto before = LevelDbEntries(shared);
+
+    const auto preview = Run({dir}, false);
+    const auto live = Run({dir}, true);
+    const StoreOutcome* records = FindStore(live, "shared_proto_db downloads");
+    ASSERT_NE(records, nullptr);
+    EXPECT_EQ(records->rows, 1);
+    EXPECT_EQ(records->problem, "");
+    EXPECT_NE(records->unknown.find("1 download record"), std::string::npos) << records->unknown;
+    EXPECT_EQ(Summary(preview), Summary(live));
+    auto expected = before;
+    expected.erase("21_download,gone");
+    EXPECT_EQ(LevelDbEntries(shared), expected);
+    for (const auto& [name, bytes] : TakeFolder(shared))
+        EXPECT_EQ(bytes.find("gone.example/report.txt"), std::string::npos) << name;
+}

@@ -261,6 +261,7 @@ CREATE INDEX moz_newtab_story_click_idx_newtab_click_timestamp ON moz_newtab_sto
 const char* const kFirefoxPermissionsSchema = R"(
 CREATE TABLE moz_perms ( id INTEGER PRIMARY KEY,origin TEXT,type TEXT,permission INTEGER,expireType INTEGER,expireTime INTEGER,modificationTime INTEGER);
 CREATE TABLE moz_hosts ( id INTEGER PRIMARY KEY,host TEXT,type TEXT,permission INTEGER,expireType INTEGER,expireTime INTEGER,modificationTime INTEGER,isInBrowserElement INTEGER);
+CREATE TABLE moz_origin_interactions ( origin TEXT PRIMARY KEY,lastInteractionTime INTEGER);
 )";
 
 const char* const kFirefoxContentPrefsSchema = R"(

@@ -1,0 +1,129 @@
+#include "browsers/ChromiumDownloadRecords.h"
+
+#include "erasure/StoreRewrite.h"
+#include "formats/LevelDb.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sweepora {
+
+namespace {
+
+constexpr char kDownloadPrefix[] = "21_download,";
+// Messages inside messages: a download record nests two or three deep.
+constexpr int kMaxDepth = 8;
+
+bool LooksLikeAddress(const std::string& text)
+{
+    const std::size_t scheme = text.find("://");
+    if (scheme == std::string::npos || scheme == 0 || scheme > 16) return false;
+    for (const char c : text)
+        if (c <= 0x20 || c >= 0x7f) return false;
+    return true;
+}
+
+// The addresses anywhere in a protocol buffer: every length-delimited field that reads as
+// an address, or else as a message of its own. False when `bytes` is not a whole message.
+bool CollectAddresses(const std::string& bytes, int depth, std::vector<std::string>& addresses)
+{
+    std::size_t pos = 0;
+    const auto varint = [&](std::uint64_t& value) {
+        value = 0;
+        for (int shift = 0; shift < 64 && pos < bytes.size(); shift += 7) {
+            const auto b = static_cast<unsigned char>(bytes[pos++]);
+            value |= static_cast<std::uint64_t>(b & 0x7f) << shift;
+            if (!(b & 0x80)) return true;
+        }
+        return false;
+    };
+    std::vector<std::string> found;
+    while (pos < bytes.size()) {
+        std::uint64_t tag = 0, value = 0;
+        if (!varint(tag) || (tag >> 3) == 0) return false;
+        switch (tag & 7) {
+        case 0:
+            if (!varint(value)) return false;
+            break;
+        case 1:
+            if (bytes.size() - pos < 8) return false;
+            pos += 8;
+            break;
+        case 5:
+            if (bytes.size() - pos < 4) return false;
+            pos += 4;
+            break;
+        case 2: {
+            if (!varint(value) || value > bytes.size() - pos) return false;
+            const std::string field = bytes.substr(pos, static_cast<std::size_t>(value));
+            pos += static_cast<std::size_t>(value);
+            if (LooksLikeAddress(field))
+                found.push_back(field);
+            else if (depth < kMaxDepth)
+                CollectAddresses(field, depth + 1, found);
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    addresses.insert(addresses.end(), found.begin(), found.end());
+    return true;
+}
+
+} // namespace
+
+std::vector<StoreOutcome> CleanChromiumDownloadRecords(EraseContext& context, const BrowserProfile& profile,
+                                                       const KeptAddress& kept)
+{
+    std::wstring folder = profile.folder;
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    folder += L"shared_proto_db";
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    StoreOutcome outcome;
+    outcome.store = "shared_proto_db downloads";
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        outcome.problem = "its folder is a link; it is left as it is";
+        return {outcome};
+    }
+    LevelDbStore store;
+    if (LevelDbOutcome read = store.Open(folder, context.run.live); !read) {
+        if (read.problem == LevelDbProblem::Missing) return {};
+        outcome.problem = read.reason;
+        return {outcome};
+    }
+    std::vector<LevelDbEntry> keep;
+    std::size_t unread = 0;
+    for (const LevelDbEntry& entry : store.Entries()) {
+        if (entry.key.compare(0, sizeof kDownloadPrefix - 1, kDownloadPrefix) != 0) {
+            keep.push_back(entry);
+            continue;
+        }
+        std::vector<std::string> addresses;
+        CollectAddresses(entry.value, 0, addresses);
+        bool stays = addresses.empty();
+        for (const std::string& address : addresses) stays = stays || (kept && kept(address));
+        if (addresses.empty()) ++unread;
+        if (stays)
+            keep.push_back(entry);
+        else
+            ++outcome.rows;
+    }
+    if (unread) outcome.unknown = "left alone: " + std::to_string(unread) + " download record(s) naming no address";
+    if (outcome.rows == 0) {
+        EraseLevelDbStrays(context, store);
+        return {outcome};
+    }
+    if (std::string problem = RewriteLevelDbStore(context, store, keep, [&] { return ProfileInUse(profile); });
+        !problem.empty()) {
+        outcome.problem = problem;
+        outcome.rows = 0;
+    }
+    return {outcome};
+}
+
+} // namespace sweepora
