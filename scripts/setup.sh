@@ -4,11 +4,11 @@
 # wine32:i386 runs the i686 tests and needs the i386 architecture added first; wixl builds
 # the MSI packages; ntfs-3g and e2fsprogs make the real volumes of the physical erase check;
 # tcl, gcc and libc6-dev make SQLite's amalgamation from its source, which it then obtains;
-# chromium and python3-plyvel make a real browser profile and open it again after a clean;
-# last it fetches the LevelDB and snappy sources the tests' judge is built from).
+# chromium, firefox-esr and python3-plyvel make real browser profiles and open them again
+# after a clean; last it fetches the LevelDB and snappy sources the tests' judge is built from).
 # As root it runs apt-get; otherwise it prints the exact install line and stops.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils ntfs-3g e2fsprogs tcl gcc libc6-dev curl xz-utils sqlite3 chromium python3-plyvel)
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest nlohmann-json3-dev wine64 wine xvfb xdotool zip unzip wixl wine32:i386 libxml2-utils ntfs-3g e2fsprogs tcl gcc libc6-dev curl xz-utils sqlite3 chromium firefox-esr python3-plyvel)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
