@@ -2,6 +2,7 @@
 // running the same statements on the same files, the shell being the floor.
 #include "BenchTiming.h"
 #include "BrowsersBench.h"
+#include "QuietHost.h"
 
 #include "browsers/BrowserCookies.h"
 #include "browsers/BrowserHistory.h"
@@ -34,14 +35,6 @@ constexpr int kSites = 2000;
 constexpr int kCookiesPerSite = 10;
 constexpr int kKeptSites = 50;
 constexpr int kRounds = 3;
-
-class QuietHost final : public RunHost {
-public:
-    void YieldToQueue() override {}
-    void SelectStatusTab() override {}
-    void RunStarted() override {}
-    void RunFinished(bool) override {}
-};
 
 // Site n's host; the first kKeptSites are the kept ones.
 std::string Site(int n) { return "site" + std::to_string(n) + ".example"; }

@@ -3,6 +3,7 @@
 // the floor.
 #include "BenchTiming.h"
 #include "LevelDbBench.h"
+#include "QuietHost.h"
 
 #include "browsers/BrowserSites.h"
 #include "browsers/ChromiumWebStorage.h"
@@ -29,14 +30,6 @@ constexpr int kOrigins = 10000;
 constexpr int kKeysPerOrigin = 20;
 constexpr int kRounds = 3;
 constexpr std::size_t kBatch = 1000;
-
-class QuietHost final : public RunHost {
-public:
-    void YieldToQueue() override {}
-    void SelectStatusTab() override {}
-    void RunStarted() override {}
-    void RunFinished(bool) override {}
-};
 
 // Origin n; the even ones are kept.
 std::string Origin(int n) { return "https://site" + std::to_string(n) + ".example"; }

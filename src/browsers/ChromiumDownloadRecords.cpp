@@ -2,10 +2,10 @@
 
 #include "erasure/StoreRewrite.h"
 #include "formats/LevelDb.h"
+#include "formats/ProtoBuffer.h"
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,51 +27,19 @@ bool LooksLikeAddress(const std::string& text)
 }
 
 // The addresses anywhere in a protocol buffer: every length-delimited field that reads as
-// an address, or else as a message of its own. False when `bytes` is not a whole message.
-bool CollectAddresses(const std::string& bytes, int depth, std::vector<std::string>& addresses)
+// an address, or else as a message of its own.
+void CollectAddresses(const std::string& message, int depth, std::vector<std::string>& addresses)
 {
-    std::size_t pos = 0;
-    const auto varint = [&](std::uint64_t& value) {
-        value = 0;
-        for (int shift = 0; shift < 64 && pos < bytes.size(); shift += 7) {
-            const auto b = static_cast<unsigned char>(bytes[pos++]);
-            value |= static_cast<std::uint64_t>(b & 0x7f) << shift;
-            if (!(b & 0x80)) return true;
-        }
-        return false;
-    };
     std::vector<std::string> found;
-    while (pos < bytes.size()) {
-        std::uint64_t tag = 0, value = 0;
-        if (!varint(tag) || (tag >> 3) == 0) return false;
-        switch (tag & 7) {
-        case 0:
-            if (!varint(value)) return false;
-            break;
-        case 1:
-            if (bytes.size() - pos < 8) return false;
-            pos += 8;
-            break;
-        case 5:
-            if (bytes.size() - pos < 4) return false;
-            pos += 4;
-            break;
-        case 2: {
-            if (!varint(value) || value > bytes.size() - pos) return false;
-            const std::string field = bytes.substr(pos, static_cast<std::size_t>(value));
-            pos += static_cast<std::size_t>(value);
-            if (LooksLikeAddress(field))
-                found.push_back(field);
-            else if (depth < kMaxDepth)
-                CollectAddresses(field, depth + 1, found);
-            break;
-        }
-        default:
-            return false;
-        }
-    }
-    addresses.insert(addresses.end(), found.begin(), found.end());
-    return true;
+    const bool whole = ForEachProtoField(message, [&](const ProtoField& field) {
+        if (field.wireType != 2) return;
+        if (LooksLikeAddress(field.bytes))
+            found.push_back(field.bytes);
+        else if (depth < kMaxDepth)
+            CollectAddresses(field.bytes, depth + 1, found);
+    });
+    // Bytes that only look like a message for a while are text or a blob.
+    if (whole) addresses.insert(addresses.end(), found.begin(), found.end());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "erasure/FolderSwap.h"
 #include "erasure/StoreRewrite.h"
 #include "formats/LevelDb.h"
+#include "formats/ProtoBuffer.h"
 #include "platform/FolderListing.h"
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
@@ -213,42 +214,11 @@ bool SplitAtZero(const std::string& key, std::size_t prefix, std::string& first,
 // empty when the value does not read as one.
 std::string VersionOfRegistration(const std::string& value)
 {
-    std::size_t pos = 0;
-    const auto varint = [&](std::uint64_t& out) {
-        out = 0;
-        for (int shift = 0; shift < 64 && pos < value.size(); shift += 7) {
-            const auto b = static_cast<unsigned char>(value[pos++]);
-            out |= static_cast<std::uint64_t>(b & 0x7f) << shift;
-            if (!(b & 0x80)) return true;
-        }
-        return false;
-    };
     std::string version;
-    while (pos < value.size()) {
-        std::uint64_t tag = 0, field = 0;
-        if (!varint(tag)) return {};
-        switch (tag & 7) {
-        case 0:
-            if (!varint(field)) return {};
-            if ((tag >> 3) == 4) version = std::to_string(field);
-            break;
-        case 1:
-            if (value.size() - pos < 8) return {};
-            pos += 8;
-            break;
-        case 5:
-            if (value.size() - pos < 4) return {};
-            pos += 4;
-            break;
-        case 2:
-            if (!varint(field) || field > value.size() - pos) return {};
-            pos += static_cast<std::size_t>(field);
-            break;
-        default:
-            return {};
-        }
-    }
-    return version;
+    const bool whole = ForEachProtoField(value, [&](const ProtoField& field) {
+        if (field.wireType == 0 && field.number == 4) version = std::to_string(field.varint);
+    });
+    return whole ? version : std::string();
 }
 
 // Service Worker: "INITDATA_*" counters; "INITDATA_UNIQUE_ORIGIN:<key>";
@@ -407,40 +377,11 @@ bool ReadSmallFile(const std::wstring& path, DWORD limit, std::string& bytes)
 std::string CacheStorageOrigin(const std::string& index)
 {
     std::string origin, storageKey;
-    std::size_t pos = 0;
-    const auto varint = [&](std::uint64_t& value) {
-        value = 0;
-        for (int shift = 0; shift < 64 && pos < index.size(); shift += 7) {
-            const auto b = static_cast<unsigned char>(index[pos++]);
-            value |= static_cast<std::uint64_t>(b & 0x7f) << shift;
-            if (!(b & 0x80)) return true;
-        }
-        return false;
-    };
-    while (pos < index.size()) {
-        std::uint64_t tag = 0, value = 0;
-        if (!varint(tag)) return {};
-        switch (tag & 7) {
-        case 0:
-            if (!varint(value)) return {};
-            break;
-        case 1:
-            pos += 8;
-            break;
-        case 5:
-            pos += 4;
-            break;
-        case 2:
-            if (!varint(value) || value > index.size() - pos) return {};
-            if ((tag >> 3) == 2) origin = index.substr(pos, static_cast<std::size_t>(value));
-            if ((tag >> 3) == 3) storageKey = index.substr(pos, static_cast<std::size_t>(value));
-            pos += static_cast<std::size_t>(value);
-            break;
-        default:
-            return {};
-        }
-        if (pos > index.size()) return {};
-    }
+    const bool whole = ForEachProtoField(index, [&](const ProtoField& field) {
+        if (field.wireType == 2 && field.number == 2) origin = field.bytes;
+        if (field.wireType == 2 && field.number == 3) storageKey = field.bytes;
+    });
+    if (!whole) return {};
     return storageKey.empty() ? origin : storageKey;
 }
 

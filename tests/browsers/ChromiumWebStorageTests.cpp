@@ -33,12 +33,7 @@ struct ChromiumWebStorageFixture : test::SessionFixture {
 
     static void Unpack(const std::string& prefix, const std::string& dir)
     {
-        for (const auto& [name, bytes] : test::ChromiumStorageData()) {
-            if (name.compare(0, prefix.size() + 1, prefix + "\\") != 0) continue;
-            const std::filesystem::path path = std::filesystem::path(dir) / name.substr(prefix.size() + 1);
-            std::filesystem::create_directories(path.parent_path());
-            test::WriteFileBytes(path.string(), bytes);
-        }
+        test::UnpackFolder(test::ChromiumStorageData(), prefix, dir);
     }
 
     std::vector<StoreOutcome> Clean(bool live, const std::string& keptHost = "localhost")

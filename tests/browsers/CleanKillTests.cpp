@@ -104,11 +104,7 @@ struct Profile {
     explicit Profile(std::string path) : dir(std::move(path))
     {
         std::filesystem::remove_all(dir);
-        for (const auto& [name, bytes] : test::ChromiumStorageData()) {
-            const std::string prefix = "chromium-profile\\";
-            if (name.compare(0, prefix.size(), prefix) != 0) continue;
-            test::Put(dir + "\\" + name.substr(prefix.size()), bytes);
-        }
+        test::UnpackFolder(test::ChromiumStorageData(), "chromium-profile", dir);
         std::filesystem::create_directories(dir + "\\Network");
         test::CreateDatabase(dir + "\\Network\\Cookies", std::string(test::kChromiumCookiesSchema) + kCookieRows);
         test::CreateDatabase(dir + "\\History", std::string(test::kChromiumHistorySchema) + kHistoryRows);

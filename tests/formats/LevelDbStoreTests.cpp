@@ -20,15 +20,7 @@ namespace {
 
 using Entries = std::map<std::string, std::string>;
 
-void Unpack(const std::string& prefix, const std::string& dir)
-{
-    for (const auto& [name, bytes] : test::LevelDbData()) {
-        if (name.compare(0, prefix.size() + 1, prefix + "\\") != 0) continue;
-        const std::filesystem::path path = std::filesystem::path(dir) / name.substr(prefix.size() + 1);
-        std::filesystem::create_directories(path.parent_path());
-        test::WriteFileBytes(path.string(), bytes);
-    }
-}
+void Unpack(const std::string& prefix, const std::string& dir) { test::UnpackFolder(test::LevelDbData(), prefix, dir); }
 
 // What our reader finds, which LevelDB's own library must find too.
 Entries Read(const std::string& dir)

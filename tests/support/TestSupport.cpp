@@ -6,6 +6,7 @@
 #include "platform/UrlHistory.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -111,6 +112,17 @@ std::string ReadFileBytes(const std::string& path)
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
+}
+
+void UnpackFolder(const std::vector<std::pair<std::string, std::string>>& files, const std::string& prefix,
+                  const std::string& dir)
+{
+    for (const auto& [name, bytes] : files) {
+        if (name.compare(0, prefix.size() + 1, prefix + "\\") != 0) continue;
+        const std::filesystem::path path = std::filesystem::path(dir) / name.substr(prefix.size() + 1);
+        std::filesystem::create_directories(path.parent_path());
+        WriteFileBytes(path.string(), bytes);
+    }
 }
 
 ScratchHistory::ScratchHistory() { CURLHistory().Clear(); }

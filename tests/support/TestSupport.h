@@ -83,6 +83,10 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Lays out in `dir` the files of an embedded data folder (as a test program's
+// sweepora_embed_folder gives them) that lie below `prefix`, folders made as needed.
+void UnpackFolder(const std::vector<std::pair<std::string, std::string>>& files, const std::string& prefix,
+                  const std::string& dir);
 
 // Starts a program hidden and waits up to a minute for it; its standard output and error
 // go to a file beside it (under Wine a pipe can outlive the program). Throws when it
