@@ -189,7 +189,8 @@ std::vector<StoreOutcome> CleanChromiumSiteStorage(EraseContext& context, const 
     PassTurn(context);
     if (context.run.abort) return outcomes;
     outcome = StoreOutcome();
-    if (CleanFileSystem(context, profile, InProfile(profile.folder, L"File System"), kept, outcome)) outcomes.push_back(outcome);
+    if (CleanFileSystem(context, profile, InProfile(profile.folder, L"File System"), kept, outcome))
+        outcomes.push_back(outcome);
     PassTurn(context);
     if (context.run.abort) return outcomes;
     outcome = StoreOutcome();

@@ -122,7 +122,8 @@ TEST_F(HistoryStoresFixture, DownloadRecordsOfAddressesNotKeptGoFromTheSharedDat
         shared,
         {{"20_1_1", "\n\x01" "1"},
          {"21_download,kept", DownloadRecord("kept", {"https://cdn.example/kept.pdf", "https://kept.example/get"})},
-         {"21_download,gone", DownloadRecord("gone", {"https://gone.example/report.txt", "https://gone.example/visit"})},
+         {"21_download,gone",
+          DownloadRecord("gone", {"https://gone.example/report.txt", "https://gone.example/visit"})},
          {"21_download,odd", "\x08\x01"},
          {"37_DEFAULT_1001", "metrics, not a download: https://gone.example/"}},
         {}, true));

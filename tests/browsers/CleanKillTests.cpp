@@ -121,7 +121,8 @@ struct Profile {
         const KeptSite kept = [](const std::string& site) { return site == "localhost"; };
         CleanChromiumCookies(context, profile, kept);
         CleanChromiumWebStorage(context, profile, kept);
-        CleanChromiumHistory(context, profile, [](const std::string& url) { return url.find("localhost") != url.npos; });
+        CleanChromiumHistory(context, profile,
+                             [](const std::string& url) { return url.find("localhost") != std::string::npos; });
     }
 
     // Each store as its own reader sees it; SQLite's check must pass.
