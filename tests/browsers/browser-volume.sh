@@ -134,6 +134,16 @@ INSERT INTO autofill(name, value, value_lower, date_created, date_last_used, cou
 SELECT 'email', 'user' || i || '@$forgotten', 'user' || i || '@$forgotten', 1700000000 + i, 1700000000 + i, 1 FROM n;
 SQL
 
+# The sites' storage as real Chromium wrote it (LevelDB stores, a service worker and its
+# caches): 127.0.0.1:8731 goes, localhost stays.
+cp -r "$here/data/chromium-profile/." "$profile/"
+storage_gone=(LSVALUE_127 SSVALUE_127 FRAMEVAL_127 CACHEVAL_127)
+storage_count() { # both encodings of every text the removed site left in its storage
+  local n=0 text
+  for text in "${storage_gone[@]}"; do n=$((n + $(count "$text" "$image") + $(count "$text" "$image" utf16))); done
+  echo "$n"
+}
+
 for db in History "Network/Cookies" "Web Data"; do
   [ -f "$profile/$db-journal" ] && [ ! -s "$profile/$db-journal" ] || fail "$db: no empty -journal beside it, as Chrome leaves it"
 done
@@ -141,6 +151,9 @@ sync
 before=$(count "$forgotten" "$image")
 echo "  before the clean: the forgotten site is in the image $before times"
 [ "$before" -gt 0 ] || fail "the forgotten site is not in the image before the clean, so the search proves nothing"
+storage_before=$(storage_count)
+echo "  before the clean: the removed site's storage texts are in the image $storage_before times"
+[ "$storage_before" -gt 0 ] || fail "the removed site's storage is not in the image before the clean"
 
 # ---------------------------------------------------------------------------------------
 # The prefix: Local AppData on D:, the program in a folder of its own with its safe list,
@@ -157,7 +170,7 @@ mkdir -p "$program"
 cp "$cli" "$program/sweepora-cli.exe"
 built=$(cd "$(dirname "$cli")" && pwd)
 [ -d "$built/definitions" ] && cp -r "$built/definitions" "$program/"
-printf '%s\r\n' "$kept" > "$program/SafeCookie.dat"
+printf '%s\r\nlocalhost\r\n' "$kept" > "$program/SafeCookie.dat"
 reg="$box/prefix/drive_c/browser-volume.reg"
 {
   printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Sweepora\\EraseSettings]\n'
@@ -192,5 +205,9 @@ utf16=$(count "$forgotten" "$image" utf16)
 echo "  after the clean: the forgotten site is in the image $ascii times in ASCII, $utf16 in UTF-16LE"
 [ "$ascii" -eq 0 ] && [ "$utf16" -eq 0 ] || fail "the forgotten site is still on the volume"
 [ "$(count "$kept" "$image")" -gt 0 ] || fail "the kept site is not in the image"
+storage_after=$(storage_count)
+echo "  after the clean: the removed site's storage texts are in the image $storage_after times"
+[ "$storage_after" -eq 0 ] || fail "the removed site's storage is still on the volume"
+[ "$(count LSVALUE_localhost "$image")" -gt 0 ] || fail "the kept site's local storage is not in the image"
 [ "$failures" -eq 0 ] || { echo "$failures checks failed"; exit 1; }
 echo "passed"
