@@ -245,6 +245,10 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err)
     session.log.RemoveObserver(&printer);
 
     int status = outcome == RunOutcome::Aborted ? kExitAborted : kExitCompleted;
+    if (outcome == RunOutcome::Refused) {
+        err << "sweepora-cli: " << UnreadableListsMessage(session.safeLists) << std::endl;
+        status = kExitRefused;
+    }
     if (!options.reportPath.empty() &&
         !WriteLogReport(options.reportPath, session.log.Lines(), CurrentReportHeader(), session.Yielder())) {
         err << "sweepora-cli: could not write the report to " << options.reportPath << std::endl;

@@ -10,6 +10,8 @@ constexpr int kExitAborted = 1;
 constexpr int kExitUsage = 2;
 // An unexpected internal error (main's exception handler returns 3).
 constexpr int kExitFailed = 3;
+// A safe list's file is there but could not be read: the run did not start, nothing was erased.
+constexpr int kExitRefused = 4;
 
 constexpr const char* kCliUsage =
     "usage: sweepora-cli preview|clean [--report FILE] [--json FILE] [--only NAME]...\n"

@@ -36,6 +36,7 @@ const char* JsonOutcomeText(JsonOutcome outcome)
     case JsonOutcome::Running: return "running";
     case JsonOutcome::Completed: return "completed";
     case JsonOutcome::Aborted: return "aborted";
+    case JsonOutcome::Refused: return "refused";
     case JsonOutcome::Failed: break;
     }
     return "failed";
@@ -43,7 +44,10 @@ const char* JsonOutcomeText(JsonOutcome outcome)
 
 JsonOutcome OutcomeOfExitCode(int exitCode)
 {
-    return exitCode == 0 ? JsonOutcome::Completed : exitCode == 1 ? JsonOutcome::Aborted : JsonOutcome::Failed;
+    return exitCode == 0   ? JsonOutcome::Completed
+           : exitCode == 1 ? JsonOutcome::Aborted
+           : exitCode == 4 ? JsonOutcome::Refused
+                           : JsonOutcome::Failed;
 }
 
 JsonRunFacts StartedRunFacts(const Session& session, std::time_t started)

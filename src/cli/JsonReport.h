@@ -10,12 +10,13 @@
 namespace sweepora {
 
 // Where the run stands: "running" is written at its start, so a run that was killed leaves it.
-enum class JsonOutcome { Running, Completed, Aborted, Failed };
+enum class JsonOutcome { Running, Completed, Aborted, Failed, Refused };
 
-// "running", "completed", "aborted", "failed".
+// "running", "completed", "aborted", "failed", "refused".
 const char* JsonOutcomeText(JsonOutcome outcome);
 
-// The outcome an ended run's exit status stands for: 0 completed, 1 aborted, anything else failed.
+// The outcome an ended run's exit status stands for: 0 completed, 1 aborted, 4 refused (a safe
+// list could not be read), anything else failed.
 JsonOutcome OutcomeOfExitCode(int exitCode);
 
 // The facts of one console run that a management tool collects beside its log.

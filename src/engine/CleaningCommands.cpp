@@ -6,12 +6,18 @@
 
 namespace sweepora {
 
+void SaveSessionSafeLists(Session& s)
+{
+    for (const std::string& path : SaveSafeLists(s.safeLists, s.dataFolder))
+        s.log.AddLogEntry(kSafeListsTask, "Not saved: " + path + "; the file keeps its previous list");
+}
+
 void SaveAllSettings(Session& s)
 {
     SavePluginSettings(s.plugins, SessionPluginFolder(s));
     SaveDefinitionTicks(s.plugins, s.store);
     SaveEraseSettingKeys(s.store, s.settings);
-    SaveSafeLists(s.safeLists, s.dataFolder);
+    SaveSessionSafeLists(s);
     SaveGeneralSettings(s.store, s.settings, [&s] { UpdateStartupEntry(s.settings, s.exePath); });
 }
 
@@ -21,7 +27,10 @@ RunOutcome StartCleaning(Session& s, const RunTable& table)
     s.host.SelectStatusTab();
     s.run.live = true;
     SaveAllSettings(s);
-    return RunCleaning(s, table);
+    const RunOutcome outcome = RunCleaning(s, table);
+    if (outcome == RunOutcome::Refused)
+        s.desktop.MessageBox(UnreadableListsMessage(s.safeLists), "Safe Lists", MB_OK | MB_ICONSTOP);
+    return outcome;
 }
 
 void AbortCleaning(Session& s)

@@ -122,6 +122,16 @@ std::vector<std::wstring> RunEventInserts(const Session& s)
 RunOutcome RunCleaning(Session& s, const RunTable& table)
 {
     if (s.run.running) return RunOutcome::Ignored;
+    RereadUnreadableLists(s.safeLists, s.Yielder());
+    if (const std::string refusal = UnreadableListsMessage(s.safeLists); !refusal.empty()) {
+        for (const ListPair* page : {&s.safeLists.cookies, &s.safeLists.typedUrls, &s.safeLists.history})
+            if (!page->unreadable.empty())
+                s.log.AddLogEntry(kSafeListsTask, "Not read: " + page->unreadable + "; nothing was cleaned");
+        std::vector<std::wstring> inserts = RunEventInserts(s);
+        inserts.push_back(WideFromUtf8(refusal));
+        s.events->Report(EventKind::Error, SWEEPORA_EVENT_RUN_FAILED, inserts);
+        return RunOutcome::Refused;
+    }
     s.run.running = true;
     s.host.RunStarted();
     std::vector<std::wstring> inserts = RunEventInserts(s);

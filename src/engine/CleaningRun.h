@@ -31,10 +31,15 @@ const RunCleaners& StandardCleaners();
 RunTable MakeRunTable(const RunCleaners& cleaners);
 const RunTable& StandardRunTable();
 
-enum class RunOutcome { Completed, Aborted, Ignored };
+// Refused: a safe list's file is there but could not be read; nothing ran.
+enum class RunOutcome { Completed, Aborted, Ignored, Refused };
+
+constexpr const char* kSafeListsTask = "Safe lists";
 
 // One synchronous pass over every enabled category, then the summary line.
-// A request while a run is in progress is ignored.
+// A request while a run is in progress is ignored. A safe list whose file could not be read
+// is read once more; when it still cannot be, the run is refused with a log line per file
+// (UnreadableListsMessage says it in full) and nothing is erased.
 RunOutcome RunCleaning(Session& session, const RunTable& table = StandardRunTable());
 
 // "0:<minutes>:<seconds>", minutes not folded into hours.

@@ -30,7 +30,7 @@ void Discard(const std::wstring& temporary)
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes)
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, const AtomicWriteStep& write)
 {
     const std::wstring target = LongPath(path);
     const std::wstring temporary = TemporaryName(target);
@@ -38,7 +38,8 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes)
         UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
-        if (WriteOpenFile(file.get(), bytes) != ERROR_SUCCESS || !::FlushFileBuffers(file.get())) {
+        const DWORD written = write ? write(file.get(), bytes) : WriteOpenFile(file.get(), bytes);
+        if (written != ERROR_SUCCESS || !::FlushFileBuffers(file.get())) {
             file.reset();
             Discard(temporary);
             return false;

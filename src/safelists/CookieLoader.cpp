@@ -73,7 +73,7 @@ bool SiteCovers(const std::string& site, const std::string& host)
 void LoadCookies(ListPair& page, const SafeListFolders& folders, const YieldFn& yield,
                  const std::vector<std::string>& browserSites)
 {
-    LoadListFromFile(page.safe, SafeListReadPath(folders, kSafeCookieFile), yield);
+    LoadSafeSide(page, folders, kSafeCookieFile, yield);
     page.clean.Clear();
     WalkUrlCache(
         kCookiePrefix,

@@ -41,7 +41,7 @@ std::string LoadHistory(ListPair& page, const SafeListFolders& folders, const Yi
         page.clean.Clear();
         failure = e.what();
     }
-    LoadListFromFile(page.safe, SafeListReadPath(folders, kSafeHistoryFile), yield);
+    LoadSafeSide(page, folders, kSafeHistoryFile, yield);
     RemoveKeptEntries(page.clean, page.safe, yield);
     AddUnlisted(page, browserAddresses, yield);
     return failure;

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace sweepora {
 
@@ -14,6 +15,9 @@ constexpr const char* kSafeUrlsFile = "SafeURLs.dat";
 struct ListPair {
     ListModel clean;
     ListModel safe;
+    // The safe list's file when it is there but its last read failed; empty otherwise.
+    // Until it is read, no run may start and the list is not written over it.
+    std::string unreadable;
 };
 
 // The three pages: cookies, typed URLs and IE history to keep.
@@ -42,7 +46,18 @@ struct SafeListFolders {
 // The file a list is read from: its own in the data folder once there is one, else the starting one.
 std::string SafeListReadPath(const SafeListFolders& folders, const char* fileName);
 
-// Writes the three safe lists into their files in `folder`.
-void SaveSafeLists(const SafeListPages& pages, const std::string& folder);
+// Fills the safe side of `page` from its file (see SafeListReadPath and LoadListFromFile) and
+// notes whether that file could be read.
+void LoadSafeSide(ListPair& page, const SafeListFolders& folders, const char* fileName, const YieldFn& yield);
+
+// Reads once more each safe list whose file could not be read.
+void RereadUnreadableLists(SafeListPages& pages, const YieldFn& yield);
+
+// What stops a run while a safe list's file cannot be read; empty when all were read.
+std::string UnreadableListsMessage(const SafeListPages& pages);
+
+// Writes the three safe lists into their files in `folder`, each whole or not at all, except
+// a list whose file could not be read. Returns the files left as they were.
+std::vector<std::string> SaveSafeLists(const SafeListPages& pages, const std::string& folder);
 
 } // namespace sweepora

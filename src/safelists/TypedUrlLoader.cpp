@@ -10,7 +10,7 @@ namespace sweepora {
 void LoadTypedUrls(ListPair& page, const SafeListFolders& folders, const YieldFn& yield,
                    const std::vector<std::string>& browserTyped)
 {
-    LoadListFromFile(page.safe, SafeListReadPath(folders, kSafeUrlsFile), yield);
+    LoadSafeSide(page, folders, kSafeUrlsFile, yield);
     page.clean.Clear();
 
     UniqueKey key;

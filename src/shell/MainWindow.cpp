@@ -247,6 +247,9 @@ void MainWindow::LoadEraseSettings()
     std::sort(unread.begin(), unread.end());
     unread.erase(std::unique(unread.begin(), unread.end()), unread.end());
     for (const std::string& line : unread) session_.log.AddLogEntry("Safe lists", "Not read: " + line);
+    const SafeListPages& lists = session_.safeLists;
+    for (const ListPair* page : {&lists.cookies, &lists.typedUrls, &lists.history})
+        if (!page->unreadable.empty()) session_.log.AddLogEntry(kSafeListsTask, "Not read: " + page->unreadable);
     FillSafeLists();
 }
 
@@ -556,7 +559,7 @@ void MainWindow::SelectMainTab(int index)
 void MainWindow::SelectMoreTab(int index)
 {
     HWND tab = Control(ids::kTabMore);
-    if (CurrentTab(tab) != index && !session_.run.running) SaveSafeLists(session_.safeLists, session_.dataFolder);
+    if (CurrentTab(tab) != index && !session_.run.running) SaveSessionSafeLists(session_);
     ::SendMessageA(tab, TCM_SETCURSEL, index, 0);
     ShowOnly(morePages_.data(), static_cast<int>(morePages_.size()), index);
 }
@@ -572,7 +575,7 @@ void MainWindow::OnNotify(const NMHDR& header)
     const int id = static_cast<int>(header.idFrom);
     if (header.code == TCN_SELCHANGING && id == ids::kTabMore) {
         // Leaving a sub-page writes the three safe lists, whichever page it was.
-        if (!session_.run.running) SaveSafeLists(session_.safeLists, session_.dataFolder);
+        if (!session_.run.running) SaveSessionSafeLists(session_);
         return;
     }
     if (header.code == TCN_SELCHANGE) {

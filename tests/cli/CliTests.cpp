@@ -1,6 +1,7 @@
 // Runs the console program as a user would: a copy in its own folder, real registry traces.
 #include "engine/RegistryMruCleaners.h"
 #include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 #include "platform/UrlHistory.h"
 #include "safelists/TypedUrlLoader.h"
 #include "settings/DataFolder.h"
@@ -98,6 +99,23 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
     EXPECT_EQ(Remaining(), 2u);
     // The console program does not rewrite the settings it runs with.
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Sweepora"));
+}
+
+TEST_F(CliFixture, AKeepListHeldWithoutSharingStopsBothRunsWithStatusFour)
+{
+    const std::string list = folder.File(kSafeUrlsFile);
+    const UniqueFile held(::CreateFileA(list.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    for (const char* mode : {"preview", "clean"}) {
+        const std::string json = folder.File(std::string(mode) + ".json");
+        const Result r = RunProgram(exe, std::string(mode) + " --json \"" + json + "\"");
+        EXPECT_EQ(r.exitCode, 4u) << r.out;
+        EXPECT_NE(r.out.find("sweepora-cli: Nothing was cleaned"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Safe lists\tNot read: " + list + "; nothing was cleaned"), std::string::npos) << r.out;
+        EXPECT_EQ(Remaining(), 7u + 2u + 1u) << mode; // the typed URL kept by the list among them
+        const std::string report = test::ReadFileBytes(json);
+        EXPECT_NE(report.find("\"refused\""), std::string::npos) << report;
+    }
 }
 
 TEST_F(CliFixture, RejectsBadArgumentsAndFollowsTheSavedCategoriesUnderThePolicy)

@@ -230,6 +230,7 @@ TEST(JsonReport, TheOutcomeFollowsTheExitStatusAndFiguresPastThirtyTwoBitsAreWri
     EXPECT_STREQ(JsonOutcomeText(OutcomeOfExitCode(0)), "completed");
     EXPECT_STREQ(JsonOutcomeText(OutcomeOfExitCode(1)), "aborted");
     EXPECT_STREQ(JsonOutcomeText(OutcomeOfExitCode(3)), "failed");
+    EXPECT_STREQ(JsonOutcomeText(OutcomeOfExitCode(4)), "refused");
     JsonRunFacts facts;
     facts.started = 100;
     facts.finished = 160;

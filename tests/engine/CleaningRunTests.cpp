@@ -2,6 +2,7 @@
 #include "engine/CleaningRun.h"
 #include "engine/RegistryMruCleaners.h"
 #include "platform/RegistryAccess.h"
+#include "platform/UniqueHandle.h"
 #include "safelists/TypedUrlLoader.h"
 #include "settings/StartupEntry.h"
 
@@ -159,6 +160,34 @@ TEST_F(RunFixture, StartCleaningSavesEverythingAndGoesLive)
         EXPECT_EQ(GetRegString(HKEY_CURRENT_USER, kRunKeyPath, "Sweepora - 2.0"),
                   flag == std::string("1") ? "\"" + session.exePath + "\" m" : "");
     }
+}
+
+TEST_F(RunFixture, AKeepListThatCannotBeReadStopsStartCleaningWithABoxAndErasesNothing)
+{
+    test::ScratchKey typed(kTypedUrlsKey);
+    test::WriteString(HKEY_CURRENT_USER, kTypedUrlsKey, "url1", "http://canary.example/");
+    const std::string list = folder.File(kSafeUrlsFile);
+    test::WriteFileBytes(list, "http://canary.example/\r\n");
+    OnlyCategories({&AppSettings::NetTypedUrls});
+    {
+        const UniqueFile held(::CreateFileA(list.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        LoadTypedUrls(session.safeLists.typedUrls, session.ListFolders(), nullptr);
+        EXPECT_EQ(StartCleaning(session), RunOutcome::Refused);
+        EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey), Texts{"url1"});
+        ASSERT_EQ(desktop.asked.size(), 1u);
+        EXPECT_EQ(desktop.asked[0].title, "Safe Lists");
+        EXPECT_NE(desktop.asked[0].prompt.find(list), std::string::npos);
+        // The save before the run left the file alone; the run said why it did not start.
+        EXPECT_EQ(Tasks(), (Texts{kSafeListsTask, kSafeListsTask}));
+        EXPECT_EQ(session.log.Lines()[1].status, "Not read: " + list + "; nothing was cleaned");
+        EXPECT_FALSE(session.run.running);
+    }
+    EXPECT_EQ(test::ReadFileBytes(list), "http://canary.example/\r\n");
+    // Released: the next run reads the list again and keeps what it names.
+    EXPECT_EQ(StartCleaning(session), RunOutcome::Completed);
+    EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kTypedUrlsKey), Texts{"url1"});
+    EXPECT_EQ(desktop.asked.size(), 1u);
 }
 
 TEST_F(RunFixture, AbortAsksFirstAndStopsTheTypedUrlWalk)

@@ -1,3 +1,5 @@
+#include "platform/FileIo.h"
+#include "platform/UniqueHandle.h"
 #include "platform/UrlHistory.h"
 #include "safelists/CookieLoader.h"
 #include "safelists/HistoryLoader.h"
@@ -6,6 +8,8 @@
 #include "safelists/TypedUrlLoader.h"
 
 #include "support/TestSupport.h"
+
+#include <filesystem>
 
 using namespace sweepora;
 using Items = test::Texts;
@@ -33,9 +37,49 @@ TEST(SafeListFile, SavesCrLfLinesAndLoadsThemBackUnchanged)
     EXPECT_EQ(loaded.Items(), entries);
     LoadListFromFile(loaded, folder.File("missing.dat"), nullptr);
     EXPECT_TRUE(loaded.Empty());
-    SaveListToFile(ListOf({"x"}), folder.File("no such folder\\list.dat"));
+    EXPECT_FALSE(SaveListToFile(ListOf({"x"}), folder.File("no such folder\\list.dat")));
     EXPECT_EQ(::GetFileAttributesA(folder.File("no such folder").c_str()), INVALID_FILE_ATTRIBUTES);
     // Which side of a page is saved, and when, is the main window's tests' business.
+}
+
+TEST(SafeListFile, ASaveCutShortAtAnyByteOrAFileThatCannotBeReadKeepsTheListThatWasThere)
+{
+    test::TempFolder folder;
+    const std::string path = folder.File(kSafeCookieFile);
+    const std::string before = "bank.example\r\nmail.example\r\n";
+    test::WriteFileBytes(path, before);
+    const std::string next = "bank.example\r\nshop.example\r\n";
+    // The disk fills up after `cut` bytes of the new list.
+    for (std::size_t cut = 0; cut <= next.size(); ++cut) {
+        const AtomicWriteStep full = [cut](HANDLE file, const std::string& bytes) -> DWORD {
+            const DWORD written = WriteOpenFile(file, bytes.substr(0, cut));
+            return written != ERROR_SUCCESS ? written : ERROR_DISK_FULL;
+        };
+        EXPECT_FALSE(SaveListToFile(ListOf({"bank.example", "shop.example"}), path, full)) << cut;
+        ListModel loaded;
+        ASSERT_TRUE(LoadListFromFile(loaded, path, nullptr)) << cut;
+        EXPECT_EQ(loaded.Items(), (Items{"bank.example", "mail.example"})) << cut;
+    }
+    const auto files = std::filesystem::directory_iterator(folder.Path());
+    EXPECT_EQ(std::distance(begin(files), end(files)), 1); // no temporary file left behind
+
+    // Held without sharing: not an empty list, and the pages will not write over it.
+    SafeListPages pages;
+    {
+        const UniqueFile held(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        pages.cookies.safe.Add("stale");
+        LoadCookies(pages.cookies, folder.Path(), nullptr);
+        EXPECT_EQ(pages.cookies.safe.Items(), Items{"stale"});
+        EXPECT_EQ(pages.cookies.unreadable, path);
+        EXPECT_NE(UnreadableListsMessage(pages).find(path), std::string::npos);
+    }
+    EXPECT_EQ(SaveSafeLists(pages, folder.Path()), Items{path});
+    EXPECT_EQ(test::ReadFileBytes(path), before);
+    RereadUnreadableLists(pages, nullptr);
+    EXPECT_EQ(pages.cookies.safe.Items(), (Items{"bank.example", "mail.example"}));
+    EXPECT_EQ(UnreadableListsMessage(pages), "");
+    EXPECT_TRUE(SaveSafeLists(pages, folder.Path()).empty());
 }
 
 TEST(ListModel, FindsIgnoringCaseAndRemovesKeptEntries)
