@@ -81,7 +81,7 @@ TEST_F(DefinitionFixture, APreviewLogsExactlyWhatTheRunErasesAndNothingElseIsTou
     ASSERT_EQ(session.plugins.Definitions().size(), 1u);
 
     Texts expected;
-    for (const std::string& f : gone) expected.push_back(f + " eradicated|@");
+    for (const std::string& f : gone) expected.push_back(f + " deleted, not overwritten|@");
     expected.insert(expected.end(), {crash + "deep\\|@", crash + "|@", temp + "Kept\\|Not removed: an exclusion keeps it",
                                      temp + "|Not removed: not empty, something inside was kept", "Plugin : Sample|Completed"});
     std::sort(expected.begin(), expected.end());

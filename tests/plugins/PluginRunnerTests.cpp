@@ -155,7 +155,7 @@ TEST_F(RunnerFixture, EveryListRunsToItsFirstGapAndCountsInTestRunsToo)
     EXPECT_EQ(session.run.registryKeys, 10);
     for (const char* name : {"a.tmp", "hidden.tmp", "single.log"}) EXPECT_FALSE(FileExists(folder.File(name))) << name;
     for (const char* name : {"system.tmp", "sub.tmp", "other.txt"}) EXPECT_TRUE(FileExists(folder.File(name))) << name;
-    EXPECT_EQ(Lines().size(), 4u); // three eradicated files, then the plugin's line
+    EXPECT_EQ(Lines().size(), 4u); // three deleted files, then the plugin's line
     EXPECT_EQ(Lines().back(), "Plugin : Viewer|Completed");
 
     const PluginVariables v{"C:\\Local", "Ann", "C:\\windows"};
@@ -175,7 +175,7 @@ TEST_F(RunnerFixture, PluginsLogInListOrderAndStopAtAnAbort)
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(Texts(lines.begin() + 3, lines.end() - 1),
               (Texts{"Testing : Plugin : Alpha|Completed", "Testing : Plugin : Missing|Completed"}));
-    EXPECT_NE(lines.back().find("Files : 3,Registory keys : 0,"), std::string::npos) << lines.back();
+    EXPECT_NE(lines.back().find("Files : 3 (3 deleted, not overwritten),Registory keys : 0,"), std::string::npos) << lines.back();
 
     session.log.Clear();
     host.onYield = [this] { session.run.abort = true; };
@@ -228,7 +228,7 @@ TEST_F(RunnerFixture, APreviewShowsExactlyWhatTheRunWillDo)
 
     RunCleaning(session);
     Texts preview = Lines();
-    EXPECT_NE(preview.back().find("Files : 3,"), std::string::npos) << preview.back();
+    EXPECT_NE(preview.back().find("Files : 3 (3 deleted, not overwritten),"), std::string::npos) << preview.back();
     session.log.Clear();
     session.run.live = true;
     RunCleaning(session);
@@ -236,5 +236,5 @@ TEST_F(RunnerFixture, APreviewShowsExactlyWhatTheRunWillDo)
     Texts live = Lines();
     ASSERT_EQ(live.size(), preview.size());
     for (std::size_t i = 0; i + 1 < live.size(); ++i) EXPECT_EQ("Testing : " + live[i], preview[i]);
-    EXPECT_NE(live.back().find("Files : 3,"), std::string::npos) << live.back();
+    EXPECT_NE(live.back().find("Files : 3 (3 deleted, not overwritten),"), std::string::npos) << live.back();
 }
