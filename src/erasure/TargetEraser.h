@@ -25,7 +25,9 @@ WalkOutcome EraseFileTarget(EraseContext& context, const FileTarget& target, con
                             const TargetGuard& guard);
 
 // Carries out one registry target (in a test run: counts it and deletes nothing), keeping
-// what the exclusions name. Counted as a registry entry only when it is not refused.
+// what the exclusions name. Counted as a registry entry only when something of it was
+// removed (in a test run: is there to remove); a root this program does not know, or a
+// refused key, gets a line of its own and is not counted.
 void EraseRegistryTarget(EraseContext& context, const RegistryTarget& target, const std::vector<Exclusion>& exclusions,
                          const TargetGuard& guard);
 

@@ -68,6 +68,7 @@ struct FailingGuard final : TargetGuard {
 TEST_F(RunnerFixture, AnEntryThatFailsSaysWhyInsteadOfCompletedAndTheNextStillRuns)
 {
     test::WriteFileBytes(folder.File("a.tmp"), "x");
+    for (const char* key : {"Broken\\a", "Fine\\a"}) test::WriteString(HKEY_CURRENT_USER, kKeys + ("\\" + std::string(key)), "v", "1");
     WritePlugin("Broken", {"DelRegKeyList1=" + kHkcu + "\\Broken", "DelFile1=%APPDATA%\\*.tmp"});
     WritePlugin("Fine", {"DelRegKeyList1=" + kHkcu + "\\Fine"});
     EraseContext context = session.Erasure();
@@ -102,6 +103,7 @@ TEST_F(RunnerFixture, RegistryWalksStepOverWhatTheyCannotDeleteAndSayWhy)
         Texts lines = Lines();
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), "Plugin : Walks|Completed");
+        EXPECT_EQ(session.run.registryKeys, 4 + 2); // the read-only key lost nothing: not counted
         lines.pop_back();
         // The system's words vary from version to version; both say the access was denied.
         for (std::string& line : lines)
@@ -140,10 +142,13 @@ TEST_F(RunnerFixture, EveryListRunsToItsFirstGapAndCountsInTestRunsToo)
     const auto exists = [](const std::string& key) { return test::KeyExists(HKEY_CURRENT_USER, kKeys + ("\\" + key)); };
     const auto names = [](const std::string& key) { return test::ValueNames(HKEY_CURRENT_USER, kKeys + ("\\" + key)); };
 
-    RunPlugins(session); // a test run walks and counts
+    RunPlugins(session); // a test run walks and counts what is there to go
     EXPECT_TRUE(exists("History\\a") && names("Last").size() == 2 && names("Recent").size() == 7);
-    EXPECT_EQ(session.run.registryKeys, 5);
+    EXPECT_EQ(session.run.registryKeys, 4); // not the unknown root's
     EXPECT_EQ(session.run.files, 3);
+    const std::string nowhere = "HKEY_NOWHERE\\" + std::string(kKeys) + "\\Kept|Not done: \"HKEY_NOWHERE\" is not a "
+                                "registry root; write it in full, as HKEY_CURRENT_USER is";
+    EXPECT_EQ(Lines().front(), "Testing : " + nowhere);
     EXPECT_EQ(Lines().back(), "Testing : Plugin : Viewer|Completed");
 
     session.run.live = true;
@@ -152,10 +157,11 @@ TEST_F(RunnerFixture, EveryListRunsToItsFirstGapAndCountsInTestRunsToo)
     EXPECT_FALSE(exists("History\\a") || exists("History\\b") || !names("Last").empty());
     EXPECT_TRUE(exists("History") && exists("Kept\\a")); // the unknown root and the entry after the gap
     EXPECT_EQ(names("Recent"), (Texts{"File50", "Other"}));
-    EXPECT_EQ(session.run.registryKeys, 10);
+    EXPECT_EQ(session.run.registryKeys, 4 + 4);
     for (const char* name : {"a.tmp", "hidden.tmp", "single.log"}) EXPECT_FALSE(FileExists(folder.File(name))) << name;
     for (const char* name : {"system.tmp", "sub.tmp", "other.txt"}) EXPECT_TRUE(FileExists(folder.File(name))) << name;
-    EXPECT_EQ(Lines().size(), 4u); // three deleted files, then the plugin's line
+    EXPECT_EQ(Lines().size(), 5u); // the unknown root, three deleted files, then the plugin's line
+    EXPECT_EQ(Lines().front(), nowhere);
     EXPECT_EQ(Lines().back(), "Plugin : Viewer|Completed");
 
     const PluginVariables v{"C:\\Local", "Ann", "C:\\windows"};
