@@ -188,6 +188,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
     if (t.folder.empty() || t.masks.empty()) return total;
     if (!IsAbsolutePath(t.folder)) {
         c.log.AddLogEntry(t.text, Refused("the folder is not a full path"));
+        total.refused = true;
         return total;
     }
     std::vector<std::string> refusals;
@@ -195,6 +196,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         t.folder, [&guard](const std::wstring& parent, bool fixedFollows) { return guard.WildcardRefusal(parent, fixedFollows); },
         refusals);
     for (const std::string& why : refusals) c.log.AddLogEntry(t.text, Refused(why));
+    int refusedFolders = 0, allowedFolders = 0;
     WalkRequest request;
     for (const std::wstring& mask : t.masks) request.masks.push_back(UpperCaseWide(mask));
     request.recurse = t.recurse || t.removeSelf;
@@ -212,30 +214,32 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         request.display = Utf8FromWide(folder.path);
         const WalkOutcome outcome = WalkFolder(c, request);
         total.inUse = total.inUse || outcome.inUse;
+        (outcome.refused ? refusedFolders : allowedFolders) += 1;
     }
+    total.refused = (!refusals.empty() || refusedFolders > 0) && allowedFolders == 0;
     return total;
 }
 
-void EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
+bool EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
                          const TargetGuard& guard)
 {
     const HKEY root = RootKeyFromPath(t.key.find('\\') == std::string::npos ? t.key + "\\" : t.key);
     if (root == nullptr) {
         c.log.AddLogEntry(t.text, "Not done: \"" + RootName(t.key) +
                                       "\" is not a registry root; write it in full, as HKEY_CURRENT_USER is");
-        return;
+        return false;
     }
     const std::string why = guard.RegistryRefusal(t);
     if (!why.empty()) {
         c.log.AddLogEntry(t.text, Refused(why));
-        return;
+        return true;
     }
     // Counted when something of it went (in a test run: is there to go), never before.
     const std::int64_t before = PresentOf(root, t, exclusions);
-    if (before == 0) return;
+    if (before == 0) return false;
     if (!c.run.live) {
         if (before > 0) ++c.run.registryKeys;
-        return;
+        return false;
     }
     const std::string path = KeyPath(t.key);
     switch (t.action) {
@@ -266,6 +270,7 @@ void EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::ve
     }
     const std::int64_t after = PresentOf(root, t, exclusions);
     if (before > 0 && after >= 0 && after < before) ++c.run.registryKeys;
+    return false;
 }
 
 } // namespace sweepora

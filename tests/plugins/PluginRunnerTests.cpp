@@ -206,12 +206,16 @@ TEST_F(RunnerFixture, PatternsNameFilesOnlyAndNeverEveryFileOfASystemFolder)
     entries.push_back("DelFile" + std::to_string(entries.size() + 1) + "=" + folder.File("ONE.lo?"));
     entries.push_back("DelFile" + std::to_string(entries.size() + 1) + "=" + folder.File("*\\*.log")); // every subfolder
     WritePlugin("Guarded", entries);
+    WritePlugin("Walled", {"DelFile1=" + windows + "\\*", "DelFile2=" + root + "*.*"}); // nothing of it may go
     session.pluginVariables.windowsPath = windows;
     session.run.live = true;
     RunPlugins(session);
     int refusals = 0;
     for (const std::string& line : Lines()) refusals += line.find("|Refused: ") != std::string::npos;
-    EXPECT_EQ(refusals, static_cast<int>(refused.size())) << ::testing::PrintToString(Lines());
+    EXPECT_EQ(refusals, static_cast<int>(refused.size()) + 3) << ::testing::PrintToString(Lines());
+    const Texts lines = Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Plugin : Guarded|Completed"), 1); // some of it ran
+    EXPECT_EQ(lines.back(), "Plugin : Walled|Refused: every target is protected");
     EXPECT_FALSE(FileExists(folder.File("one.log")) || FileExists(folder.File("sub\\two.log")));
     EXPECT_TRUE(FileExists(windows + "\\win.ini"));
 
