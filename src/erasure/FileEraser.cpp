@@ -31,7 +31,8 @@ void LogGone(EraseContext& c, const ListedFile& f, const std::string& timestamp)
         c.log.AddLogEntry(f.display + " eradicated", timestamp);
     else
         c.log.AddLogEntry(f.display + " deleted, not overwritten",
-                          timestamp + " (no overwrite passes: the content stays on the disk until other data covers it)");
+                          timestamp +
+                              " (no overwrite passes: the content stays on the disk until other data covers it)");
 }
 
 std::wstring GoneKey(std::wstring path)

@@ -68,7 +68,8 @@ TEST_F(ChromiumPreferencesFixture, VisitedSitesGoAndEveryOtherByteStays)
     EXPECT_TRUE(OnlyPreferences());
     // The old bytes went through the eraser (no passes chosen here).
     bool erased = false;
-    for (const LogLine& line : session.log.Lines()) erased = erased || line.task == path + ".sweepora-old deleted, not overwritten";
+    for (const LogLine& line : session.log.Lines())
+        erased = erased || line.task == path + ".sweepora-old deleted, not overwritten";
     EXPECT_TRUE(erased);
 
     // Nothing left to remove: the file is not rewritten.

@@ -85,7 +85,9 @@ TEST_F(CliFixture, PreviewErasesNothingAndCleanKeepsTheSafeList)
     EXPECT_EQ(Remaining(), 7u + 2u + 1u);
     const std::string report = test::ReadFileBytes(folder.File("run report.txt"));
     // The four keys seeded above; the lists that are not there are not counted.
-    EXPECT_NE(report.find("\r\nTesting : Finished :- Space saved : 0 MB, Files : 1 (1 deleted, not overwritten),Registory keys : 4,"), std::string::npos)
+    EXPECT_NE(report.find("\r\nTesting : Finished :- Space saved : 0 MB, Files : 1 (1 deleted, not overwritten),"
+                          "Registory keys : 4,"),
+              std::string::npos)
         << report;
 
     // The run says what the preview said, line for line.

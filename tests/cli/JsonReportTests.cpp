@@ -108,7 +108,8 @@ struct JsonReportFixture : ::testing::Test {
         EXPECT_EQ(entries, printed);
         const int notOverwritten = summary.at("filesNotOverwritten").get<int>();
         const std::string counts = "Files : " + std::to_string(summary.at("files").get<int>()) +
-                                   (notOverwritten ? " (" + std::to_string(notOverwritten) + " deleted, not overwritten)" : "") +
+                                   (notOverwritten ? " (" + std::to_string(notOverwritten) + " deleted, not overwritten)"
+                                                   : "") +
                                    ",Registory keys : " + std::to_string(summary.at("registryKeys").get<int>()) + ",";
         EXPECT_NE(r.out.find(counts), std::string::npos) << counts << '\n' << r.out;
         return doc;
@@ -224,7 +225,8 @@ TEST_F(JsonReportFixture, ARunKilledMidWayLeavesARunningDocument)
     EXPECT_EQ(doc.at("mode"), "clean");
     EXPECT_EQ(doc.at("started").get<std::string>().size(), 20u);
     EXPECT_TRUE(doc.at("finished").is_null());
-    EXPECT_EQ(doc.at("summary"), (json{{"bytesFreed", 0}, {"files", 0}, {"filesNotOverwritten", 0}, {"registryKeys", 0}, {"seconds", 0}}));
+    EXPECT_EQ(doc.at("summary"),
+              (json{{"bytesFreed", 0}, {"files", 0}, {"filesNotOverwritten", 0}, {"registryKeys", 0}, {"seconds", 0}}));
     EXPECT_TRUE(doc.at("entries").empty() && doc.at("browserStores").empty());
 }
 

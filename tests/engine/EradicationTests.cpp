@@ -307,7 +307,8 @@ TEST_F(EradicationFixture, CustomDirsAreKeptBetweenStartsAndEmptiedUnlessRefused
     session.run.live = true;
     CleanCustomDirs(session);
     EXPECT_FALSE(FileExists(one) || FileExists(two));
-    EXPECT_EQ(Tasks(), (Texts{one + "\\trace.txt deleted, not overwritten", one + "\\", "C:\\", two + "\\trace.txt deleted, not overwritten", two + "\\"}));
+    const std::string deleted = "\\trace.txt deleted, not overwritten";
+    EXPECT_EQ(Tasks(), (Texts{one + deleted, one + "\\", "C:\\", two + deleted, two + "\\"}));
     EXPECT_EQ(session.log.Lines()[2].status, "Skipped: it is the root of a drive");
 
     // Which folders are refused is the guard tests' business; this machine's places lie elsewhere.

@@ -134,7 +134,8 @@ TEST_F(NewerStoresFixture, RunAndFindTakeTheNewerStoresWithTheSameLinesInPreview
     const Names preview = Logged();
     EXPECT_EQ(preview, (Names{"Run History Cleared |@", "TypedPaths|4 entries removed", "Find File List cleared|@",
                               "WordWheelQuery|4 entries removed", "ACMru|2 entries removed", "RecentApps|2 entries removed",
-                              "JumplistData|2 entries removed", cache + "\\AppCache133.txt deleted, not overwritten|@", cache + "\\SettingsCache.txt deleted, not overwritten|@",
+                              "JumplistData|2 entries removed", cache + "\\AppCache133.txt deleted, not overwritten|@",
+                              cache + "\\SettingsCache.txt deleted, not overwritten|@",
                               "DeviceSearchCache|2 files removed"}));
     EXPECT_EQ(Left(kTypedPathsKey).size(), 4u);
     EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, apps + "\\{A}\\RecentItems\\{B}"));

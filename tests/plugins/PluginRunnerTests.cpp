@@ -68,7 +68,8 @@ struct FailingGuard final : TargetGuard {
 TEST_F(RunnerFixture, AnEntryThatFailsSaysWhyInsteadOfCompletedAndTheNextStillRuns)
 {
     test::WriteFileBytes(folder.File("a.tmp"), "x");
-    for (const char* key : {"Broken\\a", "Fine\\a"}) test::WriteString(HKEY_CURRENT_USER, kKeys + ("\\" + std::string(key)), "v", "1");
+    for (const char* key : {"Broken\\a", "Fine\\a"})
+        test::WriteString(HKEY_CURRENT_USER, kKeys + ("\\" + std::string(key)), "v", "1");
     WritePlugin("Broken", {"DelRegKeyList1=" + kHkcu + "\\Broken", "DelFile1=%APPDATA%\\*.tmp"});
     WritePlugin("Fine", {"DelRegKeyList1=" + kHkcu + "\\Fine"});
     EraseContext context = session.Erasure();
@@ -181,7 +182,8 @@ TEST_F(RunnerFixture, PluginsLogInListOrderAndStopAtAnAbort)
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(Texts(lines.begin() + 3, lines.end() - 1),
               (Texts{"Testing : Plugin : Alpha|Completed", "Testing : Plugin : Missing|Completed"}));
-    EXPECT_NE(lines.back().find("Files : 3 (3 deleted, not overwritten),Registory keys : 0,"), std::string::npos) << lines.back();
+    EXPECT_NE(lines.back().find("Files : 3 (3 deleted, not overwritten),Registory keys : 0,"), std::string::npos)
+        << lines.back();
 
     session.log.Clear();
     host.onYield = [this] { session.run.abort = true; };
