@@ -70,6 +70,7 @@ JsonRunFacts FinishedRunFacts(const Session& session, std::time_t started, bool 
     facts.exitCode = exitCode;
     facts.bytesFreed = session.run.spaceSaved;
     facts.files = session.run.files;
+    facts.filesNotOverwritten = session.run.filesNotOverwritten;
     facts.registryKeys = session.run.registryKeys;
     facts.stores = session.storeReports;
     return facts;
@@ -111,6 +112,7 @@ std::string FormatJsonReport(const JsonRunFacts& facts, const std::vector<LogLin
         {"summary",
          {{"bytesFreed", facts.bytesFreed},
           {"files", facts.files},
+          {"filesNotOverwritten", facts.filesNotOverwritten},
           {"registryKeys", facts.registryKeys},
           {"seconds", running ? 0LL : static_cast<long long>(facts.finished - facts.started)}}},
         {"browserStores", std::move(stores)},

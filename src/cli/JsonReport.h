@@ -32,6 +32,7 @@ struct JsonRunFacts {
     int exitCode = 0;
     std::int64_t bytesFreed = 0;
     std::int64_t files = 0;
+    std::int64_t filesNotOverwritten = 0; // of `files`, deleted without passes
     std::int64_t registryKeys = 0;
     std::vector<StoreReport> stores; // the browsers' stores, as logged
 };

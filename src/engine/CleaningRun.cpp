@@ -102,10 +102,12 @@ long long MegabytesFreed(std::int64_t bytes)
 }
 
 std::string SummaryLine(std::int64_t bytes, std::int64_t files, std::int64_t registryKeys,
-                        long long elapsedSeconds)
+                        long long elapsedSeconds, std::int64_t filesNotOverwritten)
 {
+    const std::string notOverwritten =
+        filesNotOverwritten > 0 ? " (" + std::to_string(filesNotOverwritten) + " deleted, not overwritten)" : "";
     return "Finished :- Space saved : " + std::to_string(MegabytesFreed(bytes)) + " MB, Files : " +
-           std::to_string(files) + ",Registory keys : " + std::to_string(registryKeys) + "," +
+           std::to_string(files) + notOverwritten + ",Registory keys : " + std::to_string(registryKeys) + "," +
            " time taken : " + TimeText(elapsedSeconds);
 }
 
@@ -143,6 +145,7 @@ RunOutcome RunCleaning(Session& s, const RunTable& table)
     s.run.previewGone.clear();
     s.storeReports.clear();
     s.run.files = 0;
+    s.run.filesNotOverwritten = 0;
     s.run.registryKeys = 0;
 
     for (const RunRow& row : table) {
@@ -154,7 +157,8 @@ RunOutcome RunCleaning(Session& s, const RunTable& table)
     const long long elapsed = static_cast<long long>(std::difftime(std::time(nullptr), start));
     const bool aborted = s.run.abort;
     const std::string last =
-        aborted ? kAbortedByUser : SummaryLine(s.run.spaceSaved, s.run.files, s.run.registryKeys, elapsed);
+        aborted ? kAbortedByUser : SummaryLine(s.run.spaceSaved, s.run.files, s.run.registryKeys, elapsed,
+                                          s.run.filesNotOverwritten);
     s.log.AddLogEntry(last, "");
     // The figures as inserts of their own, so that a collector need not parse the line.
     for (const std::string& text : {last, std::to_string(s.run.spaceSaved), std::to_string(s.run.files),

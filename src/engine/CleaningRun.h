@@ -46,8 +46,9 @@ RunOutcome RunCleaning(Session& session, const RunTable& table = StandardRunTabl
 std::string TimeText(long long elapsedSeconds);
 // Bytes to whole megabytes: 4 decimals first, then ties to even; never negative.
 long long MegabytesFreed(std::int64_t bytes);
+// Files deleted without overwrite passes are named beside the files, only when there are some.
 std::string SummaryLine(std::int64_t bytes, std::int64_t files, std::int64_t registryKeys,
-                        long long elapsedSeconds);
+                        long long elapsedSeconds, std::int64_t filesNotOverwritten = 0);
 
 constexpr const char* kAbortedByUser = "*****Aborted by user*******";
 

@@ -22,11 +22,15 @@ namespace {
 
 constexpr const char* kAborted = "**Aborted**";
 
+// The counter says how many keys were opened for cleaning: a key that is missing or could
+// not be opened was not cleaned, so it is not counted.
 UniqueKey OpenCountedKey(Session& s, const char* path)
 {
     UniqueKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, kWriteAccess, key.put()) != ERROR_SUCCESS) key.reset();
-    ++s.run.registryKeys; // opened or not
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, kWriteAccess, key.put()) != ERROR_SUCCESS)
+        key.reset();
+    else
+        ++s.run.registryKeys;
     return key;
 }
 
@@ -88,8 +92,10 @@ void ClearKeyAndSubkeys(Session& s, const char* path, const char* store)
     for (const std::wstring& name : SubkeyNames(key.get())) {
         if (s.run.abort) break;
         UniqueKey subkey;
-        if (::RegOpenKeyExW(key.get(), name.c_str(), 0, kWriteAccess, subkey.put()) != ERROR_SUCCESS) subkey.reset();
-        ++s.run.registryKeys;
+        if (::RegOpenKeyExW(key.get(), name.c_str(), 0, kWriteAccess, subkey.put()) != ERROR_SUCCESS)
+            subkey.reset();
+        else
+            ++s.run.registryKeys;
         removed += EraseAllValues(s, subkey.get());
     }
     LogEntries(s, store, removed);

@@ -16,10 +16,23 @@ namespace sweepora {
 namespace {
 
 // Counted before the passes, as the run always has, and set back when it was not erased.
-void Count(RunState& run, std::uint64_t size, int sign = 1)
+// A file deleted without passes is counted apart as well: its content is still on the disk.
+void Count(RunState& run, std::uint64_t size, bool overwritten, int sign = 1)
 {
     run.files += sign;
     run.spaceSaved += sign * static_cast<std::int64_t>(size);
+    if (!overwritten) run.filesNotOverwritten += sign;
+}
+
+// What the log says of a file that went: only passes make it "eradicated".
+void LogGone(EraseContext& c, const ListedFile& f, const std::string& timestamp)
+{
+    if (c.passes > 0)
+        c.log.AddLogEntry(f.display + " eradicated", timestamp);
+    else
+        c.log.AddLogEntry(f.display + " deleted, not overwritten",
+                          timestamp +
+                              " (no overwrite passes: the content stays on the disk until other data covers it)");
 }
 
 std::wstring GoneKey(std::wstring path)
@@ -250,34 +263,34 @@ DWORD EraseListedFile(EraseContext& c, const ListedFile& f)
         return ERROR_SUCCESS;
     }
     const std::uint64_t size = facts.size;
-    Count(c.run, size);
+    const bool overwritten = c.passes > 0;
+    Count(c.run, size, overwritten);
     if (!live) {
         RememberGone(c.run, f.longPath);
-        c.log.AddLogEntry(f.display + " eradicated", TimestampText());
+        LogGone(c, f, TimestampText());
         return ERROR_SUCCESS;
     }
     OverwriteOutcome outcome;
     if (c.passes > 0) outcome = Overwrite(c, f, file.get(), facts);
     if (outcome.aborted) {
-        Count(c.run, size, -1);
+        Count(c.run, size, overwritten, -1);
         c.log.AddLogEntry(f.display + " **** aborted by user", TimestampText());
         return ERROR_OPERATION_ABORTED;
     }
     std::string nameKept;
     if (c.passes > 0 && outcome.incomplete.empty()) nameKept = ScrubName(*c.io, file.get(), f.longPath);
     if (!DeleteThrough(*c.io, file.get(), error)) {
-        Count(c.run, size, -1);
+        Count(c.run, size, overwritten, -1);
         return LogFailure(c, f, error);
     }
     file.reset();
     if (!outcome.incomplete.empty()) {
-        Count(c.run, size, -1);
+        Count(c.run, size, overwritten, -1);
         c.log.AddLogEntry(f.display + " deleted, but the overwrite was incomplete", outcome.incomplete);
         return ERROR_SUCCESS;
     }
-    c.log.AddLogEntry(f.display + " eradicated",
-                      nameKept.empty() ? TimestampText()
-                                       : TimestampText() + " (its name was not scrubbed: " + nameKept + ")");
+    LogGone(c, f, nameKept.empty() ? TimestampText()
+                                   : TimestampText() + " (its name was not scrubbed: " + nameKept + ")");
     return ERROR_SUCCESS;
 }
 

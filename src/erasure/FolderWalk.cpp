@@ -125,7 +125,10 @@ private:
         if (top && needCanonical) {
             canonical = CanonicalFolder(longPath);
             h = Judge(canonical);
-            if (r_.guard && h.masks.empty() && !h.recurse) return false;
+            if (r_.guard && h.masks.empty() && !h.recurse) {
+                outcome_.refused = true;
+                return false;
+            }
         }
         FolderListing listing = ListFolder(longPath);
         // What a file of unknown origin names but this machine lacks is simply nothing to do.

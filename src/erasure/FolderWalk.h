@@ -50,6 +50,7 @@ struct WalkRequest {
 struct WalkOutcome {
     bool emptied = false; // everything below the start is gone (in a test run: would be)
     bool inUse = false;   // a file stayed because something held it open
+    bool refused = false; // the guard refused the start whole: nothing of it may be taken
 };
 
 // The one folder walk. The start is listed through a handle and judged by its final path;

@@ -18,6 +18,8 @@ struct RunState {
     // 64-bit: a run over a full disk passes 2 GiB and 4 billion files is not out of reach.
     std::int64_t spaceSaved = 0; // bytes
     std::int64_t files = 0;
+    // Of `files`, those deleted without overwrite passes (level 0): their content stays on the disk.
+    std::int64_t filesNotOverwritten = 0;
     std::int64_t registryKeys = 0;
 
     // What a test run has counted as erased (upper-cased long paths), so that later

@@ -137,6 +137,48 @@ void DeleteKeyExcept(EraseContext& c, HKEY root, const std::string& key, const s
     for (const std::wstring& subkey : subkeys) DeleteKeyExcept(c, root, key + "\\" + Utf8FromWide(subkey), exclusions);
 }
 
+bool HasValue(HKEY key, const std::string& name)
+{
+    return ::RegQueryValueExW(key, WideFromUtf8(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// How much of what the target would remove is there: the key with its values and subkeys,
+// its subkeys, its values, or its named values. 0 for a missing key, -1 for one that cannot
+// be read, so that a target is counted only when something of it really went.
+std::int64_t PresentOf(HKEY root, const RegistryTarget& t, const std::vector<Exclusion>& exclusions)
+{
+    UniqueKey key;
+    const LONG opened = ::RegOpenKeyExW(root, WideFromUtf8(KeyPath(t.key)).c_str(), 0, KEY_READ, key.put());
+    if (opened == ERROR_FILE_NOT_FOUND) return 0;
+    DWORD subkeys = 0, values = 0;
+    if (opened != ERROR_SUCCESS || ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                                      &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return -1;
+    switch (t.action) {
+    case RegistryAction::DeleteKey:
+        return KeptByExclusion(t.key, {}, exclusions) ? 0 : 1 + std::int64_t{subkeys} + values;
+    case RegistryAction::DeleteSubkeys:
+        return subkeys;
+    case RegistryAction::DeleteAllValues:
+        return values;
+    case RegistryAction::DeleteValue:
+        return !KeptByExclusion(t.key, t.value, exclusions) && HasValue(key.get(), t.value) ? 1 : 0;
+    case RegistryAction::DeleteNumberedValue: {
+        std::int64_t present = 0;
+        for (int k = 0; k <= kNumberedCompanions; ++k)
+            present += HasValue(key.get(), t.value + (k == 0 ? std::string() : std::to_string(k))) ? 1 : 0;
+        return present;
+    }
+    }
+    return 0;
+}
+
+// The text before the first backslash, as the entry wrote it.
+std::string RootName(const std::string& key)
+{
+    return TrimBlanks(key.substr(0, key.find('\\')));
+}
+
 } // namespace
 
 WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vector<Exclusion>& exclusions,
@@ -146,6 +188,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
     if (t.folder.empty() || t.masks.empty()) return total;
     if (!IsAbsolutePath(t.folder)) {
         c.log.AddLogEntry(t.text, Refused("the folder is not a full path"));
+        total.refused = true;
         return total;
     }
     std::vector<std::string> refusals;
@@ -153,6 +196,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         t.folder, [&guard](const std::wstring& parent, bool fixedFollows) { return guard.WildcardRefusal(parent, fixedFollows); },
         refusals);
     for (const std::string& why : refusals) c.log.AddLogEntry(t.text, Refused(why));
+    int refusedFolders = 0, allowedFolders = 0;
     WalkRequest request;
     for (const std::wstring& mask : t.masks) request.masks.push_back(UpperCaseWide(mask));
     request.recurse = t.recurse || t.removeSelf;
@@ -170,24 +214,33 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         request.display = Utf8FromWide(folder.path);
         const WalkOutcome outcome = WalkFolder(c, request);
         total.inUse = total.inUse || outcome.inUse;
+        (outcome.refused ? refusedFolders : allowedFolders) += 1;
     }
+    total.refused = (!refusals.empty() || refusedFolders > 0) && allowedFolders == 0;
     return total;
 }
 
-void EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
+bool EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
                          const TargetGuard& guard)
 {
-    // An unknown root deletes nothing, as a registry call with no key would.
     const HKEY root = RootKeyFromPath(t.key.find('\\') == std::string::npos ? t.key + "\\" : t.key);
-    if (root != nullptr) {
-        const std::string why = guard.RegistryRefusal(t);
-        if (!why.empty()) {
-            c.log.AddLogEntry(t.text, Refused(why));
-            return;
-        }
+    if (root == nullptr) {
+        c.log.AddLogEntry(t.text, "Not done: \"" + RootName(t.key) +
+                                      "\" is not a registry root; write it in full, as HKEY_CURRENT_USER is");
+        return false;
     }
-    ++c.run.registryKeys;
-    if (root == nullptr || !c.run.live) return;
+    const std::string why = guard.RegistryRefusal(t);
+    if (!why.empty()) {
+        c.log.AddLogEntry(t.text, Refused(why));
+        return true;
+    }
+    // Counted when something of it went (in a test run: is there to go), never before.
+    const std::int64_t before = PresentOf(root, t, exclusions);
+    if (before == 0) return false;
+    if (!c.run.live) {
+        if (before > 0) ++c.run.registryKeys;
+        return false;
+    }
     const std::string path = KeyPath(t.key);
     switch (t.action) {
     case RegistryAction::DeleteKey:
@@ -215,6 +268,9 @@ void EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::ve
         break;
     }
     }
+    const std::int64_t after = PresentOf(root, t, exclusions);
+    if (before > 0 && after >= 0 && after < before) ++c.run.registryKeys;
+    return false;
 }
 
 } // namespace sweepora

@@ -11,6 +11,8 @@ namespace sweepora {
 
 namespace {
 
+constexpr const char* kEveryTargetRefused = "Refused: every target is protected";
+
 // "Google Chrome - Cache" is Google Chrome's.
 std::string ApplicationOf(const std::string& entryName)
 {
@@ -33,21 +35,26 @@ std::string WhyText(const std::exception_ptr& error)
 
 } // namespace
 
-void RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetGuard& guard)
+bool RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetGuard& guard)
 {
     bool inUse = false;
+    // Targets the guards refused whole; when that is every target, nothing of the entry ran.
+    std::size_t refused = 0;
     // A failing target is passed over so that the next one still runs; the entry then
     // reports the first failure instead of completing.
     std::exception_ptr failure;
     for (const RegistryTarget& t : entry.registry) {
-        if (c.run.abort) return;
+        if (c.run.abort) return false;
         try {
             std::vector<std::string> refusals;
-            for (const RegistryTarget& key : ExpandRegistryTarget(t, refusals)) {
-                if (c.run.abort) return;
-                EraseRegistryTarget(c, key, entry.exclusions, guard);
+            const std::vector<RegistryTarget> keys = ExpandRegistryTarget(t, refusals);
+            std::size_t refusedKeys = 0;
+            for (const RegistryTarget& key : keys) {
+                if (c.run.abort) return false;
+                if (EraseRegistryTarget(c, key, entry.exclusions, guard)) ++refusedKeys;
             }
             for (const std::string& why : refusals) c.log.AddLogEntry(t.text, "Refused: " + why);
+            if ((!refusals.empty() || refusedKeys > 0) && refusedKeys == keys.size()) ++refused;
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
@@ -55,7 +62,9 @@ void RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetG
     for (const FileTarget& t : entry.files) {
         if (c.run.abort) break;
         try {
-            inUse = EraseFileTarget(c, t, entry.exclusions, guard).inUse || inUse;
+            const WalkOutcome outcome = EraseFileTarget(c, t, entry.exclusions, guard);
+            inUse = outcome.inUse || inUse;
+            if (outcome.refused) ++refused;
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
@@ -65,6 +74,7 @@ void RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetG
         c.log.AddLogEntry(application, "Some files are in use: close " + application + " first, then clean again");
     }
     if (failure) std::rethrow_exception(failure);
+    return refused > 0 && refused == entry.registry.size() + entry.files.size();
 }
 
 bool RunPlugins(const PluginList& list, const std::string& pluginFolder, const PluginVariables& variables,
@@ -75,7 +85,7 @@ bool RunPlugins(const PluginList& list, const std::string& pluginFolder, const P
     const auto run = [&](const CleaningEntry& entry) {
         std::string status;
         try {
-            RunCleaningEntry(entry, c, guard);
+            if (RunCleaningEntry(entry, c, guard)) status = kEveryTargetRefused;
         } catch (...) {
             status = "Error : " + WhyText(std::current_exception());
         }

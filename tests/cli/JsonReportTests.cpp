@@ -91,7 +91,7 @@ struct JsonReportFixture : ::testing::Test {
         EXPECT_EQ(doc.at("exitCode"), r.exitCode);
 
         const json& summary = doc.at("summary");
-        for (const char* key : {"bytesFreed", "files", "registryKeys", "seconds"})
+        for (const char* key : {"bytesFreed", "files", "filesNotOverwritten", "registryKeys", "seconds"})
             EXPECT_TRUE(summary.at(key).is_number_integer()) << key;
         EXPECT_EQ(summary.at("bytesFreed"), 1001);
         EXPECT_EQ(summary.at("seconds"), SecondsOf(finished) - SecondsOf(started));
@@ -106,7 +106,10 @@ struct JsonReportFixture : ::testing::Test {
         }
         for (const json& e : doc.at("entries")) entries.emplace_back(e.at("task").get<std::string>(), e.at("status").get<std::string>());
         EXPECT_EQ(entries, printed);
+        const int notOverwritten = summary.at("filesNotOverwritten").get<int>();
         const std::string counts = "Files : " + std::to_string(summary.at("files").get<int>()) +
+                                   (notOverwritten ? " (" + std::to_string(notOverwritten) + " deleted, not overwritten)"
+                                                   : "") +
                                    ",Registory keys : " + std::to_string(summary.at("registryKeys").get<int>()) + ",";
         EXPECT_NE(r.out.find(counts), std::string::npos) << counts << '\n' << r.out;
         return doc;
@@ -148,6 +151,7 @@ TEST_F(JsonReportFixture, PreviewAndCleanReportTheRunWithTheRealNamesTheStoresAn
 
     const json clean = Run("clean");
     EXPECT_EQ(clean.at("summary").at("files"), 2);
+    EXPECT_EQ(clean.at("summary").at("filesNotOverwritten"), 2); // no passes chosen
     EXPECT_GE(clean.at("summary").at("registryKeys"), 1);
     EXPECT_FALSE(FileExists(diary));
     // The browser lines as the log printed them, the preview's mark taken off: the same in both.
@@ -160,7 +164,7 @@ TEST_F(JsonReportFixture, PreviewAndCleanReportTheRunWithTheRealNamesTheStoresAn
         }
     EXPECT_EQ(browserLines[0], browserLines[1]);
     bool named = false;
-    for (const json& e : clean.at("entries")) named = named || e.at("task") == diary + " eradicated";
+    for (const json& e : clean.at("entries")) named = named || e.at("task") == diary + " deleted, not overwritten";
     EXPECT_TRUE(named) << clean.at("entries").dump();
     EXPECT_EQ(preview.at("browserStores"), clean.at("browserStores"));
     const json& stores = clean.at("browserStores");
@@ -221,7 +225,8 @@ TEST_F(JsonReportFixture, ARunKilledMidWayLeavesARunningDocument)
     EXPECT_EQ(doc.at("mode"), "clean");
     EXPECT_EQ(doc.at("started").get<std::string>().size(), 20u);
     EXPECT_TRUE(doc.at("finished").is_null());
-    EXPECT_EQ(doc.at("summary"), (json{{"bytesFreed", 0}, {"files", 0}, {"registryKeys", 0}, {"seconds", 0}}));
+    EXPECT_EQ(doc.at("summary"),
+              (json{{"bytesFreed", 0}, {"files", 0}, {"filesNotOverwritten", 0}, {"registryKeys", 0}, {"seconds", 0}}));
     EXPECT_TRUE(doc.at("entries").empty() && doc.at("browserStores").empty());
 }
 
@@ -237,9 +242,11 @@ TEST(JsonReport, TheOutcomeFollowsTheExitStatusAndFiguresPastThirtyTwoBitsAreWri
     facts.outcome = JsonOutcome::Failed;
     facts.bytesFreed = 5LL << 30;
     facts.files = 5000000000LL;
+    facts.filesNotOverwritten = 4000000000LL;
     facts.registryKeys = 3000000000LL;
     const json document = json::parse(FormatJsonReport(facts, {}));
     EXPECT_EQ(document.at("outcome"), "failed");
     EXPECT_EQ(document.at("summary"),
-              (json{{"bytesFreed", 5LL << 30}, {"files", 5000000000LL}, {"registryKeys", 3000000000LL}, {"seconds", 60}}));
+              (json{{"bytesFreed", 5LL << 30}, {"files", 5000000000LL}, {"filesNotOverwritten", 4000000000LL},
+                     {"registryKeys", 3000000000LL}, {"seconds", 60}}));
 }

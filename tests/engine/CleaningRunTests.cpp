@@ -26,6 +26,9 @@ TEST(RunSummary, MinutesPastAnHourAndMegabytesRoundedTiesToEven)
     // Past the 32-bit range nothing wraps: 5 GiB, five billion files.
     EXPECT_EQ(SummaryLine(5LL << 30, 5000000000LL, 4, 5),
               "Finished :- Space saved : 5120 MB, Files : 5000000000,Registory keys : 4, time taken : 0:0:5");
+    EXPECT_EQ(SummaryLine(0, 3, 0, 1, 2),
+              "Finished :- Space saved : 0 MB, Files : 3 (2 deleted, not overwritten),Registory keys : 0, "
+              "time taken : 0:0:1");
 }
 
 namespace {

@@ -81,9 +81,11 @@ TEST_F(EradicationFixture, FilesAreCountedOverwrittenInPassesAndDeleted)
     session.run.live = true;
     EradicateFile(session, ten, 0);
     EXPECT_FALSE(FileExists(ten));
-    EXPECT_EQ(Tasks(), (Texts{"Testing : " + ten + " eradicated", ten + " eradicated"}));
-    EXPECT_EQ(Last(), ten + " eradicated|@");
+    EXPECT_EQ(Tasks(), (Texts{"Testing : " + ten + " eradicated", ten + " deleted, not overwritten"}));
+    // No passes: deleted and counted, but never called eradicated, and counted apart.
+    EXPECT_NE(session.log.Lines().back().status.find("the content stays on the disk"), std::string::npos);
     EXPECT_EQ(Counted(), CountPair(2, 20));
+    EXPECT_EQ(session.run.filesNotOverwritten, 1);
 
     // Abort confirmed after the first of seven passes: the file stays, grown to whole blocks.
     const std::string seven = Seed("seven.txt", 2048);
@@ -252,7 +254,7 @@ TEST_F(EradicationFixture, FolderWalkVisitsEachEntryOnceAndSaysWhyAFolderStays)
     EXPECT_EQ(path, root + "\\");
     const Texts preview = Tasks();
     EXPECT_EQ(preview.size(), 9u); // five files, three subfolders, the folder
-    EXPECT_EQ(std::count(preview.begin(), preview.end(), "Testing : " + root + "\\a.txt eradicated"), 1);
+    EXPECT_EQ(std::count(preview.begin(), preview.end(), "Testing : " + root + "\\a.txt deleted, not overwritten"), 1);
     // The hidden file stays, so the folder would: the preview says so, as the run will.
     const std::string kept = root + "\\|Not removed: not empty, something inside was kept";
     EXPECT_EQ(Last(), "Testing : " + kept);
@@ -305,7 +307,8 @@ TEST_F(EradicationFixture, CustomDirsAreKeptBetweenStartsAndEmptiedUnlessRefused
     session.run.live = true;
     CleanCustomDirs(session);
     EXPECT_FALSE(FileExists(one) || FileExists(two));
-    EXPECT_EQ(Tasks(), (Texts{one + "\\trace.txt eradicated", one + "\\", "C:\\", two + "\\trace.txt eradicated", two + "\\"}));
+    const std::string deleted = "\\trace.txt deleted, not overwritten";
+    EXPECT_EQ(Tasks(), (Texts{one + deleted, one + "\\", "C:\\", two + deleted, two + "\\"}));
     EXPECT_EQ(session.log.Lines()[2].status, "Skipped: it is the root of a drive");
 
     // Which folders are refused is the guard tests' business; this machine's places lie elsewhere.

@@ -28,11 +28,11 @@ TEST_F(MruFixture, RunAndFindHistoriesLoseEveryValueButKeepTheirKeys)
 {
     Seed(kRunMruKey, {"a", "notepad\\1", "b", "regedit\\1", "MRUList", "ba"});
     CleanRunHistory(session); // test mode: only counted and logged
-    CleanFindHistory(session); // counts both keys, missing or not
+    CleanFindHistory(session); // its keys are missing: nothing opened, nothing counted
     EXPECT_EQ(Left(kRunMruKey).size(), 3u);
     EXPECT_EQ(Tasks()[0], "Testing : Run History Cleared ");
     EXPECT_EQ(Tasks()[2], "Testing : Find File List cleared");
-    EXPECT_EQ(session.run.registryKeys, 2 + 6); // one per key, opened or not
+    EXPECT_EQ(session.run.registryKeys, 1); // only the key that is there
 
     session.run.live = true;
     session.run.abort = true;
@@ -53,7 +53,7 @@ TEST_F(MruFixture, RunAndFindHistoriesLoseEveryValueButKeepTheirKeys)
         EXPECT_TRUE(Left(key).empty()) << key;
         EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, key)) << key;
     }
-    EXPECT_EQ(session.run.registryKeys, 2 + 6);
+    EXPECT_EQ(session.run.registryKeys, 3); // the three keys that were there to clean
     EXPECT_EQ(Tasks()[Tasks().size() - 6], "Find File List cleared");
 }
 
@@ -134,13 +134,15 @@ TEST_F(NewerStoresFixture, RunAndFindTakeTheNewerStoresWithTheSameLinesInPreview
     const Names preview = Logged();
     EXPECT_EQ(preview, (Names{"Run History Cleared |@", "TypedPaths|4 entries removed", "Find File List cleared|@",
                               "WordWheelQuery|4 entries removed", "ACMru|2 entries removed", "RecentApps|2 entries removed",
-                              "JumplistData|2 entries removed", cache + "\\AppCache133.txt eradicated|@", cache + "\\SettingsCache.txt eradicated|@",
+                              "JumplistData|2 entries removed", cache + "\\AppCache133.txt deleted, not overwritten|@",
+                              cache + "\\SettingsCache.txt deleted, not overwritten|@",
                               "DeviceSearchCache|2 files removed"}));
     EXPECT_EQ(Left(kTypedPathsKey).size(), 4u);
     EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, apps + "\\{A}\\RecentItems\\{B}"));
     EXPECT_EQ(test::ReadFileBytes(cache + "\\SettingsCache.txt"), "[]");
-    // Run, TypedPaths; two lists, WordWheelQuery and its subkey, ACMru and its subkey, RecentApps, JumplistData.
-    EXPECT_EQ(session.run.registryKeys, 2 + 8);
+    // TypedPaths, WordWheelQuery and its subkey, ACMru and its subkey, RecentApps, JumplistData;
+    // the Run and Find lists are not there, so they are not counted.
+    EXPECT_EQ(session.run.registryKeys, 7);
 
     session.run.live = true;
     session.run.registryKeys = 0;
@@ -148,7 +150,7 @@ TEST_F(NewerStoresFixture, RunAndFindTakeTheNewerStoresWithTheSameLinesInPreview
     CleanRunHistory(session);
     CleanFindHistory(session);
     EXPECT_EQ(Logged(), preview);
-    EXPECT_EQ(session.run.registryKeys, 2 + 8);
+    EXPECT_EQ(session.run.registryKeys, 7);
     for (const std::string& key : {std::string(kTypedPathsKey), wheel, wheel + "\\{00000000-0000-0000-0000-000000000001}",
                                    acmru + "\\5603", std::string(kSearchJumplistDataKey)}) {
         EXPECT_TRUE(Left(key.c_str()).empty()) << key;

@@ -81,7 +81,7 @@ TEST_F(DefinitionFixture, APreviewLogsExactlyWhatTheRunErasesAndNothingElseIsTou
     ASSERT_EQ(session.plugins.Definitions().size(), 1u);
 
     Texts expected;
-    for (const std::string& f : gone) expected.push_back(f + " eradicated|@");
+    for (const std::string& f : gone) expected.push_back(f + " deleted, not overwritten|@");
     expected.insert(expected.end(), {crash + "deep\\|@", crash + "|@", temp + "Kept\\|Not removed: an exclusion keeps it",
                                      temp + "|Not removed: not empty, something inside was kept", "Plugin : Sample|Completed"});
     std::sort(expected.begin(), expected.end());
@@ -116,22 +116,33 @@ TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
           "FileKey5=%SystemDrive%\\*|sweepora-none.tmp\r\n"      // a wildcard into protected folders
           "FileKey6=%LocalAppData%\\App|*.tmp\r\n"               // the one harmless key
           "RegKey1=HKCU\\Software\r\nRegKey2=HKEY_CURRENT_USER\r\nRegKey3=HKLM\\SYSTEM\\CurrentControlSet\\Services\r\n"
-          "RegKey4=HKCU\\Software\\Microsoft\r\nRegKey5=HKU\\.DEFAULT\\Software\r\n");
-    ASSERT_EQ(session.plugins.Definitions().size(), 1u);
+          "RegKey4=HKCU\\Software\\Microsoft\r\nRegKey5=HKU\\.DEFAULT\\Software\r\n"
+          "[Walled *]\r\nFileKey1=%WinDir%\\System32|*.dll\r\nFileKey2=%UserProfile%\\..|*.dat\r\n"
+          "RegKey1=HKLM\\SYSTEM\r\n");
+    ASSERT_EQ(session.plugins.Definitions().size(), 2u);
     ASSERT_EQ(session.plugins.Definitions()[0].registry.size(), 5u); // each key parsed, none dropped early
+    // An entry of which the guards let nothing through does not call itself completed.
+    const std::string walled = "Plugin : Walled|Refused: every target is protected";
+    RunPlugins(session);
+    EXPECT_EQ(Lines().back(), "Testing : " + walled);
+    session.log.Clear();
     session.run.live = true;
     RunPlugins(session);
+    EXPECT_EQ(Lines().back(), walled);
     // Every key but the harmless one is refused, each under its own text.
     std::set<std::string> refused;
     for (const LogLine& l : session.log.Lines())
         if (l.status.rfind("Refused: ", 0) == 0) refused.insert(l.task);
-    EXPECT_EQ(refused.size(), 5u + 5u) << ::testing::PrintToString(Lines());
+    // Walled's three targets and its last line.
+    EXPECT_EQ(refused.size(), 5u + 5u + 3u + 1u) << ::testing::PrintToString(Lines());
     EXPECT_EQ(refused.count("%LocalAppData%\\App|*.tmp"), 0u);
     EXPECT_EQ(session.run.registryKeys, 0); // a refused key is not counted as processed
     EXPECT_FALSE(FileExists(local + "\\App\\a.tmp"));
     EXPECT_TRUE(FileExists(profile + "\\sweepora-kept.tmp") && FileExists(windows + "\\win.ini"));
     ::DeleteFileA((profile + "\\sweepora-kept.tmp").c_str());
-    EXPECT_EQ(Lines().back(), "Plugin : Risky|Completed");
+    // One harmless key is enough for the entry to have run.
+    const Texts lines = Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Plugin : Risky|Completed"), 1);
 }
 
 TEST_F(DefinitionFixture, TicksAreKeptPerUserAndAWarnedEntryIsNeverTickedWholesale)

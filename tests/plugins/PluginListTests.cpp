@@ -76,7 +76,7 @@ TEST_F(ListFixture, UnicodeNamesAndEntriesArriveWhole)
     session.pluginVariables.appDataPath = folder.Path();
     RunPlugins(session);
     // Entries are upper-cased to match the variables; the listed name is the file's own.
-    EXPECT_EQ(Tasks(), (Texts{"Testing : Plugin : Café", "Testing : " + UpperCase(folder.Path()) + "\\ОТЧЁТЫ\\план.txt eradicated",
+    EXPECT_EQ(Tasks(), (Texts{"Testing : Plugin : Café", "Testing : " + UpperCase(folder.Path()) + "\\ОТЧЁТЫ\\план.txt deleted, not overwritten",
                               "Testing : Plugin : Дневник"}));
 }
 

@@ -68,6 +68,8 @@ struct FailingGuard final : TargetGuard {
 TEST_F(RunnerFixture, AnEntryThatFailsSaysWhyInsteadOfCompletedAndTheNextStillRuns)
 {
     test::WriteFileBytes(folder.File("a.tmp"), "x");
+    for (const char* key : {"Broken\\a", "Fine\\a"})
+        test::WriteString(HKEY_CURRENT_USER, kKeys + ("\\" + std::string(key)), "v", "1");
     WritePlugin("Broken", {"DelRegKeyList1=" + kHkcu + "\\Broken", "DelFile1=%APPDATA%\\*.tmp"});
     WritePlugin("Fine", {"DelRegKeyList1=" + kHkcu + "\\Fine"});
     EraseContext context = session.Erasure();
@@ -102,6 +104,7 @@ TEST_F(RunnerFixture, RegistryWalksStepOverWhatTheyCannotDeleteAndSayWhy)
         Texts lines = Lines();
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), "Plugin : Walks|Completed");
+        EXPECT_EQ(session.run.registryKeys, 4 + 2); // the read-only key lost nothing: not counted
         lines.pop_back();
         // The system's words vary from version to version; both say the access was denied.
         for (std::string& line : lines)
@@ -140,10 +143,13 @@ TEST_F(RunnerFixture, EveryListRunsToItsFirstGapAndCountsInTestRunsToo)
     const auto exists = [](const std::string& key) { return test::KeyExists(HKEY_CURRENT_USER, kKeys + ("\\" + key)); };
     const auto names = [](const std::string& key) { return test::ValueNames(HKEY_CURRENT_USER, kKeys + ("\\" + key)); };
 
-    RunPlugins(session); // a test run walks and counts
+    RunPlugins(session); // a test run walks and counts what is there to go
     EXPECT_TRUE(exists("History\\a") && names("Last").size() == 2 && names("Recent").size() == 7);
-    EXPECT_EQ(session.run.registryKeys, 5);
+    EXPECT_EQ(session.run.registryKeys, 4); // not the unknown root's
     EXPECT_EQ(session.run.files, 3);
+    const std::string nowhere = "HKEY_NOWHERE\\" + std::string(kKeys) + "\\Kept|Not done: \"HKEY_NOWHERE\" is not a "
+                                "registry root; write it in full, as HKEY_CURRENT_USER is";
+    EXPECT_EQ(Lines().front(), "Testing : " + nowhere);
     EXPECT_EQ(Lines().back(), "Testing : Plugin : Viewer|Completed");
 
     session.run.live = true;
@@ -152,10 +158,11 @@ TEST_F(RunnerFixture, EveryListRunsToItsFirstGapAndCountsInTestRunsToo)
     EXPECT_FALSE(exists("History\\a") || exists("History\\b") || !names("Last").empty());
     EXPECT_TRUE(exists("History") && exists("Kept\\a")); // the unknown root and the entry after the gap
     EXPECT_EQ(names("Recent"), (Texts{"File50", "Other"}));
-    EXPECT_EQ(session.run.registryKeys, 10);
+    EXPECT_EQ(session.run.registryKeys, 4 + 4);
     for (const char* name : {"a.tmp", "hidden.tmp", "single.log"}) EXPECT_FALSE(FileExists(folder.File(name))) << name;
     for (const char* name : {"system.tmp", "sub.tmp", "other.txt"}) EXPECT_TRUE(FileExists(folder.File(name))) << name;
-    EXPECT_EQ(Lines().size(), 4u); // three eradicated files, then the plugin's line
+    EXPECT_EQ(Lines().size(), 5u); // the unknown root, three deleted files, then the plugin's line
+    EXPECT_EQ(Lines().front(), nowhere);
     EXPECT_EQ(Lines().back(), "Plugin : Viewer|Completed");
 
     const PluginVariables v{"C:\\Local", "Ann", "C:\\windows"};
@@ -175,7 +182,8 @@ TEST_F(RunnerFixture, PluginsLogInListOrderAndStopAtAnAbort)
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(Texts(lines.begin() + 3, lines.end() - 1),
               (Texts{"Testing : Plugin : Alpha|Completed", "Testing : Plugin : Missing|Completed"}));
-    EXPECT_NE(lines.back().find("Files : 3,Registory keys : 0,"), std::string::npos) << lines.back();
+    EXPECT_NE(lines.back().find("Files : 3 (3 deleted, not overwritten),Registory keys : 0,"), std::string::npos)
+        << lines.back();
 
     session.log.Clear();
     host.onYield = [this] { session.run.abort = true; };
@@ -200,12 +208,16 @@ TEST_F(RunnerFixture, PatternsNameFilesOnlyAndNeverEveryFileOfASystemFolder)
     entries.push_back("DelFile" + std::to_string(entries.size() + 1) + "=" + folder.File("ONE.lo?"));
     entries.push_back("DelFile" + std::to_string(entries.size() + 1) + "=" + folder.File("*\\*.log")); // every subfolder
     WritePlugin("Guarded", entries);
+    WritePlugin("Walled", {"DelFile1=" + windows + "\\*", "DelFile2=" + root + "*.*"}); // nothing of it may go
     session.pluginVariables.windowsPath = windows;
     session.run.live = true;
     RunPlugins(session);
     int refusals = 0;
     for (const std::string& line : Lines()) refusals += line.find("|Refused: ") != std::string::npos;
-    EXPECT_EQ(refusals, static_cast<int>(refused.size())) << ::testing::PrintToString(Lines());
+    EXPECT_EQ(refusals, static_cast<int>(refused.size()) + 3) << ::testing::PrintToString(Lines());
+    const Texts lines = Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Plugin : Guarded|Completed"), 1); // some of it ran
+    EXPECT_EQ(lines.back(), "Plugin : Walled|Refused: every target is protected");
     EXPECT_FALSE(FileExists(folder.File("one.log")) || FileExists(folder.File("sub\\two.log")));
     EXPECT_TRUE(FileExists(windows + "\\win.ini"));
 
@@ -228,7 +240,7 @@ TEST_F(RunnerFixture, APreviewShowsExactlyWhatTheRunWillDo)
 
     RunCleaning(session);
     Texts preview = Lines();
-    EXPECT_NE(preview.back().find("Files : 3,"), std::string::npos) << preview.back();
+    EXPECT_NE(preview.back().find("Files : 3 (3 deleted, not overwritten),"), std::string::npos) << preview.back();
     session.log.Clear();
     session.run.live = true;
     RunCleaning(session);
@@ -236,5 +248,5 @@ TEST_F(RunnerFixture, APreviewShowsExactlyWhatTheRunWillDo)
     Texts live = Lines();
     ASSERT_EQ(live.size(), preview.size());
     for (std::size_t i = 0; i + 1 < live.size(); ++i) EXPECT_EQ("Testing : " + live[i], preview[i]);
-    EXPECT_NE(live.back().find("Files : 3,"), std::string::npos) << live.back();
+    EXPECT_NE(live.back().find("Files : 3 (3 deleted, not overwritten),"), std::string::npos) << live.back();
 }

@@ -221,5 +221,5 @@ TEST_F(WindowsDefinitions, WildcardKeysStayInsideTheirPattern)
                               "Plugin : Wild|Completed"})); // HK* is no root: skipped when read
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, kOffice + "\\16.0\\Word\\File MRU"));
     EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, kOffice + "\\16.0\\Excel\\Place MRU"));
-    EXPECT_EQ(session.run.registryKeys, 2); // 15.0 and 16.0's Word
+    EXPECT_EQ(session.run.registryKeys, 1); // 16.0's Word; 15.0 has no such key to count
 }

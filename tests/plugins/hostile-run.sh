@@ -390,15 +390,16 @@ check_refusals() { # WHEN REPORT
   while IFS= read -r line; do
     line=${line%$'\r'}
     line=${line#Testing : }
-    if [[ $line == *", Refused: "* ]]; then
-      pending=$((pending + 1))
-      total=$((total + 1))
-    elif [[ $line == "Plugin : "*", "* ]]; then
+    if [[ $line == "Plugin : "*", "* ]]; then
       name=${line#Plugin : }
       name=${name%%, Completed : *}
+      name=${name%%, Refused: every target is protected}
       name=${name%%, \*\*aborted\*\*}
       refused[$name]=$pending
       pending=0
+    elif [[ $line == *", Refused: "* ]]; then
+      pending=$((pending + 1))
+      total=$((total + 1))
     fi
   done < "$2"
   echo "$1: $total refusals"

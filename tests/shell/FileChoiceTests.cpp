@@ -26,7 +26,7 @@ TEST_F(FileChoiceFixture, ChosenFileGoesOnlyWhenTheDialogIsAnswered)
     EradicateChosenFile(session);
     EXPECT_FALSE(FileExists(path));
     EXPECT_EQ(desktop.dialogs.size(), 2u);
-    EXPECT_EQ(Tasks(), Texts{path + " eradicated"});
+    EXPECT_EQ(Tasks(), Texts{path + " deleted, not overwritten"});
 }
 
 TEST_F(FileChoiceFixture, ImportReplacesAPluginOrTellsOfTheFailure)
