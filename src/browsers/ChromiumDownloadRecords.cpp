@@ -54,10 +54,6 @@ std::vector<StoreOutcome> CleanChromiumDownloadRecords(EraseContext& context, co
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
     StoreOutcome outcome;
     outcome.store = "shared_proto_db downloads";
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        outcome.problem = "its folder is a link; it is left as it is";
-        return {outcome};
-    }
     LevelDbStore store;
     if (LevelDbOutcome read = store.Open(folder, context.run.live); !read) {
         if (read.problem == LevelDbProblem::Missing) return {};

@@ -325,12 +325,6 @@ bool CleanDatabase(EraseContext& context, const BrowserProfile& profile, const s
             return true;
         }
     }
-    // A link would have the rewrite edit what it points to.
-    if (const DWORD attributes = ::GetFileAttributesW(source.c_str());
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        outcome.problem = "its folder is a link; it is left as it is";
-        return true;
-    }
     LevelDbStore store;
     if (LevelDbOutcome read = store.Open(source, live); !read) {
         outcome.problem = read.reason;

@@ -281,12 +281,8 @@ struct ReadState {
 
 // The folder's files but LevelDB's own text logs and the LOCK, which change without the
 // database changing.
-LevelDbOutcome Fingerprint(const std::wstring& folder, ReadState& state)
+void Fingerprint(const FolderListing& listing, ReadState& state)
 {
-    const FolderListing listing = ListFolder(folder);
-    if (listing.error != ERROR_SUCCESS)
-        return LevelDbOutcome::Fail(LevelDbProblem::Failed,
-                                    "the folder cannot be listed (" + ErrorText(listing.error) + ")");
     state.files.clear();
     for (const ListedEntry& entry : listing.entries) {
         if (_wcsicmp(entry.name.c_str(), L"LOCK") == 0 || _wcsicmp(entry.name.c_str(), L"LOG") == 0 ||
@@ -295,7 +291,12 @@ LevelDbOutcome Fingerprint(const std::wstring& folder, ReadState& state)
         state.files.push_back({entry.name, {entry.size, entry.fileId}});
     }
     std::sort(state.files.begin(), state.files.end());
-    return {};
+}
+
+LevelDbOutcome CannotList(const FolderListing& listing)
+{
+    return LevelDbOutcome::Fail(LevelDbProblem::Failed,
+                                "the folder cannot be listed (" + ErrorText(listing.error) + ")");
 }
 
 LevelDbOutcome ReadUnlocked(const std::wstring& folder, ReadState& state)
@@ -353,9 +354,8 @@ LevelDbOutcome ReadUnlocked(const std::wstring& folder, ReadState& state)
     // The logs still to be replayed, oldest first, as LevelDB finds them; every other
     // numbered file is one LevelDB would delete when it next opens the database.
     const FolderListing listing = ListFolder(folder);
-    if (listing.error != ERROR_SUCCESS)
-        return LevelDbOutcome::Fail(LevelDbProblem::Failed,
-                                    "the folder cannot be listed (" + ErrorText(listing.error) + ")");
+    if (listing.error != ERROR_SUCCESS) return CannotList(listing);
+    Fingerprint(listing, state);
     std::vector<std::uint64_t> logs;
     for (const ListedEntry& entry : listing.entries) {
         std::uint64_t number = 0;
@@ -385,10 +385,13 @@ LevelDbOutcome ReadUnlocked(const std::wstring& folder, ReadState& state)
     state.entries.clear();
     for (auto& [key, versioned] : merged)
         if (versioned.live) state.entries.push_back({key, std::move(versioned.value)});
-    return Fingerprint(folder, state);
+    return {};
 }
 
-LevelDbOutcome WriteNewFile(const std::wstring& folder, const std::wstring& name, const std::string& bytes)
+// `made`, when given, gets the name once the file exists: only what this call made is ever
+// removed again, never a file that was there before.
+LevelDbOutcome WriteNewFile(const std::wstring& folder, const std::wstring& name, const std::string& bytes,
+                            std::vector<std::wstring>* made = nullptr)
 {
     const std::wstring path = Join(folder, name);
     const std::string display = Utf8FromWide(name);
@@ -397,6 +400,7 @@ LevelDbOutcome WriteNewFile(const std::wstring& folder, const std::wstring& name
     if (!file)
         return LevelDbOutcome::Fail(LevelDbProblem::Failed,
                                     display + " cannot be made (" + ErrorText(::GetLastError()) + ")");
+    if (made) made->push_back(name);
     // Half, then the rest: a crash in between leaves a torn file behind.
     const std::size_t half = bytes.size() / 2;
     if (const DWORD error = WriteOpenFile(file.get(), bytes.substr(0, half)); error != ERROR_SUCCESS)
@@ -444,6 +448,9 @@ LevelDbOutcome LevelDbStore::Open(const std::wstring& folder, bool forEdit)
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return LevelDbOutcome::Fail(LevelDbProblem::Missing, "there is no such folder");
+    // A rewrite writes and renames in the folder: through a link that would be elsewhere.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return LevelDbOutcome::Fail(LevelDbProblem::Failed, "its folder is a link; it is left as it is");
     if (::GetFileAttributesW(Join(folder, L"CURRENT").c_str()) == INVALID_FILE_ATTRIBUTES)
         return LevelDbOutcome::Fail(LevelDbProblem::Missing, "the folder holds no database (no CURRENT)");
     if (LevelDbOutcome ok = state_->lock.Take(folder, forEdit); !ok) return ok;
@@ -515,8 +522,7 @@ LevelDbOutcome LevelDbStore::Replace(const std::vector<LevelDbEntry>& keep,
             }))
             return fail(LevelDbProblem::Failed, "the new table does not read back as written");
         const std::wstring name = NumberedName(tableNumber, L".ldb");
-        made.push_back(name);
-        if (LevelDbOutcome ok = WriteNewFile(state.folder, name, table); !ok) return fail(ok.problem, ok.reason);
+        if (LevelDbOutcome ok = WriteNewFile(state.folder, name, table, &made); !ok) return fail(ok.problem, ok.reason);
         PutVarint(edit, kNewFile);
         PutVarint(edit, 0);
         PutVarint(edit, tableNumber);
@@ -527,15 +533,19 @@ LevelDbOutcome LevelDbStore::Replace(const std::vector<LevelDbEntry>& keep,
     std::string manifest;
     AppendLogRecord(manifest, edit);
     const std::wstring manifestName = L"MANIFEST-" + NumberedName(manifestNumber, L"");
-    made.push_back(manifestName);
-    if (LevelDbOutcome ok = WriteNewFile(state.folder, manifestName, manifest); !ok)
+    if (LevelDbOutcome ok = WriteNewFile(state.folder, manifestName, manifest, &made); !ok)
         return fail(ok.problem, ok.reason);
 
     // Nothing may have come in since the read: a browser started, or the files changed.
     if (stillFree)
         if (std::string why = stillFree(); !why.empty()) return fail(LevelDbProblem::Locked, why);
+    const FolderListing listing = ListFolder(state.folder);
+    if (listing.error != ERROR_SUCCESS) {
+        const LevelDbOutcome failed = CannotList(listing);
+        return fail(failed.problem, failed.reason);
+    }
     ReadState now;
-    if (LevelDbOutcome ok = Fingerprint(state.folder, now); !ok) return fail(ok.problem, ok.reason);
+    Fingerprint(listing, now);
     now.files.erase(std::remove_if(now.files.begin(), now.files.end(),
                                    [&](const auto& file) {
                                        return std::find(made.begin(), made.end(), file.first) != made.end();
@@ -546,8 +556,7 @@ LevelDbOutcome LevelDbStore::Replace(const std::vector<LevelDbEntry>& keep,
 
     // LevelDB's own way to switch versions: CURRENT written aside, then renamed over.
     const std::wstring temporary = NumberedName(manifestNumber, L".dbtmp");
-    made.push_back(temporary);
-    if (LevelDbOutcome ok = WriteNewFile(state.folder, temporary, Utf8FromWide(manifestName) + "\n"); !ok)
+    if (LevelDbOutcome ok = WriteNewFile(state.folder, temporary, Utf8FromWide(manifestName) + "\n", &made); !ok)
         return fail(ok.problem, ok.reason);
     PassWritePoint("leveldb: switch CURRENT");
     if (!::MoveFileExW(Join(state.folder, temporary).c_str(), Join(state.folder, L"CURRENT").c_str(),

@@ -89,6 +89,16 @@ void ExpectOnlyTheNewVersion(const std::string& dir)
     EXPECT_EQ(FileNames(dir).count("000010.log"), 0u);
 }
 
+// Files of another program under every table name a rewrite could pick.
+void TakeTableNames(const std::string& dir)
+{
+    for (int number = 1; number < 100; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, "\\%06d.ldb", number);
+        if (!std::filesystem::exists(dir + name)) test::WriteFileBytes(dir + name, "not ours");
+    }
+}
+
 void EraseObsolete(const LevelDbStore& store)
 {
     for (const std::wstring& path : store.Obsolete()) ::DeleteFileW(path.c_str());
@@ -181,6 +191,9 @@ TEST(LevelDbStore, LeavesTheDatabaseAsItWasWhenSomethingCameBetween)
     } cases[] = {
         {"a browser started", [](const std::string&) {}, "Google Chrome is running: close it first, then clean again"},
         {"a new log appeared", [](const std::string& dir) { test::WriteFileBytes(dir + "\\000099.log", ""); }, ""},
+        // Another program took the name of the new table first: its file is not ours to remove.
+        {"a file took the new table's name",
+         TakeTableNames, ""},
         {"a log grew",
          [](const std::string& dir) {
              test::WriteFileBytes(dir + "\\000010.log", test::ReadFileBytes(dir + "\\000010.log") + "more");
