@@ -4,12 +4,10 @@
 #include "browsers/BrowserHistory.h"
 #include "browsers/ChromiumWebStorage.h"
 #include "erasure/FileOverwrite.h"
-#include "platform/LongPath.h"
 #include "platform/WritePoints.h"
 
 #include "BrowserBoxTesting.h"
 
-#include <sqlite3.h>
 #include <windows.h>
 
 using namespace sweepora;
@@ -68,31 +66,6 @@ public:
     }
 };
 
-// Rows as the browser reads them when it starts: opening read-write plays back a journal
-// a killed edit left, as the browser's own start does.
-std::vector<std::string> BrowserRows(const std::string& path, const std::string& query)
-{
-    std::vector<std::string> rows;
-    sqlite3* db = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr);
-    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-        rc = sqlite3_step(statement);
-        if (rc != SQLITE_ROW) break;
-        std::string row;
-        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            const unsigned char* text = sqlite3_column_text(statement, i);
-            row += (text ? reinterpret_cast<const char*>(text) : "NULL") + std::string("|");
-        }
-        rows.push_back(row);
-    }
-    EXPECT_EQ(rc, SQLITE_DONE) << path << ": " << sqlite3_errmsg(db);
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return rows;
-}
-
 class NoLog final : public EraseLog {
 public:
     void AddLogEntry(const std::string&, const std::string&) noexcept override {}
@@ -133,9 +106,11 @@ struct Profile {
         for (const auto& [file, table] : {std::pair<const char*, const char*>{"Network\\Cookies", "cookies"},
                                           {"History", "urls"},
                                           {"History", "visits"}}) {
-            EXPECT_EQ(BrowserRows(dir + "\\" + file, "PRAGMA integrity_check"), std::vector<std::string>{"ok|"});
+            EXPECT_EQ(test::QueryRows(dir + "\\" + file, "PRAGMA integrity_check", true),
+                      std::vector<std::string>{"ok"});
             Entries& rows = stores[std::string(file) + ":" + table];
-            for (const std::string& row : BrowserRows(dir + "\\" + file, std::string("SELECT * FROM ") + table))
+            for (const std::string& row :
+                 test::QueryRows(dir + "\\" + file, std::string("SELECT * FROM ") + table, true))
                 rows[row] = "";
         }
         return stores;

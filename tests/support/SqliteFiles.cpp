@@ -33,11 +33,12 @@ void CreateDatabase(const std::string& path, const std::string& sql, bool wal)
     ASSERT_EQ(sqlite3_exec(c.db, all.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
 }
 
-std::vector<std::string> QueryRows(const std::string& path, const std::string& query)
+std::vector<std::string> QueryRows(const std::string& path, const std::string& query, bool asBrowser)
 {
     std::vector<std::string> rows;
     Connection c;
-    if (sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &c.db, asBrowser ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
         ADD_FAILURE() << "cannot open " << path;
         return rows;
     }

@@ -8,8 +8,9 @@ namespace sweepora::test {
 // Creates (or replaces) the database at `path` (UTF-8) and runs `sql` in it; fails the
 // test on any error. `wal` leaves it in write-ahead-log mode, as Chromium's History is.
 void CreateDatabase(const std::string& path, const std::string& sql, bool wal = false);
-// The rows `query` returns, each row's columns joined with "|".
-std::vector<std::string> QueryRows(const std::string& path, const std::string& query);
+// The rows `query` returns, each row's columns joined with "|". `asBrowser` opens the file
+// for writing, as the browser does at its start, which plays back a journal an edit left.
+std::vector<std::string> QueryRows(const std::string& path, const std::string& query, bool asBrowser = false);
 // True when `text` occurs as bytes (UTF-8) in the file or in its -wal or -journal.
 bool DatabaseHolds(const std::string& path, const std::string& text);
 
