@@ -29,24 +29,7 @@ using namespace leveldb;
 // these bounds is refused rather than read into memory.
 constexpr std::uint64_t kTotalLimit = 256u << 20;
 
-// VersionEdit tags, as LevelDB's version_edit.cc numbers them.
-enum EditTag : std::uint32_t {
-    kComparator = 1,
-    kLogNumber = 2,
-    kNextFile = 3,
-    kLastSequence = 4,
-    kCompactPointer = 5,
-    kDeletedFile = 6,
-    kNewFile = 7,
-    kPrevLogNumber = 9,
-};
-
 constexpr std::uint64_t kMaxSequence = (1ull << 56) - 1;
-// The log and manifest numbers of a database this writes.
-constexpr std::uint64_t kFreshManifest = 1;
-constexpr std::uint64_t kFreshLog = 2;
-// Batches of a few megabytes keep each record in the range LevelDB itself writes.
-constexpr std::size_t kBatchBytes = 1u << 20;
 
 std::wstring Join(const std::wstring& folder, const std::wstring& name)
 {
@@ -565,64 +548,6 @@ LevelDbOutcome LevelDbStore::Replace(const std::vector<LevelDbEntry>& keep,
     PassWritePoint("leveldb: CURRENT switched");
     state.open = false;
     return {};
-}
-
-LevelDbOutcome WriteLevelDb(const std::wstring& folder, const std::vector<LevelDbEntry>& entries)
-{
-    std::set<std::string> keys;
-    for (const LevelDbEntry& entry : entries)
-        if (!keys.insert(entry.key).second)
-            return LevelDbOutcome::Fail(LevelDbProblem::Failed, "the same key is given twice");
-    if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_ALREADY_EXISTS)
-            return LevelDbOutcome::Fail(LevelDbProblem::Failed, "the folder cannot be made (" + ErrorText(error) + ")");
-        const FolderListing listing = ListFolder(folder);
-        if (listing.error != ERROR_SUCCESS || !listing.entries.empty() || listing.isLink)
-            return LevelDbOutcome::Fail(LevelDbProblem::Failed, "the folder for the new database is not empty");
-    }
-
-    std::string log;
-    std::string batch;
-    std::uint64_t sequence = 1;
-    std::uint32_t count = 0;
-    const auto flush = [&] {
-        if (count == 0) return;
-        std::string record;
-        PutFixed(record, sequence, 8);
-        PutFixed(record, count, 4);
-        record += batch;
-        AppendLogRecord(log, record);
-        sequence += count;
-        count = 0;
-        batch.clear();
-    };
-    for (const LevelDbEntry& entry : entries) {
-        batch.push_back(1);
-        PutPrefixed(batch, entry.key);
-        PutPrefixed(batch, entry.value);
-        ++count;
-        if (batch.size() >= kBatchBytes) flush();
-    }
-    flush();
-
-    std::string edit;
-    PutVarint(edit, kComparator);
-    PutPrefixed(edit, kLevelDbComparator);
-    PutVarint(edit, kLogNumber);
-    PutVarint(edit, kFreshLog);
-    PutVarint(edit, kNextFile);
-    PutVarint(edit, kFreshLog + 1);
-    PutVarint(edit, kLastSequence);
-    PutVarint(edit, 0); // the log's batches carry their own numbers
-    std::string manifest;
-    AppendLogRecord(manifest, edit);
-
-    // CURRENT last: until it is there, the folder is no database at all.
-    const std::wstring manifestName = L"MANIFEST-" + NumberedName(kFreshManifest, L"");
-    if (LevelDbOutcome ok = WriteNewFile(folder, NumberedName(kFreshLog, L".log"), log); !ok) return ok;
-    if (LevelDbOutcome ok = WriteNewFile(folder, manifestName, manifest); !ok) return ok;
-    return WriteNewFile(folder, L"CURRENT", Utf8FromWide(manifestName) + "\n");
 }
 
 } // namespace sweepora

@@ -82,9 +82,4 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// A new database holding `entries` (unique keys, any order) in `folder`, which is made
-// when missing and must be empty: CURRENT, MANIFEST-000001 and one log, each flushed to
-// the disk. LevelDB replays the log when it opens the database.
-LevelDbOutcome WriteLevelDb(const std::wstring& folder, const std::vector<LevelDbEntry>& entries);
-
 } // namespace sweepora

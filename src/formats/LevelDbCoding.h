@@ -9,6 +9,18 @@
 
 namespace sweepora::leveldb {
 
+// VersionEdit tags, as LevelDB's version_edit.cc numbers them.
+enum EditTag : std::uint32_t {
+    kComparator = 1,
+    kLogNumber = 2,
+    kNextFile = 3,
+    kLastSequence = 4,
+    kCompactPointer = 5,
+    kDeletedFile = 6,
+    kNewFile = 7,
+    kPrevLogNumber = 9,
+};
+
 inline LevelDbOutcome Corrupt(const std::string& what) { return LevelDbOutcome::Fail(LevelDbProblem::Corrupt, what); }
 
 // A cursor over bytes that never reads past the end.

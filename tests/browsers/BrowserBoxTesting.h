@@ -6,6 +6,7 @@
 #include "platform/LongPath.h"
 #include "platform/UniqueHandle.h"
 
+#include "support/LevelDbFiles.h"
 #include "support/RealLevelDb.h"
 #include "support/SqliteFiles.h"
 #include "support/TestSupport.h"

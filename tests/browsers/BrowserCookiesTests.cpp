@@ -166,7 +166,7 @@ struct BrowserCookiesFixture : test::SessionFixture {
         test::CreateDatabase(dir + (network ? "\\Network" : "") + "\\Reporting and NEL", kReportingSchema);
         for (const std::string& file : kChromiumKeptFiles) Put(dir + "\\" + file, file + " bank.example kept");
         for (const std::string& file : kChromiumGoneFiles) Put(dir + "\\" + file, file + " gone.example data");
-        EXPECT_TRUE(WriteLevelDb(LongPath(dir + "\\File System\\Origins"), {{"ORIGIN:https_gone.example_0", "000"},
+        EXPECT_TRUE(WriteLevelDb(dir + "\\File System\\Origins", {{"ORIGIN:https_gone.example_0", "000"},
                                                                             {"ORIGIN:https_www.bank.example_0", "001"},
                                                                             {"ORIGIN:http_tracker.example_0", "002"},
                                                                             {"LAST_PATH", "002"}}));

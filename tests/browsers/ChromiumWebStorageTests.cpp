@@ -262,7 +262,7 @@ TEST_F(ChromiumWebStorageFixture, EntriesFollowTheSitesThatOwnThemAndUnknownKeys
         {kLocal, &locals}, {kSession, &sessions}, {kWorker, &workers}};
     for (const auto& [where, entries] : stores) {
         std::filesystem::remove_all(profile + "\\" + where);
-        ASSERT_TRUE(WriteLevelDb(LongPath(profile + "\\" + where), *entries));
+        ASSERT_TRUE(test::WriteLevelDb(profile + "\\" + where, *entries));
     }
 
     const auto outcomes = Clean(true, "kept.example");

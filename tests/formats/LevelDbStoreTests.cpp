@@ -3,6 +3,7 @@
 #include "platform/LongPath.h"
 #include "platform/WritePoints.h"
 
+#include "support/LevelDbFiles.h"
 #include "support/RealLevelDb.h"
 #include "support/TestSupport.h"
 
@@ -135,7 +136,7 @@ TEST(LevelDbStore, UnfinishedLogTailsEndTheLog)
         SCOPED_TRACE(tail.name);
         test::TempFolder folder;
         const std::string dir = folder.File("db");
-        ASSERT_TRUE(WriteLevelDb(LongPath(dir), entries));
+        ASSERT_TRUE(test::WriteLevelDb(dir, entries));
         const std::string log = dir + "\\000002.log";
         std::string bytes = test::ReadFileBytes(log);
         // The fragmented record starts on a block boundary, as its cut assumes.
