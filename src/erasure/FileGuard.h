@@ -1,12 +1,9 @@
 #pragma once
 // What an entry from a file of unknown origin (a plugin, a cleaning definition) may take
 // of the files and folders of this machine, judged folder by folder and file by file on
-// canonical paths (see CanonicalFolder) against the protected places. Nothing here lists,
-// opens or deletes anything.
-//
-// Two ideas carry the rules: a protected folder is never taken whole, nor are its direct
-// children; and where programs and the user's own files live, a mask must name traces,
-// not content. The README's "Protected places" lists every place with its rule.
+// canonical paths (see CanonicalFolder). The rules are the rows of GuardRules: what kind
+// of place a folder is, how deep below that place's root it lies, whether it is a trace
+// folder, and what kind of file a name is. Nothing here lists, opens or deletes anything.
 #include "erasure/ProtectedPlaces.h"
 
 #include <string>
@@ -37,11 +34,10 @@ std::string FileRefusal(const ProtectedPlaces& places, const std::wstring& canon
 bool FileMayGo(const ProtectedPlaces& places, const std::wstring& canonicalFolder, const std::wstring& name);
 
 // For the folder-pattern expander: why a wildcard part may not stand for the subfolders of
-// `canonicalParent`, or empty text when it may. `fixedPartFollows` is true when a part
-// without wildcards comes after it ("%LocalAppData%\*\Cache"): a wildcard for the direct
-// children of a protected folder needs one, and none may reach into a place that is never
-// reached (a network folder, another user's profile, ...).
-std::string WildcardRefusal(const ProtectedPlaces& places, const std::wstring& canonicalParent, bool fixedPartFollows);
+// `canonicalParent`, or empty text when it may. Wide reach needs a name: at a place's root
+// the wildcard must carry text of its own ("Chicken Invaders*") or be followed by a part
+// that does (`namedFollows`); none may reach into a place that is never reached.
+std::string WildcardRefusal(const ProtectedPlaces& places, const std::wstring& canonicalParent, bool namedFollows);
 
 // For the program's own cleaners, which empty a folder whole and where the user chose the
 // folder: why this one may not be. A blank or relative setting, a drive or share root, a

@@ -35,6 +35,15 @@ std::vector<std::wstring> MatchingSubfolders(const std::wstring& base, const std
     return names;
 }
 
+// A wildcard part names its folders when it carries text of its own ("Chrome*"), or when a
+// part after it does ("*\Cache").
+bool NamedFrom(const std::vector<std::wstring>& parts, std::size_t wildcard)
+{
+    for (std::size_t i = wildcard; i < parts.size(); ++i)
+        if (parts[i].find_first_not_of(L"*?") != std::wstring::npos) return true;
+    return false;
+}
+
 struct Expansion {
     const WildcardRefusal& refusal;
     std::vector<std::string>& refusals;
@@ -49,7 +58,7 @@ struct Expansion {
             return;
         }
         if (refusal) {
-            const std::string why = refusal(CanonicalFolder(Utf8FromWide(path)), next + 1 < parts.size());
+            const std::string why = refusal(CanonicalFolder(Utf8FromWide(path)), NamedFrom(parts, next));
             if (!why.empty()) {
                 refusals.push_back(why);
                 return;

@@ -31,8 +31,8 @@ struct ExpandedFolder {
 };
 
 // Why a wildcard part may not stand for the subfolders of `canonicalParent`; empty when
-// it may. `fixedFollows`: a part without wildcards comes after it.
-using WildcardRefusal = std::function<std::string(const std::wstring& canonicalParent, bool fixedFollows)>;
+// it may. `namedFollows`: the part, or one after it, carries text of its own.
+using WildcardRefusal = std::function<std::string(const std::wstring& canonicalParent, bool namedFollows)>;
 
 // Expands every part of `folder` that holds "*" or "?" over the subfolders that exist,
 // one listing per part, never into a link or a hidden system folder, and never where

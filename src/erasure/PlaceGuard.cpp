@@ -22,9 +22,9 @@ std::string PlaceGuard::FileRefusal(const std::wstring& canonicalFolder, const s
     return sweepora::FileRefusal(places_, canonicalFolder, name);
 }
 
-std::string PlaceGuard::WildcardRefusal(const std::wstring& canonicalParent, bool fixedFollows) const
+std::string PlaceGuard::WildcardRefusal(const std::wstring& canonicalParent, bool namedFollows) const
 {
-    return sweepora::WildcardRefusal(places_, canonicalParent, fixedFollows);
+    return sweepora::WildcardRefusal(places_, canonicalParent, namedFollows);
 }
 
 std::string PlaceGuard::RegistryRefusal(const RegistryTarget& target) const

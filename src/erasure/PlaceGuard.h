@@ -12,7 +12,7 @@ public:
     FolderVerdict JudgeFolder(const std::wstring& canonicalFolder, const std::vector<std::wstring>& masks, bool recurse,
                               bool removeSelf) const override;
     std::string FileRefusal(const std::wstring& canonicalFolder, const std::wstring& name) const override;
-    std::string WildcardRefusal(const std::wstring& canonicalParent, bool fixedFollows) const override;
+    std::string WildcardRefusal(const std::wstring& canonicalParent, bool namedFollows) const override;
     std::string RegistryRefusal(const RegistryTarget& target) const override;
 
 private:

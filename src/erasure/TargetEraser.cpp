@@ -193,7 +193,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
     }
     std::vector<std::string> refusals;
     const std::vector<ExpandedFolder> folders = ExpandFolderPattern(
-        t.folder, [&guard](const std::wstring& parent, bool fixedFollows) { return guard.WildcardRefusal(parent, fixedFollows); },
+        t.folder, [&guard](const std::wstring& parent, bool namedFollows) { return guard.WildcardRefusal(parent, namedFollows); },
         refusals);
     for (const std::string& why : refusals) c.log.AddLogEntry(t.text, Refused(why));
     int refusedFolders = 0, allowedFolders = 0;

@@ -13,7 +13,7 @@ namespace sweepora {
 class TargetGuard : public WalkGuard {
 public:
     // Why a wildcard part may not stand for the subfolders of `canonicalParent`; empty when it may.
-    virtual std::string WildcardRefusal(const std::wstring& canonicalParent, bool fixedFollows) const = 0;
+    virtual std::string WildcardRefusal(const std::wstring& canonicalParent, bool namedFollows) const = 0;
     // Why the registry target may not be carried out; empty when it may.
     virtual std::string RegistryRefusal(const RegistryTarget& target) const = 0;
 };

@@ -1,4 +1,5 @@
 #include "erasure/FileGuard.h"
+#include "erasure/GuardRules.h"
 #include "erasure/ProtectedPlaces.h"
 #include "erasure/RegistryGuard.h"
 #include "platform/LongPath.h"
@@ -95,33 +96,126 @@ void ExpectFiles(const std::vector<Rule>& rules)
 
 } // namespace
 
-TEST(FileGuard, ProtectedPlacesAndTheirChildrenAreNeverTakenWhole)
+TEST(FileGuard, WhatNeverGoesStaysWhereverItLiesWhoeverAsks)
 {
-    for (const std::wstring& folder : Paths{L"C:\\", L"D:\\", L"C:\\Data", L"C:\\Windows", L"C:\\Windows\\System32",
-             L"C:\\Windows\\System32\\drivers\\etc", L"C:\\Program Files", L"C:\\Program Files\\Vendor",
-             L"C:\\Program Files (x86)\\Vendor", L"C:\\Program Files\\Common Files\\Vendor",
-             L"C:\\Program Files\\WindowsApps\\Package", kLocal + L"Programs\\Editor", L"C:\\ProgramData",
-             L"C:\\ProgramData\\Vendor", L"C:\\ProgramData\\Microsoft", kRoaming, kRoaming + L"Mozilla",
-             kRoaming + L"Microsoft\\Windows", kLocal, kLocal + L"Google",
-             L"C:\\Users\\Anna\\AppData\\LocalLow\\Vendor", L"C:\\Users", L"C:\\Users\\Anna",
-             L"C:\\Users\\Anna\\AppData", L"C:\\Users\\Anna\\Dropbox", kDocuments, kDocuments + L"Letters",
-             kDocuments + L"My Games", L"C:\\Users\\Anna\\Desktop", L"C:\\Users\\Anna\\OneDrive\\Photos",
-             L"D:\\Anna\\Pictures", L"D:\\Anna\\Pictures\\2024", L"C:\\Users\\Public",
-             L"C:\\Users\\Public\\Documents\\Scans"}) {
-        SCOPED_TRACE(Narrow(folder));
-        for (const wchar_t* everything : {L"*.*", L"*", L"?*", L"*.?*", L"**", L"*."})
-            EXPECT_FALSE(MaskGoes(folder, everything)) << Narrow(everything);
-        const FolderJudgement whole = Judge(folder, {L"*.*"}, true, true);
-        EXPECT_FALSE(whole.recurse);
-        EXPECT_FALSE(whole.removeSelf);
-        ASSERT_FALSE(whole.refusals.empty());
-        // The line names the folder, in the spelling the log uses.
-        std::string shown = DisplayPath(F(folder));
-        if (shown.size() > 3) shown.pop_back();
-        EXPECT_EQ(whole.refusals.front().rfind("*.* in " + shown + ": ", 0), 0u) << whole.refusals.front();
+    const Paths folders = {kLocal + L"Google\\Chrome\\User Data\\Default", kRoaming + L"Mozilla\\Firefox\\Profiles\\x",
+                           kLocal + L"Vendor\\Cache", kLocal + L"Temp", L"C:\\Windows\\Temp", L"D:\\Games\\Cache",
+                           kLocal + L"Packages\\CanonicalGroup.Ubuntu\\LocalState", kDocuments + L"Vendor\\App\\Logs"};
+    const Paths names = {L"Login Data", L"Login Data For Account-journal", L"Bookmarks", L"Local State", L"key4.db",
+                         L"logins.json", L"cert9.db", L"places.sqlite", L"profiles.ini", L"id_rsa", L"id_ed25519.pub",
+                         L"known_hosts", L"vault.kdbx", L"wallet.dat", L"server.pem", L".netrc", L"ext4.vhdx",
+                         L"disk.vmdk", L"win11.iso", L"KEY4.DB.", L"cert9.db "};
+    for (const std::wstring& folder : folders)
+        for (const std::wstring& name : names) EXPECT_FALSE(Goes(folder, name)) << Narrow(folder) << " " << Narrow(name);
+    // Key stores are never entered, at any depth, wherever they are.
+    for (const std::wstring& folder : Paths{L"C:\\Users\\Anna\\.ssh", L"C:\\Users\\Anna\\.gnupg\\private-keys-v1.d",
+                                            kRoaming + L"gnupg", kRoaming + L"Electrum\\wallets", L"D:\\Backup\\.ssh"}) {
+        const FolderJudgement j = Judge(folder, {L"*.*", L"*.log"}, true, true);
+        EXPECT_TRUE(j.masks.empty() && !j.recurse && !j.removeSelf) << Narrow(folder);
+        EXPECT_NE(WildcardRefusal(Anna(), F(folder), true), "") << Narrow(folder);
     }
-    EXPECT_EQ(Judge(L"C:\\Windows\\System32", {L"*.*"}).refusals,
-              std::vector<std::string>{"*.* in C:\\WINDOWS\\SYSTEM32: a mask for every file in the Windows folder"});
+}
+
+TEST(FileGuard, WideReachNeedsANamedFolder)
+{
+    // A place's root gives up traces named as such and nothing wider.
+    for (const std::wstring& root : Paths{L"C:\\", L"D:\\", L"C:\\Windows", L"C:\\Program Files", L"C:\\ProgramData",
+                                          L"C:\\Users\\Anna", L"C:\\Users\\Public", kDocuments, kDocuments + L"My Games",
+                                          kRoaming, kLocal, kLocal + L"Microsoft", kLocal + L"Packages",
+                                          L"C:\\Program Files\\Common Files", L"C:\\Users\\Anna\\AppData\\Local\\Programs"}) {
+        SCOPED_TRACE(Narrow(root));
+        const FolderJudgement whole = Judge(root, {L"*", L"*.*", L"*.cpp", L"*.log"}, true, true);
+        EXPECT_EQ(whole.masks, Masks{L"*.log"});
+        EXPECT_FALSE(whole.recurse || whole.removeSelf);
+        EXPECT_EQ(whole.refusals.size(), 5u);
+        // "%LocalAppData%\*\*" names nothing; "*\Cache" and "Chicken Invaders*" do.
+        EXPECT_NE(WildcardRefusal(Anna(), F(root), false), "");
+        EXPECT_EQ(WildcardRefusal(Anna(), F(root), true), "");
+    }
+    // Below a named folder of applications' data, anything the entry names.
+    for (const std::wstring& named : Paths{kLocal + L"calibre-cache", kRoaming + L"Roxio Log Files", kLocal + L"Vendor",
+                                           L"C:\\ProgramData\\Vendor\\App", kLocal + L"Microsoft\\Windows\\INetCache",
+                                           L"C:\\Users\\Anna\\.dotnet\\TelemetryStorageService",
+                                           L"C:\\Windows\\System32\\config\\systemprofile\\AppData\\Local\\Vendor\\Logs"}) {
+        const FolderJudgement j = Judge(named, {L"*"}, true, true);
+        EXPECT_TRUE(j.masks == Masks{L"*"} && j.recurse && j.removeSelf && j.refusals.empty()) << Narrow(named);
+        EXPECT_EQ(WildcardRefusal(Anna(), F(named), false), "") << Narrow(named);
+    }
+}
+
+TEST(FileGuard, TheUsersPlacesAndOtherDrivesGiveUpTracesOnly)
+{
+    const std::wstring project = kDocuments + L"Thesis", app = kDocuments + L"Vendor\\App";
+    ExpectMasks({{project, L"*.*", false}, {project, L"*.cpp", false}, {project, L"*.log", true}, {project, L"*log*.txt", true},
+                 {app, L"*", true}, {app + L"\\Logs", L"*", true}, {L"D:\\Photos", L"*.*", false}, {L"D:\\Photos", L"*.log", true},
+                 {L"C:\\Data\\Projects", L"*.cpp", false}, {L"D:\\Games\\Cache", L"*", true}, {L"D:\\", L"*.*", false},
+                 {L"C:\\Users\\Anna\\Dropbox", L"*", false}});
+    EXPECT_FALSE(Judge(L"D:\\Photos", {L"*.log"}, true, true).removeSelf);
+    EXPECT_TRUE(Judge(L"D:\\Photos", {L"*.log"}, true, false).recurse);
+    // What the user made never goes from their places, not even from a trace folder there.
+    for (const std::wstring& folder : Paths{project, app, app + L"\\Logs", L"D:\\Photos\\Cache", L"C:\\Data\\Projects",
+                                            L"D:\\Anna\\Pictures\\2024"})
+        for (const std::wstring& name : Paths{L"thesis.docx", L"main.cpp", L"photo.JPG", L"song.mp3", L"clip.mkv",
+                                              L"backup.zip", L"level.sav", L"mail.pst", L"book.epub"})
+            EXPECT_FALSE(Goes(folder, name)) << Narrow(folder) << " " << Narrow(name);
+    ExpectFiles({{project, L"notes.txt", false}, {project, L"error.log.txt", true}, {project, L"setup.exe", false},
+                 {project, L"settings.ini", false}, {project, L"render.tmp", true}, {app + L"\\Logs", L"notes.txt", true},
+                 {app, L"state.bin", true}, {L"C:\\Users\\Anna\\Downloads\\Tools", L"tool.exe", false},
+                 {L"C:\\Users\\Anna\\Downloads\\Tools", L".gitconfig", false}});
+}
+
+TEST(FileGuard, ApplicationsKeepTheirProgramsAndWindowsItsOwnFiles)
+{
+    const std::wstring vendor = L"C:\\Program Files\\Vendor\\App", windows = L"C:\\Windows\\System32";
+    ExpectMasks({{vendor, L"*.*", true}, {L"C:\\Program Files\\Windows Defender", L"*.*", false},
+                 {L"C:\\Program Files\\Windows Defender", L"*.log", true}, {windows, L"*.*", false},
+                 {windows, L"*.log", true}, {windows, L"*.txt", false}, {windows, L"setupapi.dev.log", true},
+                 {windows + L"\\LogFiles\\Firewall", L"*", true}, {L"C:\\Windows\\Temp", L"*", true}});
+    ExpectFiles({{vendor, L"app.exe", false}, {vendor, L"core.dll", false}, {vendor, L"driver.sys", false},
+                 {vendor + L"\\Cache", L"plugin.dll", false}, {vendor, L"vcredist_x64.exe", true}, {vendor, L"app.msi", true},
+                 {vendor, L"readme.txt", true}, {vendor, L"app.config", true}, {kLocal + L"Vendor", L"update.exe", true},
+                 {kLocal + L"Vendor", L"report.docx", false}, {kLocal + L"Vendor\\Cache", L"page.pdf", true},
+                 {kLocal + L"Vendor", L"avatar.png", true}, {windows, L"kernel32.dll", false}, {windows, L"hosts", false},
+                 {windows, L"setup.ini", false}, {windows, L"setupact.log", true}, {windows, L"vcredist.exe", false},
+                 {L"C:\\Windows\\Temp", L"setup.exe", true}});
+    // RECURSE reaches below the Windows folder's own folders with trace masks, never from its root.
+    EXPECT_TRUE(Judge(windows, {L"*.etl"}, true).recurse);
+    EXPECT_FALSE(Judge(L"C:\\Windows", {L"*.etl"}, true).recurse);
+    EXPECT_FALSE(Judge(windows, {L"*.etl"}, true, true).removeSelf);
+    EXPECT_FALSE(Judge(L"C:\\Windows\\Temp", {L"*"}, true, true).removeSelf);
+    EXPECT_TRUE(Judge(L"C:\\Windows\\Temp\\Setup", {L"*"}, true, true).removeSelf);
+}
+
+TEST(FileGuard, NeverReachedPlacesGiveUpNothing)
+{
+    for (const std::wstring& folder : Paths{F(L"C:\\Users\\Bob\\Documents"),
+             F(L"C:\\Users\\Bob\\AppData\\Local\\Temp"), F(L"C:\\Users\\Default\\AppData"),
+             F(L"C:\\$Recycle.Bin\\S-1-5-21-1"), F(L"C:\\System Volume Information"), F(L"D:\\Boot\\Fonts"),
+             F(kRoaming + L"Microsoft\\Protect\\S-1-5"), F(kLocal + L"Microsoft\\Credentials"),
+             L"\\\\?\\UNC\\SERVER\\SHARE\\TEMP\\", L"\\\\?\\VOLUME{0B1C}\\TEMP\\X\\", L"\\\\?\\UNIX\\HOME\\ANNA\\"}) {
+        SCOPED_TRACE(Narrow(folder));
+        const FolderJudgement j = JudgeFolder(Anna(), folder, {L"*.tmp", L"*.log"}, true, true);
+        EXPECT_TRUE(j.masks.empty());
+        EXPECT_FALSE(j.recurse || j.removeSelf);
+        EXPECT_EQ(j.refusals.size(), 4u); // each mask, RECURSE, REMOVESELF
+        EXPECT_FALSE(FileMayGo(Anna(), folder, L"old.tmp"));
+        EXPECT_NE(WildcardRefusal(Anna(), folder, true), "");
+    }
+    // A machine whose places are unknown is judged as if everything were protected.
+    EXPECT_TRUE(JudgeFolder(ProtectedPlaces{}, F(L"D:\\Games\\Cache"), {L"*.*"}, true, true).masks.empty());
+}
+
+TEST(FileGuard, AFileIsJudgedByItsWholeName)
+{
+    const std::vector<std::pair<std::wstring, FileKind>> cases = {
+        {L"evil.dll. ", FileKind::Program},       {L"error.log.txt", FileKind::Trace},
+        {L"notes.txt", FileKind::Text},           {L"CATALOG.TXT", FileKind::Text},
+        {L"vcredist_x64.exe", FileKind::Installer}, {L"tool.exe", FileKind::Program},
+        {L".gitconfig", FileKind::Settings},      {L".netrc", FileKind::Secret},
+        {L"id_rsa", FileKind::Secret},            {L"Login Data-journal", FileKind::BrowserStore},
+        {L"thumbs.db", FileKind::Other},          {L"x.vhdx", FileKind::DiskImage},
+        {L"a.PNG", FileKind::Media},              {L"main.rs", FileKind::Content}};
+    for (const auto& [name, kind] : cases) EXPECT_EQ(KindOfFile(name), kind) << Narrow(name);
 }
 
 TEST(FileGuard, LegitimateTracesStillGo)
@@ -161,113 +255,6 @@ TEST(FileGuard, LegitimateTracesStillGo)
     }
 }
 
-TEST(FileGuard, WindowsFolderGivesUpOnlyTracesNamedAsSuch)
-{
-    const std::wstring system32 = L"C:\\Windows\\System32";
-    for (const wchar_t* mask : {L"*.txt", L"*.dat", L"*.1", L"*.dll", L"kernel32.dll", L"*.lo?", L"*log", L"a*.txt",
-                                L"*.log*", L"*.ini", L"drivers.*", L"*.*.log.exe"})
-        EXPECT_FALSE(MaskGoes(system32, mask)) << Narrow(mask);
-    // A name that merely begins like a trace folder is none.
-    ExpectMasks({{system32 + L"\\drivers\\etc", L"hosts", false}, {system32 + L"\\config", L"SAM", false},
-                 {L"C:\\Windows", L"win.ini", false}, {L"C:\\Windows\\Temporary", L"*.*", false},
-                 {L"C:\\Windows\\SoftwareDistribution", L"*.*", false}});
-    EXPECT_FALSE(Judge(L"C:\\Windows", {L"*.log"}, true).recurse);
-    EXPECT_FALSE(Judge(system32 + L"\\LogFiles", {L"*.log"}, true).recurse);
-    // The trace folder stays; what it holds goes.
-    EXPECT_FALSE(Judge(L"C:\\Windows\\Temp", {L"*.*"}, true, true).removeSelf);
-    ExpectFiles({{system32, L"setupapi.dev.log", true}, {L"C:\\Windows", L"SIGVERIF.TXT", true},
-                 {L"C:\\Windows\\Temp\\Setup", L"installer.exe", true}});
-    for (const wchar_t* name : {L"ntoskrnl.exe", L"KERNEL32.DLL", L"hosts", L"win.ini", L"evil.dll.", L"c_1252.nls"})
-        EXPECT_FALSE(Goes(system32, name)) << Narrow(name);
-}
-
-TEST(FileGuard, ProgramFilesNeverLosesAProgram)
-{
-    const std::wstring vendor = L"C:\\Program Files\\Vendor", product = vendor + L"\\Product";
-    EXPECT_FALSE(Judge(L"C:\\Program Files", {L"*.log"}, true).recurse);
-    for (const wchar_t* mask : {L"*.txt", L"unins000.dat", L"*.exe", L"app.exe", L"*.json"})
-        EXPECT_FALSE(MaskGoes(vendor, mask)) << Narrow(mask);
-    // "Vendor\Product" is the application itself: only its trace folders are taken whole.
-    // Only whole names compare: a folder named like Program Files is not one.
-    ExpectMasks({{L"C:\\Program Files", L"*.log", false}, {vendor + L"\\Cache", L"*.dll", false},
-                 {vendor + L"\\Cache", L"app.exe", false}, {vendor + L"\\Cache", L"*.SYS", false},
-                 {vendor + L"\\Cache", L"*.dat", true}, {product + L"\\resources", L"*.pak", false},
-                 {product, L"*.log", true}, {L"C:\\Program Files Backup\\Vendor", L"*.dll", true}});
-    const FolderJudgement whole = Judge(product, {L"*.*"}, true, true);
-    EXPECT_TRUE(whole.masks.empty() && !whole.removeSelf);
-    EXPECT_TRUE(Judge(product + L"\\Logs", {L"*.*"}, true, true).removeSelf);
-
-    const std::wstring deep = vendor + L"\\Cache\\Plugins\\Old";
-    ExpectFiles({{deep, L"helper.DLL", false}, {deep, L"driver.sys", false}, {deep, L"hidden.exe. ", false},
-                 {L"C:\\Program Files (x86)\\Vendor\\Bin", L"control.ocx", false},
-                 {kLocal + L"Programs\\Editor\\Resources", L"editor.exe", false}, {vendor, L"settings.ini", false},
-                 {L"C:\\Program Files", L"readme.log", false}, {deep, L"page.tmp", true},
-                 {kLocal + L"Temp", L"setup.exe", true}});
-    ProtectedPlaces unslashed = Anna();
-    unslashed.windows = L"\\\\?\\C:\\WINDOWS";
-    EXPECT_TRUE(JudgeFolder(unslashed, F(L"C:\\WindowsOld\\Temp"), {L"*.*"}, true, false).recurse);
-    EXPECT_FALSE(JudgeFolder(unslashed, F(L"C:\\Windows\\System32"), {L"*.log"}, true, false).recurse);
-}
-
-TEST(FileGuard, UserFoldersAndTheProfileNeverLoseContent)
-{
-    const std::wstring logs = kDocuments + L"My Games\\Game\\Logs", dropbox = L"C:\\Users\\Anna\\Dropbox\\Work";
-    for (const wchar_t* mask : {L"*.txt", L"*.jp?", L"*.*", L"*", L"Save*", L"*.docx", L"*.ZIP"})
-        EXPECT_FALSE(MaskGoes(logs, mask)) << Narrow(mask);
-    for (const wchar_t* name : {L"thesis.docx", L"photo.JPG", L"song.mp3", L"clip.mkv", L"backup.zip", L"notes.txt"})
-        EXPECT_FALSE(Goes(logs, name)) << Narrow(name);
-    // What applications keep in AppData is theirs: content there is a cache.
-    const std::wstring chrome = kLocal + L"Google\\Chrome\\User Data\\Default\\Cache";
-    ExpectMasks({{logs, L"*.sav", true}, {kDocuments + L"Photos\\Trip", L"Thumbs.db", true},
-                 {L"C:\\Users\\Anna", L"*.log", false}, {L"C:\\Users\\Anna\\Desktop", L"*.lnk", false},
-                 {dropbox, L"*.*", false}, {dropbox, L"*.log", true}, {chrome, L"*.png", true}});
-    ExpectFiles({{logs, L"game.log", true}, {L"D:\\Anna\\Pictures\\2024\\Edits", L"beach.png", false},
-                 {L"C:\\Users\\Anna", L"NTUSER.DAT", false}, {chrome, L"f_000123.jpg", true}});
-    EXPECT_FALSE(Judge(kDocuments, {L"*.log"}, true).recurse);
-    EXPECT_FALSE(Judge(L"C:\\Users\\Anna", {L"*.log"}, true).recurse);
-    EXPECT_TRUE(Judge(kDocuments + L"My Games", {L"*.log"}, true).recurse);
-    EXPECT_FALSE(Judge(kDocuments + L"My Games", {L"*.log"}, true, true).removeSelf);
-}
-
-TEST(FileGuard, AppDataAndProgramDataKeepTheirOwnFilesSettingsAndKeys)
-{
-    // Firefox's own folder loses its caches, never the list of its profiles.
-    const std::wstring firefox = kRoaming + L"Mozilla\\Firefox";
-    ExpectMasks({{kRoaming, L"*.log", false}, {kLocal, L"IconCache.db", false}, {L"C:\\ProgramData", L"*.log", false},
-                 {kLocal + L"Microsoft", L"*.log", false}, {kLocal + L"Microsoft\\Windows", L"UsrClass.dat", false},
-                 {firefox, L"*.*", true}, {firefox, L"*.ini", false}});
-    EXPECT_FALSE(Judge(kLocal + L"Temp", {L"*.*"}, true, true).removeSelf);
-    ExpectFiles({{firefox, L"profiles.ini", false}, {L"C:\\ProgramData\\Vendor\\App", L"config.xml", false},
-                 {firefox, L"crash.dmp", true}, {firefox + L"\\Profiles\\x.default\\cache2", L"entries.dat", true}});
-    for (const std::wstring& store : Paths{kRoaming + L"Microsoft\\Protect\\S-1-5-21-1", kLocal + L"Microsoft\\Vault",
-             kRoaming + L"Microsoft\\Credentials", L"C:\\ProgramData\\Microsoft\\Crypto\\RSA\\MachineKeys",
-             kRoaming + L"Microsoft\\SystemCertificates\\My", kRoaming + L"Microsoft\\Windows\\Start Menu\\Programs"}) {
-        EXPECT_FALSE(MaskGoes(store, L"*.lnk")) << Narrow(store);
-        EXPECT_FALSE(Goes(store, L"old.tmp")) << Narrow(store);
-    }
-}
-
-TEST(FileGuard, OtherUsersNetworksAndSystemFoldersAreNeverReached)
-{
-    for (const std::wstring& folder : Paths{F(L"C:\\Users\\Bob\\Documents"),
-             F(L"C:\\Users\\Bob\\AppData\\Local\\Temp"), F(L"C:\\Users\\Default\\AppData"), F(L"C:\\Users"),
-             F(L"C:\\$Recycle.Bin\\S-1-5-21-1"), F(L"C:\\System Volume Information"), F(L"D:\\Boot\\Fonts"),
-             L"\\\\?\\UNC\\SERVER\\SHARE\\TEMP\\", L"\\\\?\\VOLUME{0B1C}\\TEMP\\X\\"}) {
-        SCOPED_TRACE(Narrow(folder));
-        const FolderJudgement j = JudgeFolder(Anna(), folder, {L"*.tmp", L"*.log"}, true, true);
-        EXPECT_TRUE(j.masks.empty());
-        EXPECT_FALSE(j.recurse || j.removeSelf);
-        EXPECT_EQ(j.refusals.size(), 4u) << j.refusals.front(); // each mask, RECURSE, REMOVESELF
-        EXPECT_FALSE(FileMayGo(Anna(), folder, L"old.tmp"));
-    }
-    for (const std::wstring& parent : Paths{F(L"C:\\Users\\Bob"), L"\\\\?\\UNC\\SERVER\\SHARE\\", F(kRoaming + L"Microsoft\\Protect")})
-        EXPECT_NE(WildcardRefusal(Anna(), parent, true), "") << Narrow(parent);
-    // Public's own folders are the user's too; its documents never go.
-    ExpectMasks({{L"C:\\Users\\Public", L"*.log", false}, {L"C:\\Users\\Public\\Documents\\Scans\\2024", L"*.pdf", false}});
-    // A machine whose places are unknown is judged as if everything were protected.
-    EXPECT_TRUE(JudgeFolder(ProtectedPlaces{}, F(L"D:\\Games\\Cache"), {L"*.*"}, true, true).masks.empty());
-}
-
 TEST(FileGuard, MalformedInputIsRefusedWithoutHarm)
 {
     for (const std::wstring& folder : Paths{L"", L"\\\\?\\", L"\\\\?\\C:", L"C:\\TEMP\\X\\", L"\\\\?\\c:\\temp\\x\\",
@@ -290,7 +277,7 @@ TEST(FileGuard, MalformedInputIsRefusedWithoutHarm)
 TEST(FileGuard, TheTemporaryFolderIsATraceFolderWhereverItIsHarmless)
 {
     ProtectedPlaces p = Anna();
-    for (const std::wstring& temp : Paths{F(L"C:\\Temp"), F(L"C:\\Users\\Anna\\Temp")}) {
+    for (const std::wstring& temp : Paths{F(L"C:\\Scratch"), F(L"C:\\Users\\Anna\\Scratch")}) {
         SCOPED_TRACE(Narrow(temp));
         p.temp.clear();
         EXPECT_TRUE(JudgeFolder(p, temp, {L"*.*"}, true, false).masks.empty());
@@ -301,10 +288,11 @@ TEST(FileGuard, TheTemporaryFolderIsATraceFolderWhereverItIsHarmless)
         EXPECT_FALSE(top.removeSelf);
         EXPECT_TRUE(JudgeFolder(p, temp + L"SETUP\\", {L"*.*"}, true, true).removeSelf);
         EXPECT_TRUE(FileMayGo(p, temp, L"setup.exe"));
+        EXPECT_FALSE(FileMayGo(p, temp, L"id_rsa"));
     }
     // A TEMP that names a protected place, holds one or lies in one makes nothing a trace.
     for (const std::wstring& temp : Paths{p.profile, p.userFolders.front(), F(L"C:\\"), F(L"C:\\Windows\\System32"),
-             F(L"C:\\Users\\Bob\\Temp"), F(L"C:\\Program Files\\Vendor"), F(L"C:\\Users\\Anna\\AppData")}) {
+             F(L"C:\\Users\\Bob\\Scratch"), F(L"C:\\Program Files"), F(L"C:\\Users\\Anna\\AppData")}) {
         p.temp = temp;
         EXPECT_TRUE(JudgeFolder(p, temp, {L"*.*"}, true, false).masks.empty()) << Narrow(temp);
     }
@@ -328,39 +316,6 @@ TEST(FileGuard, TheProgramsOwnFoldersAreNeverProtectedPlaces)
     }
 }
 
-TEST(FileGuard, WildcardsBelowAProtectedFolderNeedAFixedPart)
-{
-    for (const std::wstring& parent : Paths{kLocal, kRoaming + L"Microsoft", L"C:\\Users\\Anna", L"C:\\",
-             L"C:\\Windows", L"C:\\Windows\\System32", kDocuments, L"C:\\Users", L"C:\\Users\\Anna\\AppData",
-             L"C:\\Program Files", L"C:\\Program Files\\Vendor", L"D:\\Anna"}) {
-        EXPECT_NE(WildcardRefusal(Anna(), F(parent), false), "") << Narrow(parent);
-        EXPECT_EQ(WildcardRefusal(Anna(), F(parent), true), "") << Narrow(parent);
-    }
-    // The Chrome cache of every profile: there the wildcard stands for a profile.
-    for (const std::wstring& parent : Paths{kDocuments + L"My Games", L"C:\\Windows\\Temp",
-             L"C:\\Program Files\\Vendor\\Product\\Logs", kLocal + L"Temp", L"D:\\Games", kLocal + L"Google\\Chrome\\User Data"})
-        for (bool fixedPartFollows : {false, true})
-            EXPECT_EQ(WildcardRefusal(Anna(), F(parent), fixedPartFollows), "") << Narrow(parent);
-}
-
-// A walk asks again in every folder it enters: what the start allowed stays allowed below,
-// until the walk reaches a protected place nested inside it.
-TEST(FileGuard, AWalkMeetsTheSameRulesAtEveryDepth)
-{
-    const Masks everything = {L"*"};
-    std::wstring folder = kLocal + L"Google\\Chrome\\User Data\\Default\\Cache";
-    for (int depth = 0; depth < 4; ++depth, folder += L"\\Sub") {
-        const FolderJudgement j = Judge(folder, everything, true, true);
-        EXPECT_TRUE(j.recurse && j.removeSelf && j.masks == everything) << Narrow(folder);
-    }
-    EXPECT_TRUE(Judge(L"D:\\Anna", {L"*.log"}, true).recurse);
-    const FolderJudgement nested = Judge(L"D:\\Anna\\Pictures", {L"*.log"}, true);
-    EXPECT_TRUE(nested.masks.empty() && !nested.recurse);
-    // An every-file walk from an application's folder would take it whole: it stops there.
-    EXPECT_FALSE(Judge(kLocal + L"Google", {L"*.*"}, true).recurse);
-    EXPECT_FALSE(Judge(kLocal + L"Google", {L"*.log"}, true, true).recurse);
-}
-
 TEST(ProtectedPlaces, ThisMachinesPlacesAreCanonicalAndTheUsersOwnLieInTheProfile)
 {
     const ProtectedPlaces p = CurrentProtectedPlaces();
@@ -379,12 +334,6 @@ TEST(ProtectedPlaces, ThisMachinesPlacesAreCanonicalAndTheUsersOwnLieInTheProfil
     ASSERT_FALSE(p.userFolders.empty());
     for (const std::wstring& own : p.userFolders) {
         EXPECT_TRUE(canonical(own)) << Narrow(own);
-        // Wine links the user's Documents, Desktop, ... to the host's home, on no drive:
-        // the guards refuse such a folder whole.
-        if (own.compare(0, 9, L"\\\\?\\UNIX\\") == 0) {
-            EXPECT_FALSE(FileMayGo(p, own, L"notes.log"));
-            continue;
-        }
         EXPECT_TRUE(IsSameOrInside(own, p.profile) || IsSameOrInside(own, p.publicProfile)) << Narrow(own);
         EXPECT_FALSE(IsSameOrInside(own, p.roamingAppData) || IsSameOrInside(own, p.localAppData)) << Narrow(own);
     }
