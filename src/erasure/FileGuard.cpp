@@ -85,7 +85,8 @@ bool TraceMask(View mask)
     if (TraceEnding(mask)) return true;
     const std::size_t dot = mask.rfind(L'.');
     const View stem = dot == View::npos ? mask : mask.substr(0, dot);
-    if (NamesLogs(stem) || (NamesInstaller(stem) && dot != View::npos)) return true;
+    if (NamesLogs(stem) || stem.find(L"CACHE") != View::npos || (NamesInstaller(stem) && dot != View::npos))
+        return true;
     if (!NamedInFull(mask)) return false;
     std::wstring name(mask);
     name.erase(std::remove_if(name.begin(), name.end(), IsWildcard), name.end());

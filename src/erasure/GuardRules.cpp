@@ -86,7 +86,8 @@ const std::vector<FileKindRow> kKinds = {
       L"WSH"},
      {},
      {},
-     "below Program Files and in the Windows folder; elsewhere outside trace folders"},
+     "below Program Files; in the Windows folder, the user's places, other drives and folders at a drive's root "
+     "outside trace folders"},
     {FileKind::Installer,
      "Installers left behind: a program's file whose name says setup, redist, install, update or upgrade",
      {},
@@ -119,26 +120,31 @@ const std::vector<PlaceRow> kPlaces = {
     {PlaceKind::UserData, "The user's places",
      "the profile outside AppData and its dot folders, the Public profile, Documents, Desktop, Downloads, Pictures, "
      "Music, Videos and every other known folder of the user or of Public wherever moved, `Documents\\My Games`",
-     "At the root: only masks for traces by extension or named in full; no RECURSE, no REMOVESELF. Below a named "
-     "folder: the same masks, RECURSE too. In a trace folder: anything the entry names. Content never goes; text, "
-     "programs and settings only from trace folders."},
+     "At a root: only masks for traces by extension or named in full; no RECURSE, no REMOVESELF. In a folder directly "
+     "below a root (one the user may have made): the same masks, RECURSE too. Deeper (an application's own folder, "
+     "`Documents\\Vendor\\App`) and in trace folders: anything the entry names. Content and media never go; text, "
+     "programs, installers and settings only from trace folders."},
     {PlaceKind::Outside, "Outside the known places",
      "every folder of a drive that is none of the places above or below: a folder at a drive's root, another drive",
-     "As the user's places."},
+     "At a drive's root: only masks for traces; no RECURSE, no REMOVESELF. Below it: masks for traces, RECURSE too; "
+     "in a trace folder, anything the entry names. Content and media never go; text, programs, installers and "
+     "settings only from trace folders."},
     {PlaceKind::ProgramData, "Applications' data",
      "Roaming, Local and LocalLow AppData, ProgramData, the AppData of a service's profile in the Windows folder, the "
      "profile's dot folders; each one's `Microsoft` and `Microsoft\\Windows` folder and Local's `Packages` count as "
      "roots",
      "At a root: only masks for traces by extension or named in full; no RECURSE, no REMOVESELF. Below a named folder: "
-     "anything the entry names, RECURSE and REMOVESELF too. Programs and content only from trace folders."},
+     "anything the entry names, RECURSE and REMOVESELF too. Documents, e-books, source code, mail and saved games only "
+     "from trace folders."},
     {PlaceKind::ProgramFiles, "Program Files",
-     "both views, the user's own `Local\\Programs`, `Common Files` and `WindowsApps` (each counts as a root)",
-     "At a root: only masks for traces. Below a named folder: masks for traces, RECURSE too; no mask for every file, "
-     "no REMOVESELF, except in a trace folder. Programs never; settings only from trace folders."},
+     "both views, the user's own `Local\\Programs`, `Common Files` (each counts as a root)",
+     "At a root: only masks for traces; no RECURSE, no REMOVESELF. Below a named folder: anything the entry names; "
+     "programs never go (installers left behind do)."},
     {PlaceKind::Windows, "The Windows folder",
-     "the Windows folder at any depth, but its trace folders and its services' AppData",
-     "Only masks for traces; no RECURSE, no REMOVESELF, except in a trace folder. Programs, settings and files "
-     "without an extension never go."},
+     "the Windows folder at any depth, but its trace folders and its services' AppData; what Windows installs in "
+     "Program Files (`Windows Defender`, `Windows NT`, `WindowsApps`, `Common Files\\Microsoft Shared`, ...)",
+     "Only masks for traces, RECURSE below its root too; no mask for every file and no REMOVESELF but in a trace "
+     "folder. Programs, installers, settings and files without an extension go only from trace folders."},
     {PlaceKind::TraceFolder, "System trace folders",
      "the user's TEMP wherever it is harmless, Local (and LocalLow) `Temp`, `CrashDumps`, `D3DSCache`; the Windows "
      "folder's `Temp`, `SystemTemp`, `Logs`, `Minidump`, `LiveKernelReports`, `Prefetch`, `Panther`, `debug`, "
@@ -148,7 +154,7 @@ const std::vector<PlaceRow> kPlaces = {
 
 const std::vector<View> kTraceWords = {L"CRASHES",  L"DEBUG", L"DUMPS",      L"ERRORS",   L"INCOMPLETE",
                                        L"INSTALLER", L"INSTALLERS", L"LOG",     L"LOGFILES",   L"LOGGING",  L"LOGS",
-                                       L"THUMBNAILS", L"THUMBS",     L"TRACES",  L"UPDATER"};
+                                       L"REPORTS",  L"THUMBNAILS", L"THUMBS",     L"TRACES",  L"UPDATER"};
 const std::vector<View> kTraceStems = {L"CACHE",   L"CRASH", L"DOWNLOAD", L"DUMP",   L"INSTALL",   L"METRICS",
                                        L"REDIST",  L"SETUP", L"TEMP",   L"TELEMETRY", L"TMP",
                                        L"UPDATE"};
@@ -201,7 +207,7 @@ bool NamesInstaller(View upper)
 
 bool NamesLogs(View upper)
 {
-    for (View word : {L"LOG", L"ERROR", L"CRASH", L"DEBUG", L"DUMP"}) {
+    for (View word : {L"LOG", L"ERROR", L"CRASH", L"DEBUG", L"DUMP", L"DMP", L"EXCEPTION"}) {
         for (std::size_t at = upper.find(word); at != View::npos; at = upper.find(word, at + 1)) {
             // "CATALOG", "DIALOG", "BLOG", "BACKLOG" and "LOGO" are no logs.
             if (word == L"LOG" && ((at >= 4 && upper.substr(at - 4, 4) == L"CATA") ||
@@ -227,6 +233,12 @@ FileKind KindOfFile(View name)
     name = name.substr(0, end);
     const std::size_t dot = name.rfind(L'.');
     const View extension = dot == View::npos ? View() : name.substr(dot + 1);
+    // ".pia_crash.log" is a log before it is a dot file.
+    if (!name.empty() && name[0] == L'.' && dot != 0 && dot != View::npos) {
+        for (const FileKindRow& row : kKinds)
+            for (View e : row.extensions)
+                if (row.kind == FileKind::Trace && SameUpper(extension, e)) return FileKind::Trace;
+    }
     for (const FileKindRow& row : kKinds) {
         for (View whole : row.names)
             if (SameUpper(name, whole)) return row.kind;

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstdio>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -416,6 +419,64 @@ TEST(RegistryGuard, WindowsOwnKeysAreRefusedAndTracesBelowThemGo)
     EXPECT_EQ(RegistryRefusal(A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Microsoft", ""),
               "deleting HKLM\\Software\\Wow6432Node\\Microsoft: a key Windows and many programs share; only what lies "
               "below it may go");
+}
+
+} // namespace sweepora
+
+namespace sweepora {
+
+namespace {
+
+std::string Lower(std::wstring_view upper)
+{
+    std::string text;
+    for (wchar_t c : upper) text += static_cast<char>(c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c);
+    return text;
+}
+
+std::string Joined(const std::vector<std::wstring_view>& items, const char* suffix = "")
+{
+    std::string text;
+    for (std::wstring_view item : items) text += (text.empty() ? "" : " ") + Lower(item) + suffix;
+    return text;
+}
+
+// The README beside the test program, where the build puts a copy.
+std::string Readme()
+{
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"README.md";
+    std::string text;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        char buffer[65536];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
+        fclose(f);
+    }
+    return text;
+}
+
+} // namespace
+
+// The README's "Protected places" shows the guards' own table, row by row.
+TEST(GuardRules, TheReadmeShowsEveryRowOfTheTable)
+{
+    const std::string readme = Readme();
+    ASSERT_NE(readme.find("## Protected places"), std::string::npos);
+    std::vector<std::string> rows;
+    for (const FileKindRow& row : FileKindTable()) {
+        std::string names = Joined(row.names);
+        if (!row.prefixes.empty()) names += (names.empty() ? "" : " ") + Joined(row.prefixes, "…");
+        rows.push_back("| " + std::string(row.title) + " | " + Joined(row.extensions) + " | " + names + " | " +
+                       row.never + " |");
+    }
+    for (const PlaceRow& row : PlaceTable())
+        rows.push_back("| " + std::string(row.title) + " | " + row.covers + " | " + row.rule + " |");
+    rows.push_back("Trace folders, by a whole word of their name: " + Joined(TraceFolderWords()) + ".");
+    rows.push_back("Trace folders, by a part of their name: " + Joined(TraceFolderStems()) + ".");
+    rows.push_back("Never entered, wherever they are: " + Joined(NeverFolderNames()) + ".");
+    for (const std::string& row : rows) EXPECT_NE(readme.find(row), std::string::npos) << "missing from the README:\n" << row;
 }
 
 } // namespace sweepora

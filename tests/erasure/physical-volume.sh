@@ -19,6 +19,8 @@ wine_quiet() { "$ws" "$sandbox" --wine "$@" >/dev/null 2>&1; }
 
 unmount() {
   rm -f "$drive"
+  # Give the sandbox its own D: back for the tests that follow.
+  if [ -d "$sandbox/drive_d" ]; then ln -sfn "$sandbox/drive_d" "$drive"; fi
   if mountpoint -q "$mnt" 2>/dev/null; then
     sync
     # Wine may still be closing its last handle on the volume.
