@@ -1,6 +1,8 @@
 #include "erasure/RegistryGuard.h"
 
+#include "erasure/MatchingFiles.h"
 #include "platform/RegistryAccess.h"
+#include "platform/TaskScheduler.h"
 #include "platform/Text.h"
 
 #include <initializer_list>
@@ -11,13 +13,22 @@ namespace {
 
 using Parts = std::vector<std::string>;
 
-enum class Hive { Machine, User, AllUsers };
+// OtherUser: another user's hive, the default profile's, the system's, or one a wildcard picks.
+enum class Hive { Machine, User, AllUsers, OtherUser };
 
 struct Key {
     Hive hive = Hive::Machine;
     std::string root; // the root's full name, a user's SID after HKEY_USERS
     Parts parts;      // below the root, upper case
+    bool wildHive = false; // OtherUser: a wildcard stands for the hive
 };
+
+// This user's SID, upper case; empty when the token cannot be read (then no hive is this user's).
+const std::string& OwnSid()
+{
+    static const std::string sid = UpperCaseUtf8(CurrentUserSid());
+    return sid;
+}
 
 std::string Trimmed(const std::string& text)
 {
@@ -74,10 +85,14 @@ std::vector<Key> Parse(const std::string& text)
     if (parts.size() == 1) return {Key{Hive::AllUsers, "HKEY_USERS", {}}};
     const std::string& sid = parts[1];
     const std::string classes = "_CLASSES";
-    if (sid.size() > classes.size() && sid.compare(sid.size() - classes.size(), classes.size(), classes) == 0)
-        return {Make(Hive::User, "HKEY_USERS\\" + sid.substr(0, sid.size() - classes.size()), {"SOFTWARE", "CLASSES"},
-                     parts, 2)};
-    return {Make(Hive::User, "HKEY_USERS\\" + sid, {}, parts, 2)};
+    const bool ofClasses =
+        sid.size() > classes.size() && sid.compare(sid.size() - classes.size(), classes.size(), classes) == 0;
+    const std::string owner = ofClasses ? sid.substr(0, sid.size() - classes.size()) : sid;
+    const Hive hive = !OwnSid().empty() && owner == OwnSid() ? Hive::User : Hive::OtherUser;
+    Key k = ofClasses ? Make(hive, "HKEY_USERS\\" + owner, {"SOFTWARE", "CLASSES"}, parts, 2)
+                      : Make(hive, "HKEY_USERS\\" + sid, {}, parts, 2);
+    k.wildHive = HasWildcard(std::string_view(sid));
+    return {k};
 }
 
 // How much of a key an entry may take.
@@ -179,7 +194,11 @@ Verdict SoftwareVerdict(const Parts& s, std::size_t i)
 
 Verdict KeyVerdict(const Key& k)
 {
-    if (k.hive == Hive::AllUsers || k.parts.empty()) return {Level::Container, kHiveRoot};
+    if (k.hive == Hive::AllUsers) return {Level::Whole, "the hives of every user are never erased"};
+    if (k.hive == Hive::OtherUser)
+        return {Level::Whole, k.wildHive ? "a wildcard may not stand for a user's hive: only this user's own is erased"
+                                         : "another user's hive (or the default or a service profile's) is never erased"};
+    if (k.parts.empty()) return {Level::Container, kHiveRoot};
     if (k.hive == Hive::Machine) {
         // SYSTEM, SAM, SECURITY, HARDWARE, BCD, COMPONENTS, DRIVERS, SCHEMA: Windows itself.
         if (k.parts[0] != "SOFTWARE")

@@ -13,7 +13,8 @@ namespace sweepora {
 // " HKLM \ Software "): the root's full name, then each part without the blanks around it,
 // upper-cased, one backslash between, Wow6432Node left out (it is the same key seen by
 // 32-bit programs). HKEY_CLASSES_ROOT is two keys, the user's and the machine's
-// Software\Classes; HKEY_USERS\<sid>_Classes is that user's Software\Classes;
+// Software\Classes; HKEY_USERS\<sid>_Classes is that user's Software\Classes (only this
+// user's own hive may be erased: every other key below HKEY_USERS is refused whole);
 // HKEY_CURRENT_CONFIG lies in HKEY_LOCAL_MACHINE\SYSTEM. Empty when the text names no key
 // of a known root. These are for comparing only: the key to open is the one written.
 std::vector<std::string> CanonicalRegistryKeys(const std::string& key);

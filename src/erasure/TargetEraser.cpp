@@ -1,7 +1,10 @@
 #include "erasure/TargetEraser.h"
 
 #include "erasure/MatchingFiles.h"
+#include "erasure/RegistryDelete.h"
 #include "erasure/RegistryGuard.h"
+#include "erasure/RegistryOpen.h"
+#include "erasure/RegistryWalk.h"
 #include "platform/ErrorText.h"
 #include "platform/LongPath.h"
 #include "platform/RegistryAccess.h"
@@ -47,20 +50,6 @@ std::vector<KeptPlace> KeptPlaces(const std::vector<Exclusion>& exclusions)
         if (!k.folder.empty()) kept.push_back(std::move(k));
     }
     return kept;
-}
-
-// One line per failure, named as the user wrote the key: a subkey below it after a
-// backslash, a value after a comma as in a DelRegValue entry.
-void LogFailures(EraseContext& c, const std::string& key, const RegistryFailures& failures)
-{
-    for (const RegistryFailure& f : failures) {
-        std::string task = key;
-        if (f.kind == RegistryFailure::Kind::Subkey)
-            task = (!key.empty() && key.back() == '\\' ? key : key + "\\") + f.name;
-        else if (f.kind == RegistryFailure::Kind::Value)
-            task = key + "," + f.name;
-        c.log.AddLogEntry(task, ErrorText(static_cast<DWORD>(f.error)));
-    }
 }
 
 std::string KeyPath(const std::string& key)
@@ -118,23 +107,30 @@ std::vector<std::wstring> Names(HKEY key, bool subkeys)
     return names;
 }
 
+using Parts = std::vector<std::string>;
+
 // The key's tree without what the exclusions keep: whatever holds a kept key or value stays.
-void DeleteKeyExcept(EraseContext& c, HKEY root, const std::string& key, const std::vector<Exclusion>& exclusions)
+void DeleteKeyExcept(EraseContext& c, HKEY root, const std::string& key, Parts& parts,
+                     const std::vector<Exclusion>& exclusions)
 {
     if (KeptByExclusion(key, {}, exclusions) || c.run.abort) return;
     if (!HoldsExclusion(key, exclusions)) {
-        LogFailures(c, key, DeleteRegKey(root, KeyPath(key), c.run.abort));
+        LogRegistryFailures(c, key, DeleteRegistryKey(root, parts, c.run.abort));
         return;
     }
-    UniqueKey handle;
-    if (::RegOpenKeyExW(root, WideFromUtf8(KeyPath(key)).c_str(), 0, KEY_READ, handle.put()) != ERROR_SUCCESS) return;
-    const std::vector<std::wstring> values = Names(handle.get(), false), subkeys = Names(handle.get(), true);
-    handle.reset();
+    OpenedKey opened = OpenKeyWithoutLinks(root, parts, KEY_READ);
+    if (opened.state != OpenedKey::State::Opened) return;
+    const std::vector<std::wstring> values = Names(opened.handle, false), subkeys = Names(opened.handle, true);
+    opened.owner.reset();
     for (const std::wstring& value : values) {
         const std::string name = Utf8FromWide(value);
-        if (!KeptByExclusion(key, name, exclusions)) LogFailures(c, key, DeleteRegValue(root, KeyPath(key), name));
+        if (!KeptByExclusion(key, name, exclusions)) LogRegistryFailures(c, key, DeleteRegistryValue(root, parts, name));
     }
-    for (const std::wstring& subkey : subkeys) DeleteKeyExcept(c, root, key + "\\" + Utf8FromWide(subkey), exclusions);
+    for (const std::wstring& subkey : subkeys) {
+        parts.push_back(Utf8FromWide(subkey));
+        DeleteKeyExcept(c, root, key + "\\" + parts.back(), parts, exclusions);
+        parts.pop_back();
+    }
 }
 
 bool HasValue(HKEY key, const std::string& name)
@@ -142,35 +138,80 @@ bool HasValue(HKEY key, const std::string& name)
     return ::RegQueryValueExW(key, WideFromUtf8(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-// How much of what the target would remove is there: the key with its values and subkeys,
-// its subkeys, its values, or its named values. 0 for a missing key, -1 for one that cannot
-// be read, so that a target is counted only when something of it really went.
-std::int64_t PresentOf(HKEY root, const RegistryTarget& t, const std::vector<Exclusion>& exclusions)
+// How much of what the target would remove of one key is there: the key with its values
+// and subkeys, its subkeys, its values, or its named values. 0 for a missing key, -1 for
+// one that cannot be read, so that a target is counted only when something of it really went.
+std::int64_t PresentOf(HKEY root, const WalkedKey& k, const RegistryTarget& t, const std::vector<Exclusion>& exclusions)
 {
-    UniqueKey key;
-    const LONG opened = ::RegOpenKeyExW(root, WideFromUtf8(KeyPath(t.key)).c_str(), 0, KEY_READ, key.put());
-    if (opened == ERROR_FILE_NOT_FOUND) return 0;
+    const OpenedKey key = OpenKeyWithoutLinks(root, k.parts, KEY_READ);
+    if (key.state == OpenedKey::State::Missing) return 0;
     DWORD subkeys = 0, values = 0;
-    if (opened != ERROR_SUCCESS || ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                                                      &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (key.state != OpenedKey::State::Opened ||
+        ::RegQueryInfoKeyW(key.handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                           nullptr, nullptr) != ERROR_SUCCESS)
         return -1;
     switch (t.action) {
     case RegistryAction::DeleteKey:
-        return KeptByExclusion(t.key, {}, exclusions) ? 0 : 1 + std::int64_t{subkeys} + values;
+        return KeptByExclusion(k.text, {}, exclusions) ? 0 : 1 + std::int64_t{subkeys} + values;
     case RegistryAction::DeleteSubkeys:
         return subkeys;
     case RegistryAction::DeleteAllValues:
         return values;
     case RegistryAction::DeleteValue:
-        return !KeptByExclusion(t.key, t.value, exclusions) && HasValue(key.get(), t.value) ? 1 : 0;
+        return !KeptByExclusion(k.text, t.value, exclusions) && HasValue(key.handle, t.value) ? 1 : 0;
     case RegistryAction::DeleteNumberedValue: {
         std::int64_t present = 0;
-        for (int k = 0; k <= kNumberedCompanions; ++k)
-            present += HasValue(key.get(), t.value + (k == 0 ? std::string() : std::to_string(k))) ? 1 : 0;
+        for (int n = 0; n <= kNumberedCompanions; ++n)
+            present += HasValue(key.handle, t.value + (n == 0 ? std::string() : std::to_string(n))) ? 1 : 0;
         return present;
     }
     }
     return 0;
+}
+
+// Carries out the target on one key the walk allowed; counted when something of it went.
+void EraseWalkedKey(EraseContext& c, HKEY root, const WalkedKey& k, const RegistryTarget& t,
+                    const std::vector<Exclusion>& exclusions)
+{
+    // A target without wildcards logs under its own text, as it always has.
+    const std::string& shown = k.text == t.key ? t.text : k.text;
+    // Counted when something of it went (in a test run: is there to go), never before.
+    const std::int64_t before = PresentOf(root, k, t, exclusions);
+    if (before == 0) return;
+    if (!c.run.live) {
+        if (before > 0) ++c.run.registryKeys;
+        return;
+    }
+    Parts parts = k.parts;
+    switch (t.action) {
+    case RegistryAction::DeleteKey:
+        DeleteKeyExcept(c, root, k.text, parts, exclusions);
+        break;
+    case RegistryAction::DeleteSubkeys:
+        LogRegistryFailures(c, shown, DeleteRegistrySubkeys(root, parts, c.run.abort));
+        break;
+    case RegistryAction::DeleteAllValues:
+        LogRegistryFailures(c, shown, DeleteRegistryValues(root, parts, c.run.abort));
+        break;
+    case RegistryAction::DeleteValue:
+        if (!KeptByExclusion(k.text, t.value, exclusions))
+            LogRegistryFailures(c, k.text, DeleteRegistryValue(root, parts, t.value));
+        break;
+    case RegistryAction::DeleteNumberedValue: {
+        RegistryFailures failures;
+        for (int n = 0; n <= kNumberedCompanions && !c.run.abort; ++n) {
+            const std::string name = t.value + (n == 0 ? std::string() : std::to_string(n));
+            const RegistryFailures failed = DeleteRegistryValue(root, parts, name);
+            failures.insert(failures.end(), failed.begin(), failed.end());
+            // A key that cannot be opened refuses every companion alike: one line is enough.
+            if (!failed.empty() && failed.front().kind != RegistryFailure::Kind::Value) break;
+        }
+        LogRegistryFailures(c, shown, failures);
+        break;
+    }
+    }
+    const std::int64_t after = PresentOf(root, k, t, exclusions);
+    if (before > 0 && after >= 0 && after < before) ++c.run.registryKeys;
 }
 
 // The text before the first backslash, as the entry wrote it.
@@ -223,54 +264,45 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
 bool EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
                          const TargetGuard& guard)
 {
-    const HKEY root = RootKeyFromPath(t.key.find('\\') == std::string::npos ? t.key + "\\" : t.key);
+    const std::string rootText = RootName(t.key);
+    if (HasWildcard(std::string_view(rootText))) {
+        c.log.AddLogEntry(t.text, Refused("a wildcard may not stand for a registry root"));
+        return true;
+    }
+    const HKEY root = RootKeyFromPath(rootText + "\\");
     if (root == nullptr) {
-        c.log.AddLogEntry(t.text, "Not done: \"" + RootName(t.key) +
+        c.log.AddLogEntry(t.text, "Not done: \"" + rootText +
                                       "\" is not a registry root; write it in full, as HKEY_CURRENT_USER is");
         return false;
     }
+    // The pattern as written first: a wildcard standing for another user's hive, say, is
+    // refused whole before any key is opened.
     const std::string why = guard.RegistryRefusal(t);
     if (!why.empty()) {
         c.log.AddLogEntry(t.text, Refused(why));
         return true;
     }
-    // Counted when something of it went (in a test run: is there to go), never before.
-    const std::int64_t before = PresentOf(root, t, exclusions);
-    if (before == 0) return false;
-    if (!c.run.live) {
-        if (before > 0) ++c.run.registryKeys;
-        return false;
-    }
-    const std::string path = KeyPath(t.key);
-    switch (t.action) {
-    case RegistryAction::DeleteKey:
-        DeleteKeyExcept(c, root, t.key, exclusions);
-        break;
-    case RegistryAction::DeleteSubkeys:
-        LogFailures(c, t.text, DeleteSubKeys(root, path, true, c.run.abort));
-        break;
-    case RegistryAction::DeleteAllValues:
-        LogFailures(c, t.text, DeleteAllRegValues(root, path, c.run.abort));
-        break;
-    case RegistryAction::DeleteValue:
-        if (!KeptByExclusion(t.key, t.value, exclusions)) LogFailures(c, t.key, DeleteRegValue(root, path, t.value));
-        break;
-    case RegistryAction::DeleteNumberedValue: {
-        RegistryFailures failures;
-        for (int k = 0; k <= kNumberedCompanions && !c.run.abort; ++k) {
-            const std::string name = t.value + (k == 0 ? std::string() : std::to_string(k));
-            const RegistryFailures failed = DeleteRegValue(root, path, name);
-            failures.insert(failures.end(), failed.begin(), failed.end());
-            // A key that cannot be opened refuses every companion alike: one line is enough.
-            if (!failed.empty() && failed.front().kind == RegistryFailure::Kind::Key) break;
-        }
-        LogFailures(c, t.text, failures);
-        break;
-    }
-    }
-    const std::int64_t after = PresentOf(root, t, exclusions);
-    if (before > 0 && after >= 0 && after < before) ++c.run.registryKeys;
-    return false;
+    std::size_t allowed = 0, refused = 0;
+    RegistryWalkRequest walk;
+    walk.root = root;
+    walk.rootText = rootText;
+    walk.parts = RegistryKeyParts(KeyPath(t.key));
+    walk.namesValue = t.action == RegistryAction::DeleteValue || t.action == RegistryAction::DeleteNumberedValue;
+    walk.judge = [&](const std::string& key) {
+        RegistryTarget found = t;
+        found.key = key;
+        return guard.RegistryRefusal(found);
+    };
+    walk.visit = [&](const WalkedKey& k) {
+        ++allowed;
+        EraseWalkedKey(c, root, k, t, exclusions);
+    };
+    walk.refuse = [&](const std::string& reason) {
+        ++refused;
+        c.log.AddLogEntry(t.text, Refused(reason));
+    };
+    WalkRegistryPattern(walk, c.run.abort);
+    return refused > 0 && allowed == 0;
 }
 
 } // namespace sweepora

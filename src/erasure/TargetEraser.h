@@ -26,9 +26,13 @@ WalkOutcome EraseFileTarget(EraseContext& context, const FileTarget& target, con
                             const TargetGuard& guard);
 
 // Carries out one registry target (in a test run: counts it and deletes nothing), keeping
-// what the exclusions name. Counted as a registry entry only when something of it was
-// removed (in a test run: is there to remove); a root this program does not know, or a
-// refused key, gets a line of its own and is not counted. True when the guard refused it.
+// what the exclusions name. Its key may hold "*" and "?" in any part after the root: the
+// registry walker expands it as it opens the keys, and each key it reaches is judged by the
+// guard and carried out on its own. Each key counts as a registry entry only when something
+// of it was removed (in a test run: is there to remove); a root this program does not know
+// gets a line of its own, a refused key or a registry link one "Refused: <why>" line under
+// the target's text, and none is counted. True when something was refused and nothing of
+// the target was allowed.
 bool EraseRegistryTarget(EraseContext& context, const RegistryTarget& target, const std::vector<Exclusion>& exclusions,
                          const TargetGuard& guard);
 

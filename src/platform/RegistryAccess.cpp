@@ -6,10 +6,6 @@
 
 #include <stdexcept>
 
-// From ntdll: the one way to delete a registry link itself rather than its target.
-extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
-extern "C" ULONG NTAPI RtlNtStatusToDosError(LONG status);
-
 namespace sweepora {
 
 std::string GetRegString(HKEY root, const std::string& path, const std::string& name)
@@ -49,107 +45,14 @@ void SetRegString(HKEY root, const std::string& path, const std::string& name,
     }
 }
 
-namespace {
-
-// 255 characters and the NUL: the platform's limit for a key name.
-constexpr DWORD kKeyNameChars = 256;
-// 16 383 characters and the NUL: the limit for a value name.
-constexpr DWORD kValueNameChars = 16384;
-// Enough to look inside a subkey and delete it.
-constexpr REGSAM kTreeAccess = KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE;
-
-using Kind = RegistryFailure::Kind;
-
-// An empty path gives back the root itself, which is not ours to close.
-LONG OpenKey(HKEY root, const std::string& path, REGSAM access, UniqueKey& owner, HKEY& key)
-{
-    const LONG result = ::RegOpenKeyExW(root, WideFromUtf8(path).c_str(), 0, access, owner.put());
-    if (result != ERROR_SUCCESS) return result;
-    if (owner.get() == root) owner.release();
-    key = owner ? owner.get() : root;
-    return result;
-}
-
-// Without write access the key is still opened to read, so that each value it holds is
-// reported on its own instead of the key as a whole.
-LONG OpenForValueDeletion(HKEY root, const std::string& path, UniqueKey& owner, HKEY& key)
-{
-    const LONG result = OpenKey(root, path, kWriteAccess, owner, key);
-    return result == ERROR_ACCESS_DENIED ? OpenKey(root, path, KEY_QUERY_VALUE, owner, key) : result;
-}
-
-bool IsLink(HKEY key)
-{
-    DWORD type = 0;
-    return ::RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
-           type == REG_LINK;
-}
-
-// Deleting through the handle removes the object that was examined, a link as a link.
-LONG DeleteByHandle(HKEY key)
-{
-    const LONG status = NtDeleteKey(key);
-    return status == 0 ? ERROR_SUCCESS : static_cast<LONG>(RtlNtStatusToDosError(status));
-}
-
-// Deletes parent\name with everything below it; false when any of it stayed.
-bool DeleteTree(HKEY parent, const std::wstring& name, const std::string& shown, RegistryFailures& failures,
-                const std::atomic<bool>& abortFlag)
+bool DeleteOwnSettingValue(HKEY root, const std::string& path, const std::string& name)
 {
     UniqueKey key;
-    LONG result = ::RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, kTreeAccess, key.put());
-    if (result == ERROR_FILE_NOT_FOUND) return true;
-    if (result != ERROR_SUCCESS) {
-        // What is below cannot be seen, but an empty key may still go with delete access alone.
-        UniqueKey bare;
-        if (::RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, DELETE, bare.put()) == ERROR_SUCCESS &&
-            DeleteByHandle(bare.get()) == ERROR_SUCCESS)
-            return true;
-        failures.push_back({Kind::Subkey, shown, result});
-        return false;
-    }
-    bool whole = true;
-    if (!IsLink(key.get())) {
-        // A child that stays keeps its place, so the next one is at the following index.
-        for (DWORD index = 0; !abortFlag;) {
-            wchar_t child[kKeyNameChars];
-            DWORD length = kKeyNameChars;
-            result = ::RegEnumKeyExW(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr);
-            if (result == ERROR_NO_MORE_ITEMS) break;
-            if (result != ERROR_SUCCESS) {
-                failures.push_back({Kind::Subkey, shown, result});
-                return false;
-            }
-            const std::wstring childName(child, length);
-            if (!DeleteTree(key.get(), childName, shown + "\\" + Utf8FromWide(childName), failures, abortFlag)) {
-                whole = false;
-                ++index;
-            }
-        }
-    }
-    // A key whose child stayed cannot go; the child's own line says why.
-    if (!whole || abortFlag) return false;
-    result = DeleteByHandle(key.get());
-    if (result == ERROR_SUCCESS) return true;
-    failures.push_back({Kind::Subkey, shown, result});
-    return false;
-}
-
-} // namespace
-
-RegistryFailures DeleteRegValue(HKEY root, const std::string& path, const std::string& name)
-{
-    UniqueKey owner;
-    HKEY key = nullptr;
-    LONG result = OpenForValueDeletion(root, path, owner, key);
-    if (result == ERROR_FILE_NOT_FOUND) return {};
-    if (result != ERROR_SUCCESS) return {{Kind::Key, {}, result}};
-    const std::wstring wide = WideFromUtf8(name);
-    // A key opened only to read refuses even values it does not hold: those are no failure.
-    if (::RegQueryValueExW(key, wide.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND) return {};
-    result = ::RegDeleteValueW(key, wide.c_str());
-    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) return {};
-    return {{Kind::Value, name, result}};
+    const LONG opened = ::RegOpenKeyExW(root, WideFromUtf8(path).c_str(), 0, KEY_SET_VALUE, key.put());
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    const LONG result = ::RegDeleteValueW(key.get(), WideFromUtf8(name).c_str());
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 HKEY RootKeyFromPath(const std::string& path)
@@ -181,78 +84,6 @@ const RegistryRoot* FindRegistryRoot(std::string_view name, bool loose)
     for (const RegistryRoot& r : roots)
         if (same(name, r.fullName) || (loose && *r.shortName && same(name, r.shortName))) return &r;
     return nullptr;
-}
-
-RegistryFailures DeleteAllRegValues(HKEY root, const std::string& path, const std::atomic<bool>& abortFlag)
-{
-    UniqueKey owner;
-    HKEY key = nullptr;
-    LONG result = OpenForValueDeletion(root, path, owner, key);
-    if (result == ERROR_FILE_NOT_FOUND) return {};
-    if (result != ERROR_SUCCESS) return {{Kind::Key, {}, result}};
-    RegistryFailures failures;
-    std::wstring name(kValueNameChars, L'\0');
-    // A value that stays keeps its place, so the next one is at the following index.
-    for (DWORD index = 0; !abortFlag;) {
-        DWORD length = kValueNameChars;
-        result = ::RegEnumValueW(key, index, &name[0], &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS) break;
-        if (result != ERROR_SUCCESS) {
-            failures.push_back({Kind::Key, {}, result});
-            break;
-        }
-        const std::wstring valueName(name.data(), length);
-        result = ::RegDeleteValueW(key, valueName.c_str());
-        if (result != ERROR_SUCCESS) {
-            failures.push_back({Kind::Value, Utf8FromWide(valueName), result});
-            ++index;
-        }
-    }
-    return failures;
-}
-
-RegistryFailures DeleteSubKeys(HKEY root, const std::string& path, bool live, const std::atomic<bool>& abortFlag)
-{
-    UniqueKey owner;
-    HKEY key = nullptr;
-    LONG result = OpenKey(root, path, kReadAccess, owner, key);
-    if (!live || result == ERROR_FILE_NOT_FOUND) return {};
-    if (result != ERROR_SUCCESS) return {{Kind::Key, {}, result}};
-    RegistryFailures failures;
-    for (DWORD index = 0; !abortFlag;) {
-        wchar_t child[kKeyNameChars];
-        DWORD length = kKeyNameChars;
-        result = ::RegEnumKeyExW(key, index, child, &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS) break;
-        if (result != ERROR_SUCCESS) {
-            failures.push_back({Kind::Key, {}, result});
-            break;
-        }
-        const std::wstring name(child, length);
-        if (!DeleteTree(key, name, Utf8FromWide(name), failures, abortFlag)) ++index;
-    }
-    return failures;
-}
-
-RegistryFailures DeleteRegKey(HKEY root, const std::string& path, const std::atomic<bool>& abortFlag)
-{
-    const std::size_t slash = path.find_last_of('\\');
-    const std::string parentPath = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) return {{Kind::Key, {}, ERROR_INVALID_PARAMETER}};
-    UniqueKey owner;
-    HKEY parent = nullptr;
-    const LONG result = OpenKey(root, parentPath, kReadAccess, owner, parent);
-    if (result == ERROR_FILE_NOT_FOUND) return {};
-    if (result != ERROR_SUCCESS) return {{Kind::Key, {}, result}};
-    RegistryFailures failures;
-    DeleteTree(parent, WideFromUtf8(name), {}, failures, abortFlag);
-    // Below the key the failures are named from the key itself.
-    for (RegistryFailure& f : failures)
-        if (f.kind == Kind::Subkey && !f.name.empty() && f.name[0] == '\\') f.name.erase(0, 1);
-    for (RegistryFailure& f : failures)
-        if (f.kind == Kind::Subkey && f.name.empty()) f.kind = Kind::Key;
-    return failures;
 }
 
 } // namespace sweepora

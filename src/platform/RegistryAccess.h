@@ -1,12 +1,10 @@
 #pragma once
-// Small registry procedures. The bulk deletions step over what they cannot delete and hand
-// those failures back; they log nothing themselves.
+// Small registry procedures for the program's own settings. What a cleaner erases is
+// opened and deleted by the erasure library (src/erasure), never here.
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace sweepora {
 
@@ -40,34 +38,8 @@ const RegistryRoot* FindRegistryRoot(std::string_view name, bool loose);
 // or nullptr for an unknown name. Throws std::invalid_argument for a path without a backslash.
 HKEY RootKeyFromPath(const std::string& path);
 
-// Something a bulk deletion found and could not delete.
-struct RegistryFailure {
-    enum class Kind { Key, Subkey, Value };
-    Kind kind;
-    // Subkey: its path below the key ("a\b"); Value: the value's name; Key: empty,
-    // the key named by the call itself could not be opened or walked.
-    std::string name;
-    LONG error;
-};
-using RegistryFailures = std::vector<RegistryFailure>;
-
-// Deletes one value (UTF-8 path and name). Empty when it was deleted or there was nothing to
-// delete (no such key or value); otherwise the key that could not be opened or the value
-// that could not be deleted, with the system's reason.
-RegistryFailures DeleteRegValue(HKEY root, const std::string& path, const std::string& name);
-
-// Deletes every value of the key (UTF-8 path) until none is left or `abortFlag` is set,
-// stepping over a value that cannot be deleted. Does not look at the live mode: the caller
-// decides. A missing key is no failure.
-RegistryFailures DeleteAllRegValues(HKEY root, const std::string& path, const std::atomic<bool>& abortFlag);
-
-// Deletes every immediate subkey of the key (UTF-8 path) with everything below it; only when
-// `live`. A subkey that cannot be deleted is stepped over. A registry link among them is
-// removed as a link and never followed. The key itself is kept.
-RegistryFailures DeleteSubKeys(HKEY root, const std::string& path, bool live, const std::atomic<bool>& abortFlag);
-
-// Deletes the key (UTF-8 path below the root) with everything below it; a link goes as a
-// link. A missing key is no failure.
-RegistryFailures DeleteRegKey(HKEY root, const std::string& path, const std::atomic<bool>& abortFlag);
+// Deletes one of the program's own settings values (UTF-8 path and name); whatever a
+// cleaner erases goes through the erasure library instead. True when the value is gone.
+bool DeleteOwnSettingValue(HKEY root, const std::string& path, const std::string& name);
 
 } // namespace sweepora

@@ -2,7 +2,6 @@
 
 #include "platform/Text.h"
 #include "platform/Timestamp.h"
-#include "plugins/RegistryPattern.h"
 
 #include <exception>
 #include <new>
@@ -46,15 +45,7 @@ bool RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetG
     for (const RegistryTarget& t : entry.registry) {
         if (c.run.abort) return false;
         try {
-            std::vector<std::string> refusals;
-            const std::vector<RegistryTarget> keys = ExpandRegistryTarget(t, refusals);
-            std::size_t refusedKeys = 0;
-            for (const RegistryTarget& key : keys) {
-                if (c.run.abort) return false;
-                if (EraseRegistryTarget(c, key, entry.exclusions, guard)) ++refusedKeys;
-            }
-            for (const std::string& why : refusals) c.log.AddLogEntry(t.text, "Refused: " + why);
-            if ((!refusals.empty() || refusedKeys > 0) && refusedKeys == keys.size()) ++refused;
+            if (EraseRegistryTarget(c, t, entry.exclusions, guard)) ++refused;
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }

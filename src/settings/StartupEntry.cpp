@@ -24,7 +24,7 @@ void UpdateStartupEntry(const AppSettings& settings, const std::string& exePath)
         SetRegString(HKEY_CURRENT_USER, kRunKeyPath, StartupEntryName(), AnsiFromUtf8(StartupEntryCommand(exePath)), REG_SZ,
                      disposition);
     } else {
-        DeleteRegValue(HKEY_CURRENT_USER, kRunKeyPath, StartupEntryName());
+        DeleteOwnSettingValue(HKEY_CURRENT_USER, kRunKeyPath, StartupEntryName());
     }
 }
 

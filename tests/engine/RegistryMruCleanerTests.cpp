@@ -1,10 +1,12 @@
 #include "engine/RegistryMruCleaners.h"
 #include "engine/ShellFolders.h"
 #include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 #include "safelists/TypedUrlLoader.h"
 
 #include "support/TestSupport.h"
 
+#include <sddl.h>
 #include <shlobj.h>
 
 using namespace sweepora;
@@ -55,6 +57,46 @@ TEST_F(MruFixture, RunAndFindHistoriesLoseEveryValueButKeepTheirKeys)
     }
     EXPECT_EQ(session.run.registryKeys, 3); // the three keys that were there to clean
     EXPECT_EQ(Tasks()[Tasks().size() - 6], "Find File List cleared");
+}
+
+// The counter and the lines come from what the erasure library did: a key that is a link is
+// refused and not counted, a key whose values could not all go is not counted either.
+TEST_F(MruFixture, CountsComeFromWhatWasReallyCleaned)
+{
+    const std::string target = std::string(kRunMruKey) + "Target";
+    test::ScratchKey targetKey{target};
+    Seed(target.c_str(), {"a", "secret\\1", "MRUList", "a"});
+    Seed(kDocFindMruKey, {"a", "*.doc"});
+    Seed(kFilesNamedMruKey, {"001", "x", "002", "y"});
+    session.run.live = true;
+    {
+        const test::RegistryLink link(kRunMruKey, target);
+        UniqueKey locked;
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, kFilesNamedMruKey, 0, WRITE_DAC, locked.put());
+        PSECURITY_DESCRIPTOR readOnly = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly,
+                                                                           nullptr));
+        ::RegSetKeySecurity(locked.get(), DACL_SECURITY_INFORMATION, readOnly);
+        ::LocalFree(readOnly);
+        CleanRunHistory(session);
+        CleanFindHistory(session);
+        PSECURITY_DESCRIPTOR open = nullptr;
+        ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KA;;;WD)", SDDL_REVISION_1, &open, nullptr);
+        ::RegSetKeySecurity(locked.get(), DACL_SECURITY_INFORMATION, open);
+        ::LocalFree(open);
+    }
+    EXPECT_EQ(Left(target.c_str()).size(), 2u);
+    EXPECT_TRUE(Left(kDocFindMruKey).empty());
+    EXPECT_EQ(Left(kFilesNamedMruKey).size(), 2u);
+    EXPECT_EQ(session.run.registryKeys, 1); // Doc Find Spec MRU only
+    std::size_t refused = 0, denied = 0;
+    for (const LogLine& l : session.log.Lines()) {
+        refused += l.task == kRunMruKey && l.status.rfind("Refused: ", 0) == 0 ? 1 : 0;
+        denied += l.task.rfind(kFilesNamedMruKey, 0) == 0 && l.status.find("denied") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(refused, 1u);
+    EXPECT_EQ(denied, 1u); // the key could not be opened to clean: one line for it
+    EXPECT_EQ(Tasks()[1], "Run History Cleared ");
 }
 
 // The console program's tests show a preview keeping them and the safe list honoured.

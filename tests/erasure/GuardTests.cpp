@@ -3,6 +3,7 @@
 #include "erasure/ProtectedPlaces.h"
 #include "erasure/RegistryGuard.h"
 #include "platform/LongPath.h"
+#include "platform/TaskScheduler.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -404,7 +405,7 @@ TEST(RegistryGuard, WindowsOwnKeysAreRefusedAndTracesBelowThemGo)
         {A::DeleteValue, "HKLM\\Software\\Microsoft\\Cryptography", "MachineGuid"},
         {A::DeleteKey, "HKEY_BOGUS\\Software\\Vendor", ""}},
       allowed[] = {{A::DeleteKey, "HKCU\\Software\\Vendor\\App", ""},
-        {A::DeleteKey, "HKU\\S-1-5-21-7\\Software\\Vendor\\App", ""},
+        {A::DeleteKey, "HKU\\" + CurrentUserSid() + "\\Software\\Vendor\\App", ""},
         {A::DeleteKey, "HKLM\\Software\\Wow6432Node\\Vendor\\App", ""}, {A::DeleteKey, explorer + "\\RunMRU", ""},
         {A::DeleteAllValues, explorer + "\\RunMRU", ""}, {A::DeleteSubkeys, explorer + "\\ComDlg32\\OpenSavePidlMRU", ""},
         {A::DeleteValue, explorer, "ShellState"}, {A::DeleteKey, "HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs", ""},

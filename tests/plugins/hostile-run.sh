@@ -459,3 +459,112 @@ trap - EXIT
 "$wine_sandbox" "$box" --stop
 rm -rf "$box"
 echo "hostile-run: every canary kept, every trace taken, every hostile entry refused"
+
+# =======================================================================================
+# Registry: other users' hives and registry links (this block stays last).
+# hostile.ini's last block alone, in a prefix of its own: canaries in the default profile's
+# hive (HKU\.DEFAULT), in this user's own hive under the name a wildcard for every hive
+# reaches, and behind a registry link. Wine's `reg` cannot make a link, so the link is written
+# into the stopped prefix's user.reg the way Wine itself saves one ("#link" and a REG_LINK
+# SymbolicLinkValue naming \Registry\User\<SID>\...); `reg query` through it proves it works.
+started=$SECONDS
+failures=()
+box="$(cd "$sandbox" && pwd)/hostile-registry"
+trap '"$wine_sandbox" "$box" --stop' EXIT
+"$wine_sandbox" "$box" --init
+prefix="$box/prefix"
+program="$prefix/drive_c/hostile-prog"
+sid=$(sed -n 's/^;; All keys relative to REGISTRY\\\\User\\\\//p' "$prefix/user.reg" | tr -d '\r')
+[ -n "$sid" ] || { echo "no user SID found in $prefix"; exit 1; }
+mkdir -p "$program/definitions"
+cp "$cli" "$program/sweepora-cli.exe"
+sed -n '/^; ==== Registry: other users/,$p' "$here/hostile.ini" > "$program/definitions/hostile-registry.ini"
+
+# hive file|key in it|value|data; the hive files are Wine's: userdef.reg is HKU\.DEFAULT.
+hive_canaries=(
+  "userdef.reg|Software\\SweeporaCanaryHive|Setting|canary default profile"
+  "userdef.reg|Software\\SweeporaCanaryHive\\Inner|Setting|canary default profile inner"
+  "user.reg|Software\\SweeporaCanaryHive|Setting|canary own hive reached by a wildcard"
+  "user.reg|Software\\SweeporaCanaryHive\\Inner|Setting|canary own hive inner"
+  "user.reg|Software\\SweeporaLinkedCanary|Setting|canary link target"
+  "user.reg|Software\\SweeporaLinkedCanary\\Inner|Setting|canary behind the link"
+)
+{
+  printf 'REGEDIT4\r\n'
+  for row in "${hive_canaries[@]}"; do
+    IFS='|' read -r file key name data <<<"$row"
+    [ "$file" = userdef.reg ] && root='HKEY_USERS\.DEFAULT' || root=HKEY_CURRENT_USER
+    printf '\r\n[%s\\%s]\r\n"%s"="%s"\r\n' "$root" "$key" "$name" "$data"
+  done
+} > "$program/seed.reg"
+run_wine reg import 'C:\hostile-prog\seed.reg' /reg:64 > "$box/reg-import.txt" 2>&1 \
+  || { cat "$box/reg-import.txt"; echo "the registry could not be seeded"; exit 1; }
+
+"$wine_sandbox" "$box" --stop
+target="\\Registry\\User\\$sid\\Software\\SweeporaLinkedCanary"
+link_data=$(printf '%s' "$target" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
+printf '\n[Software\\\\SweeporaCanaryLink] %s\n#link\n"SymbolicLinkValue"=hex(6):%s\n' "$(date +%s)" "$link_data" \
+  >> "$prefix/user.reg"
+through=$(run_wine reg query 'HKCU\Software\SweeporaCanaryLink\Inner' 2>&1 || true)
+grep -q 'canary behind the link' <<<"$through" || { echo "the registry link does not lead to its target: $through"; exit 1; }
+
+# The line KEY's VALUE has in the hive FILE as Wine saved it; empty when either is missing.
+hive_line() { # FILE KEY NAME
+  want="[${2//\\/\\\\}]" name="\"$3\"=" awk '
+    BEGIN { want = tolower(ENVIRON["want"]); name = ENVIRON["name"] }
+    /^\[/ { h = $0; sub(/ [0-9]+$/, "", h); inside = tolower(h) == want; next }
+    inside && substr($0, 1, length(name)) == name { print; exit }' "$prefix/$1"
+}
+link_entry() { awk '/^\[Software\\\\SweeporaCanaryLink\]/ { on = 1; print; next } /^\[/ { on = 0 } on' "$prefix/user.reg" | sed 1d | grep -v '^#time='; }
+"$wine_sandbox" "$box" --stop
+link_before=$(link_entry)
+grep -q '^#link' <<<"$link_before" || { echo "the registry link was not saved as a link"; exit 1; }
+
+block_names=()
+while IFS= read -r name; do block_names+=("$name"); done < <(sed -n 's/^\[\(.*[^ ]\) *\* *\]\r\{0,1\}$/\1/p' "$program/definitions/hostile-registry.ini")
+block_only=()
+for name in "${block_names[@]}"; do block_only+=(--only "$name"); done
+
+for mode in preview clean; do
+  set +e
+  run_wine 'C:\hostile-prog\sweepora-cli.exe' "$mode" --report "C:\\hostile-prog\\$mode-report.txt" "${block_only[@]}" \
+    > "$box/$mode-output.txt" 2>&1
+  status=$?
+  set -e
+  "$wine_sandbox" "$box" --stop
+  [ $status -eq 0 ] || fail "registry $mode: sweepora-cli exited with $status: $(tail -n 3 "$box/$mode-output.txt")"
+  report="$program/$mode-report.txt"
+  [ -f "$report" ] || { fail "registry $mode: no report was written"; continue; }
+  for row in "${hive_canaries[@]}"; do
+    IFS='|' read -r file key name data <<<"$row"
+    line=$(hive_line "$file" "$key" "$name")
+    [ "$line" = "\"$name\"=\"$data\"" ] || fail "registry $mode: canary lost or changed: $file $key, $name: $line"
+  done
+  [ "$(link_entry)" = "$link_before" ] || fail "registry $mode: the registry link itself changed"
+  # Each entry refused, each under its own name; the link's entry says it met a link.
+  for name in "${block_names[@]}"; do
+    verdict=$(awk -v entry="Plugin : $name, " '
+      index($0, entry) { print (refused > 0 ? "refused" : "not refused"); exit }
+      /^(Testing : )?Plugin : / { refused = 0; next }
+      /, Refused: / { refused++ }' "$report")
+    [ "$verdict" = refused ] || fail "registry $mode: ${verdict:-did not run}: $name"
+  done
+  grep -q 'Refused: .*SweeporaCanaryLink is a registry link' "$report" \
+    || fail "registry $mode: no line says the link was refused"
+  grep -q 'Refused: .*a wildcard may not stand for a user'"'"'s hive' "$report" \
+    || fail "registry $mode: no line refuses the wildcard standing for a user's hive"
+  grep -q 'Registory keys : 0,' "$report" || fail "registry $mode: registry keys counted: $(grep 'Registory keys' "$report")"
+done
+
+echo "hostile-run (registry): $((SECONDS - started)) s"
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "---- the clean run's report ----"
+  tr -d '\r' < "$program/clean-report.txt"
+  echo "---- ${#failures[@]} failures ----"
+  printf '%s\n' "${failures[@]}"
+  exit 1
+fi
+trap - EXIT
+"$wine_sandbox" "$box" --stop
+rm -rf "$box"
+echo "hostile-run (registry): every hive's canary and the link's target kept, each entry refused"

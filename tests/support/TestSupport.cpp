@@ -2,15 +2,40 @@
 
 #include "platform/FileIo.h"
 #include "platform/LongPath.h"
+#include "platform/TaskScheduler.h"
 #include "platform/UniqueHandle.h"
 #include "platform/UrlHistory.h"
+#include "platform/WideText.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 #include <utility>
 
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
 namespace sweepora::test {
+
+RegistryLink::RegistryLink(std::string link, const std::string& target) : link_(std::move(link))
+{
+    UniqueKey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, WideFromUtf8(link_).c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                          KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot make the registry link " + link_);
+    const std::wstring to = L"\\Registry\\User\\" + WideFromUtf8(CurrentUserSid() + "\\" + target);
+    if (::RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(to.data()),
+                         static_cast<DWORD>(to.size() * sizeof(wchar_t))) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot point the registry link " + link_);
+}
+
+// RegDeleteKey would go through the link; only the handle's own delete removes the link itself.
+RegistryLink::~RegistryLink()
+{
+    UniqueKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, WideFromUtf8(link_).c_str(), REG_OPTION_OPEN_LINK, DELETE, key.put()) ==
+        ERROR_SUCCESS)
+        NtDeleteKey(key.get());
+}
 
 void DeleteKeyTree(HKEY root, const std::string& path)
 {

@@ -45,6 +45,17 @@ private:
     HKEY root_;
 };
 
+// A registry link at HKCU\<link> to HKCU\<target>, made as Windows makes one
+// (REG_OPTION_CREATE_LINK and a REG_LINK SymbolicLinkValue); removed as a link when it goes.
+class RegistryLink : NoCopy {
+public:
+    RegistryLink(std::string link, const std::string& target);
+    ~RegistryLink();
+
+private:
+    std::string link_;
+};
+
 // A folder at a given place, emptied and made now, removed with its files when it goes.
 struct ScratchFolder : NoCopy {
     explicit ScratchFolder(std::string path);
