@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <utility>
 
@@ -112,6 +113,20 @@ std::string ReadFileBytes(const std::string& path)
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<std::pair<std::string, std::string>> SupportData();
+
+std::string TestData(const std::string& name)
+{
+    static const std::map<std::string, std::string> files = [] {
+        const auto all = SupportData();
+        return std::map<std::string, std::string>(all.begin(), all.end());
+    }();
+    const auto file = files.find(name);
+    if (file != files.end()) return file->second;
+    ADD_FAILURE() << "no test data " << name;
+    return "";
 }
 
 void UnpackFolder(const std::vector<std::pair<std::string, std::string>>& files, const std::string& prefix,

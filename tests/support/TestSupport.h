@@ -83,6 +83,9 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// A file of tests/support/data (browser schemas and rows), built into the test programs;
+// fails the test and gives "" when there is none of that name.
+std::string TestData(const std::string& name);
 // Lays out in `dir` the files of an embedded data folder (as a test program's
 // sweepora_embed_folder gives them) that lie below `prefix`, folders made as needed.
 void UnpackFolder(const std::vector<std::pair<std::string, std::string>>& files, const std::string& prefix,
