@@ -13,6 +13,7 @@ sandbox=$(cd "$1" && pwd)
 cli=$2
 here=$(cd "$(dirname "$0")" && pwd)
 ws="$here/../../tools/wine-sandbox"
+. "$here/../support/sandbox.sh"
 box="$sandbox/browser-volume"
 work="$box/volume"
 mnt="$work/mnt"
@@ -164,14 +165,7 @@ built=$(cd "$(dirname "$cli")" && pwd)
 [ -d "$built/definitions" ] && cp -r "$built/definitions" "$program/"
 printf '%s\r\nlocalhost\r\n' "$kept" > "$program/SafeCookie.dat"
 reg="$box/prefix/drive_c/browser-volume.reg"
-{
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Sweepora\\EraseSettings]\n'
-  for category in IETempFiles NetVisitedUrls NetTypedUrls IndexDatFiles IEAutoPass RecentDocs RecBin Clipboard \
-      EmailHistory CustomDirs RunHistory FileFind TempFiles; do
-    printf '"%s"="0"\n' "$category"
-  done
-  printf '"NetHistory"="1"\n"NetCookies"="1"\n"IEAutoComplete"="1"\n"NoOverWrites"="1"\n'
-} > "$reg"
+{ erase_settings NetHistory NetCookies IEAutoComplete; printf '"NoOverWrites"="1"\n'; } > "$reg"
 run_wine reg import 'C:\browser-volume.reg' >/dev/null 2>&1 || { echo "FAIL: the settings could not be imported"; exit 1; }
 
 status=0
