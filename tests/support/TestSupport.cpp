@@ -115,6 +115,15 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
     if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
 }
 
+Snapshot TakeFolder(const std::string& dir)
+{
+    Snapshot files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+        files[std::filesystem::relative(entry.path(), dir).string()] =
+            entry.is_directory() ? "<folder>" : ReadFileBytes(entry.path().string());
+    return files;
+}
+
 std::vector<std::pair<std::string, std::string>> SupportData();
 
 std::string TestData(const std::string& name)

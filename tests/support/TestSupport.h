@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,6 +83,9 @@ private:
 };
 
 std::string ReadFileBytes(const std::string& path);
+// Every file below `dir` with its bytes, by path relative to `dir`; a folder as "<folder>".
+using Snapshot = std::map<std::string, std::string>;
+Snapshot TakeFolder(const std::string& dir);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // A file of tests/support/data (browser schemas and rows), built into the test programs;
 // fails the test and gives "" when there is none of that name.
