@@ -13,6 +13,7 @@ using namespace sweepora::test;
 
 namespace {
 
+// Three addresses (kept, plain, a search), a visit whose address is gone, and clusters.
 const std::string kHistoryRows = TestData("history-chromium-rows.sql");
 const std::string kFavicons = TestData("history-chromium-favicons.sql");
 const std::string kBookmarks = TestData("history-chromium-bookmarks.json");

@@ -9,6 +9,8 @@ using namespace sweepora::test;
 
 namespace {
 
+// Each store as Chromium lays it out, with rows of the kept bank.example (and its
+// subdomains), of gone.example and of an extension.
 const std::string kTrustTokens = TestData("sites-trust-tokens.sql");
 const std::string kInterestGroups = TestData("sites-interest-groups.sql");
 const std::string kSharedStorage = TestData("sites-shared-storage.sql");
