@@ -38,17 +38,6 @@ inline void Put(const std::string& path, const std::string& bytes)
     WriteFileBytes(path, bytes);
 }
 
-// Every file below `dir` with its bytes, by path relative to `dir`; a folder as "<folder>".
-using Snapshot = std::map<std::string, std::string>;
-inline Snapshot TakeFolder(const std::string& dir)
-{
-    Snapshot files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
-        files[std::filesystem::relative(entry.path(), dir).string()] =
-            entry.is_directory() ? "<folder>" : ReadFileBytes(entry.path().string());
-    return files;
-}
-
 // "store|rows|problem" of each outcome.
 inline Texts Summary(const std::vector<StoreOutcome>& outcomes)
 {
@@ -67,21 +56,6 @@ inline std::string DatabaseBytes(const Texts& paths)
             all += std::string(suffix) + ":" + (Exists(file) ? ReadFileBytes(file) : "") + "\n";
         }
     return all;
-}
-
-// The entries of the LevelDB database in `folder`, by key, as our reader gives them; LevelDB's
-// own library must open the folder and find exactly the same, or Chromium would not.
-inline std::map<std::string, std::string> LevelDbEntries(const std::string& folder)
-{
-    std::vector<LevelDbEntry> entries;
-    const LevelDbOutcome outcome = ReadLevelDb(LongPath(folder), entries);
-    EXPECT_TRUE(outcome) << folder << ": " << outcome.reason;
-    std::map<std::string, std::string> map;
-    for (const LevelDbEntry& e : entries) map[e.key] = e.value;
-    const RealLevelDb judged = ReadWithLevelDb(folder);
-    EXPECT_TRUE(judged.ok) << folder << ": " << judged.status;
-    EXPECT_TRUE(judged.entries == map) << folder << ": LevelDB reads other entries than ours";
-    return map;
 }
 
 inline const StoreOutcome* FindStore(const std::vector<StoreOutcome>& outcomes, const std::string& store)

@@ -10,42 +10,11 @@ using namespace sweepora::test;
 
 namespace {
 
-// bank.example is kept: its cookies, its subdomains' and its storage stay. A host that
-// only ends in its name, and a site partitioned under it, go.
-const char* const kChromiumCookieRows = R"(
-INSERT INTO meta VALUES('version','24');
-INSERT INTO cookies VALUES(1,'.bank.example','','session','bank-session-value',X'',  '/',0,1,1,1,1,1,1,0,2,443,1,0,0);
-INSERT INTO cookies VALUES(2,'www.bank.example','','pref','www-bank-value',X'',     '/',0,1,1,1,1,1,1,0,2,443,1,0,0);
-INSERT INTO cookies VALUES(3,'bank.example','https://shop.example','chips','partitioned-kept',X'','/',0,1,1,1,1,1,1,0,2,443,1,0,1);
-INSERT INTO cookies VALUES(4,'.gone.example','','track','gone-cookie-value',X'',   '/',0,1,1,1,1,1,1,0,2,443,1,0,0);
-INSERT INTO cookies VALUES(5,'gone.example','https://bank.example','chips','gone-partitioned',X'','/',0,1,1,1,1,1,1,0,2,443,1,0,1);
-INSERT INTO cookies VALUES(6,'bank.example.evil.example','','lookalike','evil-value',X'','/',0,1,1,1,1,1,1,0,2,443,1,0,0);
-)";
+const std::string kChromiumCookieRows = TestData("cookies-chromium-rows.sql");
 const Texts kChromiumGoneText = {"gone.example", "gone-cookie-value", "gone-partitioned", "evil.example", "evil-value"};
 
-const char* const kReportingSchema = R"(
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE nel_policies (nik TEXT NOT NULL, origin_scheme TEXT NOT NULL, origin_host TEXT NOT NULL, origin_port INTEGER NOT NULL, received_ip_address TEXT NOT NULL, group_name TEXT NOT NULL, expires_us_since_epoch INTEGER NOT NULL, success_fraction REAL NOT NULL, failure_fraction REAL NOT NULL, is_include_subdomains INTEGER NOT NULL, last_access_us_since_epoch INTEGER NOT NULL, UNIQUE (origin_scheme, origin_host, origin_port, nik));
-CREATE TABLE reporting_endpoints (nik TEXT NOT NULL, origin_scheme TEXT NOT NULL, origin_host TEXT NOT NULL, origin_port INTEGER NOT NULL, group_name TEXT NOT NULL, url TEXT NOT NULL, priority INTEGER NOT NULL, weight INTEGER NOT NULL, UNIQUE (origin_scheme, origin_host, origin_port, group_name, url, nik));
-CREATE TABLE reporting_endpoint_groups (nik TEXT NOT NULL, origin_scheme TEXT NOT NULL, origin_host TEXT NOT NULL, origin_port INTEGER NOT NULL, group_name TEXT NOT NULL, is_include_subdomains INTEGER NOT NULL, expires_us_since_epoch INTEGER NOT NULL, last_access_us_since_epoch INTEGER NOT NULL, UNIQUE (origin_scheme, origin_host, origin_port, group_name, nik));
-INSERT INTO nel_policies VALUES('','https','www.bank.example',443,'','nel',1,1,1,0,1),('','https','gone.example',443,'','nel',1,1,1,0,1);
-INSERT INTO reporting_endpoints VALUES('','https','gone.example',443,'g','https://gone.example/report',1,1);
-INSERT INTO reporting_endpoint_groups VALUES('','https','gone.example',443,'g',0,1,1);
-)";
-
-// QuotaManager as Chromium 156 lays it out: a first-party default bucket has no folder of
-// its own, other buckets (named or partitioned) have "WebStorage\<id>".
-const char* const kQuotaManager = R"(
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE buckets(id INTEGER PRIMARY KEY AUTOINCREMENT, storage_key TEXT NOT NULL, host TEXT NOT NULL, name TEXT NOT NULL, use_count INTEGER NOT NULL, last_accessed INTEGER NOT NULL, last_modified INTEGER NOT NULL, expiration INTEGER NOT NULL, quota INTEGER NOT NULL, persistent INTEGER NOT NULL, durability INTEGER NOT NULL) STRICT;
-CREATE UNIQUE INDEX buckets_by_storage_key ON buckets(storage_key, name);
-INSERT INTO buckets VALUES(1,'https://www.bank.example/','www.bank.example','_default',1,1,1,0,0,0,0);
-INSERT INTO buckets VALUES(2,'https://gone.example/','gone.example','_default',1,1,1,0,0,0,0);
-INSERT INTO buckets VALUES(3,'https://gone.example/','gone.example','mybucket',1,1,1,0,0,0,0);
-INSERT INTO buckets VALUES(4,'https://gone.example/^0https://bank.example','gone.example','_default',1,1,1,0,0,0,0);
-INSERT INTO buckets VALUES(5,'https://bank.example/^0https://shop.example','bank.example','_default',1,1,1,0,0,0,0);
-INSERT INTO buckets VALUES(6,'chrome-extension://abcdefghijklmnop/','abcdefghijklmnop','_default',1,1,1,0,0,0,0);
-)";
+const std::string kReportingSchema = TestData("cookies-chromium-reporting.sql");
+const std::string kQuotaManager = TestData("cookies-chromium-quota-manager.sql");
 
 // Files of each Chromium profile: those of kept sites and extensions stay byte for byte.
 const Texts kChromiumKeptFiles = {
@@ -80,58 +49,16 @@ const Texts kChromiumGoneFiles = {
     "WebStorage\\4\\CacheStorage\\index.txt",
 };
 
-// Firefox: the same sites, in the forms Firefox 153 names them.
-const char* const kFirefoxCookieRows = R"(
-INSERT INTO moz_cookies(id,originAttributes,name,value,host,path,expiry) VALUES
- (1,'','session','bank-session-value','.bank.example','/',1),
- (2,'^userContextId=1','pref','www-bank-value','www.bank.example','/',1),
- (3,'','track','gone-cookie-value','.gone.example','/',1),
- (4,'^partitionKey=%28https%2Cbank.example%29','chips','gone-partitioned','gone.example','/',1),
- (5,'','lookalike','evil-value','bank.example.evil.example','/',1);
-)";
-const char* const kWebappsStore = R"(
-CREATE TABLE webappsstore2 (originAttributes TEXT, originKey TEXT, scope TEXT, key TEXT, value TEXT);
-CREATE UNIQUE INDEX origin_key_index ON webappsstore2(originAttributes, originKey, key);
-INSERT INTO webappsstore2 VALUES('','elpmaxe.knab.:https:443','','k','bank-local-value'),
- ('','elpmaxe.knab.www.:https:443','','k','www-local-value'),
- ('','elpmaxe.enog.:https:443','','k','gone-local-value'),
- ('^partitionKey=%28https%2Cbank.example%29','elpmaxe.enog.:https:443','','k2','gone-local-partitioned'),
- ('','1234-abcd.:moz-extension','','k','extension-local-value');
-)";
-const char* const kQuotaCache = R"(
-CREATE TABLE database(cache_version INTEGER NOT NULL DEFAULT 0);
-CREATE TABLE cache(valid INTEGER NOT NULL DEFAULT 0, build_id TEXT NOT NULL DEFAULT '');
-CREATE TABLE repository(id INTEGER PRIMARY KEY, name TEXT NOT NULL);
-CREATE TABLE origin(repository_id INTEGER NOT NULL, suffix TEXT, group_ TEXT NOT NULL, origin TEXT NOT NULL, client_usages TEXT NOT NULL, usage INTEGER NOT NULL, last_access_time INTEGER NOT NULL, last_maintenance_date INTEGER NOT NULL, accessed INTEGER NOT NULL, persisted INTEGER NOT NULL, PRIMARY KEY (repository_id, origin), FOREIGN KEY (repository_id) REFERENCES repository(id));
-INSERT INTO database VALUES(3); INSERT INTO cache VALUES(1,'20261201');
-INSERT INTO repository VALUES(0,'persistent'),(1,'temporary'),(2,'default'),(3,'private');
-INSERT INTO origin VALUES(2,'','bank.example','https://www.bank.example','I1',1,1,1,0,0),
- (2,'','gone.example','https://gone.example','I1',1,1,1,0,0),
- (2,'^userContextId=1','gone.example','https://gone.example^userContextId=1','I1',1,1,1,0,0),
- (2,'','moz-extension://1234','moz-extension://1234-abcd','I1',1,1,1,0,0),
- (0,'','chrome','chrome','I1',1,1,1,0,0);
-)";
+const std::string kFirefoxCookieRows = TestData("cookies-firefox-rows.sql");
+const std::string kWebappsStore = TestData("cookies-firefox-webappsstore.sql");
+const std::string kQuotaCache = TestData("cookies-firefox-storage.sql");
 const char* const kServiceWorkers =
     "12\n"
     "\nhttps://www.bank.example/\nhttps://www.bank.example/sw.js\ntrue\n{1}\n0\n#\n"
     "\nhttps://gone.example/app/\nhttps://gone.example/sw.js\ntrue\n{2}\n0\n#\n"
     "^partitionKey=%28https%2Cbank.example%29\nhttps://gone.example/\nhttps://gone.example/"
     "w.js\ntrue\n{3}\n0\n#\n";
-// Automatic permissions go with a site that is not kept; the user's own stay whatever the site.
-const char* const kFirefoxPermissionRows = R"(
-INSERT INTO moz_perms VALUES(1,'https://www.bank.example','storageAccessAPI',1,0,0,1),
- (2,'https://gone.example','storageAccessAPI',1,0,0,2),
- (3,'https://gone.example','cookie',1,0,0,3),
- (4,'https://gone.example^userContextId=1','desktop-notification',1,0,0,4),
- (5,'https://bank.example','3rdPartyStorage^https://tracker-gone.example',1,2,9,5),
- (6,'https://shop-gone.example','3rdPartyFrameStorage^https://bank.example',1,2,9,6),
- (7,'https://shop.bank.example^userContextId=1','3rdPartyStorage^https://login.bank.example',1,2,9,7),
- (8,'https://gone.example','camera',2,0,0,8),
- (9,'moz-extension://1234-abcd','storageAccessAPI',1,0,0,9);
-INSERT INTO moz_hosts VALUES(1,'gone.example','storageAccessAPI',1,0,0,1,0),(2,'gone.example','popup',1,0,0,2,0);
-INSERT INTO moz_origin_interactions VALUES('https://www.bank.example',1),('https://shop-gone.example',2),
- ('https://gone.example',3),('https://interacted-gone.example',4);
-)";
+const std::string kFirefoxPermissionRows = TestData("cookies-firefox-permission-rows.sql");
 
 const Texts kFirefoxKeptFiles = {
     "storage\\default\\https+++www.bank.example\\ls\\data.sqlite",

@@ -8,29 +8,8 @@ using test::Texts;
 
 namespace {
 
-// Entries typed into forms, and the user's saved data around them. Field and value texts that
-// must go all hold "secret".
-const char* const kWebDataRows = R"(
-INSERT INTO meta VALUES('version','158'),('last_compatible_version','158');
-INSERT INTO autofill VALUES('nickname','nicknamesecret','nicknamesecret',1796720106,1796720106,1),
-  ('city','citysecret','citysecret',1796720106,1796720106,2);
-INSERT INTO autocomplete VALUES('email','Email','email','labelsecret@mail.example','labelsecret@mail.example',1,1,1);
-INSERT INTO autofill_sync_metadata VALUES(31729,'synckeysecret',X'0a0b'),(63951,'kept-address-guid',X'0c');
-INSERT INTO addresses(guid,use_count,use_date,date_modified,label) VALUES('kept-address-guid',1,1,1,'Home');
-INSERT INTO address_type_tokens(guid,type,value) VALUES('kept-address-guid',77,'1 Kept Street');
-INSERT INTO credit_cards(guid,name_on_card,expiration_month,expiration_year,card_number_encrypted)
-  VALUES('card-1','Kept Cardholder',1,2030,X'763130');
-INSERT INTO keywords(id,short_name,keyword,favicon_url,url) VALUES(2,'Kept Engine','kept.engine','','https://engine.example/?q={searchTerms}');
-INSERT INTO token_service VALUES('AccountId-kept',X'7631',X'',0);
-)";
-
-const char* const kFormHistoryRows = R"(
-INSERT INTO moz_formhistory VALUES(1,'nickname','ffnicksecret',1,1796720234344000,1796720234344000,'KPyOZKNrQH'),
-  (2,'searchbar-history','ffsearchsecret',3,1796720234344000,1796720234344000,'dbdR3AmxQu');
-INSERT INTO moz_sources VALUES(1,'https://sourcesecret.example');
-INSERT INTO moz_history_to_sources VALUES(1,1);
-INSERT INTO moz_deleted_formhistory VALUES(1,1796720234344000,'kept-tombstone-guid');
-)";
+const std::string kWebDataRows = test::TestData("forms-chromium-web-data-rows.sql");
+const std::string kFormHistoryRows = test::TestData("forms-firefox-rows.sql");
 
 struct BrowserFormsFixture : test::SessionFixture {
     std::vector<StoreOutcome> Clean(const BrowserProfile& profile, bool live)

@@ -10,31 +10,9 @@ namespace {
 
 const char* const kKept = "https://kept.example/page";
 
-// Typed (0x32000001: typed, from the address bar), searched from the address bar and followed visits of a kept, a
-// typed, a linked and a searched address, and the search terms typed.
-const char* const kHistoryRows = R"(
-INSERT INTO meta VALUES('version','70');
-INSERT INTO urls VALUES(1,'https://kept.example/page','Kept title',3,2,1,0),
-  (2,'https://typed.example/secret-path','Typed title',2,2,2,0),(3,'https://linked.example/','Linked title',1,0,3,0),
-  (4,'https://search.example/?q=typed+wish','typed wish - Search',1,1,4,0);
-INSERT INTO visits(id,url,visit_time,transition) VALUES(1,1,1,838860801),(2,2,2,838860801),(3,2,3,805306368),
-  (4,3,4,0),(5,4,5,838860805);
-INSERT INTO keyword_search_terms VALUES(2,4,'Typed Wish','typed wish'),(2,1,'kept term','kept term');
-)";
-
-const char* const kShortcutsRows = R"(
-INSERT INTO meta VALUES('version','2');
-INSERT INTO omni_box_shortcuts VALUES('98c170ef','shortcutsecret','typed.example/secret-path','https://typed.example/secret-path',0,'typed.example/secret-path','0,1','Typed title','0,0',1,1,'',13441193711309722,2),
-  ('1d2e3f40','kep','kept.example/page','https://kept.example/page',0,'kept.example/page','0,1','Kept title','0,0',1,1,'',13441193711309722,1);
-)";
-
-const char* const kPlacesRows = R"(
-INSERT INTO moz_places(id,url,title,typed,frecency) VALUES(1,'https://kept.example/page','Kept title',1,100),
-  (2,'https://typed.example/secret-path','Typed title',1,100),(3,'https://linked.example/','Linked title',0,50);
-INSERT INTO moz_historyvisits(id,place_id,visit_date,visit_type) VALUES(1,1,1,2),(2,2,2,2),(3,2,3,1),(4,3,4,1);
-INSERT INTO moz_inputhistory VALUES(1,'kep',1.0),(2,'inputsecret',1.0);
-INSERT INTO moz_bookmarks(id,type,fk,title) VALUES(1,1,2,'Kept bookmark');
-)";
+const std::string kHistoryRows = test::TestData("typed-chromium-history-rows.sql");
+const std::string kShortcutsRows = test::TestData("typed-chromium-shortcuts-rows.sql");
+const std::string kPlacesRows = test::TestData("typed-firefox-places-rows.sql");
 
 struct BrowserTypedUrlsFixture : test::SessionFixture {
     std::vector<StoreOutcome> Clean(const BrowserProfile& profile, bool live)

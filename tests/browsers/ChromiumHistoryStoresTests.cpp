@@ -7,31 +7,10 @@ using namespace sweepora::test;
 
 namespace {
 
-// The engines a profile holds: a prepopulated one, the default (named by Preferences), one
-// the user added, a starter-pack keyword, one Web Data's meta names the default, and two
-// the browser added from sites visited, one of a kept site.
-const char* const kKeywords = R"(
-INSERT INTO meta VALUES('Default Search Provider ID','7');
-INSERT INTO keywords(id,short_name,keyword,favicon_url,url,safe_for_autoreplace,originating_url,prepopulate_id,sync_guid,starter_pack_id) VALUES
- (1,'Google','google.com','','https://www.google.com/search?q={searchTerms}',1,'',1,'g-guid',0),
- (2,'Mine default','md','','https://default.example/?q={searchTerms}',1,'',0,'default-guid',0),
- (3,'My own','own','','https://own.example/?q={searchTerms}',0,'',0,'own-guid',0),
- (4,'Gone shop','gone.example','','https://gone.example/search?q={searchTerms}',1,'https://gone.example/opensearch.xml',0,'gone-guid',0),
- (5,'Kept bank','kept.example','','https://kept.example/find?q={searchTerms}',1,'https://kept.example/',0,'kept-guid',0),
- (6,'Bookmarks','@bookmarks','','chrome://bookmarks/?q={searchTerms}',1,'',0,'sp-guid',1),
- (7,'Legacy default','legacy','','https://legacy.example/?q={searchTerms}',1,'',0,'legacy-guid',0);
-)";
+const std::string kKeywords = TestData("history-stores-keywords.sql");
 const char* const kPreferences = R"({"default_search_provider":{"guid":"default-guid"},"profile":{"name":"Work"}})";
 
-const char* const kUkm = R"(
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE urls(url_id INTEGER PRIMARY KEY NOT NULL,url TEXT NOT NULL,last_timestamp INTEGER NOT NULL,counter INTEGER,title TEXT,profile_id TEXT);
-CREATE TABLE metrics(id INTEGER PRIMARY KEY, event_timestamp INTEGER, ukm_source_id INTEGER, url_id INTEGER, event_id INTEGER, event_hash INTEGER, metric_hash INTEGER, metric_value INTEGER);
-CREATE TABLE uma_metrics(id INTEGER PRIMARY KEY, type INTEGER, profile_id TEXT, metric_hash INTEGER, metric_value INTEGER);
-INSERT INTO urls VALUES(-7345,'https://kept.example/account',1,1,'Kept title',''),(88811,'https://gone.example/secret-page',1,1,'Secret title','');
-INSERT INTO metrics VALUES(1,1,1,-7345,1,1,1,1),(2,1,1,88811,1,1,1,1),(3,1,1,0,1,1,1,1);
-INSERT INTO uma_metrics VALUES(1,1,'',5,5);
-)";
+const std::string kUkm = TestData("history-stores-ukm.sql");
 
 struct HistoryStoresFixture : test::SessionFixture {
     std::string userData = folder.File("User Data");

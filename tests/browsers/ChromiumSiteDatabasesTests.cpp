@@ -11,49 +11,10 @@ namespace {
 
 // Each store as Chromium lays it out, with rows of the kept bank.example (and its
 // subdomains), of gone.example and of an extension.
-const char* const kTrustTokens = R"(
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE trust_tokens_issuer_config (key TEXT, proto BLOB, PRIMARY KEY(key));
-CREATE TABLE trust_tokens_issuer_toplevel_pair_config (key TEXT, proto BLOB, PRIMARY KEY(key));
-CREATE TABLE trust_tokens_toplevel_config (key TEXT, proto BLOB, PRIMARY KEY(key));
-INSERT INTO trust_tokens_issuer_config VALUES('https://issuer.bank.example',X'0a01'),('https://gone.example',X'0a02');
-INSERT INTO trust_tokens_toplevel_config VALUES('https://www.bank.example',X'0a03'),('https://gone.example',X'0a04');
-INSERT INTO trust_tokens_issuer_toplevel_pair_config VALUES('https://issuer.bank.example https://www.bank.example',X'0a05'),
-  ('https://issuer.bank.example https://gone.example',X'0a06');
-)";
-const char* const kInterestGroups = R"(
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE interest_groups(expiration INTEGER NOT NULL, owner TEXT NOT NULL, joining_origin TEXT NOT NULL, name TEXT NOT NULL, bidding_url TEXT NOT NULL, PRIMARY KEY(owner,name));
-CREATE TABLE join_history(owner TEXT NOT NULL, name TEXT NOT NULL, join_time INTEGER NOT NULL, count INTEGER NOT NULL, PRIMARY KEY(owner, name, join_time));
-CREATE TABLE bid_history(owner TEXT NOT NULL, name TEXT NOT NULL, bid_time INTEGER NOT NULL, count INTEGER NOT NULL, PRIMARY KEY(owner, name, bid_time));
-CREATE TABLE win_history(owner TEXT NOT NULL, name TEXT NOT NULL, win_time INTEGER NOT NULL, ad TEXT NOT NULL);
-CREATE TABLE joined_k_anon(hashed_key BLOB NOT NULL, last_reported_to_anon_server_time INTEGER NOT NULL, PRIMARY KEY(hashed_key));
-CREATE TABLE cooldown_debugging_only_report(origin TEXT NOT NULL, starting_time INTEGER NOT NULL, type INTEGER NOT NULL, PRIMARY KEY(origin));
-INSERT INTO interest_groups VALUES(1,'https://ads.bank.example','https://www.bank.example','kept-group','https://ads.bank.example/bid.js'),
-  (1,'https://ads.bank.example','https://gone.example','joined-on-gone','https://ads.bank.example/bid.js'),
-  (1,'https://gone.example','https://www.bank.example','gone-owner','https://gone.example/bid.js');
-INSERT INTO join_history VALUES('https://ads.bank.example','kept-group',1,1),('https://ads.bank.example','joined-on-gone',1,1),('https://gone.example','gone-owner',1,1);
-INSERT INTO bid_history VALUES('https://gone.example','gone-owner',1,1);
-INSERT INTO win_history VALUES('https://ads.bank.example','kept-group',1,'https://ads.bank.example/ad'),('https://gone.example','gone-owner',1,'https://gone.example/ad');
-INSERT INTO joined_k_anon VALUES(X'00ff',1);
-INSERT INTO cooldown_debugging_only_report VALUES('https://gone.example',1,0),('https://bank.example',1,0);
-)";
-const char* const kSharedStorage = R"(
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE values_mapping(context_origin TEXT NOT NULL,key BLOB NOT NULL,value BLOB NOT NULL,last_used_time INTEGER NOT NULL,PRIMARY KEY(context_origin,key)) WITHOUT ROWID;
-CREATE TABLE per_origin_mapping(context_origin TEXT NOT NULL PRIMARY KEY,creation_time INTEGER NOT NULL,num_bytes INTEGER NOT NULL) WITHOUT ROWID;
-CREATE TABLE budget_mapping(id INTEGER NOT NULL PRIMARY KEY,context_site TEXT NOT NULL,time_stamp INTEGER NOT NULL,bits_debit REAL NOT NULL);
-INSERT INTO values_mapping VALUES('https://www.bank.example','kept-key','kept-value',1),('https://gone.example','gone-key','gone-value',1),
-  ('chrome-extension://abcdefghijklmnop','ext-key','ext-value',1);
-INSERT INTO per_origin_mapping VALUES('https://www.bank.example',1,20),('https://gone.example',1,20);
-INSERT INTO budget_mapping VALUES(1,'https://bank.example',1,1.0),(2,'https://gone.example',1,1.0);
-)";
-const char* const kWebSqlList = R"(
-CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
-CREATE TABLE Databases (id INTEGER PRIMARY KEY AUTOINCREMENT, origin TEXT NOT NULL, name TEXT NOT NULL, description TEXT NOT NULL, estimated_size INTEGER NOT NULL);
-INSERT INTO Databases VALUES(1,'https_www.bank.example_0','kept-db','',100),(2,'https_gone.example_0','gone-db','',100),
-  (3,'http_gone.example_8080','gone-db-2','',100),(4,'chrome-extension_abcdefghijklmnop_0','ext-db','',100);
-)";
+const std::string kTrustTokens = TestData("sites-trust-tokens.sql");
+const std::string kInterestGroups = TestData("sites-interest-groups.sql");
+const std::string kSharedStorage = TestData("sites-shared-storage.sql");
+const std::string kWebSqlList = TestData("sites-websql-databases.sql");
 
 struct SiteDatabasesFixture : test::SessionFixture {
     std::string dir = folder.File("Default");

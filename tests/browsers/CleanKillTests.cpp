@@ -24,17 +24,8 @@ constexpr int kKillPoints = 60;
 constexpr int kKilledCode = 77;
 
 const char* const kLevelDbStores[] = {"Local Storage\\leveldb", "Session Storage", "Service Worker\\Database"};
-const char* const kCookieRows = R"(
-INSERT INTO meta VALUES('version','24');
-INSERT INTO cookies VALUES(1,'.localhost','','session','kept-cookie-value',X'','/',0,1,1,1,1,1,1,0,2,443,1,0,0);
-INSERT INTO cookies VALUES(2,'127.0.0.1','','track','gone-cookie-value',X'','/',0,1,1,1,1,1,1,0,2,443,1,0,0);
-)";
-const char* const kHistoryRows = R"(
-INSERT INTO meta VALUES('version','70');
-INSERT INTO urls VALUES(1,'http://localhost:8732/','Kept page',1,0,13441187105542167,0);
-INSERT INTO urls VALUES(2,'http://127.0.0.1:8731/secret','Gone page',1,0,13441187105542168,0);
-INSERT INTO visits(id,url,visit_time,from_visit,transition,segment_id) VALUES(1,1,1,0,0,0),(2,2,2,0,0,0);
-)";
+const std::string kCookieRows = test::TestData("kill-chromium-cookie-rows.sql");
+const std::string kHistoryRows = test::TestData("kill-chromium-history-rows.sql");
 // What the removed site left in the profile, as Chromium wrote it.
 const char* const kGoneTexts[] = {"LSVALUE_127", "SSVALUE_127", "gone-cookie-value", "127.0.0.1:8731/secret"};
 

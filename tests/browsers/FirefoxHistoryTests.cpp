@@ -10,97 +10,17 @@ using namespace sweepora;
 
 namespace {
 
-// 1 bookmarked, 2 kept, 3 and 4 private, 5 has a keyword, 6 is another page of the
-// bookmarked site; in the modern layout 7 is counted as bookmarked by Firefox though no
-// bookmark row names it. Visits: 3, 2, 2, 1, 1, 1, 1.
-std::string PlacesRows(bool modern)
-{
-    const auto place = [&](int id, const std::string& url, int visits, int origin, int foreign) {
-        return "INSERT INTO moz_places (id, url, title, rev_host, visit_count, typed, frecency, last_visit_date,"
-               " guid, url_hash, foreign_count" +
-               std::string(modern ? ", origin_id, alt_frecency" : "") + ") VALUES (" + std::to_string(id) + ", '" +
-               url + "', 'title " + std::to_string(id) + "', 'elpmaxe.', " + std::to_string(visits) + ", 1, 2000, " +
-               "1765000000000000, 'guid" + std::to_string(id) + "', " + std::to_string(id * 7) + ", " +
-               std::to_string(foreign) + (modern ? ", " + std::to_string(origin) + ", 3000" : std::string()) + ");";
-    };
-    std::string sql = place(1, "https://bookmarked.example/page", 3, 1, 1) +
-                      place(2, "https://kept.example/account", 2, 2, 0) +
-                      place(3, "https://secret-one.example/private?q=swordfish", 2, 3, 0) +
-                      place(4, "https://secret-two.example/diary", 1, 4, 0) +
-                      place(5, "https://keyword.example/find?q=%s", 1, 5, 1) +
-                      place(6, "https://bookmarked.example/unbookmarked-neighbour", 1, 1, 0);
-    std::vector<std::pair<int, int>> visits = {{1, 3}, {2, 2}, {3, 2}, {4, 1}, {5, 1}, {6, 1}};
-    if (modern) {
-        sql += place(7, "https://tagged.example/synced", 1, 6, 1);
-        visits.push_back({7, 1});
-    }
-    int visit = 0;
-    for (const auto& [placeId, count] : visits)
-        for (int i = 0; i < count; ++i) {
-            ++visit;
-            sql += "INSERT INTO moz_historyvisits (id, from_visit, place_id, visit_date, visit_type, session)"
-                   " VALUES (" + std::to_string(visit) + ", 0, " + std::to_string(placeId) + ", " +
-                   std::to_string(1765000000000000LL + visit) + ", 1, 0);";
-        }
-    sql += "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid) VALUES"
-           " (1, 2, NULL, 0, 0, '', 'root________'), (2, 1, 1, 1, 0, 'My bookmark', 'bookmarkguid');"
-           "INSERT INTO moz_keywords (id, keyword, place_id) VALUES (1, 'kw', 5);"
-           "INSERT INTO moz_inputhistory VALUES (1, 'bkmrk-typed', 1), (2, 'kep', 1), (3, 'swordf', 2);"
-           "INSERT INTO moz_anno_attributes VALUES (1, 'downloads/destinationFileURI'), (2, 'downloads/metaData'),"
-           " (3, 'URIProperties/characterSet');"
-           "INSERT INTO moz_annos (id, place_id, anno_attribute_id, content) VALUES"
-           " (1, 3, 1, 'file:///C:/Users/me/Downloads/swordfish-plans.pdf'), (2, 1, 1, 'file:///C:/bookmarked.pdf'),"
-           " (3, 1, 2, '{\"state\":1,\"fileSize\":4711}'), (4, 1, 3, 'UTF-8'), (5, 2, 1, 'file:///C:/kept.pdf');"
-           "INSERT INTO moz_meta VALUES ('origin_frecency_count', 5);";
-    if (modern)
-        sql += std::string(test::kFirefoxPlacesAdditions) +
-               "INSERT INTO moz_origins (id, prefix, host, frecency, alt_frecency) VALUES"
-               " (1, 'https://', 'bookmarked.example', 40, 9), (2, 'https://', 'kept.example', 40, 9),"
-               " (3, 'https://', 'secret-one.example', 40, 9), (4, 'https://', 'secret-two.example', 40, 9),"
-               " (5, 'https://', 'keyword.example', 40, 9), (6, 'https://', 'tagged.example', 40, 9);"
-               "INSERT INTO moz_places_metadata_search_queries VALUES (1, 'xyzzy hidden terms');"
-               "INSERT INTO moz_places_metadata (id, place_id, referrer_place_id, search_query_id) VALUES"
-               " (1, 3, NULL, 1), (2, 2, NULL, NULL);"
-               "INSERT INTO moz_places_extra VALUES (1, '{\"visits\":\"synced-away\"}'), (2, '{\"k\":1}'),"
-               " (3, '{\"s\":\"swordfish\"}');"
-               "INSERT INTO moz_historyvisits_extra VALUES (4, '{\"kept\":1}'), (6, '{\"device\":\"secret-phone\"}');"
-               "INSERT INTO moz_newtab_story_click VALUES ('t_health', 1765000000, 1, 2, 0, 1);"
-               "INSERT INTO moz_newtab_story_impression VALUES ('t_finance', 1765000000, 1, 3, 0, 1);"
-               "INSERT INTO moz_newtab_shortcuts_interaction VALUES (1, 1, 0, 1765000000, 0, 1), (2, 2, 0, 1765000000, 1, 2);"
-               "INSERT INTO moz_previews_tombstones VALUES ('0f1e2d3c4b5a69788796a5b4c3d2e1f0');"
-               "CREATE TABLE moz_newer_feature (id INTEGER PRIMARY KEY, note TEXT);";
-    return sql;
-}
-
 // Removed in both layouts: visits 3+2+1+1+1, input 2, annos 3 (the private page's and the
 // bookmarked page's downloads), places 3. In the modern layout also place 7's visit,
 // metadata 1, search queries 1, origins 2, sync data 2+1, new tab records 1+1+1, tombstone 1.
 constexpr std::int64_t kPlacesRowsOlder = 8 + 2 + 3 + 3;
 constexpr std::int64_t kPlacesRowsModern = kPlacesRowsOlder + 1 + 1 + 1 + 2 + 3 + 3 + 1;
 
-const char kFaviconRows[] =
-    "INSERT INTO moz_icons (id, icon_url, fixed_icon_url_hash, root, data) VALUES"
-    " (1, 'https://bookmarked.example/icon.png', 1, 0, x'89504e47'),"
-    " (2, 'https://secret-one.example/favicon.ico', 2, 1, x'00000100'),"
-    " (3, 'https://secret-two.example/logo.png', 3, 0, x'89504e47'),"
-    " (4, 'https://bookmarked.example/favicon.ico', 4, 1, x'00000100'),"
-    " (5, 'https://kept.example/k.png', 5, 0, x'89504e47');"
-    "INSERT INTO moz_pages_w_icons VALUES (1, 'https://bookmarked.example/page', 11),"
-    " (2, 'https://secret-one.example/private?q=swordfish', 12), (3, 'https://secret-two.example/diary', 13),"
-    " (4, 'https://kept.example/account', 14);"
-    "INSERT INTO moz_icons_to_pages (page_id, icon_id) VALUES (1, 1), (3, 3), (4, 5);";
+const std::string kFaviconRows = test::TestData("history-firefox-favicons-rows.sql");
 // Pages 2 and 3, the mapping of page 3, icons 2 and 3.
 constexpr std::int64_t kFaviconRowsRemoved = 5;
 
-// Sites' preferences: kept.example's stays, the private sites' go (with the folder last
-// uploaded to), global ones and groups that are no site stay.
-const char kContentPrefRows[] =
-    "INSERT INTO groups VALUES (1, 'kept.example'), (2, 'secret-one.example'), (3, 'www.secret-two.example'),"
-    " (4, 'blob:https://secret-one.example/4f2a'), (5, 'file:///C:/Users/me/page.html'),"
-    " (6, 'blob:resource://pdf.js/ed64');"
-    "INSERT INTO settings VALUES (1, 'browser.content.full-zoom'), (2, 'browser.upload.lastDir');"
-    "INSERT INTO prefs VALUES (1, 1, 1, 1.5, 1), (2, 2, 1, 0.8, 2), (3, 2, 2, 'C:\\Users\\me\\Swordfish Folder', 3),"
-    " (4, NULL, 1, 1.1, 4), (5, 3, 1, 0.9, 5), (6, 4, 1, 1.2, 6), (7, 5, 2, 'C:\\Users\\me', 7), (8, 6, 1, 1.3, 8);";
+const std::string kContentPrefRows = test::TestData("history-firefox-content-prefs-rows.sql");
 // Preferences 2, 3, 5, 6 and groups 2, 3, 4.
 constexpr std::int64_t kContentPrefRowsRemoved = 7;
 
@@ -136,7 +56,9 @@ struct FirefoxHistory : test::SessionFixture {
                                      p.roaming + "\\places-previews",
                                      p.local + "\\thumbnails", p.local + "\\jumpListCache", p.local + "\\cache2"})
             std::filesystem::create_directories(f);
-        test::CreateDatabase(p.Places(), test::FirefoxPlacesSchema(modern) + PlacesRows(modern), true);
+        test::CreateDatabase(p.Places(), test::FirefoxPlacesSchema(modern) +
+                                                 test::TestData(modern ? "history-firefox-places-modern-rows.sql"
+                                                                       : "history-firefox-places-older-rows.sql"), true);
         test::CreateDatabase(p.Favicons(), std::string(test::kFirefoxFaviconsSchema) + kFaviconRows, true);
         test::CreateDatabase(p.ContentPrefs(), std::string(test::kFirefoxContentPrefsSchema) + kContentPrefRows);
         for (const char* file : kGoneFiles) test::WriteFileBytes(p.File(file), std::string("contents of ") + file);

@@ -13,7 +13,7 @@ sandbox=$(cd "$1" && pwd)
 cli=$2
 here=$(cd "$(dirname "$0")" && pwd)
 ws="$here/../../tools/wine-sandbox"
-support="$here/../support/SqliteFiles.cpp"
+. "$here/../support/sandbox.sh"
 box="$sandbox/browser-volume"
 work="$box/volume"
 mnt="$work/mnt"
@@ -65,15 +65,8 @@ count() { # count TEXT FILE [utf16]: occurrences
   fi
 }
 
-# The SQL of a schema the C++ tests keep in tests/support/SqliteFiles.cpp: a raw string or
-# adjacent literals, as Chromium lays its databases out.
-schema() {
-  awk -v name="$1" '
-    !on && index($0, "const char* const " name " =") { on = 1; raw = ($0 ~ /R"\($/); next }
-    on && raw { if ($0 ~ /^\)";/) exit; print; next }
-    on { line = $0; last = (line ~ /";[ \t]*$/); sub(/^[ \t]*"/, "", line); sub(/"[ \t]*;?[ \t]*$/, "", line)
-         print line; if (last) exit }' "$support"
-}
+# The schemas the C++ tests use, as Chromium lays its databases out.
+schema() { cat "$here/../support/data/$1.sql"; }
 
 # ---------------------------------------------------------------------------------------
 # The volume, and the profile on it as Chrome leaves it: rollback journals in TRUNCATE mode
@@ -102,7 +95,7 @@ printf '{"profile":{"info_cache":{"Default":{"name":"Person 1"}}}}' > "$data/Loc
 
 sqlite3 -bail "$profile/History" >/dev/null <<SQL
 PRAGMA journal_mode=TRUNCATE;
-$(schema kChromiumHistorySchema)
+$(schema chromium-history)
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)
 INSERT INTO urls(id, url, title, visit_count, typed_count, last_visit_time, hidden)
 SELECT i, CASE i % 4 WHEN 0 THEN 'https://$kept/' ELSE 'https://$forgotten/' END || 'page-' || i,
@@ -117,7 +110,7 @@ SQL
 
 sqlite3 -bail "$profile/Network/Cookies" >/dev/null <<SQL
 PRAGMA journal_mode=TRUNCATE;
-$(schema kChromiumCookiesSchema)
+$(schema chromium-cookies)
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)
 INSERT INTO cookies SELECT 13300000000000000 + i,
        CASE i % 4 WHEN 0 THEN '.$kept' ELSE '.$forgotten' END, '', 'c' || i, '',
@@ -128,7 +121,7 @@ SQL
 
 sqlite3 -bail "$profile/Web Data" >/dev/null <<SQL
 PRAGMA journal_mode=TRUNCATE;
-$(schema kChromiumWebDataSchema)
+$(schema chromium-web-data)
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500)
 INSERT INTO autofill(name, value, value_lower, date_created, date_last_used, count)
 SELECT 'email', 'user' || i || '@$forgotten', 'user' || i || '@$forgotten', 1700000000 + i, 1700000000 + i, 1 FROM n;
@@ -172,14 +165,7 @@ built=$(cd "$(dirname "$cli")" && pwd)
 [ -d "$built/definitions" ] && cp -r "$built/definitions" "$program/"
 printf '%s\r\nlocalhost\r\n' "$kept" > "$program/SafeCookie.dat"
 reg="$box/prefix/drive_c/browser-volume.reg"
-{
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Sweepora\\EraseSettings]\n'
-  for category in IETempFiles NetVisitedUrls NetTypedUrls IndexDatFiles IEAutoPass RecentDocs RecBin Clipboard \
-      EmailHistory CustomDirs RunHistory FileFind TempFiles; do
-    printf '"%s"="0"\n' "$category"
-  done
-  printf '"NetHistory"="1"\n"NetCookies"="1"\n"IEAutoComplete"="1"\n"NoOverWrites"="1"\n'
-} > "$reg"
+{ erase_settings NetHistory NetCookies IEAutoComplete; printf '"NoOverWrites"="1"\n'; } > "$reg"
 run_wine reg import 'C:\browser-volume.reg' >/dev/null 2>&1 || { echo "FAIL: the settings could not be imported"; exit 1; }
 
 status=0

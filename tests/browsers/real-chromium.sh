@@ -14,6 +14,7 @@ cli=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 ws="$root/tools/wine-sandbox"
 tool="$root/tools/browser-fixtures/chromium-sw.py"
+. "$root/tests/support/sandbox.sh"
 
 command -v chromium >/dev/null || { echo "skipped: real Chromium: chromium is not installed"; exit 77; }
 # Debian's plyvel is for Debian's python, which a python3 earlier on the path may not be.
@@ -82,25 +83,13 @@ marker="marker-secret-clinic-5e1f0c"
 
 # Chrome's Default profile in the sandbox, and the program in a folder of its own, which is
 # then its data folder, with the two kept sites.
-user=""
-for folder in "$prefix"/drive_c/users/*/; do
-  folder=$(basename "$folder")
-  [ "$folder" = Public ] || { user=$folder; break; }
-done
-chrome="$prefix/drive_c/users/$user/AppData/Local/Google/Chrome"
+chrome="$prefix/drive_c/users/$(prefix_user "$prefix")/AppData/Local/Google/Chrome"
 rm -rf "$chrome"
 mkdir -p "$chrome/User Data"
 cp -a "$profile/Default" "$chrome/User Data/Default"
 cp "$cli" "$program/sweepora-cli.exe"
 printf 'other-site.test\r\nkeep-bank.test\r\n' >"$program/SafeCookie.dat"
-{
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Sweepora\\EraseSettings]\n'
-  for category in NetHistory IETempFiles NetVisitedUrls NetTypedUrls IndexDatFiles IEAutoComplete IEAutoPass \
-      RecentDocs RecBin Clipboard EmailHistory RunHistory FileFind TempFiles CustomDirs; do
-    printf '"%s"="0"\n' "$category"
-  done
-  printf '"NetCookies"="1"\n'
-} >"$program/settings.reg"
+erase_settings NetCookies >"$program/settings.reg"
 touched_settings=1
 wine_quiet reg delete 'HKCU\Software\Sweepora' /f || true
 wine_quiet reg import 'C:\real-chromium\settings.reg' || { fail "the settings could not be imported"; exit 1; }

@@ -24,18 +24,7 @@ using Entries = std::map<std::string, std::string>;
 void Unpack(const std::string& prefix, const std::string& dir) { test::UnpackFolder(test::LevelDbData(), prefix, dir); }
 
 // What our reader finds, which LevelDB's own library must find too.
-Entries Read(const std::string& dir)
-{
-    std::vector<LevelDbEntry> entries;
-    const LevelDbOutcome read = ReadLevelDb(LongPath(dir), entries);
-    EXPECT_TRUE(read) << read.reason;
-    Entries map;
-    for (const LevelDbEntry& e : entries) map[e.key] = e.value;
-    const test::RealLevelDb judged = test::ReadWithLevelDb(dir);
-    EXPECT_TRUE(judged.ok) << judged.status;
-    EXPECT_TRUE(judged.entries == map) << "LevelDB reads other entries than ours";
-    return map;
-}
+Entries Read(const std::string& dir) { return test::LevelDbEntries(dir); }
 
 Entries AsMap(const std::vector<LevelDbEntry>& entries)
 {

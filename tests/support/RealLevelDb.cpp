@@ -2,6 +2,9 @@
 
 #include "support/TestSupport.h"
 
+#include "formats/LevelDb.h"
+#include "platform/LongPath.h"
+
 #include <gtest/gtest.h>
 #include <leveldb/db.h>
 #include <leveldb/options.h>
@@ -109,6 +112,19 @@ RealLevelDb ReadWithLevelDb(const std::string& folder)
     }
     result.ok = true;
     return result;
+}
+
+std::map<std::string, std::string> LevelDbEntries(const std::string& folder)
+{
+    std::vector<LevelDbEntry> entries;
+    const LevelDbOutcome outcome = ReadLevelDb(LongPath(folder), entries);
+    EXPECT_TRUE(outcome) << folder << ": " << outcome.reason;
+    std::map<std::string, std::string> map;
+    for (const LevelDbEntry& e : entries) map[e.key] = e.value;
+    const RealLevelDb judged = ReadWithLevelDb(folder);
+    EXPECT_TRUE(judged.ok) << folder << ": " << judged.status;
+    EXPECT_TRUE(judged.entries == map) << folder << ": LevelDB reads other entries than ours";
+    return map;
 }
 
 bool WriteWithLevelDb(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& puts,

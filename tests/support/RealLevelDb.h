@@ -27,6 +27,10 @@ struct RealLevelDb {
 // stay as it is. `entries` is what the folder held.
 RealLevelDb ReadWithLevelDb(const std::string& folder);
 
+// The entries of the LevelDB database in `folder`, by key, as our reader gives them; LevelDB's
+// own library must open the folder and find exactly the same, or Chromium would not.
+std::map<std::string, std::string> LevelDbEntries(const std::string& folder);
+
 // Writes to the database in `folder` (made when missing) with LevelDB's own library,
 // snappy tables: `puts` in order (a key given twice is overwritten), then `deletes`. With
 // `compact`, small write buffers spill the entries into several tables that LevelDB's own

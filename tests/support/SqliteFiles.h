@@ -14,22 +14,20 @@ std::vector<std::string> QueryRows(const std::string& path, const std::string& q
 // True when `text` occurs as bytes (UTF-8) in the file or in its -wal or -journal.
 bool DatabaseHolds(const std::string& path, const std::string& text);
 
-// Browser schemas as the browsers lay them out, without rows.
-extern const char* const kChromiumHistorySchema;
+// Browser schemas as the browsers lay them out, without rows (files under data/).
+extern const std::string kChromiumHistorySchema;
 std::string FirefoxPlacesSchema(bool modern);
-extern const char* const kFirefoxFaviconsSchema;
+extern const std::string kFirefoxFaviconsSchema;
 // Network\Cookies (Chromium 156) and cookies.sqlite (Firefox 153).
-extern const char* const kChromiumCookiesSchema;
-extern const char* const kFirefoxCookiesSchema;
+extern const std::string kChromiumCookiesSchema;
+extern const std::string kFirefoxCookiesSchema;
 // Web Data and Shortcuts (Chromium 156), formhistory.sqlite (Firefox 153).
-extern const char* const kChromiumWebDataSchema;
-extern const char* const kChromiumShortcutsSchema;
-extern const char* const kFirefoxFormHistorySchema;
+extern const std::string kChromiumWebDataSchema;
+extern const std::string kChromiumShortcutsSchema;
+extern const std::string kFirefoxFormHistorySchema;
 
-// What Firefox 153 adds to places.sqlite beside FirefoxPlacesSchema(true): the new tab
-// page's records and the history sync's tables. Its permissions.sqlite and content-prefs.sqlite.
-extern const char* const kFirefoxPlacesAdditions;
-extern const char* const kFirefoxPermissionsSchema;
-extern const char* const kFirefoxContentPrefsSchema;
+// Firefox 153's permissions.sqlite and content-prefs.sqlite.
+extern const std::string kFirefoxPermissionsSchema;
+extern const std::string kFirefoxContentPrefsSchema;
 
 } // namespace sweepora::test

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <utility>
 
@@ -137,6 +138,29 @@ std::string ReadFileBytes(const std::string& path)
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     if (!WriteWholeFile(path, bytes)) throw std::runtime_error("cannot write " + path);
+}
+
+Snapshot TakeFolder(const std::string& dir)
+{
+    Snapshot files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+        files[std::filesystem::relative(entry.path(), dir).string()] =
+            entry.is_directory() ? "<folder>" : ReadFileBytes(entry.path().string());
+    return files;
+}
+
+std::vector<std::pair<std::string, std::string>> SupportData();
+
+std::string TestData(const std::string& name)
+{
+    static const std::map<std::string, std::string> files = [] {
+        const auto all = SupportData();
+        return std::map<std::string, std::string>(all.begin(), all.end());
+    }();
+    const auto file = files.find(name);
+    if (file != files.end()) return file->second;
+    ADD_FAILURE() << "no test data " << name;
+    return "";
 }
 
 void UnpackFolder(const std::vector<std::pair<std::string, std::string>>& files, const std::string& prefix,

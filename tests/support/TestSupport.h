@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,7 +94,13 @@ private:
 };
 
 std::string ReadFileBytes(const std::string& path);
+// Every file below `dir` with its bytes, by path relative to `dir`; a folder as "<folder>".
+using Snapshot = std::map<std::string, std::string>;
+Snapshot TakeFolder(const std::string& dir);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// A file of tests/support/data (browser schemas and rows), built into the test programs;
+// fails the test and gives "" when there is none of that name.
+std::string TestData(const std::string& name);
 // Lays out in `dir` the files of an embedded data folder (as a test program's
 // sweepora_embed_folder gives them) that lie below `prefix`, folders made as needed.
 void UnpackFolder(const std::vector<std::pair<std::string, std::string>>& files, const std::string& prefix,

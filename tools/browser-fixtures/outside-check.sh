@@ -19,6 +19,7 @@ root=$(cd "$here/../.." && pwd)
 ws="$root/tools/wine-sandbox"
 py=/usr/bin/python3
 tool="$here/outside.py"
+. "$root/tests/support/sandbox.sh"
 for need in chromium firefox-esr sqlite3; do
   command -v "$need" >/dev/null || { echo "$need is not installed"; exit 77; }
 done
@@ -50,12 +51,7 @@ t=$(stamp)
 "$ws" "$sandbox" --init >/dev/null 2>&1
 started=1
 prefix="$sandbox/prefix"
-user=""
-for folder in "$prefix"/drive_c/users/*/; do
-  folder=$(basename "$folder")
-  [ "$folder" = Public ] || { user=$folder; break; }
-done
-home="$prefix/drive_c/users/$user"
+home="$prefix/drive_c/users/$(prefix_user "$prefix")"
 chrome="$home/AppData/Local/Google/Chrome/User Data"
 mkdir -p "$(dirname "$chrome")"
 cp -a "$work/made/chromium" "$chrome"
@@ -80,17 +76,8 @@ program="$prefix/drive_c/outside"
 mkdir -p "$program"
 cp "$cli" "$program/sweepora-cli.exe"
 printf 'other-site.test\r\nkeep-bank.test\r\n' >"$program/SafeCookie.dat"
-{
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Sweepora\\EraseSettings]\n'
-  for category in IndexDatFiles IEAutoPass RecentDocs RecBin Clipboard EmailHistory RunHistory FileFind \
-      TempFiles CustomDirs; do
-    printf '"%s"="0"\n' "$category"
-  done
-  # Every browser box: history, cookies, cache, typed addresses, forms.
-  for category in NetHistory NetCookies IETempFiles NetVisitedUrls NetTypedUrls IEAutoComplete; do
-    printf '"%s"="1"\n' "$category"
-  done
-} >"$program/settings.reg"
+# Every browser box: history, cookies, cache, typed addresses, forms.
+erase_settings NetHistory NetCookies IETempFiles NetVisitedUrls NetTypedUrls IEAutoComplete >"$program/settings.reg"
 "$ws" "$sandbox" --wine reg import 'C:\outside\settings.reg' >/dev/null 2>&1
 echo "sandbox ready: $(took "$t")"
 

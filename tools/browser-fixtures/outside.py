@@ -43,33 +43,6 @@ KEPT = ["other-site.test", "keep-bank.test"]
 FORGOTTEN = "secret-clinic"
 STEP = 20  # seconds for any one wait
 
-VISIT_PAGE = """<!doctype html>
-<meta charset="utf-8">
-<title>@SITE@ visit page</title>
-<p>@MARKER@</p>
-<form id="f" action="/thanks" method="get">
-  <input id="note" name="note-@NAME@" type="text" autocomplete="on">
-  <button id="go" type="submit">Send</button>
-</form>
-<a id="dl" href="/report.txt" download>report</a>
-<script>
-  document.cookie = 'fixture=@MARKER@; max-age=31536000; path=/';
-  sessionStorage.setItem('fixture-session', '@MARKER@');
-  window.fixtureStored = new Promise((done, failed) => {
-    const open = indexedDB.open('fixture-db', 1);
-    open.onupgradeneeded = () => open.result.createObjectStore('notes');
-    open.onerror = () => failed(open.error);
-    open.onsuccess = () => {
-      const tx = open.result.transaction('notes', 'readwrite');
-      tx.objectStore('notes').put({text: '@MARKER@', site: '@SITE@'}, 'fixture');
-      tx.oncomplete = () => done('stored');
-      tx.onerror = () => failed(tx.error);
-    };
-  });
-</script>
-"""
-THANKS_PAGE = """<!doctype html><meta charset="utf-8"><title>@SITE@ thanks</title><p>sent</p>"""
-
 
 class Sites(sw.Sites):
     """The fixture's sites, also as an http proxy (Firefox reaches them through it)."""
@@ -87,11 +60,11 @@ class Sites(sw.Sites):
         name = site.split(".")[0]
         headers = {"Cache-Control": "no-store"}
         if path == "/visit":
-            body, kind = VISIT_PAGE, "text/html; charset=utf-8"
+            body, kind = (HERE / "site/visit.html").read_text(), "text/html; charset=utf-8"
             # A cookie set by the server too, with an expiry: it is written to disk.
             headers["Set-Cookie"] = f"server-{name}={sw.MARKERS[site]}; Max-Age=31536000; Path=/"
         elif path == "/thanks":
-            body, kind = THANKS_PAGE, "text/html; charset=utf-8"
+            body, kind = (HERE / "site/thanks.html").read_text(), "text/html; charset=utf-8"
         elif path == "/report.txt":
             body, kind = f"report of {site}: {sw.MARKERS[site]}\n", "text/plain"
             headers["Content-Disposition"] = f'attachment; filename="report-{name}.txt"'
@@ -317,18 +290,6 @@ def firefox_site(ff, site, downloads):
     print(f"{site}: form sent, download saved")
 
 
-FIREFOX_KEEP_BANK = """
-  const {PlacesUtils} = ChromeUtils.importESModule("resource://gre/modules/PlacesUtils.sys.mjs");
-  await PlacesUtils.bookmarks.insert({parentGuid: PlacesUtils.bookmarks.toolbarGuid,
-                                      url: "http://keep-bank.test/", title: "Keep Bank"});
-  const login = Cc["@mozilla.org/login-manager/loginInfo;1"].createInstance(Ci.nsILoginInfo);
-  login.init("http://keep-bank.test", "http://keep-bank.test", null, "bank-user", "keep-bank-password",
-             "user", "pass");
-  await Services.logins.addLoginAsync(login);
-  return "bookmark and login added";
-"""
-
-
 def run_firefox(profile, proxy_port, downloads, steps, sites=SITES):
     """Starts firefox-esr on the profile, runs steps(marionette), quits it."""
     profile = pathlib.Path(profile)
@@ -383,7 +344,7 @@ def make_firefox(profile, downloads):
     def steps(ff):
         for site in SITES:
             firefox_site(ff, site, downloads)
-        print(ff.script(FIREFOX_KEEP_BANK, chrome=True))
+        print(ff.script((HERE / "site/firefox-keep-bank.js").read_text(), chrome=True))
 
     try:
         run_firefox(profile, port, downloads, steps)

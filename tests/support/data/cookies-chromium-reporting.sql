@@ -1,0 +1,7 @@
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE nel_policies (nik TEXT NOT NULL, origin_scheme TEXT NOT NULL, origin_host TEXT NOT NULL, origin_port INTEGER NOT NULL, received_ip_address TEXT NOT NULL, group_name TEXT NOT NULL, expires_us_since_epoch INTEGER NOT NULL, success_fraction REAL NOT NULL, failure_fraction REAL NOT NULL, is_include_subdomains INTEGER NOT NULL, last_access_us_since_epoch INTEGER NOT NULL, UNIQUE (origin_scheme, origin_host, origin_port, nik));
+CREATE TABLE reporting_endpoints (nik TEXT NOT NULL, origin_scheme TEXT NOT NULL, origin_host TEXT NOT NULL, origin_port INTEGER NOT NULL, group_name TEXT NOT NULL, url TEXT NOT NULL, priority INTEGER NOT NULL, weight INTEGER NOT NULL, UNIQUE (origin_scheme, origin_host, origin_port, group_name, url, nik));
+CREATE TABLE reporting_endpoint_groups (nik TEXT NOT NULL, origin_scheme TEXT NOT NULL, origin_host TEXT NOT NULL, origin_port INTEGER NOT NULL, group_name TEXT NOT NULL, is_include_subdomains INTEGER NOT NULL, expires_us_since_epoch INTEGER NOT NULL, last_access_us_since_epoch INTEGER NOT NULL, UNIQUE (origin_scheme, origin_host, origin_port, group_name, nik));
+INSERT INTO nel_policies VALUES('','https','www.bank.example',443,'','nel',1,1,1,0,1),('','https','gone.example',443,'','nel',1,1,1,0,1);
+INSERT INTO reporting_endpoints VALUES('','https','gone.example',443,'g','https://gone.example/report',1,1);
+INSERT INTO reporting_endpoint_groups VALUES('','https','gone.example',443,'g',0,1,1);

@@ -1,0 +1,3 @@
+INSERT INTO moz_icons (id, icon_url, fixed_icon_url_hash, root, data) VALUES (1, 'https://bookmarked.example/icon.png', 1, 0, x'89504e47'), (2, 'https://secret-one.example/favicon.ico', 2, 1, x'00000100'), (3, 'https://secret-two.example/logo.png', 3, 0, x'89504e47'), (4, 'https://bookmarked.example/favicon.ico', 4, 1, x'00000100'), (5, 'https://kept.example/k.png', 5, 0, x'89504e47');
+INSERT INTO moz_pages_w_icons VALUES (1, 'https://bookmarked.example/page', 11), (2, 'https://secret-one.example/private?q=swordfish', 12), (3, 'https://secret-two.example/diary', 13), (4, 'https://kept.example/account', 14);
+INSERT INTO moz_icons_to_pages (page_id, icon_id) VALUES (1, 1), (3, 3), (4, 5);
