@@ -1,9 +1,9 @@
-#include "shell/Win32Desktop.h"
+#include "engine/Win32Desktop.h"
 
 #include "platform/HostPlatform.h"
 #include "platform/Paths.h"
 #include "platform/WideText.h"
-#include "shell/TaskList.h"
+#include "engine/TaskList.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
