@@ -5,7 +5,7 @@
 namespace sweepora {
 
 // A desktop for unattended work: every question answered No, every dialog cancelled,
-// no program started, no window touched and the session left alone. The shell is still
+// no program started (a helper that was to run says it was cancelled), no window touched and the session left alone. The shell is still
 // told of changes: that belongs to the clean, not to a conversation.
 class SilentDesktop final : public Desktop {
 public:
@@ -17,6 +17,10 @@ public:
                                    const std::string&, int) override
     {
         return 0;
+    }
+    DWORD RunAndWait(const std::string&, const std::string&, const std::string&, DWORD, DWORD&) override
+    {
+        return ERROR_CANCELLED;
     }
     void MinimizeAllWindows(int) override {}
     void ExitWindowsSession(UINT) override {}

@@ -99,6 +99,31 @@ std::intptr_t Win32Desktop::ShellExecuteFile(const std::string& operation, const
                                                            showCommand));
 }
 
+DWORD Win32Desktop::RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
+                               DWORD timeoutMs, DWORD& exitCode)
+{
+    std::wstring commandLine = L"\"" + WideFromUtf8(file) + L"\"";
+    if (!parameters.empty()) commandLine += L" " + WideFromUtf8(parameters);
+    const std::wstring dir = WideFromUtf8(directory);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(WideFromUtf8(file).c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                          nullptr, dir.empty() ? nullptr : dir.c_str(), &startup, &process))
+        return ::GetLastError();
+    ::CloseHandle(process.hThread);
+    DWORD result = ERROR_SUCCESS;
+    const DWORD waited = ::WaitForSingleObject(process.hProcess, timeoutMs);
+    if (waited == WAIT_TIMEOUT)
+        result = WAIT_TIMEOUT;
+    else if (waited != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.hProcess, &exitCode))
+        result = ::GetLastError();
+    ::CloseHandle(process.hProcess);
+    return result;
+}
+
 namespace {
 
 // The windows the taskbar's minimise-all would take: shown, unowned, minimisable ones.

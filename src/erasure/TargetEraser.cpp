@@ -197,6 +197,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         refusals);
     for (const std::string& why : refusals) c.log.AddLogEntry(t.text, Refused(why));
     int refusedFolders = 0, allowedFolders = 0;
+    std::int64_t filesAllowed = 0, filesRefused = 0;
     WalkRequest request;
     for (const std::wstring& mask : t.masks) request.masks.push_back(UpperCaseWide(mask));
     request.recurse = t.recurse || t.removeSelf;
@@ -215,31 +216,37 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         const WalkOutcome outcome = WalkFolder(c, request);
         total.inUse = total.inUse || outcome.inUse;
         (outcome.refused ? refusedFolders : allowedFolders) += 1;
+        filesAllowed += outcome.filesAllowed;
+        filesRefused += outcome.filesRefused;
     }
-    total.refused = (!refusals.empty() || refusedFolders > 0) && allowedFolders == 0;
+    // Folders that were allowed but whose every file was kept took nothing either.
+    const bool somethingRefused = !refusals.empty() || refusedFolders > 0 || filesRefused > 0;
+    total.refused = somethingRefused && filesAllowed == 0 && (allowedFolders == 0 || filesRefused > 0);
+    total.filesAllowed = filesAllowed;
+    total.filesRefused = filesRefused;
     return total;
 }
 
-bool EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
+TargetEnd EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
                          const TargetGuard& guard)
 {
     const HKEY root = RootKeyFromPath(t.key.find('\\') == std::string::npos ? t.key + "\\" : t.key);
     if (root == nullptr) {
         c.log.AddLogEntry(t.text, "Not done: \"" + RootName(t.key) +
                                       "\" is not a registry root; write it in full, as HKEY_CURRENT_USER is");
-        return false;
+        return TargetEnd::NotDone;
     }
     const std::string why = guard.RegistryRefusal(t);
     if (!why.empty()) {
         c.log.AddLogEntry(t.text, Refused(why));
-        return true;
+        return TargetEnd::Refused;
     }
     // Counted when something of it went (in a test run: is there to go), never before.
     const std::int64_t before = PresentOf(root, t, exclusions);
-    if (before == 0) return false;
+    if (before == 0) return TargetEnd::Done;
     if (!c.run.live) {
         if (before > 0) ++c.run.registryKeys;
-        return false;
+        return TargetEnd::Done;
     }
     const std::string path = KeyPath(t.key);
     switch (t.action) {
@@ -270,7 +277,7 @@ bool EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::ve
     }
     const std::int64_t after = PresentOf(root, t, exclusions);
     if (before > 0 && after >= 0 && after < before) ++c.run.registryKeys;
-    return false;
+    return TargetEnd::Done;
 }
 
 } // namespace sweepora

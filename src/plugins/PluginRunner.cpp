@@ -12,6 +12,9 @@ namespace sweepora {
 namespace {
 
 constexpr const char* kEveryTargetRefused = "Refused: every target is protected";
+constexpr const char* kNoKnownRoot = "Not done: no target names a registry root this program knows";
+constexpr const char* kNothingAllowed =
+    "Not done: every target is protected or names a registry root this program does not know";
 
 // "Google Chrome - Cache" is Google Chrome's.
 std::string ApplicationOf(const std::string& entryName)
@@ -35,26 +38,32 @@ std::string WhyText(const std::exception_ptr& error)
 
 } // namespace
 
-bool RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetGuard& guard)
+std::string RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetGuard& guard)
 {
     bool inUse = false;
-    // Targets the guards refused whole; when that is every target, nothing of the entry ran.
-    std::size_t refused = 0;
+    // Targets the guards refused whole, and registry targets with a root nobody knows: when
+    // together they are every target, nothing of the entry ran.
+    std::size_t refused = 0, notDone = 0;
     // A failing target is passed over so that the next one still runs; the entry then
     // reports the first failure instead of completing.
     std::exception_ptr failure;
     for (const RegistryTarget& t : entry.registry) {
-        if (c.run.abort) return false;
+        if (c.run.abort) return {};
         try {
             std::vector<std::string> refusals;
             const std::vector<RegistryTarget> keys = ExpandRegistryTarget(t, refusals);
-            std::size_t refusedKeys = 0;
+            std::size_t refusedKeys = 0, unknownKeys = 0;
             for (const RegistryTarget& key : keys) {
-                if (c.run.abort) return false;
-                if (EraseRegistryTarget(c, key, entry.exclusions, guard)) ++refusedKeys;
+                if (c.run.abort) return {};
+                const TargetEnd end = EraseRegistryTarget(c, key, entry.exclusions, guard);
+                if (end == TargetEnd::Refused) ++refusedKeys;
+                if (end == TargetEnd::NotDone) ++unknownKeys;
             }
             for (const std::string& why : refusals) c.log.AddLogEntry(t.text, "Refused: " + why);
-            if ((!refusals.empty() || refusedKeys > 0) && refusedKeys == keys.size()) ++refused;
+            if (!keys.empty() && unknownKeys == keys.size() && refusals.empty())
+                ++notDone;
+            else if ((!refusals.empty() || refusedKeys > 0) && refusedKeys + unknownKeys == keys.size())
+                ++refused;
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
@@ -74,7 +83,10 @@ bool RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetG
         c.log.AddLogEntry(application, "Some files are in use: close " + application + " first, then clean again");
     }
     if (failure) std::rethrow_exception(failure);
-    return refused > 0 && refused == entry.registry.size() + entry.files.size();
+    const std::size_t targets = entry.registry.size() + entry.files.size();
+    if (targets == 0 || refused + notDone < targets) return {};
+    if (notDone == 0) return kEveryTargetRefused;
+    return refused == 0 ? kNoKnownRoot : kNothingAllowed;
 }
 
 bool RunPlugins(const PluginList& list, const std::string& pluginFolder, const PluginVariables& variables,
@@ -85,7 +97,7 @@ bool RunPlugins(const PluginList& list, const std::string& pluginFolder, const P
     const auto run = [&](const CleaningEntry& entry) {
         std::string status;
         try {
-            if (RunCleaningEntry(entry, c, guard)) status = kEveryTargetRefused;
+            status = RunCleaningEntry(entry, c, guard);
         } catch (...) {
             status = "Error : " + WhyText(std::current_exception());
         }
