@@ -108,9 +108,7 @@ std::string RecoverReplace(EraseContext& context, const std::wstring& path)
                    ErrorText(::GetLastError()) + ")";
         break;
     case LeftOver::KeepBoth:
-        // The edited copy is only ever less than the original: it may go.
-        EraseSibling(context, fresh);
-        return KeptBothText(path, aside);
+        return KeptBothText(path, aside, fresh);
     case LeftOver::Nothing:
     case LeftOver::EraseOld:
         break;

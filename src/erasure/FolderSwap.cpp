@@ -58,9 +58,7 @@ std::string RestoreFolderSwap(EraseContext& context, const std::wstring& folder)
         context.log.AddLogEntry(DisplayPath(real), "put back after an interrupted clean");
         break;
     case LeftOver::KeepBoth:
-        // The new copy is only ever less than the original: it may go.
-        EraseWholeFolder(context, fresh);
-        return KeptBothText(real, aside);
+        return KeptBothText(real, aside, fresh);
     case LeftOver::EraseOld:
         // Cut short while the old store was being erased.
         EraseWholeFolder(context, aside);

@@ -13,11 +13,11 @@ LeftOver JudgeLeftOver(bool current, bool setAside, bool newCopy)
     return newCopy ? LeftOver::KeepBoth : LeftOver::EraseOld;
 }
 
-std::string KeptBothText(const std::wstring& current, const std::wstring& setAside)
+std::string KeptBothText(const std::wstring& current, const std::wstring& setAside, const std::wstring& newCopy)
 {
     return "an earlier clean was cut short: " + DisplayPath(setAside) + " is the original from before it, and " +
            DisplayPath(current) + " was made since by another program; both are kept, as either may be the one " +
-           "to keep";
+           "to keep (" + DisplayPath(newCopy) + ", the cleaned copy, stays until one of them is removed)";
 }
 
 } // namespace sweepora

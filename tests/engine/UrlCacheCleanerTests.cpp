@@ -9,6 +9,7 @@
 #include "support/TestSupport.h"
 
 #include <limits>
+#include <memory>
 
 using namespace sweepora;
 
@@ -137,6 +138,9 @@ TEST_F(UrlCacheFixture, WhatStaysIsSaidWithTheSystemsReasonAndNeverCalledCleared
     DWORD size = sizeof record;
     ASSERT_TRUE(::RetrieveUrlCacheEntryFileA(locked.c_str(), reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(record),
                                              &size, 0));
+    // The library keeps the lock in its index past this process: it must be let go whatever happens.
+    const std::unique_ptr<const char, void (*)(const char*)> unlock(
+        locked.c_str(), [](const char* url) { ::UnlockUrlCacheEntryFileA(url, 0); });
     UniqueFile holder(::CreateFileA(heldFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
 
@@ -154,5 +158,4 @@ TEST_F(UrlCacheFixture, WhatStaysIsSaidWithTheSystemsReasonAndNeverCalledCleared
     holder.reset();
     EXPECT_EQ(test::ReadFileBytes(heldFile), "held bytes");
     EXPECT_EQ(seed::CacheUrls(nullptr), std::vector<std::string>{locked});
-    ::UnlockUrlCacheEntryFileA(locked.c_str(), 0);
 }
