@@ -58,11 +58,14 @@ void CacheEnumeration(Session& s, const char* pattern, const std::string& title,
         if (reason == reasons.end()) reason = reasons.insert(reasons.end(), {*result, 0});
         ++reason->second;
     };
-    WalkUrlCache(pattern, tally, [&s] { return s.run.abort.load(); }, s.Yielder());
+    const DWORD walked = WalkUrlCache(pattern, tally, [&s] { return s.run.abort.load(); }, s.Yielder());
     for (const auto& [error, count] : reasons)
         s.log.AddLogEntry(title, Entries(count) + " could not be deleted: " + ErrorText(error));
     if (s.run.abort)
         s.log.AddLogEntry(title, "Aborted by user");
+    else if (walked != ERROR_SUCCESS)
+        s.log.AddLogEntry(title, "Not cleared: the cache could not be read to its end (" + ErrorText(walked) + "); " +
+                                     Entries(erased) + " deleted before that");
     else if (failed > 0)
         s.log.AddLogEntry(title, "Not cleared: " + std::to_string(failed) + " of " + Entries(erased + failed) +
                                      " could not be deleted");
