@@ -18,7 +18,8 @@ public:
     {
         return 0;
     }
-    DWORD RunAndWait(const std::string&, const std::string&, const std::string&, DWORD, DWORD&) override
+    DWORD RunAndWait(const std::string&, const std::string&, const std::string&, DWORD, const std::function<void()>&,
+                     DWORD&) override
     {
         return ERROR_CANCELLED;
     }

@@ -154,7 +154,7 @@ void CleanAutoCompleteForms(Session& s)
     DWORD started = ERROR_SUCCESS, exitCode = 0;
     if (s.run.live)
         started = s.desktop.RunAndWait(AddBackslash(s.programFolder) + kAutoCompleteProgram, "1", s.programFolder,
-                                       kAutoCompleteWait, exitCode);
+                                       kAutoCompleteWait, [&s] { s.host.YieldToQueue(); }, exitCode);
     // The console's Ctrl+C can set the flag from another thread meanwhile.
     if (s.run.abort)
         s.log.AddLogEntry(kAutoCompleteTask, kAborted);

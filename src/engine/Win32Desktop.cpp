@@ -100,7 +100,7 @@ std::intptr_t Win32Desktop::ShellExecuteFile(const std::string& operation, const
 }
 
 DWORD Win32Desktop::RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
-                               DWORD timeoutMs, DWORD& exitCode)
+                               DWORD timeoutMs, const std::function<void()>& whileWaiting, DWORD& exitCode)
 {
     std::wstring commandLine = L"\"" + WideFromUtf8(file) + L"\"";
     if (!parameters.empty()) commandLine += L" " + WideFromUtf8(parameters);
@@ -115,7 +115,23 @@ DWORD Win32Desktop::RunAndWait(const std::string& file, const std::string& param
         return ::GetLastError();
     ::CloseHandle(process.hThread);
     DWORD result = ERROR_SUCCESS;
-    const DWORD waited = ::WaitForSingleObject(process.hProcess, timeoutMs);
+    // The window keeps answering meanwhile, through the caller's own message loop.
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    DWORD waited = WAIT_TIMEOUT;
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        waited = ::MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, left, QS_ALLINPUT);
+        if (waited != WAIT_OBJECT_0 + 1) break;
+        if (!whileWaiting) {
+            // Nobody to hand the messages to: drop the wake-up, never the messages.
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+            ::Sleep(10);
+        } else {
+            whileWaiting();
+        }
+    }
     if (waited == WAIT_TIMEOUT)
         result = WAIT_TIMEOUT;
     else if (waited != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.hProcess, &exitCode))

@@ -34,9 +34,9 @@ public:
         return real_.ShellExecuteFile(operation, file, parameters, directory, showCommand);
     }
     DWORD RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
-                     DWORD timeoutMs, DWORD& exitCode) override
+                     DWORD timeoutMs, const std::function<void()>& whileWaiting, DWORD& exitCode) override
     {
-        return real_.RunAndWait(file, parameters, directory, timeoutMs, exitCode);
+        return real_.RunAndWait(file, parameters, directory, timeoutMs, whileWaiting, exitCode);
     }
     void MinimizeAllWindows(int flag) override;
     void ExitWindowsSession(UINT flags) override;

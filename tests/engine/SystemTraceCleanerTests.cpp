@@ -201,10 +201,10 @@ TEST_F(SystemTraceFixture, AutoCompleteHelperIsRunFromTheProgramFolderAndItsAnsw
     // The real desktop runs a program to its end and hands back its exit code.
     Win32Desktop real;
     DWORD code = 0;
-    EXPECT_EQ(real.RunAndWait("C:\\windows\\system32\\cmd.exe", "/c exit 3", folder.Path(), 30000, code),
+    EXPECT_EQ(real.RunAndWait("C:\\windows\\system32\\cmd.exe", "/c exit 3", folder.Path(), 30000, nullptr, code),
               static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(code, 3u);
-    EXPECT_EQ(real.RunAndWait(folder.File("none.exe"), "", folder.Path(), 1000, code),
+    EXPECT_EQ(real.RunAndWait(folder.File("none.exe"), "", folder.Path(), 1000, nullptr, code),
               static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 

@@ -150,7 +150,7 @@ public:
         return launchResult;
     }
     DWORD RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
-                     DWORD, DWORD& exitCode) override
+                     DWORD, const std::function<void()>&, DWORD& exitCode) override
     {
         launched.push_back({"run", file, parameters, directory, SW_HIDE});
         exitCode = runExitCode;
