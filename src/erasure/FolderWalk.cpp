@@ -152,11 +152,14 @@ private:
             return false;
         }
         const std::wstring base = listing.finalPath.empty() ? longPath : listing.finalPath;
-        // The start as the file system spells it, for every line below: the request may
-        // carry the case a caller wrote. Below it, names come from listings already.
+        // The start as the file system spells it, for every line below, when the request
+        // names it in another case only (a caller may show a folder under another name on
+        // purpose). Below it, names come from listings already.
         std::string shown = display;
-        if (top && !listing.finalPath.empty() && SamePath(listing.finalPath, longPath))
-            shown = AddBackslash(DisplayPath(listing.finalPath));
+        if (top && !listing.finalPath.empty()) {
+            const std::string spelled = AddBackslash(DisplayPath(listing.finalPath));
+            if (SamePath(WideFromUtf8(spelled), WideFromUtf8(display))) shown = spelled;
+        }
         if (needCanonical && !top) {
             h = Judge(canonical, shown);
         } else if (needCanonical && !listing.finalPath.empty()) {

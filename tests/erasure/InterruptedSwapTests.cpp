@@ -77,6 +77,14 @@ TEST_F(SwapFixture, AFolderSwapCutShortFollowsTheSameRule)
     bool said = false;
     for (const LogLine& l : session.log.Lines()) said = said || l.task + "|" + l.status == real + "|put back after an interrupted clean";
     EXPECT_TRUE(said);
+
+    // A swap that runs through names the old files where their data lived, not by the aside name.
+    MakeFolder(fresh, "000004.log", "rewritten");
+    session.log.Clear();
+    EXPECT_EQ(SwapInFreshFolder(c, LongPath(real)), "");
+    EXPECT_EQ(Read(real + "\\000004.log") + "|" + Read(aside), "rewritten|(none)");
+    ASSERT_FALSE(session.log.Lines().empty());
+    EXPECT_EQ(session.log.Lines().front().task, real + "\\000003.log deleted, not overwritten");
     EXPECT_EQ(JudgeLeftOver(true, true, false), LeftOver::EraseOld);
     EXPECT_EQ(JudgeLeftOver(true, false, true), LeftOver::Nothing);
 }
