@@ -88,7 +88,8 @@ void CleanRecentDocs(Session& s)
     else if (left < 0)
         s.log.AddLogEntry("Recent Docs List ", "Not cleared: the list cannot be read to check");
     else
-        s.log.AddLogEntry("Recent Docs List ", "Not cleared: " + Plural(left, "entry is", "entries are") + " still listed");
+        s.log.AddLogEntry("Recent Docs List ",
+                          "Not cleared: " + Plural(left, "entry is", "entries are") + " still listed");
 }
 
 std::string GetWindowsTempPath()

@@ -228,7 +228,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
 }
 
 TargetEnd EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
-                         const TargetGuard& guard)
+                              const TargetGuard& guard)
 {
     const HKEY root = RootKeyFromPath(t.key.find('\\') == std::string::npos ? t.key + "\\" : t.key);
     if (root == nullptr) {

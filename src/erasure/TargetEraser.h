@@ -34,7 +34,7 @@ WalkOutcome EraseFileTarget(EraseContext& context, const FileTarget& target, con
 // what the exclusions name. Counted as a registry entry only when something of it was
 // removed (in a test run: is there to remove); a root this program does not know, or a
 // refused key, gets a line of its own and is not counted.
-TargetEnd EraseRegistryTarget(EraseContext& context, const RegistryTarget& target, const std::vector<Exclusion>& exclusions,
-                         const TargetGuard& guard);
+TargetEnd EraseRegistryTarget(EraseContext& context, const RegistryTarget& target,
+                              const std::vector<Exclusion>& exclusions, const TargetGuard& guard);
 
 } // namespace sweepora
