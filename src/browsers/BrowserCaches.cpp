@@ -19,6 +19,7 @@ std::vector<StoreOutcome> EraseCaches(EraseContext& context, const BrowserProfil
                                       const std::string& store)
 {
     const bool held = !ProfileInUse(profile).empty();
+    const std::int64_t left = context.run.filesLeft;
     bool found = false;
     for (const std::wstring& base : bases)
         for (const std::wstring& folder : folders) {
@@ -27,7 +28,9 @@ std::vector<StoreOutcome> EraseCaches(EraseContext& context, const BrowserProfil
         }
     // No cache folder at all: nothing to say "Cleared" of.
     if (!found) return {};
-    return {WholeFiles(store)};
+    StoreOutcome outcome = WholeFiles(store);
+    outcome.filesLeft = context.run.filesLeft - left;
+    return {outcome};
 }
 
 } // namespace

@@ -285,6 +285,9 @@ std::string StoreStatus(const StoreOutcome& o)
 {
     // A store whose rows went but whose file could not be scrubbed says so itself.
     if (!o.problem.empty()) return o.edited ? o.problem : "Not cleaned: " + o.problem;
+    if (o.wholeFiles && o.filesLeft > 0)
+        return "Not cleared: " + std::to_string(o.filesLeft) + (o.filesLeft == 1 ? " file" : " files") +
+               " stayed, each named in its own line";
     if (o.wholeFiles) return "Cleared";
     std::string status = std::to_string(o.rows) + (o.rows == 1 ? " row removed" : " rows removed");
     if (!o.unknown.empty()) status += "; " + o.unknown;

@@ -22,6 +22,7 @@ struct StoreOutcome {
     bool edited = false;     // the rows went even though `problem` says more
     std::string unknown;     // tables or columns of a newer browser left alone, for the log
     bool wholeFiles = false; // files that are all traces; each has its own line from the eraser
+    std::int64_t filesLeft = 0; // of those, the files that stayed (the run's filesLeft it added)
 };
 
 // The whole files of a box, named as the log shows them: "history files".
@@ -77,7 +78,8 @@ void EraseProfileFile(EraseContext& context, const std::wstring& path,
 bool EraseProfileFolderFiles(EraseContext& context, const std::wstring& path, bool recurse = true,
                              const std::vector<const wchar_t*>& keptNames = {});
 
-// The log's status of a store: rows removed, "Cleared" for whole files, or why it stayed.
+// The log's status of a store: rows removed, "Cleared" for whole files that all went,
+// "Not cleared: ..." when some stayed, or why it stayed.
 std::string StoreStatus(const StoreOutcome& outcome);
 
 } // namespace sweepora

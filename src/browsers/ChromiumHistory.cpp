@@ -296,7 +296,9 @@ std::vector<StoreOutcome> CleanChromiumHistory(EraseContext& context, const Brow
     PassTurn(context);
     if (context.run.abort) return outcomes;
 
+    const std::int64_t left = context.run.filesLeft;
     outcomes.push_back(EraseHistoryFiles(context, profile));
+    outcomes.back().filesLeft = context.run.filesLeft - left;
     return outcomes;
 }
 

@@ -270,6 +270,7 @@ std::vector<StoreOutcome> CleanFirefoxHistory(EraseContext& context, const Brows
 
     if (context.run.abort) return outcomes;
     StoreOutcome files = WholeFiles("history files");
+    const std::int64_t left = context.run.filesLeft;
     // The hosts' security and alternative-service records: text in older versions, binary in today's.
     for (const wchar_t* name : {L"sessionstore.jsonlz4", L"SiteSecurityServiceState.txt", L"AlternateServices.txt",
                                 L"SiteSecurityServiceState.bin", L"AlternateServices.bin"})
@@ -283,6 +284,7 @@ std::vector<StoreOutcome> CleanFirefoxHistory(EraseContext& context, const Brows
         EraseProfileFolderFiles(context, InProfile(profile.localFolder, L"thumbnails"), false);
         EraseProfileFolderFiles(context, InProfile(profile.localFolder, L"jumpListCache"), false);
     }
+    files.filesLeft = context.run.filesLeft - left;
     outcomes.push_back(files);
     return outcomes;
 }

@@ -8,6 +8,7 @@
 #include "engine/Session.h"
 #include "engine/SessionPlugins.h"
 #include "engine/SystemInfo.h"
+#include "engine/Win32Desktop.h"
 #include "platform/ApplicationEventLog.h"
 #include "platform/Paths.h"
 #include "platform/RunEvents.h"
@@ -18,7 +19,6 @@
 #include "safelists/TypedUrlLoader.h"
 #include "settings/PolicySettingsStore.h"
 #include "settings/SettingsPersistence.h"
-#include "shell/Win32Desktop.h"
 
 #include <windows.h>
 

@@ -2,8 +2,8 @@
 
 #include "engine/SystemInfo.h"
 #include "platform/AtomicFile.h"
+#include "platform/ProgramVersion.h"
 #include "platform/WideText.h"
-#include "shell/ProgramVersion.h"
 
 #include <nlohmann/json.hpp>
 

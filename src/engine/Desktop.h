@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace sweepora {
@@ -32,6 +33,13 @@ public:
     virtual std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                        const std::string& parameters, const std::string& directory,
                                        int showCommand) = 0;
+
+    // Starts a program hidden and waits up to `timeoutMs` for it to end, calling
+    // `whileWaiting` whenever messages arrive meanwhile. ERROR_SUCCESS with its exit code in
+    // `exitCode`; otherwise why it could not be started, or WAIT_TIMEOUT when it had not
+    // ended by then (it is left running).
+    virtual DWORD RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
+                             DWORD timeoutMs, const std::function<void()>& whileWaiting, DWORD& exitCode) = 0;
 
     // Minimise all windows (0) or undo it (any other value), through the taskbar.
     virtual void MinimizeAllWindows(int flag) = 0;

@@ -1,6 +1,7 @@
 #include "engine/IEHistoryCleaner.h"
 
 #include "browsers/BrowserSites.h"
+#include "platform/ErrorText.h"
 #include "platform/Timestamp.h"
 #include "platform/UrlHistory.h"
 
@@ -12,6 +13,7 @@ void CleanIEHistory(Session& s) { CleanIEHistoryIn(s, {}); }
 
 void CleanIEHistoryIn(Session& s, const HistoryStoreSource& source)
 {
+    std::string notCleared;
     if (s.run.live && !s.run.abort) {
         bool storeWorks = true;
         const auto failed = [&](const std::exception& e) {
@@ -21,10 +23,16 @@ void CleanIEHistoryIn(Session& s, const HistoryStoreSource& source)
         try {
             std::unique_ptr<CURLHistory> history =
                 source ? std::make_unique<CURLHistory>(source()) : std::make_unique<CURLHistory>();
-            // Clearing refreshes afterwards; when only that refresh fails, the history is
-            // already empty and the kept addresses must still go back.
+            const HRESULT cleared = history->Clear();
+            if (FAILED(cleared))
+                notCleared = "Not cleared: the history store refused (" + ErrorText(static_cast<DWORD>(cleared)) + ")";
+            // When only the look afterwards fails, the history is already empty and the
+            // kept addresses must still go back.
             try {
-                history->Clear();
+                history->Refresh();
+                if (SUCCEEDED(cleared) && history->Count() > 0)
+                    notCleared = "Not cleared: " + std::to_string(history->Count()) +
+                                 (history->Count() == 1 ? " address is" : " addresses are") + " still listed";
             } catch (const std::exception& e) {
                 failed(e);
             }
@@ -39,6 +47,7 @@ void CleanIEHistoryIn(Session& s, const HistoryStoreSource& source)
             if (storeWorks) history->Refresh();
         } catch (const std::exception& e) {
             failed(e);
+            if (notCleared.empty()) notCleared = "Not cleared: the history store cannot be used";
         }
         // A store that failed would only fail the reload again, with a second line.
         if (storeWorks) {
@@ -47,7 +56,7 @@ void CleanIEHistoryIn(Session& s, const HistoryStoreSource& source)
             if (!failure.empty()) s.log.AddLogEntry(kIEHistoryTask, failure);
         }
     }
-    s.log.AddLogEntry(kIEHistoryTask, TimestampText());
+    s.log.AddLogEntry(kIEHistoryTask, notCleared.empty() ? TimestampText() : notCleared);
 }
 
 } // namespace sweepora

@@ -18,6 +18,24 @@ constexpr const char* kTerminated = "Terminated";
 // Not a typo to fix: the history and mail lines have always read so.
 constexpr const char* kAboted = "**Aboted**";
 
+bool FileThere(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The end line's status once the files are dealt with: the timestamp when all that was
+// there went, otherwise how many stayed (each has its own line above).
+std::string EndStatus(const Session& s, std::int64_t leftBefore, bool anyThere, const char* nothing)
+{
+    const std::int64_t stayed = s.run.filesLeft - leftBefore;
+    if (stayed > 0)
+        return "Not cleared: " + std::to_string(stayed) + (stayed == 1 ? " file" : " files") +
+               " stayed, each named in its own line";
+    if (!anyThere) return std::string("Nothing to clear: ") + nothing;
+    return TimestampText();
+}
+
 } // namespace
 
 std::optional<std::string> GetNetscapeUserDir()
@@ -40,12 +58,13 @@ void CleanNetscapeCache(Session& s)
         return;
     }
     std::string cache = *folder + "cache";
+    const std::int64_t left = s.run.filesLeft;
     EradicateFolder(s, cache, false, true);
     if (!s.run.abort) EradicateFile(s, *folder + "cookies.txt", s.settings.Passes());
     if (s.run.abort)
         s.log.AddLogEntry("Netscape Cache/Cookies ", "**Aborted**");
     else
-        s.log.AddLogEntry(kCacheTask, TimestampText());
+        s.log.AddLogEntry(kCacheTask, EndStatus(s, left, true, ""));
 }
 
 void CleanNetscapeHistory(Session& s)
@@ -56,8 +75,11 @@ void CleanNetscapeHistory(Session& s)
         s.log.AddLogEntry(kHistoryTask, kTerminated);
         return;
     }
-    EradicateFile(s, *folder + "netscape.hst", s.settings.Passes());
-    s.log.AddLogEntry(kHistoryTask, s.run.abort ? kAboted : TimestampText());
+    const std::string history = *folder + "netscape.hst";
+    const std::int64_t left = s.run.filesLeft;
+    const bool there = FileThere(history);
+    EradicateFile(s, history, s.settings.Passes());
+    s.log.AddLogEntry(kHistoryTask, s.run.abort ? kAboted : EndStatus(s, left, there, "there is no netscape.hst"));
 }
 
 void CleanNetscapeMail(Session& s)
@@ -65,12 +87,16 @@ void CleanNetscapeMail(Session& s)
     s.host.YieldToQueue();
     const std::optional<std::string> folder = GetNetscapeUserDir();
     if (!folder || s.run.abort) return;
-    EradicateFile(s, *folder + "mail\\trash", s.settings.Passes());
-    EradicateFile(s, *folder + "mail\\trash.nsm", s.settings.Passes());
+    const std::int64_t left = s.run.filesLeft;
+    bool there = false;
+    for (const char* name : {"mail\\trash", "mail\\trash.nsm"}) {
+        there = FileThere(*folder + name) || there;
+        EradicateFile(s, *folder + name, s.settings.Passes());
+    }
     if (s.run.abort)
         s.log.AddLogEntry("Netscape mails History", kAboted);
     else
-        s.log.AddLogEntry("Netscape mailes History", TimestampText());
+        s.log.AddLogEntry("Netscape mailes History", EndStatus(s, left, there, "there is no mail trash"));
 }
 
 } // namespace sweepora

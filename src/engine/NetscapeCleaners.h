@@ -14,6 +14,8 @@ constexpr const char* kNetscapeUsersKey = "Software\\Netscape\\Netscape Navigato
 // end with "Terminated", as without a profile).
 std::optional<std::string> GetNetscapeUserDir();
 
+// Each ends with its timestamp when all it found went, "Nothing to clear: ..." when its
+// files are not there, or "Not cleared: ..." with how many stayed (each has its line).
 // Empties the profile's cache folder (keeping the folder) and erases cookies.txt.
 void CleanNetscapeCache(Session& session);
 // Erases netscape.hst.

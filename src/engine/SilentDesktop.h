@@ -5,8 +5,9 @@
 namespace sweepora {
 
 // A desktop for unattended work: every question answered No, every dialog cancelled,
-// no program started, no window touched and the session left alone. The shell is still
-// told of changes: that belongs to the clean, not to a conversation.
+// no program started (a helper that was to run says it was cancelled), no window touched
+// and the session left alone. The shell is still told of changes: that belongs to the
+// clean, not to a conversation.
 class SilentDesktop final : public Desktop {
 public:
     int MessageBox(const std::string&, const std::string&, UINT) override { return IDNO; }
@@ -17,6 +18,11 @@ public:
                                    const std::string&, int) override
     {
         return 0;
+    }
+    DWORD RunAndWait(const std::string&, const std::string&, const std::string&, DWORD, const std::function<void()>&,
+                     DWORD&) override
+    {
+        return ERROR_CANCELLED;
     }
     void MinimizeAllWindows(int) override {}
     void ExitWindowsSession(UINT) override {}

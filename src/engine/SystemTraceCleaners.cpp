@@ -5,6 +5,10 @@
 #include "engine/RecentItems.h"
 #include "engine/ShellFolders.h"
 #include "erasure/FileGuard.h"
+#include "erasure/IndexDatFile.h"
+#include "erasure/RecentDocsList.h"
+#include "erasure/RecycleBin.h"
+#include "platform/ErrorText.h"
 #include "platform/FolderListing.h"
 #include "platform/HostPlatform.h"
 #include "platform/LongPath.h"
@@ -30,28 +34,19 @@ constexpr const char* kTempTask = "Windows Tempoprary Files";
 constexpr const char* kTerminated = "Terminated";
 constexpr const char* kAborted = "**Aborted**";
 
-// Spaces over the file's whole length, in place, so its old clusters are what get
-// overwritten. Fails without touching it when another program holds it open.
-void OverwriteWithSpaces(const std::string& path)
+constexpr const char* kBinTask = "Recycle Bin ";
+constexpr const char* kAutoCompleteTask = "IE Autocomplete forms";
+// The helper clears in moments; one that hangs must not hold the run for ever.
+constexpr DWORD kAutoCompleteWait = 2 * 60 * 1000;
+
+std::string Plural(std::int64_t n, const char* one, const char* many)
 {
-    // Never through a link: the spaces belong in this file only.
-    UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return;
-    LARGE_INTEGER size = {};
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!::GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks > 1 ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !SamePath(FinalPathOf(file.get()), LongPath(path)))
-        return;
-    if (!::GetFileSizeEx(file.get(), &size)) return;
-    static constexpr DWORD kBlock = 64 * 1024;
-    const std::vector<char> spaces(kBlock, ' ');
-    for (std::int64_t left = size.QuadPart; left > 0;) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::int64_t>(left, kBlock));
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), spaces.data(), chunk, &written, nullptr) || written == 0) return;
-        left -= written;
-    }
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 } // namespace
@@ -65,23 +60,36 @@ std::string RecycleBinRootPath(const std::string& rootPath)
 void EmptyRecycleBin(Session& s, const std::string& rootPath, bool noConfirmation, bool noProgressUI,
                      bool noSound)
 {
-    const std::string root = RecycleBinRootPath(rootPath);
     DWORD flags = 0;
     if (noConfirmation) flags |= SHERB_NOCONFIRMATION;
     if (noProgressUI) flags |= SHERB_NOPROGRESSUI;
     if (noSound) flags |= SHERB_NOSOUND;
-    // An already empty bin answers with a failure; the line is written all the same.
-    const std::wstring wideRoot = WideFromUtf8(root); // a mounted folder's root may have any name
-    if (s.run.live) ::SHEmptyRecycleBinW(::GetActiveWindow(), wideRoot.empty() ? nullptr : wideRoot.c_str(), flags);
-    s.log.AddLogEntry("Recycle Bin Cleared ", TimestampText());
+    const RecycleBinOutcome o = EraseRecycleBin(s.Erasure(), RecycleBinRootPath(rootPath), flags);
+    if (o.counted && o.before == 0)
+        s.log.AddLogEntry(kBinTask, "Nothing to clear: it is empty");
+    else if (FAILED(o.result))
+        s.log.AddLogEntry(kBinTask, "Not cleared: " + ErrorText(static_cast<DWORD>(o.result)));
+    else if (s.run.live && o.counted && o.after > 0)
+        s.log.AddLogEntry(kBinTask, "Not cleared: " + Plural(o.after, "item is", "items are") + " still there, of " +
+                                        std::to_string(o.before));
+    else
+        s.log.AddLogEntry("Recycle Bin Cleared ", TimestampText());
 }
 
 void CleanRecentDocs(Session& s)
 {
     // First, so that the lines count what the shell's own clearing would otherwise take unseen.
-    CleanRecentItems(s, CurrentRecentScope());
-    if (s.run.live) ::SHAddToRecentDocs(0, nullptr);
-    s.log.AddLogEntry("Recent Docs List cleared", TimestampText());
+    const RecentScope scope = CurrentRecentScope();
+    CleanRecentItems(s, scope);
+    const std::int64_t left = ClearRecentDocsList(s.Erasure(), scope.recentDocsKey);
+    // A test run removed nothing, so what is listed says nothing of what the live run leaves.
+    if (!s.run.live || left == 0)
+        s.log.AddLogEntry("Recent Docs List cleared", TimestampText());
+    else if (left < 0)
+        s.log.AddLogEntry("Recent Docs List ", "Not cleared: the list cannot be read to check");
+    else
+        s.log.AddLogEntry("Recent Docs List ",
+                          "Not cleared: " + Plural(left, "entry is", "entries are") + " still listed");
 }
 
 std::string GetWindowsTempPath()
@@ -144,12 +152,23 @@ void CleanAutoCompleteForms(Session& s)
 {
     if (s.run.abort) return;
     // The helper has no test mode of its own: a test run must not start it.
+    DWORD started = ERROR_SUCCESS, exitCode = 0;
     if (s.run.live)
-        s.desktop.ShellExecuteFile("open", AddBackslash(s.programFolder) + kAutoCompleteProgram, "1", s.programFolder,
-                               SW_HIDE);
+        started = s.desktop.RunAndWait(AddBackslash(s.programFolder) + kAutoCompleteProgram, "1", s.programFolder,
+                                       kAutoCompleteWait, [&s] { s.host.YieldToQueue(); }, exitCode);
     // The console's Ctrl+C can set the flag from another thread meanwhile.
     if (s.run.abort)
-        s.log.AddLogEntry("IE Autocomplete forms", kAborted);
+        s.log.AddLogEntry(kAutoCompleteTask, kAborted);
+    else if (started == WAIT_TIMEOUT)
+        s.log.AddLogEntry(kAutoCompleteTask, std::string("Not confirmed: ") + kAutoCompleteProgram +
+                                                 " had not finished after two minutes");
+    else if (started != ERROR_SUCCESS)
+        s.log.AddLogEntry(kAutoCompleteTask, std::string("Not cleared: ") + kAutoCompleteProgram +
+                                                 " could not be started (" + ErrorText(started) + ")");
+    else if (exitCode != 0)
+        s.log.AddLogEntry(kAutoCompleteTask, std::string("Not all cleared: ") + kAutoCompleteProgram +
+                                                 " could not clear every store (exit code " +
+                                                 std::to_string(exitCode) + ")");
     else
         s.log.AddLogEntry("IE Autocomplete forms Cleared", TimestampText());
 }
@@ -165,12 +184,27 @@ void CleanIndexDat(Session& s)
         files.push_back(AddBackslash(history) + "index.dat");
         files.push_back(AddBackslash(history) + "history.ie5\\index.dat");
     }
+    const EraseContext erasure = s.Erasure();
+    int overwritten = 0, failed = 0;
     for (const std::string& file : files) {
-        if (s.run.abort || !s.run.live) break;
-        OverwriteWithSpaces(file);
+        if (s.run.abort) break;
+        const DWORD error = OverwriteIndexDat(erasure, file);
+        if (error == ERROR_SUCCESS) {
+            ++overwritten;
+        } else if (!IsMissing(error)) {
+            ++failed;
+            s.log.AddLogEntry(file, "Not cleaned: " + (error == ERROR_CANNOT_MAKE
+                                                           ? std::string("it is a link or has other names")
+                                                           : ErrorText(error)));
+        }
     }
     if (s.run.abort)
         s.log.AddLogEntry("Index.dat ", kAborted);
+    else if (failed > 0)
+        s.log.AddLogEntry("Index.dat ", "Not cleaned: " + std::to_string(failed) + " of " +
+                                            std::to_string(failed + overwritten) + " files could not be overwritten");
+    else if (overwritten == 0)
+        s.log.AddLogEntry("Index.dat ", "Nothing to clean: there is no index.dat file");
     else
         s.log.AddLogEntry("Index.dat cleaned", TimestampText());
 }

@@ -16,12 +16,14 @@ constexpr const char* kAutoCompleteProgram = "iea.exe";
 // "D" and "D:" become "D:\"; an empty path (all drives) and "D:\..." stay as they are.
 std::string RecycleBinRootPath(const std::string& rootPath);
 
-// Empties the Recycle Bin of the root's drive, or of all drives for an empty root.
-// The line is logged whatever the shell answers; in test mode nothing is emptied.
+// Empties the Recycle Bin of the root's drive, or of all drives for an empty root, and
+// says what the shell's count shows: "Recycle Bin Cleared " once it is empty, that it was
+// empty already, or why it is not. In test mode nothing is emptied.
 void EmptyRecycleBin(Session& session, const std::string& rootPath, bool noConfirmation, bool noProgressUI,
                      bool noSound);
 
-// Empties the shell's recent-documents list.
+// Empties the shell's recent-documents list; "cleared" only when the list holds no entry
+// afterwards.
 void CleanRecentDocs(Session& session);
 
 // The user's temporary folder as the system reports it; empty when it cannot say.
@@ -38,11 +40,13 @@ void CleanWindowsTemp(Session& session);
 
 void CleanClipboard(Session& session);
 
-// Starts iea.exe hidden and does not wait for it; a test run starts nothing and only logs.
+// Runs iea.exe hidden and waits for it: "Cleared" only when it says it cleared every
+// store. A test run starts nothing and only logs.
 void CleanAutoCompleteForms(Session& session);
 
 // Overwrites the cookies, history and history.ie5 index.dat files with spaces over their
-// whole length; the files are kept.
+// whole length; the files are kept. A file that stays as it was gets a line with the
+// reason, and the end line says whether every file there was overwritten.
 void CleanIndexDat(Session& session);
 
 } // namespace sweepora

@@ -208,7 +208,9 @@ bool RemoveFolderLink(EraseContext& c, const ListedFile& f)
     return true;
 }
 
-DWORD EraseListedFile(EraseContext& c, const ListedFile& f)
+namespace {
+
+DWORD EraseListed(EraseContext& c, const ListedFile& f)
 {
     if (GoneInPreview(c.run, f.longPath)) return ERROR_SUCCESS;
     const ListedEntry& e = f.entry;
@@ -294,6 +296,15 @@ DWORD EraseListedFile(EraseContext& c, const ListedFile& f)
     return ERROR_SUCCESS;
 }
 
+} // namespace
+
+DWORD EraseListedFile(EraseContext& c, const ListedFile& f)
+{
+    const DWORD result = EraseListed(c, f);
+    if (result != ERROR_SUCCESS && result != ERROR_OPERATION_ABORTED) ++c.run.filesLeft;
+    return result;
+}
+
 DWORD EraseNamedFile(EraseContext& c, const std::string& filePath)
 {
     if (filePath.empty()) return ERROR_SUCCESS;
@@ -315,6 +326,8 @@ DWORD EraseNamedFile(EraseContext& c, const std::string& filePath)
         if (!final.empty()) folder = final;
     }
     ListedFile f{filePath, AddBackslashW(folder) + data.cFileName, {}};
+    // Named as the file system spells it, when the caller's spelling differs only in case.
+    if (SamePath(f.longPath, longPath)) f.display = DisplayPath(f.longPath);
     f.entry.name = data.cFileName;
     f.entry.attributes = data.dwFileAttributes;
     f.entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

@@ -23,7 +23,8 @@ struct ListedFile {
 // instead. In a test run it opens the file as the live run would, so that what the run
 // would refuse is said, counts, logs and remembers the file as gone for the rest of the run.
 // ERROR_SUCCESS when the file is gone (would be) or was already; otherwise why it stayed,
-// ERROR_CANNOT_MAKE for a file left in place for a reason of its own.
+// ERROR_CANNOT_MAKE for a file left in place for a reason of its own; a file that stays
+// (other than by an abort) is counted in the run's filesLeft.
 DWORD EraseListedFile(EraseContext& context, const ListedFile& file);
 
 // The same for a file a caller names: the name is listed first, in its folder's final path.

@@ -1,6 +1,7 @@
 #include "erasure/FileReplace.h"
 
 #include "erasure/FileEraser.h"
+#include "erasure/InterruptedSwap.h"
 #include "platform/ErrorText.h"
 #include "platform/FileIo.h"
 #include "platform/FolderListing.h"
@@ -98,11 +99,20 @@ std::string RecoverReplace(EraseContext& context, const std::wstring& path)
 {
     if (!context.run.live) return {};
     const std::wstring fresh = ReplacementName(path), aside = SetAsideName(path);
-    // Interrupted between the two moves: the original goes back, so no user data is lost;
-    // this run edits it again.
-    if (!Exists(path) && Exists(aside) && !Move(aside, path))
-        return "an earlier clean was interrupted and " + NameOf(aside) + " cannot be put back (" +
-               ErrorText(::GetLastError()) + ")";
+    switch (JudgeLeftOver(Exists(path), Exists(aside), Exists(fresh))) {
+    case LeftOver::PutBack:
+        // Interrupted between the two moves: the original goes back, so no user data is
+        // lost; this run edits it again.
+        if (!Move(aside, path))
+            return "an earlier clean was interrupted and " + NameOf(aside) + " cannot be put back (" +
+                   ErrorText(::GetLastError()) + ")";
+        break;
+    case LeftOver::KeepBoth:
+        return KeptBothText(path, aside, fresh);
+    case LeftOver::Nothing:
+    case LeftOver::EraseOld:
+        break;
+    }
     // What is left is either an edited copy never put in place or the original's old bytes.
     if (std::string problem = EraseSibling(context, fresh); !problem.empty()) return problem;
     return EraseSibling(context, aside);

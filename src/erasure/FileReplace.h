@@ -17,9 +17,12 @@ struct ReplaceOutcome {
 std::wstring ReplacementName(const std::wstring& path); // "<path>.sweepora-new"
 std::wstring SetAsideName(const std::wstring& path);    // "<path>.sweepora-old"
 
-// Puts back what an interrupted replace of `path` left: an original still set aside while
-// `path` is missing goes back in place, and the leftover siblings are erased. Empty when
-// nothing is left over or all of it was dealt with, otherwise why not.
+// Puts back what an interrupted replace of `path` left, by JudgeLeftOver's rule: an
+// original still set aside while `path` is missing goes back in place; one beside a `path`
+// made since stays with it and the edited copy (the reason names which is which), at every
+// clean until the user removes one; otherwise the leftover
+// siblings are erased. Empty when nothing is left over or all of it was dealt with,
+// otherwise why not.
 std::string RecoverReplace(EraseContext& context, const std::wstring& path);
 
 // Replaces the file at `path` ("\\?\" form) by `bytes`, provided it still holds exactly

@@ -1,6 +1,7 @@
 #include "erasure/FolderSwap.h"
 
 #include "erasure/FolderWalk.h"
+#include "erasure/InterruptedSwap.h"
 #include "platform/ErrorText.h"
 #include "platform/LongPath.h"
 
@@ -48,22 +49,22 @@ std::string RestoreFolderSwap(EraseContext& context, const std::wstring& folder)
     const std::wstring real = WithoutBackslash(folder);
     const std::wstring aside = AsideFolderOf(real);
     const std::wstring fresh = FreshFolderOf(real);
-    if (IsFolder(aside)) {
-        if (!Exists(real)) {
-            // Cut short between the two renames: the old store is the whole one.
-            if (!::MoveFileExW(aside.c_str(), real.c_str(), 0))
-                return "an earlier clean left " + DisplayPath(aside) + " and it cannot be put back (" +
-                       ErrorText(::GetLastError()) + ")";
-            context.log.AddLogEntry(DisplayPath(real), "put back after an interrupted clean");
-        } else if (IsFolder(fresh)) {
-            // Cut short between the renames, and something (the browser) made a new store
-            // since: which one the user wants cannot be told.
-            return "an earlier clean was cut short and left " + DisplayPath(aside) + " beside a new " +
-                   DisplayPath(real) + "; both are left as they are";
-        } else {
-            // Cut short while the old store was being erased.
-            EraseWholeFolder(context, aside);
-        }
+    switch (JudgeLeftOver(Exists(real), IsFolder(aside), IsFolder(fresh))) {
+    case LeftOver::PutBack:
+        // Cut short between the two renames: the old store is the whole one.
+        if (!::MoveFileExW(aside.c_str(), real.c_str(), 0))
+            return "an earlier clean left " + DisplayPath(aside) + " and it cannot be put back (" +
+                   ErrorText(::GetLastError()) + ")";
+        context.log.AddLogEntry(DisplayPath(real), "put back after an interrupted clean");
+        break;
+    case LeftOver::KeepBoth:
+        return KeptBothText(real, aside, fresh);
+    case LeftOver::EraseOld:
+        // Cut short while the old store was being erased.
+        EraseWholeFolder(context, aside);
+        break;
+    case LeftOver::Nothing:
+        break;
     }
     if (IsFolder(fresh)) EraseWholeFolder(context, fresh);
     if (Exists(aside) || Exists(fresh))

@@ -13,8 +13,10 @@ namespace sweepora {
 std::wstring FreshFolderOf(const std::wstring& folder);
 std::wstring AsideFolderOf(const std::wstring& folder);
 
-// Undoes what an interrupted swap left: an aside folder with the real one missing is put
-// back; a leftover fresh folder, or an aside one whose replacement is in place, is erased.
+// Undoes what an interrupted swap left, by JudgeLeftOver's rule: an aside folder with the
+// real one missing is put back; one beside a real folder made since stays with it and the
+// fresh one (the reason names which is which); a leftover fresh folder, or an aside one whose
+// replacement is in place, is erased.
 // Empty when the folder is as it should be, else why not.
 std::string RestoreFolderSwap(EraseContext& context, const std::wstring& folder);
 

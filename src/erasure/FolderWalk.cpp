@@ -52,19 +52,27 @@ private:
         bool keptWhole = false;
     };
 
-    void Refused(const std::string& why)
+    // The guard names folders by their canonical (upper-case) form; the line names this
+    // one as the walk shows it.
+    void Refused(std::string why, const std::wstring& canonical, const std::string& shown)
     {
+        std::string upper = DisplayPath(canonical), spelled = shown;
+        if (upper.size() > 3 && upper.back() == '\\') upper.pop_back();
+        if (spelled.size() > 3 && spelled.back() == '\\') spelled.pop_back();
+        if (const std::size_t at = why.find(upper); at != std::string::npos && !upper.empty() && SamePath(
+                WideFromUtf8(upper), WideFromUtf8(spelled)))
+            why.replace(at, upper.size(), spelled);
         if (said_.insert(why).second) c_.log.AddLogEntry(r_.refusalTask, "Refused: " + why);
     }
 
-    Here Judge(const std::wstring& canonical)
+    Here Judge(const std::wstring& canonical, const std::string& shown)
     {
         Here h;
         h.masks = masks_;
         h.recurse = r_.recurse;
         if (r_.guard) {
             FolderVerdict v = r_.guard->JudgeFolder(canonical, masks_, r_.recurse, r_.removeFolder || r_.removeSubfolders);
-            for (const std::string& why : v.refusals) Refused(why);
+            for (const std::string& why : v.refusals) Refused(why, canonical, shown);
             h.masks = std::move(v.masks);
             for (std::wstring& mask : h.masks)
                 if (mask == L"*.*") mask = L"*";
@@ -124,7 +132,7 @@ private:
         Here h{masks_, r_.recurse, true, {}, false};
         if (top && needCanonical) {
             canonical = CanonicalFolder(longPath);
-            h = Judge(canonical);
+            h = Judge(canonical, display);
             if (r_.guard && h.masks.empty() && !h.recurse) {
                 outcome_.refused = true;
                 return false;
@@ -144,15 +152,23 @@ private:
             return false;
         }
         const std::wstring base = listing.finalPath.empty() ? longPath : listing.finalPath;
+        // The start as the file system spells it, for every line below, when the request
+        // names it in another case only (a caller may show a folder under another name on
+        // purpose). Below it, names come from listings already.
+        std::string shown = display;
+        if (top && !listing.finalPath.empty()) {
+            const std::string spelled = AddBackslash(DisplayPath(listing.finalPath));
+            if (SamePath(WideFromUtf8(spelled), WideFromUtf8(display))) shown = spelled;
+        }
         if (needCanonical && !top) {
-            h = Judge(canonical);
+            h = Judge(canonical, shown);
         } else if (needCanonical && !listing.finalPath.empty()) {
             // Changed between the judgement and the listing (a link put in its place): the
             // folder listed is the one that counts.
             const std::wstring listed = UpperCaseWide(AddBackslashW(listing.finalPath));
             if (listed != canonical) {
                 canonical = listed;
-                h = Judge(canonical);
+                h = Judge(canonical, shown);
             }
         }
         bool emptied = listing.error == ERROR_SUCCESS && !h.keptWhole;
@@ -166,7 +182,7 @@ private:
                 emptied = false;
                 continue;
             }
-            ListedFile f{display + Utf8FromWide(entry.name), AddBackslashW(base) + entry.name, entry};
+            ListedFile f{shown + Utf8FromWide(entry.name), AddBackslashW(base) + entry.name, entry};
             const bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             if (isFolder && (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 f.display += "\\";
@@ -181,10 +197,12 @@ private:
             } else if (Wanted(entry.name, h)) {
                 const std::string refusal = r_.guard ? r_.guard->FileRefusal(canonical, entry.name) : std::string();
                 if (!refusal.empty()) {
-                    Refused(refusal);
+                    Refused(refusal, canonical, shown);
+                    ++outcome_.filesRefused;
                     emptied = false;
                     continue;
                 }
+                ++outcome_.filesAllowed;
                 const DWORD error = EraseListedFile(c_, f);
                 if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) outcome_.inUse = true;
                 emptied = error == ERROR_SUCCESS && emptied;
@@ -196,10 +214,10 @@ private:
         listing.handle.reset();
         if (!removeThis || !h.remove || c_.run.abort) return false;
         if (h.keptWhole) {
-            c_.log.AddLogEntry(display, "Not removed: an exclusion keeps it");
+            c_.log.AddLogEntry(shown, "Not removed: an exclusion keeps it");
             return false;
         }
-        return Remove(display, longPath, emptied,
+        return Remove(shown, longPath, emptied,
                       listing.error == ERROR_SUCCESS ? ERROR_DIR_NOT_EMPTY : listing.error);
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "erasure/EraseContext.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,8 @@ struct WalkOutcome {
     bool emptied = false; // everything below the start is gone (in a test run: would be)
     bool inUse = false;   // a file stayed because something held it open
     bool refused = false; // the guard refused the start whole: nothing of it may be taken
+    std::int64_t filesAllowed = 0; // files the guard let the eraser try
+    std::int64_t filesRefused = 0; // files the guard kept
 };
 
 // The one folder walk. The start is listed through a handle and judged by its final path;

@@ -21,6 +21,9 @@ struct RunState {
     // Of `files`, those deleted without overwrite passes (level 0): their content stays on the disk.
     std::int64_t filesNotOverwritten = 0;
     std::int64_t registryKeys = 0;
+    // Files an erasure was asked to take and left where they were (each has its line), so
+    // that a cleaner can tell "cleared" from "not all cleared".
+    std::int64_t filesLeft = 0;
 
     // What a test run has counted as erased (upper-cased long paths), so that later
     // cleaners of the same run treat it as gone, as they would after a live run.

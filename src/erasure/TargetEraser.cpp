@@ -238,6 +238,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         refusals);
     for (const std::string& why : refusals) c.log.AddLogEntry(t.text, Refused(why));
     int refusedFolders = 0, allowedFolders = 0;
+    std::int64_t filesAllowed = 0, filesRefused = 0;
     WalkRequest request;
     for (const std::wstring& mask : t.masks) request.masks.push_back(UpperCaseWide(mask));
     request.recurse = t.recurse || t.removeSelf;
@@ -256,31 +257,37 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         const WalkOutcome outcome = WalkFolder(c, request);
         total.inUse = total.inUse || outcome.inUse;
         (outcome.refused ? refusedFolders : allowedFolders) += 1;
+        filesAllowed += outcome.filesAllowed;
+        filesRefused += outcome.filesRefused;
     }
-    total.refused = (!refusals.empty() || refusedFolders > 0) && allowedFolders == 0;
+    // Folders that were allowed but whose every file was kept took nothing either.
+    const bool somethingRefused = !refusals.empty() || refusedFolders > 0 || filesRefused > 0;
+    total.refused = somethingRefused && filesAllowed == 0 && (allowedFolders == 0 || filesRefused > 0);
+    total.filesAllowed = filesAllowed;
+    total.filesRefused = filesRefused;
     return total;
 }
 
-bool EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
-                         const TargetGuard& guard)
+TargetEnd EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::vector<Exclusion>& exclusions,
+                              const TargetGuard& guard)
 {
     const std::string rootText = RootName(t.key);
     if (HasWildcard(std::string_view(rootText))) {
         c.log.AddLogEntry(t.text, Refused("a wildcard may not stand for a registry root"));
-        return true;
+        return TargetEnd::Refused;
     }
     const HKEY root = RootKeyFromPath(rootText + "\\");
     if (root == nullptr) {
         c.log.AddLogEntry(t.text, "Not done: \"" + rootText +
                                       "\" is not a registry root; write it in full, as HKEY_CURRENT_USER is");
-        return false;
+        return TargetEnd::NotDone;
     }
     // The pattern as written first: a wildcard standing for another user's hive, say, is
     // refused whole before any key is opened.
     const std::string why = guard.RegistryRefusal(t);
     if (!why.empty()) {
         c.log.AddLogEntry(t.text, Refused(why));
-        return true;
+        return TargetEnd::Refused;
     }
     std::size_t allowed = 0, refused = 0;
     RegistryWalkRequest walk;
@@ -302,7 +309,7 @@ bool EraseRegistryTarget(EraseContext& c, const RegistryTarget& t, const std::ve
         c.log.AddLogEntry(t.text, Refused(reason));
     };
     WalkRegistryPattern(walk, c.run.abort);
-    return refused > 0 && allowed == 0;
+    return refused > 0 && allowed == 0 ? TargetEnd::Refused : TargetEnd::Done;
 }
 
 } // namespace sweepora

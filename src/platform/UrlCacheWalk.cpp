@@ -35,9 +35,14 @@ UrlCacheEntry ReadEntry(const clsMemoryManagement& buffer, DWORD capacity)
 
 } // namespace
 
-void WalkUrlCache(const char* pattern, const std::function<void(const UrlCacheEntry&)>& action,
-                  const std::function<bool()>& stopped, const std::function<void()>& yield)
+DWORD WalkUrlCache(const char* pattern, const std::function<void(const UrlCacheEntry&)>& action,
+                   const std::function<bool()>& stopped, const std::function<void()>& yield)
 {
+    // The end of the entries is no failure; anything else the library says is.
+    const auto ended = [] {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_NO_MORE_ITEMS || error == ERROR_FILE_NOT_FOUND ? DWORD{ERROR_SUCCESS} : error;
+    };
     clsMemoryManagement buffer;
     DWORD capacity = kFirstBlock;
     buffer.Allocate(capacity);
@@ -46,17 +51,18 @@ void WalkUrlCache(const char* pattern, const std::function<void(const UrlCacheEn
         find.reset(::FindFirstUrlCacheEntryA(pattern, info, size));
         return static_cast<bool>(find);
     });
-    if (!first) return;
+    if (!first) return buffer.Handle() ? ended() : DWORD{ERROR_NOT_ENOUGH_MEMORY};
     action(ReadEntry(buffer, capacity));
 
     while (!stopped()) {
         const bool next = ReadRecord(buffer, capacity, [&](INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
             return ::FindNextUrlCacheEntryA(find.get(), info, size) != FALSE;
         });
-        if (!next) break;
+        if (!next) return buffer.Handle() ? ended() : DWORD{ERROR_NOT_ENOUGH_MEMORY};
         action(ReadEntry(buffer, capacity));
         if (yield) yield();
     }
+    return ERROR_SUCCESS;
 }
 
 } // namespace sweepora

@@ -25,9 +25,9 @@ struct UrlCacheEntry {
 // Walks the URL cache entries matching `pattern` (null: every entry), one library call per
 // entry, each record read into one locked block that grows when a record needs more.
 // `stopped` is asked before each entry after the first, `yield` runs after each entry
-// after the first. Library failures end the walk quietly: an empty cache simply has no
-// entries.
-void WalkUrlCache(const char* pattern, const std::function<void(const UrlCacheEntry&)>& action,
+// after the first. ERROR_SUCCESS when the entries ran out (an empty cache simply has
+// none) or `stopped` ended the walk; otherwise why the library could not go on.
+DWORD WalkUrlCache(const char* pattern, const std::function<void(const UrlCacheEntry&)>& action,
                   const std::function<bool()>& stopped, const std::function<void()>& yield);
 
 } // namespace sweepora

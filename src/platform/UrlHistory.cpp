@@ -136,10 +136,11 @@ void CURLHistory::AddURL(const std::string& url, const std::string& title, std::
           "AddURL \"" + url + "\"");
 }
 
-void CURLHistory::Clear()
+HRESULT CURLHistory::Clear()
 {
-    store_.get()->ClearHistory();
-    Refresh();
+    const HRESULT cleared = store_.get()->ClearHistory();
+    items_.clear();
+    return cleared;
 }
 
 void CURLHistory::Refresh(const std::optional<std::string>& urlStartsWith, std::int32_t flags)

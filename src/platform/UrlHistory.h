@@ -73,7 +73,7 @@ private:
 };
 
 // Every entry of the store, with operations to add, delete and clear. A snapshot: the
-// items are those of the last Refresh, Clear or DeleteURL.
+// items are those of the last Refresh or DeleteURL (none after a Clear).
 class CURLHistory {
 public:
     // Over OpenUrlHistoryStore(); already holds every entry.
@@ -86,8 +86,9 @@ public:
     // The collection is not refreshed. Raises a failure.
     void AddURL(const std::string& url, const std::string& title, std::int32_t flags);
     std::int32_t Count() const { return static_cast<std::int32_t>(items_.size()); }
-    // Failures of the clearing are ignored; the Refresh after it raises its own.
-    void Clear();
+    // Asks the store to forget every entry and empties the collection; the store's answer
+    // is returned, not raised. A Refresh then shows what the store still holds.
+    HRESULT Clear();
     // No text: no filter. STATURL_QUERYFLAG_* in `flags`. Raises a failure.
     void Refresh(const std::optional<std::string>& urlStartsWith = std::nullopt, std::int32_t flags = 0);
     // 1-based; raises DISP_E_BADINDEX outside the collection.

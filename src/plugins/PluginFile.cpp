@@ -12,10 +12,19 @@ namespace sweepora {
 
 namespace {
 
+// Every spelling of the variable's name, in any case; the rest of the text stays as written,
+// so the log names the folders as the author and the system spell them.
 std::string ReplaceAll(std::string text, const std::string& what, const std::string& with)
 {
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
+    const std::string upperWhat = UpperCaseUtf8(what);
+    for (std::size_t at = 0; at + what.size() <= text.size();) {
+        if (UpperCaseUtf8(text.substr(at, what.size())) == upperWhat) {
+            text.replace(at, what.size(), with);
+            at += with.size();
+        } else {
+            ++at;
+        }
+    }
     return text;
 }
 
@@ -33,9 +42,9 @@ std::string PluginFilePath(const std::string& pluginFolder, const std::string& n
 
 std::string ExpandVariables(const std::string& entry, const PluginVariables& v)
 {
-    std::string path = ReplaceAll(UpperCaseUtf8(entry), "%APPDATA%", v.appDataPath);
-    path = ReplaceAll(UpperCaseUtf8(path), "%USERNAME%", v.userName);
-    return ReplaceAll(UpperCaseUtf8(path), "%WIN%", v.windowsPath);
+    std::string path = ReplaceAll(entry, "%APPDATA%", v.appDataPath);
+    path = ReplaceAll(path, "%USERNAME%", v.userName);
+    return ReplaceAll(path, "%WIN%", v.windowsPath);
 }
 
 CleaningEntry ReadPluginEntry(const std::string& pluginFolder, const std::string& name,

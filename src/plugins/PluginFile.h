@@ -33,8 +33,8 @@ struct PluginVariables {
     std::string windowsPath;
 };
 
-// The entry (UTF-8) upper-cased before each of the three replacements, so the variables
-// match in any case; the Windows folder goes in last and keeps its own case.
+// The entry (UTF-8) with the three variables replaced, each matched in any case; the rest
+// keeps the case it was written in, which the log shows.
 std::string ExpandVariables(const std::string& entry, const PluginVariables& variables);
 
 // Reads the plugin file of the line `name` into an entry: DelRegKeyList as the key's

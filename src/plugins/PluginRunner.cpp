@@ -11,6 +11,9 @@ namespace sweepora {
 namespace {
 
 constexpr const char* kEveryTargetRefused = "Refused: every target is protected";
+constexpr const char* kNoKnownRoot = "Not done: no target names a registry root this program knows";
+constexpr const char* kNothingAllowed =
+    "Not done: every target is protected or names a registry root this program does not know";
 
 // "Google Chrome - Cache" is Google Chrome's.
 std::string ApplicationOf(const std::string& entryName)
@@ -34,18 +37,21 @@ std::string WhyText(const std::exception_ptr& error)
 
 } // namespace
 
-bool RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetGuard& guard)
+std::string RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetGuard& guard)
 {
     bool inUse = false;
-    // Targets the guards refused whole; when that is every target, nothing of the entry ran.
-    std::size_t refused = 0;
+    // Targets the guards refused whole, and registry targets with a root nobody knows: when
+    // together they are every target, nothing of the entry ran.
+    std::size_t refused = 0, notDone = 0;
     // A failing target is passed over so that the next one still runs; the entry then
     // reports the first failure instead of completing.
     std::exception_ptr failure;
     for (const RegistryTarget& t : entry.registry) {
-        if (c.run.abort) return false;
+        if (c.run.abort) return {};
         try {
-            if (EraseRegistryTarget(c, t, entry.exclusions, guard)) ++refused;
+            const TargetEnd end = EraseRegistryTarget(c, t, entry.exclusions, guard);
+            if (end == TargetEnd::Refused) ++refused;
+            if (end == TargetEnd::NotDone) ++notDone;
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
@@ -65,7 +71,10 @@ bool RunCleaningEntry(const CleaningEntry& entry, EraseContext& c, const TargetG
         c.log.AddLogEntry(application, "Some files are in use: close " + application + " first, then clean again");
     }
     if (failure) std::rethrow_exception(failure);
-    return refused > 0 && refused == entry.registry.size() + entry.files.size();
+    const std::size_t targets = entry.registry.size() + entry.files.size();
+    if (targets == 0 || refused + notDone < targets) return {};
+    if (notDone == 0) return kEveryTargetRefused;
+    return refused == 0 ? kNoKnownRoot : kNothingAllowed;
 }
 
 bool RunPlugins(const PluginList& list, const std::string& pluginFolder, const PluginVariables& variables,
@@ -76,7 +85,7 @@ bool RunPlugins(const PluginList& list, const std::string& pluginFolder, const P
     const auto run = [&](const CleaningEntry& entry) {
         std::string status;
         try {
-            if (RunCleaningEntry(entry, c, guard)) status = kEveryTargetRefused;
+            status = RunCleaningEntry(entry, c, guard);
         } catch (...) {
             status = "Error : " + WhyText(std::current_exception());
         }

@@ -1,7 +1,7 @@
 #include "shell/AboutWindow.h"
 
 #include "controls/XpCommandButton.h"
-#include "shell/ProgramVersion.h"
+#include "platform/ProgramVersion.h"
 #include "shell/SystemInfoTool.h"
 #include "shell/WebPages.h"
 #include "shell/WindowParts.h"

@@ -33,6 +33,11 @@ public:
     {
         return real_.ShellExecuteFile(operation, file, parameters, directory, showCommand);
     }
+    DWORD RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
+                     DWORD timeoutMs, const std::function<void()>& whileWaiting, DWORD& exitCode) override
+    {
+        return real_.RunAndWait(file, parameters, directory, timeoutMs, whileWaiting, exitCode);
+    }
     void MinimizeAllWindows(int flag) override;
     void ExitWindowsSession(UINT flags) override;
     void ShowInTaskList(const std::string& osName, bool shown) override { real_.ShowInTaskList(osName, shown); }

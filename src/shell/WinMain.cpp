@@ -1,10 +1,10 @@
+#include "engine/Win32Desktop.h"
 #include "platform/ApplicationEventLog.h"
 #include "platform/Paths.h"
 #include "settings/PolicySettingsStore.h"
 #include "shell/MainWindow.h"
 #include "shell/RecordingDesktop.h"
 #include "shell/SingleInstance.h"
-#include "shell/Win32Desktop.h"
 
 #include <windows.h>
 

@@ -2,8 +2,10 @@
 #include "engine/BrowserBoxes.h"
 #include "safelists/CookieLoader.h"
 
+#include "platform/ErrorText.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 #include "support/SqliteFiles.h"
 #include "support/TestSupport.h"
 
@@ -132,4 +134,29 @@ TEST_F(BrowserBoxesFixture, ASiteMovedToCookiesToKeepKeepsItsCookiesAndStorageIn
     EXPECT_EQ(test::ReadFileBytes(bankDb), "bank");
     EXPECT_EQ(test::ReadFileBytes(bankStore), "bank");
     EXPECT_FALSE(FileExists(trackerDb) || FileExists(trackerStore));
+}
+
+TEST_F(BrowserBoxesFixture, HistoryFilesThatStayAreNeverCalledCleared)
+{
+    SeedChrome("Default");
+    const std::string held = Seed("Local\\Google\\Chrome\\User Data\\Default\\Visited Links", "visited");
+    Seed("Local\\Google\\Chrome\\User Data\\Default\\Top Sites", "top");
+    const auto status = [this](const std::string& task) {
+        for (const LogLine& l : session.log.Lines())
+            if (l.task == task) return l.status;
+        return std::string("(no line)");
+    };
+    session.run.live = true;
+    {
+        UniqueFile holder(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        Run();
+    }
+    EXPECT_EQ(status(held), ErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(status("Google Chrome (Default) history files"), "Not cleared: 1 file stayed, each named in its own line");
+    EXPECT_TRUE(FileExists(held));
+    session.log.Clear();
+    Run();
+    EXPECT_EQ(status("Google Chrome (Default) history files"), "Cleared");
+    EXPECT_FALSE(FileExists(held));
 }

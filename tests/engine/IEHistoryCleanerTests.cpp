@@ -1,4 +1,5 @@
 #include "engine/IEHistoryCleaner.h"
+#include "platform/ErrorText.h"
 #include "platform/UrlHistory.h"
 
 #include "support/TestSupport.h"
@@ -18,9 +19,11 @@ struct IEHistoryFixture : test::SessionFixture {
     }
 };
 
-// The platform's store, except that it can no longer list its entries once cleared.
+// The platform's store, except that it can no longer list its entries once cleared, or
+// refuses to clear with `refusal`.
 class BrokenOnceCleared final : public IUrlHistoryStg2 {
 public:
+    explicit BrokenOnceCleared(HRESULT refusal = S_OK) : refusal_(refusal) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { return *object = nullptr, E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
@@ -40,12 +43,17 @@ public:
     {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE ClearHistory() override { return cleared_ = true, real_.get()->ClearHistory(); }
+    HRESULT STDMETHODCALLTYPE ClearHistory() override
+    {
+        if (FAILED(refusal_)) return refusal_;
+        return cleared_ = true, real_.get()->ClearHistory();
+    }
 
 private:
     ComApartment apartment_;
     ComPtr<IUrlHistoryStg2> real_ = OpenUrlHistoryStore();
     bool cleared_ = false;
+    HRESULT refusal_;
 };
 
 } // namespace
@@ -87,4 +95,13 @@ TEST_F(IEHistoryFixture, KeepsExactlyTheSafeAddressesThroughARefusedOneAndAFaili
     EXPECT_EQ(test::HistoryUrls(), Urls{"http://kept.example/"});
     ASSERT_EQ(Tasks(), (Urls{"Internet Explorer History", "Internet Explorer History"}));
     EXPECT_EQ(session.log.Lines()[0].status.rfind("EnumUrls: ", 0), 0u) << session.log.Lines()[0].status;
+
+    // A store that refuses to clear is said so, never called cleared, and loses nothing.
+    CURLHistory().AddURL("http://stays.example/", "", 0);
+    session.log.Clear();
+    BrokenOnceCleared refusing(E_ACCESSDENIED);
+    CleanIEHistoryIn(session, [&refusing] { return ComPtr<IUrlHistoryStg2>(&refusing); });
+    EXPECT_EQ(Last(), "Internet Explorer History|Not cleared: the history store refused (" +
+                          ErrorText(static_cast<DWORD>(E_ACCESSDENIED)) + ")");
+    EXPECT_EQ(test::HistoryUrls(), (Urls{"http://kept.example/", "http://stays.example/"}));
 }

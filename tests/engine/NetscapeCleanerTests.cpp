@@ -1,5 +1,7 @@
 #include "engine/NetscapeCleaners.h"
+#include "platform/ErrorText.h"
 #include "platform/Paths.h"
+#include "platform/UniqueHandle.h"
 
 #include "support/TestSupport.h"
 
@@ -87,4 +89,33 @@ TEST_F(NetscapeFixture, AbortKeepsTheFilesThenALiveRunErasesThem)
     session.run.abort = true;
     CleanNetscapeMail(session); // aborted before it starts: no line at all
     EXPECT_TRUE(session.log.Lines().empty());
+}
+
+TEST_F(NetscapeFixture, AFileThatStaysOrIsNotThereIsNeverCalledCleared)
+{
+    SeedProfile();
+    session.run.live = true;
+    {
+        // Held by the browser: its own line says why, and the end line does not say cleared.
+        UniqueFile holder(::CreateFileA((profile + "netscape.hst").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                        nullptr));
+        ASSERT_TRUE(holder);
+        CleanNetscapeHistory(session);
+        CleanNetscapeCache(session);
+    }
+    ASSERT_GE(session.log.Lines().size(), 3u);
+    const LogLine& held = session.log.Lines()[0];
+    EXPECT_EQ(held.task + "|" + held.status, profile + "netscape.hst|" + ErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(session.log.Lines()[1].task + "|" + session.log.Lines()[1].status,
+              "Netscape History|Not cleared: 1 file stayed, each named in its own line");
+    EXPECT_EQ(Last(), "Netscape Cache/Cookies|@"); // the next cleaner is not tainted
+    EXPECT_TRUE(Has("netscape.hst"));
+
+    CleanNetscapeHistory(session);
+    EXPECT_EQ(Last(), "Netscape History|@");
+    CleanNetscapeHistory(session);
+    EXPECT_EQ(Last(), "Netscape History|Nothing to clear: there is no netscape.hst");
+    CleanNetscapeMail(session);
+    CleanNetscapeMail(session);
+    EXPECT_EQ(Last(), "Netscape mailes History|Nothing to clear: there is no mail trash");
 }

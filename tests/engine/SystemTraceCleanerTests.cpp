@@ -1,5 +1,9 @@
 #include "engine/ShellFolders.h"
 #include "engine/SystemTraceCleaners.h"
+#include "engine/Win32Desktop.h"
+#include "erasure/RecentDocsList.h"
+#include "platform/ErrorText.h"
+#include "platform/HostPlatform.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/UniqueHandle.h"
@@ -68,7 +72,7 @@ TEST_F(SystemTraceFixture, RecycleBinAndRecentDocsAreEmptiedOnlyInLiveMode)
     // The recent-items stores have their own lines between the two.
     const test::Texts preview = Tasks();
     ASSERT_GE(preview.size(), 3u);
-    EXPECT_EQ(preview.front(), "Testing : Recycle Bin Cleared ");
+    EXPECT_EQ(preview.front(), trash.empty() ? "Testing : Recycle Bin " : "Testing : Recycle Bin Cleared ");
     EXPECT_EQ(preview.back(), "Testing : Recent Docs List cleared");
     EXPECT_NE(std::find(preview.begin(), preview.end(), "Testing : Recent documents (RecentDocs)"), preview.end());
     EXPECT_TRUE(trash.empty() || FileExists(deleted));
@@ -80,11 +84,19 @@ TEST_F(SystemTraceFixture, RecycleBinAndRecentDocsAreEmptiedOnlyInLiveMode)
     EXPECT_TRUE(test::ValueNames(HKEY_CURRENT_USER, recent).empty());
     EXPECT_EQ(Last(), "Recent Docs List cleared|@");
     EmptyRecycleBin(session, "C", true, true, true);
-    EmptyRecycleBin(session, "", true, true, true); // already empty: logged all the same
-    EXPECT_EQ(Last(), "Recycle Bin Cleared |@");
+    EXPECT_EQ(Last(), trash.empty() ? "Recycle Bin |Nothing to clear: it is empty" : "Recycle Bin Cleared |@");
+    // Already empty: the shell is not asked, and the line does not claim a clearing.
+    EmptyRecycleBin(session, "", true, true, true);
+    EXPECT_EQ(Last(), "Recycle Bin |Nothing to clear: it is empty");
     EXPECT_EQ(session.log.Lines().size(), 2 * preview.size() + 1);
     if (trash.empty()) GTEST_SKIP() << "the sandbox's trash is not visible: its emptying was not checked";
     EXPECT_FALSE(FileExists(deleted) || FileExists(info));
+
+    // What the shell's clearing leaves is counted, never taken as cleared: Wine's shell
+    // cannot delete the list's key while it has a subkey, and leaves its value.
+    const std::string other = std::string(recent) + "\\.odd";
+    test::WriteRaw(HKEY_CURRENT_USER, other, "0", REG_BINARY, std::string("x\0\0\0", 4));
+    EXPECT_EQ(ClearRecentDocsList(session.Erasure(), recent), RunningUnderWine() ? 1 : 0);
 }
 
 TEST_F(SystemTraceFixture, TemporaryFolderIsEmptiedButKeptAndSystemFoldersRefused)
@@ -159,21 +171,41 @@ TEST_F(SystemTraceFixture, ClipboardIsEmptiedOnlyInLiveModeAndWhenFree)
     EXPECT_TRUE(hasText());
 }
 
-TEST_F(SystemTraceFixture, AutoCompleteProgramIsStartedHiddenFromTheProgramFolderOnlyWhenLive)
+TEST_F(SystemTraceFixture, AutoCompleteHelperIsRunFromTheProgramFolderAndItsAnswerLogged)
 {
     CleanAutoCompleteForms(session); // a test run starts nothing: the helper would erase
     EXPECT_TRUE(desktop.launched.empty());
-    desktop.launchResult = 2; // not found: not looked at
     session.run.live = true;
     CleanAutoCompleteForms(session);
     EXPECT_EQ(Last(), "IE Autocomplete forms Cleared|@");
-    session.run.abort = true;
-    CleanAutoCompleteForms(session);
-    EXPECT_EQ(Tasks(), (test::Texts{"Testing : IE Autocomplete forms Cleared", "IE Autocomplete forms Cleared"}));
     ASSERT_EQ(desktop.launched.size(), 1u);
     const test::FakeDesktop::Launch& l = desktop.launched[0];
-    EXPECT_EQ(l.operation + "|" + l.file + "|" + l.parameters + "|" + l.directory + "|" + std::to_string(l.showCommand),
-              "open|" + folder.File("iea.exe") + "|1|" + folder.Path() + "|" + std::to_string(SW_HIDE));
+    EXPECT_EQ(l.operation + "|" + l.file + "|" + l.parameters + "|" + l.directory,
+              "run|" + folder.File("iea.exe") + "|1|" + folder.Path());
+
+    // Every way the helper can fail is said as such, never as "Cleared".
+    desktop.runExitCode = 1;
+    CleanAutoCompleteForms(session);
+    EXPECT_EQ(Last(), "IE Autocomplete forms|Not all cleared: iea.exe could not clear every store (exit code 1)");
+    desktop.runResult = WAIT_TIMEOUT;
+    CleanAutoCompleteForms(session);
+    EXPECT_EQ(Last(), "IE Autocomplete forms|Not confirmed: iea.exe had not finished after two minutes");
+    desktop.runResult = ERROR_FILE_NOT_FOUND;
+    CleanAutoCompleteForms(session);
+    EXPECT_EQ(Last(), "IE Autocomplete forms|Not cleared: iea.exe could not be started (" +
+                          ErrorText(ERROR_FILE_NOT_FOUND) + ")");
+    session.run.abort = true;
+    CleanAutoCompleteForms(session);
+    EXPECT_EQ(session.log.Lines().size(), 5u);
+
+    // The real desktop runs a program to its end and hands back its exit code.
+    Win32Desktop real;
+    DWORD code = 0;
+    EXPECT_EQ(real.RunAndWait("C:\\windows\\system32\\cmd.exe", "/c exit 3", folder.Path(), 30000, nullptr, code),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(code, 3u);
+    EXPECT_EQ(real.RunAndWait(folder.File("none.exe"), "", folder.Path(), 1000, nullptr, code),
+              static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(SystemTraceFixture, IndexDatFilesAreOverwrittenWithSpacesAndKept)
@@ -203,17 +235,31 @@ TEST_F(SystemTraceFixture, IndexDatFilesAreOverwrittenWithSpacesAndKept)
 
     session.run.abort = false;
     {
-        // Held open by another program: left as it is, silently; the others go on.
+        // Held open by another program: left as it is, with the system's reason; the others go on.
         UniqueFile holder(::CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(holder);
         CleanIndexDat(session);
     }
-    EXPECT_EQ(Last(), "Index.dat cleaned|@");
+    const std::vector<LogLine>& lines = session.log.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2].task + "|" + lines[lines.size() - 2].status,
+              held + "|Not cleaned: " + ErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(Last(), "Index.dat |Not cleaned: 1 of 3 files could not be overwritten");
     EXPECT_EQ(test::ReadFileBytes(big), std::string(200001, ' '));
     EXPECT_EQ(test::ReadFileBytes(ie5), " ");
     EXPECT_EQ(test::ReadFileBytes(held), std::string(32768, 'x'));
     // Kept as they were: still hidden and system files.
     const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     EXPECT_EQ(::GetFileAttributesA(big.c_str()) & hiddenSystem, hiddenSystem);
+
+    CleanIndexDat(session);
+    EXPECT_EQ(Last(), "Index.dat cleaned|@");
+    EXPECT_EQ(test::ReadFileBytes(held), std::string(32768, ' '));
+    for (const std::string& file : {big, held, ie5}) {
+        ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(file.c_str());
+    }
+    CleanIndexDat(session);
+    EXPECT_EQ(Last(), "Index.dat |Nothing to clean: there is no index.dat file");
 }

@@ -1,11 +1,15 @@
 #include "engine/UrlCacheCleaners.h"
+#include "platform/ErrorText.h"
 #include "platform/Text.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 #include "safelists/CookieLoader.h"
 
 #include "CacheSeeding.h"
 #include "support/TestSupport.h"
 
 #include <limits>
+#include <memory>
 
 using namespace sweepora;
 
@@ -105,7 +109,7 @@ TEST_F(UrlCacheFixture, CookiesKeepTheSafeListAndCountTheRest)
 TEST_F(UrlCacheFixture, EmptyCacheAndAbortBeforeAndDuring)
 {
     CleanCacheFiles(session);
-    EXPECT_EQ(Last(), "Testing : Internet Temporary files(Cache) cleared|@");
+    EXPECT_EQ(Last(), "Testing : Internet Temporary files(Cache) |Nothing to clear: the cache holds no such entries");
 
     for (const char* url : {"http://1.example/", "http://2.example/", "http://3.example/"})
         seed::AddContent(url, "x");
@@ -121,4 +125,37 @@ TEST_F(UrlCacheFixture, EmptyCacheAndAbortBeforeAndDuring)
     CleanCacheFiles(session);
     EXPECT_EQ(Last(), "Internet Temporary files(Cache) |Aborted by user");
     EXPECT_EQ(seed::CacheUrls(nullptr).size(), 1u); // the walk stopped after the second entry
+}
+
+TEST_F(UrlCacheFixture, WhatStaysIsSaidWithTheSystemsReasonAndNeverCalledCleared)
+{
+    const std::string locked = "http://locked.example/";
+    ASSERT_FALSE(seed::AddContent(locked, "locked").empty());
+    const std::string heldFile = seed::AddContent("http://held.example/", "held bytes");
+    ASSERT_FALSE(heldFile.empty() || seed::AddContent("http://free.example/", "free").empty());
+    // An entry another program has open through the library, and one whose file it holds.
+    char record[4096];
+    DWORD size = sizeof record;
+    ASSERT_TRUE(::RetrieveUrlCacheEntryFileA(locked.c_str(), reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(record),
+                                             &size, 0));
+    // The library keeps the lock in its index past this process: it must be let go whatever happens.
+    const std::unique_ptr<const char, void (*)(const char*)> unlock(
+        locked.c_str(), [](const char* url) { ::UnlockUrlCacheEntryFileA(url, 0); });
+    UniqueFile holder(::CreateFileA(heldFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+
+    session.run.live = true;
+    CleanCacheFiles(session);
+    const std::string sharing = ErrorText(ERROR_SHARING_VIOLATION), title = "Internet Temporary files(Cache) |";
+    test::Texts lines;
+    for (const LogLine& l : session.log.Lines()) lines.push_back(l.task + "|" + l.status);
+    // The file's own line from the eraser, then one line per reason, then the end line.
+    ASSERT_EQ(lines.size(), 3u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[0], Utf8FromAnsi(heldFile) + "|" + sharing);
+    EXPECT_EQ(lines[1], title + "2 entries could not be deleted: " + sharing);
+    EXPECT_EQ(lines[2], title + "Not cleared: 2 of 3 entries could not be deleted");
+    EXPECT_EQ(session.run.spaceSaved, 4); // only what went
+    holder.reset();
+    EXPECT_EQ(test::ReadFileBytes(heldFile), "held bytes");
+    EXPECT_EQ(seed::CacheUrls(nullptr), std::vector<std::string>{locked});
 }

@@ -1,8 +1,10 @@
 #include "engine/CleaningRun.h"
 #include "erasure/MatchingFiles.h"
+#include "platform/LongPath.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 #include "plugins/PluginRunner.h"
 #include "plugins/PluginSession.h"
 
@@ -63,7 +65,56 @@ struct FailingGuard final : TargetGuard {
     std::string RegistryRefusal(const RegistryTarget&) const override { return {}; }
 };
 
+// A guard that lets every folder be walked and keeps every ".keep" file, naming its folder
+// as guards do: by the canonical form.
+struct KeepingGuard final : TargetGuard {
+    FolderVerdict JudgeFolder(const std::wstring&, const std::vector<std::wstring>& masks, bool recurse, bool) const override
+    {
+        return {masks, recurse, false, {}};
+    }
+    std::string FileRefusal(const std::wstring& canonical, const std::wstring& name) const override
+    {
+        if (UpperCaseWide(name).find(L".KEEP") == std::wstring::npos) return {};
+        std::string shown = DisplayPath(canonical);
+        shown.pop_back();
+        return Utf8FromWide(name) + " in " + shown + ": kept";
+    }
+    std::string WildcardRefusal(const std::wstring&, bool) const override { return {}; }
+    std::string RegistryRefusal(const RegistryTarget&) const override { return {}; }
+};
+
 } // namespace
+
+TEST_F(RunnerFixture, PathsAreSpelledAsOnDiskAndAnEntryThatDidNothingNeverEndsCompleted)
+{
+    const std::string viewer = folder.File("Demo Viewer");
+    ::CreateDirectoryA(viewer.c_str(), nullptr);
+    test::WriteFileBytes(viewer + "\\thumbs.tmp", "x");
+    test::WriteFileBytes(viewer + "\\a.keep", "x");
+    test::WriteFileBytes(viewer + "\\b.keep", "x");
+    // Written in another case than the disk's, with the variable in a third.
+    const std::string written = "%appdata%\\DEMO viewer\\";
+    WritePlugin("Thumbs", {"DelFile1=" + written + "*.tmp", "DelFile2=" + written + "a.keep"});
+    WritePlugin("Kept", {"DelFile1=" + written + "*.keep"});
+    WritePlugin("Nowhere", {"DelRegKeyList1=HKEY_NOWHERE\\Software\\x", "DelRegValue1=HKNW\\Software,v"});
+    WritePlugin("Both", {"DelRegKeyList1=HKEY_NOWHERE\\Software\\x", "DelFile1=" + written + "*.keep"});
+    EraseContext context = session.Erasure();
+    const KeepingGuard guard;
+    RunPlugins(session.plugins, plugins, session.pluginVariables, context, guard);
+    const std::string shown = folder.Path() + "\\Demo Viewer\\", task = "Testing : " + folder.Path() + "\\DEMO viewer\\";
+    const Texts lines = Lines();
+    ASSERT_EQ(lines.size(), 13u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[0].rfind("Testing : " + shown + "thumbs.tmp deleted, not overwritten|", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1], task + "a.keep|Refused: a.keep in " + shown.substr(0, shown.size() - 1) + ": kept");
+    // Something of it ran: completed, with the refusal said above.
+    EXPECT_EQ(lines[2], "Testing : Plugin : Thumbs|Completed");
+    // A folder that may be walked, but whose every file is kept, took nothing.
+    EXPECT_EQ(lines[5], "Testing : Plugin : Kept|Refused: every target is protected");
+    EXPECT_EQ(lines[8], "Testing : Plugin : Nowhere|Not done: no target names a registry root this program knows");
+    EXPECT_EQ(lines[12], "Testing : Plugin : Both|Not done: every target is protected or names a registry root this "
+                         "program does not know");
+    EXPECT_TRUE(FileExists(viewer + "\\thumbs.tmp")); // a test run
+}
 
 TEST_F(RunnerFixture, AnEntryThatFailsSaysWhyInsteadOfCompletedAndTheNextStillRuns)
 {
@@ -166,7 +217,7 @@ TEST_F(RunnerFixture, EveryListRunsToItsFirstGapAndCountsInTestRunsToo)
     EXPECT_EQ(Lines().back(), "Plugin : Viewer|Completed");
 
     const PluginVariables v{"C:\\Local", "Ann", "C:\\windows"};
-    EXPECT_EQ(ExpandVariables("%appdata%\\%UserName%\\x;%Win%", v), "C:\\LOCAL\\ANN\\X;C:\\windows");
+    EXPECT_EQ(ExpandVariables("%appdata%\\%UserName%\\x;%Win%", v), "C:\\Local\\Ann\\x;C:\\windows");
 }
 
 TEST_F(RunnerFixture, PluginsLogInListOrderAndStopAtAnAbort)

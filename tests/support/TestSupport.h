@@ -167,6 +167,13 @@ public:
         launched.push_back({operation, file, parameters, directory, showCommand});
         return launchResult;
     }
+    DWORD RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
+                     DWORD, const std::function<void()>&, DWORD& exitCode) override
+    {
+        launched.push_back({"run", file, parameters, directory, SW_HIDE});
+        exitCode = runExitCode;
+        return runResult;
+    }
     void MinimizeAllWindows(int flag) override
     {
         minimized.push_back(flag);
@@ -189,6 +196,8 @@ public:
     std::vector<UINT> sessionEnds;
     int shellNotices = 0;
     std::intptr_t launchResult = 42;
+    DWORD runResult = ERROR_SUCCESS; // what RunAndWait answers, and the exit code it hands back
+    DWORD runExitCode = 0;
     std::vector<Launch> launched;
 
 private:

@@ -1,4 +1,4 @@
-#include "shell/ProgramVersion.h"
+#include "platform/ProgramVersion.h"
 
 #include <winver.h>
 

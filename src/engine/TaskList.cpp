@@ -1,4 +1,4 @@
-#include "shell/TaskList.h"
+#include "engine/TaskList.h"
 
 #include <windows.h>
 

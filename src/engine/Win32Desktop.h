@@ -18,6 +18,8 @@ public:
     std::intptr_t ShellExecuteFile(const std::string& operation, const std::string& file,
                                const std::string& parameters, const std::string& directory,
                                int showCommand) override;
+    DWORD RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
+                     DWORD timeoutMs, const std::function<void()>& whileWaiting, DWORD& exitCode) override;
     void MinimizeAllWindows(int flag) override;
     void ExitWindowsSession(UINT flags) override;
     void ShowInTaskList(const std::string& osName, bool shown) override;

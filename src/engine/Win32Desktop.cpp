@@ -1,9 +1,9 @@
-#include "shell/Win32Desktop.h"
+#include "engine/Win32Desktop.h"
 
 #include "platform/HostPlatform.h"
 #include "platform/Paths.h"
 #include "platform/WideText.h"
-#include "shell/TaskList.h"
+#include "engine/TaskList.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -97,6 +97,47 @@ std::intptr_t Win32Desktop::ShellExecuteFile(const std::string& operation, const
     const auto text = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
     return reinterpret_cast<std::intptr_t>(::ShellExecuteW(owner_, text(op), path.c_str(), text(args), text(dir),
                                                            showCommand));
+}
+
+DWORD Win32Desktop::RunAndWait(const std::string& file, const std::string& parameters, const std::string& directory,
+                               DWORD timeoutMs, const std::function<void()>& whileWaiting, DWORD& exitCode)
+{
+    std::wstring commandLine = L"\"" + WideFromUtf8(file) + L"\"";
+    if (!parameters.empty()) commandLine += L" " + WideFromUtf8(parameters);
+    const std::wstring dir = WideFromUtf8(directory);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(WideFromUtf8(file).c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                          nullptr, dir.empty() ? nullptr : dir.c_str(), &startup, &process))
+        return ::GetLastError();
+    ::CloseHandle(process.hThread);
+    DWORD result = ERROR_SUCCESS;
+    // The window keeps answering meanwhile, through the caller's own message loop.
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    DWORD waited = WAIT_TIMEOUT;
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        waited = ::MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, left, QS_ALLINPUT);
+        if (waited != WAIT_OBJECT_0 + 1) break;
+        if (!whileWaiting) {
+            // Nobody to hand the messages to: drop the wake-up, never the messages.
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+            ::Sleep(10);
+        } else {
+            whileWaiting();
+        }
+    }
+    if (waited == WAIT_TIMEOUT)
+        result = WAIT_TIMEOUT;
+    else if (waited != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.hProcess, &exitCode))
+        result = ::GetLastError();
+    ::CloseHandle(process.hProcess);
+    return result;
 }
 
 namespace {
