@@ -29,7 +29,8 @@ struct RegistryWalk : test::SessionFixture {
     bool Erase(RegistryAction action, const std::string& key, const std::string& value = {})
     {
         EraseContext context = session.Erasure();
-        return EraseRegistryTarget(context, {action, key, value, key + (value.empty() ? "" : "|" + value)}, {}, guard);
+        return EraseRegistryTarget(context, {action, key, value, key + (value.empty() ? "" : "|" + value)}, {}, guard) ==
+               TargetEnd::Refused;
     }
     // The log's "Refused: " lines as "task|why", in a preview as in a run.
     Texts Refusals() const
