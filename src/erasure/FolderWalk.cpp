@@ -2,6 +2,7 @@
 
 #include "erasure/FileEraser.h"
 #include "erasure/MatchingFiles.h"
+#include "erasure/RefusalText.h"
 #include "platform/ErrorText.h"
 #include "platform/FolderListing.h"
 #include "platform/LongPath.h"
@@ -54,14 +55,9 @@ private:
 
     // The guard names folders by their canonical (upper-case) form; the line names this
     // one as the walk shows it.
-    void Refused(std::string why, const std::wstring& canonical, const std::string& shown)
+    void Refused(const std::string& reason, const std::wstring& canonical, const std::string& shown)
     {
-        std::string upper = DisplayPath(canonical), spelled = shown;
-        if (upper.size() > 3 && upper.back() == '\\') upper.pop_back();
-        if (spelled.size() > 3 && spelled.back() == '\\') spelled.pop_back();
-        if (const std::size_t at = why.find(upper); at != std::string::npos && !upper.empty() && SamePath(
-                WideFromUtf8(upper), WideFromUtf8(spelled)))
-            why.replace(at, upper.size(), spelled);
+        const std::string why = SpelledRefusal(reason, canonical, shown);
         if (said_.insert(why).second) c_.log.AddLogEntry(r_.refusalTask, "Refused: " + why);
     }
 

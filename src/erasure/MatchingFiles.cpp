@@ -1,5 +1,6 @@
 #include "erasure/MatchingFiles.h"
 
+#include "erasure/RefusalText.h"
 #include "platform/LongPath.h"
 #include "platform/Paths.h"
 #include "platform/UniqueHandle.h"
@@ -58,9 +59,10 @@ struct Expansion {
             return;
         }
         if (refusal) {
-            const std::string why = refusal(CanonicalFolder(Utf8FromWide(path)), NamedFrom(parts, next));
+            const std::wstring canonical = CanonicalFolder(Utf8FromWide(path));
+            const std::string why = refusal(canonical, NamedFrom(parts, next));
             if (!why.empty()) {
-                refusals.push_back(why);
+                refusals.push_back(SpelledRefusal(why, canonical, Utf8FromWide(path)));
                 return;
             }
         }

@@ -1,10 +1,14 @@
 #include "erasure/FileGuard.h"
 #include "erasure/GuardRules.h"
+#include "erasure/PlaceGuard.h"
 #include "erasure/ProtectedPlaces.h"
 #include "erasure/RegistryGuard.h"
+#include "erasure/TargetEraser.h"
 #include "platform/LongPath.h"
 #include "platform/TaskScheduler.h"
 #include "platform/Text.h"
+#include "platform/WideText.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -318,6 +322,29 @@ TEST(FileGuard, TheProgramsOwnFoldersAreNeverProtectedPlaces)
         EXPECT_EQ(TempFolderRefusal(folder, p), "") << folder;
         EXPECT_EQ(CustomDirRefusal(folder, p), "") << folder;
     }
+}
+
+TEST(FileGuard, RefusalsNameFoldersAsTheFileSystemSpellsThem)
+{
+    struct Lines final : EraseLog {
+        std::vector<std::string> said;
+        void AddLogEntry(const std::string& task, const std::string& status) noexcept override
+        {
+            said.push_back(task + "|" + status);
+        }
+    } log;
+    RunState run;
+    EraseContext context{run, log, [] {}};
+    const std::string local = test::EnvironmentText("LOCALAPPDATA");
+    ASSERT_NE(local, UpperCaseUtf8(local)); // Windows and Wine both spell it in mixed case
+    FileTarget target;
+    target.folder = WideFromUtf8(local + "\\*");
+    target.masks = {L"*.tmp"};
+    target.text = "every application";
+    EXPECT_TRUE(EraseFileTarget(context, target, {}, PlaceGuard(CurrentProtectedPlaces())).refused);
+    ASSERT_EQ(log.said.size(), 1u);
+    EXPECT_EQ(log.said[0].rfind("every application|Refused: a wildcard for every folder in " + local + ": ", 0), 0u)
+        << log.said[0];
 }
 
 TEST(ProtectedPlaces, ThisMachinesPlacesAreCanonicalAndTheUsersOwnLieInTheProfile)
