@@ -42,17 +42,6 @@ std::int64_t Unkept(HKEY key, const std::function<bool(const std::string&)>& kee
     return count;
 }
 
-std::vector<std::string> SubkeyNames(HKEY key)
-{
-    std::vector<std::string> names;
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 256;
-        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.push_back(Utf8FromWide(std::wstring(name, length)));
-    }
-    return names;
-}
 
 std::string Shown(const Parts& parts)
 {
@@ -96,7 +85,8 @@ KeyCleaned CleanRegistryKey(EraseContext& c, const KeyCleaning& request)
         if (!request.subkeysToo) return result;
         const OpenedKey key = OpenKeyWithoutLinks(request.root, parts, KEY_ENUMERATE_SUB_KEYS);
         if (key.state != OpenedKey::State::Opened) return result;
-        for (const std::string& name : SubkeyNames(key.handle)) {
+        for (const std::wstring& wide : SubkeyNames(key.handle)) {
+            const std::string name = Utf8FromWide(wide);
             if (c.run.abort) break;
             Parts sub = parts;
             sub.push_back(name);

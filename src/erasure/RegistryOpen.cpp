@@ -62,4 +62,16 @@ OpenedKey OpenKeyWithoutLinks(HKEY root, const std::vector<std::string>& parts, 
     return opened;
 }
 
+std::vector<std::wstring> SubkeyNames(HKEY key)
+{
+    std::vector<std::wstring> names;
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
 } // namespace sweepora

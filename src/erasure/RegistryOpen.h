@@ -14,6 +14,9 @@ namespace sweepora {
 // make no empty parts.
 std::vector<std::string> RegistryKeyParts(const std::string& path);
 
+// The names of the key's direct subkeys, as listed.
+std::vector<std::wstring> SubkeyNames(HKEY key);
+
 // A registry link: a key of its own whose SymbolicLinkValue (REG_LINK) names another key.
 bool IsRegistryLink(HKEY key);
 

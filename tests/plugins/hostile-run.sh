@@ -23,6 +23,19 @@ run_wine() { "$wine_sandbox" "$box" --wine "$@"; }
 
 failures=()
 fail() { failures+=("$1"); }
+# Ends a part: its failures with the clean run's report, or the prefix removed.
+finish() {
+  if [ ${#failures[@]} -gt 0 ]; then
+    echo "---- the clean run's report ----"
+    tr -d '\r' < "$program/clean-report.txt"
+    echo "---- ${#failures[@]} failures ----"
+    printf '%s\n' "${failures[@]}"
+    exit 1
+  fi
+  trap - EXIT
+  "$wine_sandbox" "$box" --stop
+  rm -rf "$box"
+}
 
 # ---------------------------------------------------------------------------------------
 # The prefix as Windows would have it.
@@ -474,16 +487,7 @@ grep -q 'Registory keys : 3,' "$program/clean-report.txt" \
   || fail "clean: the summary counts other registry keys than the 3 legitimate ones: $(grep 'Registory keys' "$program/clean-report.txt")"
 
 echo "hostile-run: $((SECONDS - started)) s"
-if [ ${#failures[@]} -gt 0 ]; then
-  echo "---- the clean run's report ----"
-  tr -d '\r' < "$program/clean-report.txt"
-  echo "---- ${#failures[@]} failures ----"
-  printf '%s\n' "${failures[@]}"
-  exit 1
-fi
-trap - EXIT
-"$wine_sandbox" "$box" --stop
-rm -rf "$box"
+finish
 echo "hostile-run: every canary kept, every trace taken, every hostile entry refused"
 
 # =======================================================================================
@@ -583,14 +587,5 @@ for mode in preview clean; do
 done
 
 echo "hostile-run (registry): $((SECONDS - started)) s"
-if [ ${#failures[@]} -gt 0 ]; then
-  echo "---- the clean run's report ----"
-  tr -d '\r' < "$program/clean-report.txt"
-  echo "---- ${#failures[@]} failures ----"
-  printf '%s\n' "${failures[@]}"
-  exit 1
-fi
-trap - EXIT
-"$wine_sandbox" "$box" --stop
-rm -rf "$box"
+finish
 echo "hostile-run (registry): every hive's canary and the link's target kept, each entry refused"
