@@ -107,7 +107,7 @@ TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
 {
     const std::string windows = GetWindowsFolder(), profile = test::EnvironmentText("USERPROFILE");
     Seed(local + "\\App\\a.tmp", "x");
-    Seed(profile + "\\sweepora-kept.tmp", "x");
+    Seed(profile + "\\sweepora-dir\\kept.tmp", "x"); // a walk from the profile's root would reach it
     Offer("[Risky *]\r\n"
           "FileKey1=%SystemDrive%\\|*.*\r\n"                      // a root, every file
           "FileKey2=%WinDir%|*|RECURSE\r\n"                      // the Windows folder, a tree
@@ -138,8 +138,9 @@ TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
     EXPECT_EQ(refused.count("%LocalAppData%\\App|*.tmp"), 0u);
     EXPECT_EQ(session.run.registryKeys, 0); // a refused key is not counted as processed
     EXPECT_FALSE(FileExists(local + "\\App\\a.tmp"));
-    EXPECT_TRUE(FileExists(profile + "\\sweepora-kept.tmp") && FileExists(windows + "\\win.ini"));
-    ::DeleteFileA((profile + "\\sweepora-kept.tmp").c_str());
+    EXPECT_TRUE(FileExists(profile + "\\sweepora-dir\\kept.tmp") && FileExists(windows + "\\win.ini"));
+    ::DeleteFileA((profile + "\\sweepora-dir\\kept.tmp").c_str());
+    ::RemoveDirectoryA((profile + "\\sweepora-dir").c_str());
     // One harmless key is enough for the entry to have run.
     const Texts lines = Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Plugin : Risky|Completed"), 1);
