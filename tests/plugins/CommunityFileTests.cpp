@@ -10,6 +10,8 @@
 
 #include "support/TestSupport.h"
 
+#include <chrono>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -90,9 +92,17 @@ TEST(CommunityFile, AtMostOneKeyInAHundredIsRefused)
 {
     const std::string path = test::EnvironmentText("SWEEPORA_COMMUNITY_FILE");
     if (path.empty()) GTEST_SKIP() << "skipped: SWEEPORA_COMMUNITY_FILE names no community definitions file";
+    const auto started = std::chrono::steady_clock::now();
     const DefinitionsLoad load = ReadDefinitions(path, "community", CurrentDefinitionEnvironment());
+    const std::chrono::duration<double> loaded = std::chrono::steady_clock::now() - started;
     ASSERT_TRUE(load.error.empty()) << load.error;
     for (const LoadedDefinition& d : load.definitions) Install(d.entry);
+    // Measured, not judged: the bench judges speed. Once more with every application there.
+    const auto again = std::chrono::steady_clock::now();
+    const std::size_t offered = ReadDefinitions(path, "community", CurrentDefinitionEnvironment()).report.offered;
+    const std::chrono::duration<double> reloaded = std::chrono::steady_clock::now() - again;
+    std::printf("community file: %zu entries loaded in %.2f s, %zu of them offered once installed, in %.2f s\n",
+                load.definitions.size(), loaded.count(), offered, reloaded.count());
 
     const PlaceGuard guard(CurrentProtectedPlaces());
     std::size_t keys = 0, refusedKeys = 0;
@@ -113,17 +123,22 @@ TEST(CommunityFile, AtMostOneKeyInAHundredIsRefused)
         }
         refusedKeys += refused.size();
     }
-    // Saved logins, keys, certificates and disk images never go, whatever an entry says.
-    const std::size_t neverKinds = byReason["it never goes, wherever it is"].size();
-    std::printf("community file: %zu of %zu keys refused (%.2f %%); %zu of them for saved logins, keys, certificates "
-                "or disk images, %zu (%.2f %%) for anything else\n",
-                refusedKeys, keys, 100.0 * refusedKeys / keys, neverKinds, refusedKeys - neverKinds,
-                100.0 * (refusedKeys - neverKinds) / keys);
+    // Saved logins, keys, certificates, disk images and other users' hives never go,
+    // whatever an entry says.
+    std::size_t never = 0;
+    for (const char* reason : {"it never goes, wherever it is", "another user's hive (or the default or a service "
+                               "profile's) is never erased", "the hives of every user are never erased",
+                               "a wildcard may not stand for a user's hive: only this user's own is erased"})
+        never += byReason[reason].size();
+    std::printf("community file: %zu of %zu keys refused (%.2f %%); %zu of them for saved logins, keys, certificates, "
+                "disk images or other users' hives, %zu (%.2f %%) for anything else\n",
+                refusedKeys, keys, 100.0 * refusedKeys / keys, never, refusedKeys - never,
+                100.0 * (refusedKeys - never) / keys);
     for (const auto& [reason, lines] : byReason) {
         std::printf("\n%zu refused: %s\n", lines.size(), reason.c_str());
         for (const std::string& line : lines) std::printf("  %s\n", line.c_str());
     }
     ASSERT_GT(keys, 15000u);
-    EXPECT_LE((refusedKeys - neverKinds) * 100, keys);
-    EXPECT_LE(refusedKeys * 1000, keys * 16);
+    EXPECT_LE((refusedKeys - never) * 100, keys);
+    EXPECT_LE(refusedKeys * 100, keys * 2);
 }
