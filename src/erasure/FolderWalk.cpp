@@ -70,6 +70,8 @@ private:
             FolderVerdict v = r_.guard->JudgeFolder(canonical, masks_, r_.recurse, r_.removeFolder || r_.removeSubfolders);
             for (const std::string& why : v.refusals) Refused(why, canonical, shown);
             h.masks = std::move(v.masks);
+            outcome_.judged = true;
+            outcome_.masksAllowed = outcome_.masksAllowed || !h.masks.empty();
             for (std::wstring& mask : h.masks)
                 if (mask == L"*.*") mask = L"*";
             h.recurse = r_.recurse && v.recurse;

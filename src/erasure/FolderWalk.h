@@ -54,6 +54,8 @@ struct WalkOutcome {
     bool refused = false; // the guard refused the start whole: nothing of it may be taken
     std::int64_t filesAllowed = 0; // files the guard let the eraser try
     std::int64_t filesRefused = 0; // files the guard kept
+    bool judged = false;           // the guard judged some folder of the walk
+    bool masksAllowed = false;     // and some folder let one of the masks take files
 };
 
 // The one folder walk. The start is listed through a handle and judged by its final path;

@@ -239,6 +239,7 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
     for (const std::string& why : refusals) c.log.AddLogEntry(t.text, Refused(why));
     int refusedFolders = 0, allowedFolders = 0;
     std::int64_t filesAllowed = 0, filesRefused = 0;
+    bool judged = false, masksAllowed = false;
     WalkRequest request;
     for (const std::wstring& mask : t.masks) request.masks.push_back(UpperCaseWide(mask));
     request.recurse = t.recurse || t.removeSelf;
@@ -259,10 +260,14 @@ WalkOutcome EraseFileTarget(EraseContext& c, const FileTarget& t, const std::vec
         (outcome.refused ? refusedFolders : allowedFolders) += 1;
         filesAllowed += outcome.filesAllowed;
         filesRefused += outcome.filesRefused;
+        judged = judged || outcome.judged;
+        masksAllowed = masksAllowed || outcome.masksAllowed;
     }
-    // Folders that were allowed but whose every file was kept took nothing either.
-    const bool somethingRefused = !refusals.empty() || refusedFolders > 0 || filesRefused > 0;
-    total.refused = somethingRefused && filesAllowed == 0 && (allowedFolders == 0 || filesRefused > 0);
+    // Folders that were allowed but whose every file was kept, or where no mask was, took
+    // nothing either.
+    const bool noMask = judged && !masksAllowed;
+    const bool somethingRefused = !refusals.empty() || refusedFolders > 0 || filesRefused > 0 || noMask;
+    total.refused = somethingRefused && filesAllowed == 0 && (allowedFolders == 0 || filesRefused > 0 || noMask);
     total.filesAllowed = filesAllowed;
     total.filesRefused = filesRefused;
     return total;

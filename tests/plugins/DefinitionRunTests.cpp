@@ -118,6 +118,7 @@ TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
           "RegKey1=HKCU\\Software\r\nRegKey2=HKEY_CURRENT_USER\r\nRegKey3=HKLM\\SYSTEM\\CurrentControlSet\\Services\r\n"
           "RegKey4=HKCU\\Software\\Microsoft\r\nRegKey5=HKU\\.DEFAULT\\Software\r\n"
           "[Walled *]\r\nFileKey1=%WinDir%\\System32|*.dll\r\nFileKey2=%UserProfile%\\..|*.dat\r\n"
+          "FileKey3=%UserProfile%\\Thesis|*.*|REMOVESELF\r\n" // walked, but no mask may take a file there
           "RegKey1=HKLM\\SYSTEM\r\n");
     ASSERT_EQ(session.plugins.Definitions().size(), 2u);
     ASSERT_EQ(session.plugins.Definitions()[0].registry.size(), 5u); // each key parsed, none dropped early
@@ -133,8 +134,8 @@ TEST_F(DefinitionFixture, ProtectedFoldersAndSharedKeysAreRefusedAndTheRestRuns)
     std::set<std::string> refused;
     for (const LogLine& l : session.log.Lines())
         if (l.status.rfind("Refused: ", 0) == 0) refused.insert(l.task);
-    // Walled's three targets and its last line.
-    EXPECT_EQ(refused.size(), 5u + 5u + 3u + 1u) << ::testing::PrintToString(Lines());
+    // Walled's four targets and its last line.
+    EXPECT_EQ(refused.size(), 5u + 5u + 4u + 1u) << ::testing::PrintToString(Lines());
     EXPECT_EQ(refused.count("%LocalAppData%\\App|*.tmp"), 0u);
     EXPECT_EQ(session.run.registryKeys, 0); // a refused key is not counted as processed
     EXPECT_FALSE(FileExists(local + "\\App\\a.tmp"));
