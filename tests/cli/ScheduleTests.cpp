@@ -7,7 +7,6 @@
 #include "platform/Paths.h"
 #include "platform/TaskName.h"
 #include "platform/TaskScheduler.h"
-#include "platform/WideText.h"
 #include "settings/DataFolder.h"
 
 #include "support/TestSupport.h"
@@ -41,10 +40,10 @@ public:
     {
         for (const char* name : {"Sweepora preview daily 07-05", "Sweepora clean at logon",
                                  "Sweepora clean weekly Mon 09-00", "Sweepora preview daily 07:05"}) {
-            if (auto root = Open("\\")) root.get()->DeleteTask(Text(Users(name)), 0);
-            if (auto older = Open("\\Sweepora")) older.get()->DeleteTask(Text(name), 0);
+            if (auto root = Open("\\")) root.get()->DeleteTask(MakeBstr(Users(name)).get(), 0);
+            if (auto older = Open("\\Sweepora")) older.get()->DeleteTask(MakeBstr(name).get(), 0);
         }
-        if (auto root = Open("\\")) root.get()->DeleteFolder(Text("Sweepora"), 0);
+        if (auto root = Open("\\")) root.get()->DeleteFolder(MakeBstr("Sweepora").get(), 0);
     }
     bool Connected() const { return static_cast<bool>(service_); }
     // The folder earlier versions made.
@@ -53,7 +52,7 @@ public:
     {
         ComPtr<IRegisteredTask> task;
         const ComPtr<ITaskFolder> folder = Open(path);
-        return folder && SUCCEEDED(folder.get()->GetTask(Text(name), task.put()));
+        return folder && SUCCEEDED(folder.get()->GetTask(MakeBstr(name).get(), task.put()));
     }
     bool Has(const std::string& name) const { return Has(Users(name), "\\"); }
     static std::string Users(const std::string& name) { return name + " (" + CurrentUserSid() + ")"; }
@@ -67,28 +66,22 @@ public:
         ComPtr<IRegisteredTask> registered;
         VARIANT none;
         ::VariantInit(&none);
-        return SUCCEEDED(service_.get()->GetFolder(Text("\\"), root.put())) &&
-               SUCCEEDED(root.get()->CreateFolder(Text("Sweepora"), none, folder.put())) &&
+        return SUCCEEDED(service_.get()->GetFolder(MakeBstr("\\").get(), root.put())) &&
+               SUCCEEDED(root.get()->CreateFolder(MakeBstr("Sweepora").get(), none, folder.put())) &&
                SUCCEEDED(service_.get()->NewTask(0, task.put())) && SUCCEEDED(task.get()->get_Actions(actions.put())) &&
                SUCCEEDED(actions.get()->Create(TASK_ACTION_EXEC, action.put())) &&
-               SUCCEEDED(folder.get()->RegisterTaskDefinition(Text(name), task.get(), TASK_CREATE_OR_UPDATE, none, none,
-                                                              TASK_LOGON_INTERACTIVE_TOKEN, none, registered.put()));
+               SUCCEEDED(folder.get()->RegisterTaskDefinition(MakeBstr(name).get(), task.get(), TASK_CREATE_OR_UPDATE,
+                                                              none, none, TASK_LOGON_INTERACTIVE_TOKEN, none,
+                                                              registered.put()));
     }
 
 private:
     ComPtr<ITaskFolder> Open(const std::string& path) const
     {
         ComPtr<ITaskFolder> folder;
-        if (service_) service_.get()->GetFolder(Text(path), folder.put());
+        if (service_) service_.get()->GetFolder(MakeBstr(path).get(), folder.put());
         return folder;
     }
-    // Freed when the full expression ends.
-    struct Text {
-        explicit Text(const std::string& s) : b(::SysAllocString(WideFromUtf8(s).c_str())) {}
-        ~Text() { ::SysFreeString(b); }
-        operator BSTR() const { return b; }
-        BSTR b;
-    };
     ComPtr<ITaskService> service_;
 };
 

@@ -39,19 +39,18 @@ struct EradicationFixture : test::SessionFixture {
     static bool MakeFolder(const std::string& path) { return ::CreateDirectoryW(LongPath(path).c_str(), nullptr); }
 };
 
-// Fails every write after the first `good` ones, as a full disk would.
-struct FullDisk final : EraseIo {
-    mutable int good = 1;
+// Refuses what the tests name, as a file system, a driver in the way or a full disk would;
+// `streams` claims an NTFS Zone.Identifier the file system here does not have.
+struct Refusing final : EraseIo {
+    bool deletes = false, renames = false, streams = false;
+    DWORD extraAttributes = 0;
+    mutable int goodWrites = -1; // fails every write after these; -1: none fails
     DWORD Write(HANDLE file, std::uint64_t offset, const char* bytes, DWORD length) const override
     {
-        return good-- > 0 ? EraseIo::Write(file, offset, bytes, length) : ERROR_DISK_FULL;
+        if (goodWrites == 0) return ERROR_DISK_FULL;
+        if (goodWrites > 0) --goodWrites;
+        return EraseIo::Write(file, offset, bytes, length);
     }
-};
-
-// Refuses what the tests name, as a file system or a driver in the way would.
-struct Refusing final : EraseIo {
-    bool deletes = false, renames = false;
-    DWORD extraAttributes = 0;
     DWORD Delete(HANDLE file) const override { return deletes ? ERROR_ACCESS_DENIED : EraseIo::Delete(file); }
     DWORD Rename(HANDLE file, const std::wstring& name) const override
     {
@@ -63,11 +62,10 @@ struct Refusing final : EraseIo {
         facts.attributes |= extraAttributes;
         return known;
     }
-};
-
-// Claims a stream the file system does not have, as an NTFS file with a Zone.Identifier would.
-struct StreamedFile final : EraseIo {
-    std::vector<StreamInfo> Streams(HANDLE) const override { return {{L":Zone.Identifier:$DATA", 26}}; }
+    std::vector<StreamInfo> Streams(HANDLE file) const override
+    {
+        return streams ? std::vector<StreamInfo>{{L":Zone.Identifier:$DATA", 26}} : EraseIo::Streams(file);
+    }
 };
 
 } // namespace
@@ -179,16 +177,16 @@ TEST_F(EradicationFixture, TheNameGoesBeforeTheFileAndWhatThePassesCannotReachOr
 
     // A failed write ends the passes and the line says so.
     session.run.live = true;
-    const FullDisk full;
-    session.eraseIo = &full;
+    refusing.extraAttributes = 0;
+    refusing.goodWrites = 1;
     const std::string path = Seed("full.txt", 5000);
     EradicateFile(session, path, 7);
     EXPECT_FALSE(FileExists(path)); // the user wants it gone all the same
     EXPECT_EQ(Last(), path + " deleted, but the overwrite was incomplete|pass 1 of 7: " + ErrorText(ERROR_DISK_FULL));
     EXPECT_EQ(Counted(), before);
 
-    const StreamedFile streamed;
-    session.eraseIo = &streamed;
+    refusing.goodWrites = -1;
+    refusing.streams = true;
     const std::string tagged = Seed("downloaded.zip", 10);
     EradicateFile(session, tagged, 7);
     EXPECT_FALSE(FileExists(tagged));
