@@ -89,7 +89,8 @@ const std::vector<FileKindRow> kKinds = {
      "below Program Files; in the Windows folder, the user's places, other drives and folders at a drive's root "
      "outside trace folders"},
     {FileKind::Installer,
-     "Installers left behind: a program's file whose name says setup, redist, install, update or upgrade",
+     "Installers left behind: msi, msp and msu packages, and a program's file whose name says setup, redist, "
+     "install, update or upgrade",
      {},
      {},
      {},
